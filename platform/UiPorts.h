@@ -1,0 +1,52 @@
+#pragma once
+// The small interfaces through which the Qt-free core reaches the main window.
+// TfrmMainForm implements them; core tests pass fakes.
+#include <string>
+
+namespace quarlen {
+
+// The status bar's one text panel: the place where progress and failures show.
+class IStatusBar {
+ public:
+  virtual ~IStatusBar() = default;
+  virtual void SetStatusText(const std::string& text) = 0;
+};
+
+// Message boxes. ShowMessage is the plain box with an OK button; Confirm is the
+// "Yes"/"No" question box and returns true for "Yes".
+class IMessageBoxes {
+ public:
+  virtual ~IMessageBoxes() = default;
+  virtual void ShowMessage(const std::string& text) = 0;
+  virtual bool Confirm(const std::string& title, const std::string& question) = 0;
+};
+
+// The notification-area icon: image 0 normal, image 1 new articles.
+class ITrayIcon {
+ public:
+  virtual ~ITrayIcon() = default;
+  virtual void SetIconIndex(int index) = 0;
+  // Information balloon shown for 10 000 ms.
+  virtual void ShowBalloon(const std::string& title, const std::string& text) = 0;
+};
+
+// The main window as the core sees it.
+class IMainWindow {
+ public:
+  virtual ~IMainWindow() = default;
+  virtual void Beep() = 0;
+  virtual void ShowFromTray() = 0;
+  virtual void BringToFront() = 0;
+  virtual void SetTickerText(const std::string& text) = 0;  // the chart request box
+  virtual void ProcessMessages() = 0;                       // pump pending window events
+  virtual void Terminate() = 0;                             // end the program as Exit does
+};
+
+// Starts the user's browser on a URL; failures are ignored.
+class IUrlOpener {
+ public:
+  virtual ~IUrlOpener() = default;
+  virtual void OpenUrl(const std::string& url) = 0;
+};
+
+}  // namespace quarlen
