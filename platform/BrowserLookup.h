@@ -1,0 +1,18 @@
+#pragma once
+// Finding the program that opens URLs.
+#include <optional>
+#include <string>
+
+namespace quarlen {
+
+// The browser command from the registry's "http\shell\open\command" default
+// value: nullopt (the key can't be opened) gives "iexplore"; otherwise the
+// value lower-cased (A to Z only), without any double or single quotes, and
+// cut right after the first ".exe" when it has one.
+std::string BrowserPathFromRegistryValue(const std::optional<std::string>& value);
+
+// The Linux lookup: "xdg-open" found on the search path, else "x-www-browser",
+// else the empty text. searchPath is a PATH-style list of folders.
+std::string FindBrowserOnPath(const std::string& searchPath);
+
+}  // namespace quarlen

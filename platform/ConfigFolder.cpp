@@ -1,0 +1,46 @@
+#include "platform/ConfigFolder.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace quarlen {
+
+std::optional<std::string> ProcessEnv(const std::string& name) {
+  const char* value = std::getenv(name.c_str());
+  if (value == nullptr) return std::nullopt;
+  return std::string(value);
+}
+
+namespace {
+std::string WithoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+}  // namespace
+
+std::string ApplicationDataFolder(const EnvLookup& env) {
+  // The XDG base-directory rules ignore a relative XDG_CONFIG_HOME.
+  if (auto xdg = env("XDG_CONFIG_HOME"); xdg && !xdg->empty() && xdg->front() == '/') {
+    return WithoutTrailingSlashes(*xdg);
+  }
+  if (auto home = env("HOME"); home && !home->empty()) {
+    return WithoutTrailingSlashes(*home) + "/.config";
+  }
+  return {};
+}
+
+std::string ConfigFolderPath(const std::string& applicationDataFolder) {
+  return applicationDataFolder + "/QuarlenMessenger/";
+}
+
+bool EnsureFolderExists(const std::string& folder) {
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+  // One level only: a missing parent is a failure, as the folder check expects.
+  if (::mkdir(folder.c_str(), 0700) == 0) return true;
+  return errno == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace quarlen

@@ -1,0 +1,29 @@
+#pragma once
+// Where the program keeps its files: the per-user application-data folder and
+// the configuration folder inside it that holds the list files.
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace quarlen {
+
+// Looks up an environment variable; nullopt when it is not set.
+using EnvLookup = std::function<std::optional<std::string>(const std::string&)>;
+
+// The process environment, for production use.
+std::optional<std::string> ProcessEnv(const std::string& name);
+
+// The per-user application-data folder without a trailing slash:
+// $XDG_CONFIG_HOME when set to an absolute path, else $HOME/.config; the empty
+// text when neither can be found. The settings files lie directly in it.
+std::string ApplicationDataFolder(const EnvLookup& env);
+
+// The configuration folder: the application-data folder followed by
+// "/QuarlenMessenger/" (with the trailing slash).
+std::string ConfigFolderPath(const std::string& applicationDataFolder);
+
+// Makes sure the folder exists, creating one level (its parent is not created).
+// Returns false when it is missing and can't be created.
+bool EnsureFolderExists(const std::string& folder);
+
+}  // namespace quarlen
