@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace quarlen {
 
@@ -41,6 +43,13 @@ bool EnsureFolderExists(const std::string& folder) {
   // One level only: a missing parent is a failure, as the folder check expects.
   if (::mkdir(folder.c_str(), 0700) == 0) return true;
   return errno == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool EnsureApplicationDataFolder(const std::string& folder) {
+  if (folder.empty()) return false;
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  return std::filesystem::is_directory(folder, error);
 }
 
 }  // namespace quarlen

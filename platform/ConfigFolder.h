@@ -26,4 +26,9 @@ std::string ConfigFolderPath(const std::string& applicationDataFolder);
 // Returns false when it is missing and can't be created.
 bool EnsureFolderExists(const std::string& folder);
 
+// Creates the application-data folder with all its missing parents, as the XDG
+// rules ask of a program that writes there (a new user may have no ~/.config).
+// Returns false when it can't be made.
+bool EnsureApplicationDataFolder(const std::string& folder);
+
 }  // namespace quarlen

@@ -56,3 +56,17 @@ TEST(EnsureFolderExists, CreatesOneLevelOnly) {
 
 }  // namespace
 }  // namespace quarlen
+
+namespace quarlen {
+namespace {
+TEST(EnsureApplicationDataFolder, CreatesMissingParents) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / ("appdata-" + std::to_string(::getpid()));
+  fs::remove_all(root);
+  EXPECT_TRUE(EnsureApplicationDataFolder((root / "home/.config").string()));
+  EXPECT_TRUE(fs::is_directory(root / "home/.config"));
+  EXPECT_FALSE(EnsureApplicationDataFolder(""));
+  fs::remove_all(root);
+}
+}  // namespace
+}  // namespace quarlen

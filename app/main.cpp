@@ -1,0 +1,33 @@
+// The program entry: windows are created in a fixed order, then the event loop runs.
+#include <QSocketNotifier>
+
+#include "app/ui/QuarlenApplication.h"
+#include "app/ui/TfrmMainForm.h"
+#include "platform/BrowserLookup.h"
+#include "platform/ConfigFolder.h"
+#include "platform/TerminationSignals.h"
+
+int main(int argc, char** argv) {
+  using namespace quarlen;
+  QuarlenApplication application(argc, argv);
+
+  MainFormEnvironment environment;
+  environment.applicationDataFolder = ApplicationDataFolder(ProcessEnv);
+  EnsureApplicationDataFolder(environment.applicationDataFolder);
+  environment.configFolder = ConfigFolderPath(environment.applicationDataFolder);
+  environment.browserPath = FindBrowserOnPath(ProcessEnv("PATH").value_or("/usr/bin:/bin"));
+
+  TfrmMainForm mainForm(environment);
+
+  // A session logout or Ctrl+C ends the program as the Exit command does.
+  TerminationSignals terminationSignals;
+  QSocketNotifier signalNotifier(terminationSignals.ReadFd(), QSocketNotifier::Read);
+  QObject::connect(&signalNotifier, &QSocketNotifier::activated, &mainForm, [&] {
+    terminationSignals.Drain();
+    mainForm.Exit2Click();
+  });
+
+  mainForm.CompleteStartup();
+  mainForm.show();
+  return application.exec();
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The program's own pictures, drawn in code so no binary assets are needed.
+#include <QIcon>
+#include <QPixmap>
+
+namespace quarlen {
+
+// Tray icon image 0 (normal) or 1 (the last refresh brought new articles), 16 x 16.
+QPixmap TrayIconImage(int index);
+// The logo `Image1`, 181 x 81.
+QPixmap LogoImage();
+// The window icon.
+QIcon ApplicationIcon();
+
+}  // namespace quarlen

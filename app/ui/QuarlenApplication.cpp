@@ -1,0 +1,34 @@
+#include "app/ui/QuarlenApplication.h"
+
+#include <QMessageBox>
+#include <exception>
+
+namespace quarlen {
+
+QuarlenApplication::QuarlenApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName("Quarlen Messenger");
+  setApplicationDisplayName("Quarlen Messenger");
+  setOrganizationName("Quarlen");
+  // The window lives on in the notification area; only Exit ends the program.
+  setQuitOnLastWindowClosed(false);
+}
+
+bool QuarlenApplication::notify(QObject* receiver, QEvent* event) {
+  // An error no operation handled lands here: show it and keep running, so a
+  // bad feed or a full disk never takes the program down.
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    ShowError(QString::fromUtf8(error.what()));
+  } catch (...) {
+    ShowError(QStringLiteral("Unknown error"));
+  }
+  return false;
+}
+
+void QuarlenApplication::ShowError(const QString& text) {
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("Quarlen Messenger"), text, QMessageBox::Ok);
+  box.exec();
+}
+
+}  // namespace quarlen

@@ -1,0 +1,317 @@
+#include "app/ui/TfrmMainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/ui/Artwork.h"
+#include "platform/BuildConfig.h"
+#include "platform/ConfigFolder.h"
+
+namespace quarlen {
+
+namespace {
+constexpr int ClientWidth = 768;
+constexpr int ClientHeight = 529;
+constexpr int StatusBarHeight = 19;
+const QColor WindowColour(0xB0, 0xCE, 0xF1);
+
+QFont WindowFont() {
+  QFont font(QStringLiteral("Verdana"));
+  font.setPointSize(8);
+  font.setBold(true);
+  return font;
+}
+
+QString Q(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
+}  // namespace
+
+TfrmMainForm::TfrmMainForm(MainFormEnvironment environment, QWidget* parent)
+    : QMainWindow(parent), environment_(std::move(environment)) {
+  FormCreate();
+}
+
+TfrmMainForm::~TfrmMainForm() {
+  // FormDestroy: the store's lists and the channel links go with their owners.
+  if (JvTrayIcon1 != nullptr) JvTrayIcon1->hide();
+}
+
+void TfrmMainForm::FormCreate() {
+  Busy = false;
+  ProgramVersion = build::ProgramVersion;
+  setWindowTitle(Q("Quarlen Messenger " + ProgramVersion));
+  Exiting = false;
+  BrowserPath = environment_.browserPath;
+
+  setWindowIcon(ApplicationIcon());
+  // A single frame: system menu, minimise and close, no maximise, no resizing.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, WindowColour);
+  setPalette(palette);
+  setAutoFillBackground(true);
+  setFont(WindowFont());
+
+  BuildLayout();
+  BuildMenus();
+  BuildTimers();
+  BuildTrayIcon();
+
+  // The menu bar sits above the client area, which holds the status bar.
+  setFixedSize(ClientWidth, menuBar()->sizeHint().height() + ClientHeight);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.center() - rect().center());
+  }
+}
+
+void TfrmMainForm::BuildLayout() {
+  clientArea = new QWidget(this);
+  clientArea->setFixedSize(ClientWidth, ClientHeight - StatusBarHeight);
+  setCentralWidget(clientArea);
+
+  sGroupBox4 = new QGroupBox(QStringLiteral("FREE Charts && RT News"), clientArea);
+  sGroupBox4->setObjectName("sGroupBox4");
+  sGroupBox4->setTitle(QStringLiteral("FREE Charts & RT News"));
+  sGroupBox4->setGeometry(384, 0, 201, 73);
+  QPalette white;
+  white.setColor(QPalette::Base, Qt::white);
+  white.setColor(QPalette::Text, Qt::black);
+  txtTicker = new QLineEdit(QStringLiteral("QQQQ"), sGroupBox4);
+  txtTicker->setObjectName("txtTicker");
+  txtTicker->setGeometry(6, 15, 89, 21);
+  txtTicker->setPalette(white);
+  cbChartType = new QComboBox(sGroupBox4);
+  cbChartType->setObjectName("cbChartType");
+  cbChartType->setGeometry(102, 15, 89, 21);
+  cbChartType->addItems({QStringLiteral("Daily"), QStringLiteral("Weekly"), QStringLiteral("Intraday"),
+                         QStringLiteral("P&F")});
+  cbChartType->setCurrentIndex(0);
+  cbChartType->setEditable(false);
+  cbChartType->setPalette(white);
+  btnCreateChart = new QPushButton(QStringLiteral("GO!"), sGroupBox4);
+  btnCreateChart->setObjectName("btnCreateChart");
+  btnCreateChart->setGeometry(5, 42, 188, 23);
+
+  sGroupBox3 = new QGroupBox(clientArea);
+  sGroupBox3->setObjectName("sGroupBox3");
+  sGroupBox3->setGeometry(3, 340, 377, 143);
+  // The banner never reads from or writes to a cache.
+  bannerProfile_ = new QWebEngineProfile(this);
+  bannerProfile_->setHttpCacheType(QWebEngineProfile::NoCache);
+  wbMidnight = new QWebEngineView(bannerProfile_, sGroupBox3);
+  wbMidnight->setObjectName("wbMidnight");
+  wbMidnight->setGeometry(8, 16, 353, 121);
+
+  btnContact = new QPushButton(QStringLiteral("Contact Quarlen!"), clientArea);
+  btnContact->setObjectName("btnContact");
+  btnContact->setGeometry(3, 486, 377, 22);
+
+  Image1 = new QLabel(clientArea);
+  Image1->setObjectName("Image1");
+  Image1->setGeometry(588, 0, 181, 81);
+  Image1->setPixmap(LogoImage());
+  Image1->setCursor(Qt::PointingHandCursor);
+
+  tabsChannels = new QTabWidget(clientArea);
+  tabsChannels->setObjectName("tabsChannels");
+  tabsChannels->setGeometry(384, 80, 385, 428);
+
+  statusBar()->setObjectName("sStatusBar1");
+  statusBar()->setFixedHeight(StatusBarHeight);
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->showMessage(QStringLiteral("Ready"));
+}
+
+void TfrmMainForm::BuildMenus() {
+  auto add = [this](QMenu* menu, const char* caption, auto handler) {
+    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+  };
+  auto fetch = [this] { Run(Command::FetchRSS); };
+  auto updates = [this] { Run(Command::CheckForUpdates); };
+  auto notification = [this] { Run(Command::NotificationSettings); };
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName("PopupMenu1");
+  add(PopupMenu1, "Open Message Browser", [this] { ShowFromTray(); });
+  add(PopupMenu1, "Check For New Messages", fetch);
+  add(PopupMenu1, "Check For Updates", updates);
+  PopupMenu1->addSeparator();
+  add(PopupMenu1, "Change Notification Settings", notification);
+  PopupMenu1->addSeparator();
+  add(PopupMenu1, "Exit", [this] { Exit2Click(); });
+
+  QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+  add(file, "Check For New Messages", fetch);
+  add(file, "Check For Updates", updates);
+  file->addSeparator();
+  add(file, "Exit", [this] { Exit2Click(); });
+  QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
+  add(options, "Change Notification Settings", notification);
+  add(options, "Network Settings", [this] { Run(Command::NetworkSettings); });
+  QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+  add(help, "About...", [this] {
+    QMessageBox::information(this, QStringLiteral("Quarlen Messenger"),
+                             Q(std::string("Quarlen Messenger\r\nNews and charts for traders\r\n") +
+                               build::FeedServer + "/"));
+  });
+}
+
+void TfrmMainForm::BuildTimers() {
+  timerFetchRSS.setInterval(30 * 60000);
+  timerStartup.setInterval(10000);
+  timerCheckForUpdates.setInterval(3600000);
+  timerRefreshBanners.setInterval(60000);
+  connect(&timerFetchRSS, &QTimer::timeout, this, [this] { Run(Command::FetchRSS); });
+  connect(&timerStartup, &QTimer::timeout, this, [this] { timerStartupTimer(); });
+  connect(&timerCheckForUpdates, &QTimer::timeout, this, [this] { Run(Command::CheckForUpdates); });
+  connect(&timerRefreshBanners, &QTimer::timeout, this, [this] { Run(Command::RefreshBanner); });
+}
+
+void TfrmMainForm::BuildTrayIcon() {
+  JvTrayIcon1 = new QSystemTrayIcon(QIcon(TrayIconImage(0)), this);
+  JvTrayIcon1->setToolTip(QStringLiteral("Quarlen Messenger"));
+  JvTrayIcon1->setContextMenu(PopupMenu1);
+  connect(JvTrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::DoubleClick) ShowFromTray();
+  });
+}
+
+void TfrmMainForm::timerStartupTimer() {
+  timerStartup.stop();
+  Run(Command::CheckForUpdates);
+  Run(Command::FetchRSS);
+}
+
+void TfrmMainForm::CompleteStartup() {
+  if (!EnsureFolderExists(environment_.configFolder)) {
+    ShowMessage("Error creating config folder: " + environment_.configFolder);
+    QCoreApplication::exit(0);
+  }
+  JvTrayIcon1->show();
+  timerFetchRSS.start();
+  timerRefreshBanners.start();
+  timerStartup.start();
+  timerCheckForUpdates.start();
+}
+
+void TfrmMainForm::SetCommandHandler(Command command, std::function<void()> handler) {
+  handlers_[static_cast<int>(command)] = std::move(handler);
+}
+
+void TfrmMainForm::Run(Command command) {
+  if (const auto& handler = handlers_[static_cast<int>(command)]) handler();
+}
+
+void TfrmMainForm::AddExitHook(std::function<void()> hook) { exitHooks_.push_back(std::move(hook)); }
+
+void TfrmMainForm::Exit2Click() {
+  Exiting = true;
+  // Settings are written once more; the article store was saved at its last change.
+  for (auto& hook : exitHooks_) hook();
+  exitHooks_.clear();
+  if (JvTrayIcon1 != nullptr) JvTrayIcon1->hide();
+  std::fflush(nullptr);
+  // At once, even from inside a request's message pump: nothing after this may
+  // run, and the embedded browser's processes end with their parent.
+  std::_Exit(0);
+}
+
+void TfrmMainForm::HideToTray() {
+  if (QSystemTrayIcon::isSystemTrayAvailable() && JvTrayIcon1 != nullptr && JvTrayIcon1->isVisible()) {
+    hide();
+  } else {
+    // No notification area: a hidden window could never be found again.
+    showMinimized();
+  }
+}
+
+void TfrmMainForm::ShowFromTray() {
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void TfrmMainForm::closeEvent(QCloseEvent* event) {
+  if (Exiting) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  HideToTray();
+}
+
+void TfrmMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!event->spontaneous()) Run(Command::RefreshBanner);
+}
+
+void TfrmMainForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Minimising hides the window and its taskbar button; the tray icon stays.
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && QSystemTrayIcon::isSystemTrayAvailable() &&
+      JvTrayIcon1 != nullptr && JvTrayIcon1->isVisible()) {
+    QTimer::singleShot(0, this, [this] { hide(); });
+  }
+}
+
+void TfrmMainForm::SetStatusText(const std::string& text) { statusBar()->showMessage(Q(text)); }
+
+void TfrmMainForm::ShowMessage(const std::string& text) {
+  QMessageBox::information(isVisible() ? this : nullptr, QStringLiteral("Quarlen Messenger"), Q(text));
+}
+
+bool TfrmMainForm::Confirm(const std::string& title, const std::string& question) {
+  return QMessageBox::question(isVisible() ? this : nullptr, Q(title), Q(question),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TfrmMainForm::SetIconIndex(int index) {
+  trayIconIndex_ = index == 1 ? 1 : 0;
+  JvTrayIcon1->setIcon(QIcon(TrayIconImage(trayIconIndex_)));
+}
+
+void TfrmMainForm::ShowBalloon(const std::string& title, const std::string& text) {
+  JvTrayIcon1->showMessage(Q(title), Q(text), QSystemTrayIcon::Information, 10000);
+}
+
+void TfrmMainForm::Beep() { QApplication::beep(); }
+
+void TfrmMainForm::BringToFront() {
+  raise();
+  activateWindow();
+}
+
+void TfrmMainForm::SetTickerText(const std::string& text) { txtTicker->setText(Q(text)); }
+
+void TfrmMainForm::ProcessMessages() { QCoreApplication::processEvents(); }
+
+void TfrmMainForm::Terminate() { Exit2Click(); }
+
+void TfrmMainForm::OpenUrl(const std::string& url) {
+  // Never through a shell: the URL is one argument, whatever it holds.
+  if (BrowserPath.empty()) return;
+  QProcess::startDetached(Q(BrowserPath), {Q(url)});
+}
+
+}  // namespace quarlen

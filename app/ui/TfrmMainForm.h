@@ -1,0 +1,129 @@
+#pragma once
+// The main window: layout, timers, tray icon, menus, closing to the tray and exit.
+#include <QMainWindow>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/UiPorts.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QWebEngineView;
+class QWebEngineProfile;
+
+namespace quarlen {
+
+// Where the window finds the user's files and browser; the real program takes
+// them from the environment, tests from a temporary folder.
+struct MainFormEnvironment {
+  std::string applicationDataFolder;  // settings files lie here (no trailing slash)
+  std::string configFolder;           // the list files lie here (trailing slash)
+  std::string browserPath;            // the program that opens URLs
+};
+
+class TfrmMainForm : public QMainWindow,
+                     public IStatusBar,
+                     public IMessageBoxes,
+                     public ITrayIcon,
+                     public IMainWindow,
+                     public IUrlOpener {
+  Q_OBJECT
+
+ public:
+  explicit TfrmMainForm(MainFormEnvironment environment, QWidget* parent = nullptr);
+  ~TfrmMainForm() override;
+
+  // Tray icon on, then timerFetchRSS, timerRefreshBanners, timerStartup and
+  // timerCheckForUpdates, in this order. A config folder that can't be made is
+  // reported and ends the program at the next turn of the event loop.
+  void CompleteStartup();
+
+  // Exit: Exiting := true, the registered exit work runs (settings files are
+  // written once more), and the process ends with code 0 at once.
+  void Exit2Click();
+
+  // Work that runs once when the program ends (settings stores flushing).
+  void AddExitHook(std::function<void()> hook);
+  // The handler of one menu command or timer whose work lives elsewhere.
+  enum class Command { FetchRSS, CheckForUpdates, RefreshBanner, NotificationSettings, NetworkSettings };
+  void SetCommandHandler(Command command, std::function<void()> handler);
+
+  // Hiding into the tray and showing from it.
+  void HideToTray();
+  void ShowFromTray() override;
+
+  // IStatusBar
+  void SetStatusText(const std::string& text) override;
+  // IMessageBoxes
+  void ShowMessage(const std::string& text) override;
+  bool Confirm(const std::string& title, const std::string& question) override;
+  // ITrayIcon
+  void SetIconIndex(int index) override;
+  void ShowBalloon(const std::string& title, const std::string& text) override;
+  // IMainWindow
+  void Beep() override;
+  void BringToFront() override;
+  void SetTickerText(const std::string& text) override;
+  void ProcessMessages() override;
+  void Terminate() override;
+  // IUrlOpener: starts BrowserPath detached with the URL as its one argument.
+  void OpenUrl(const std::string& url) override;
+
+  const MainFormEnvironment& Environment() const { return environment_; }
+  bool Busy = false;
+  bool Exiting = false;
+  std::string UserAgent;
+  std::string ProgramVersion;
+  std::string BrowserPath;
+
+  // The controls other parts of the program reach.
+  QTimer timerFetchRSS;
+  QTimer timerStartup;
+  QTimer timerCheckForUpdates;
+  QTimer timerRefreshBanners;
+  QTimer timerRefreshChannel;
+  QSystemTrayIcon* JvTrayIcon1 = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  QWidget* clientArea = nullptr;  // absolute layout of the 768 x 510 area above the status bar
+  QGroupBox* sGroupBox4 = nullptr;
+  QLineEdit* txtTicker = nullptr;
+  QComboBox* cbChartType = nullptr;
+  QPushButton* btnCreateChart = nullptr;
+  QGroupBox* sGroupBox3 = nullptr;
+  QWebEngineView* wbMidnight = nullptr;
+  QPushButton* btnContact = nullptr;
+  QLabel* Image1 = nullptr;
+  QTabWidget* tabsChannels = nullptr;
+  int TrayIconIndex() const { return trayIconIndex_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void FormCreate();
+  void BuildLayout();
+  void BuildMenus();
+  void BuildTimers();
+  void BuildTrayIcon();
+  void Run(Command command);
+  void timerStartupTimer();
+
+  MainFormEnvironment environment_;
+  std::vector<std::function<void()>> exitHooks_;
+  std::function<void()> handlers_[5];
+  QWebEngineProfile* bannerProfile_ = nullptr;
+  int trayIconIndex_ = 0;
+};
+
+}  // namespace quarlen
