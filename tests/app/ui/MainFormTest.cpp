@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QWebEngineView>
+#include <filesystem>
+
+#include "app/ui/TfrmMainForm.h"
+
+namespace quarlen {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("mainform-" + std::to_string(::getpid()));
+    fs::remove_all(root_);
+    fs::create_directories(root_ / ".config");
+    env_.applicationDataFolder = (root_ / ".config").string();
+    env_.configFolder = env_.applicationDataFolder + "/QuarlenMessenger/";
+    env_.browserPath = "/bin/true";
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  fs::path root_;
+  MainFormEnvironment env_;
+};
+
+QStringList Captions(const QMenu* menu) {
+  QStringList captions;
+  for (const QAction* action : menu->actions()) captions << (action->isSeparator() ? "-" : action->text());
+  return captions;
+}
+
+TEST_F(MainFormTest, HasTheFixedWindowProperties) {
+  TfrmMainForm form(env_);
+  EXPECT_EQ(form.windowTitle(), "Quarlen Messenger 1.2.5.149");
+  EXPECT_EQ(form.ProgramVersion, "1.2.5.149");
+  EXPECT_FALSE(form.Busy);
+  EXPECT_FALSE(form.Exiting);
+  EXPECT_EQ(form.statusBar()->currentMessage(), "Ready");
+  EXPECT_EQ(form.statusBar()->height(), 19);
+  EXPECT_EQ(form.palette().color(QPalette::Window), QColor(0xB0, 0xCE, 0xF1));
+  EXPECT_EQ(form.font().family(), "Verdana");
+  EXPECT_EQ(form.font().pointSize(), 8);
+  EXPECT_TRUE(form.font().bold());
+  // Fixed size: client 768 x 529 below the menu bar; no maximise button.
+  EXPECT_EQ(form.minimumSize(), form.maximumSize());
+  EXPECT_EQ(form.width(), 768);
+  EXPECT_EQ(form.height() - form.menuBar()->sizeHint().height(), 529);
+  EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+}
+
+TEST_F(MainFormTest, PlacesEveryRegionOfTheLayout) {
+  TfrmMainForm form(env_);
+  struct Region {
+    QWidget* widget;
+    QRect geometry;
+  } regions[] = {
+      {form.sGroupBox4, {384, 0, 201, 73}},   {form.txtTicker, {6, 15, 89, 21}},
+      {form.cbChartType, {102, 15, 89, 21}},  {form.btnCreateChart, {5, 42, 188, 23}},
+      {form.sGroupBox3, {3, 340, 377, 143}},  {form.wbMidnight, {8, 16, 353, 121}},
+      {form.btnContact, {3, 486, 377, 22}},   {form.Image1, {588, 0, 181, 81}},
+      {form.tabsChannels, {384, 80, 385, 428}},
+  };
+  for (const auto& region : regions) {
+    ASSERT_NE(region.widget, nullptr);
+    EXPECT_EQ(region.widget->geometry(), region.geometry) << region.widget->objectName().toStdString();
+  }
+  EXPECT_EQ(form.sGroupBox4->title(), "FREE Charts & RT News");
+  EXPECT_EQ(form.txtTicker->text(), "QQQQ");
+  QStringList types;
+  for (int i = 0; i < form.cbChartType->count(); ++i) types << form.cbChartType->itemText(i);
+  EXPECT_EQ(types, QStringList({"Daily", "Weekly", "Intraday", "P&F"}));
+  EXPECT_EQ(form.cbChartType->currentIndex(), 0);
+  EXPECT_FALSE(form.cbChartType->isEditable());
+  EXPECT_EQ(form.btnCreateChart->text(), "GO!");
+  EXPECT_EQ(form.btnContact->text(), "Contact Quarlen!");
+  EXPECT_EQ(form.tabsChannels->count(), 0);
+  EXPECT_FALSE(form.Image1->pixmap().isNull());
+}
+
+TEST_F(MainFormTest, MenusHoldEveryCaptionInOrder) {
+  TfrmMainForm form(env_);
+  EXPECT_EQ(Captions(form.PopupMenu1),
+            QStringList({"Open Message Browser", "Check For New Messages", "Check For Updates", "-",
+                         "Change Notification Settings", "-", "Exit"}));
+  const auto menus = form.menuBar()->actions();
+  ASSERT_EQ(menus.size(), 3);
+  EXPECT_EQ(menus[0]->text(), "File");
+  EXPECT_EQ(Captions(menus[0]->menu()), QStringList({"Check For New Messages", "Check For Updates", "-", "Exit"}));
+  EXPECT_EQ(menus[1]->text(), "Options");
+  EXPECT_EQ(Captions(menus[1]->menu()), QStringList({"Change Notification Settings", "Network Settings"}));
+  EXPECT_EQ(menus[2]->text(), "Help");
+  EXPECT_EQ(Captions(menus[2]->menu()), QStringList({"About..."}));
+}
+
+TEST_F(MainFormTest, MenuItemsRunTheirCommands) {
+  TfrmMainForm form(env_);
+  QStringList ran;
+  using C = TfrmMainForm::Command;
+  form.SetCommandHandler(C::FetchRSS, [&] { ran << "fetch"; });
+  form.SetCommandHandler(C::CheckForUpdates, [&] { ran << "updates"; });
+  form.SetCommandHandler(C::NotificationSettings, [&] { ran << "notification"; });
+  form.SetCommandHandler(C::NetworkSettings, [&] { ran << "network"; });
+  for (QAction* action : form.PopupMenu1->actions()) {
+    if (action->text() != "Exit" && !action->isSeparator()) action->trigger();
+  }
+  for (QAction* menu : form.menuBar()->actions()) {
+    for (QAction* action : menu->menu()->actions()) {
+      if (action->text() != "Exit" && action->text() != "About..." && !action->isSeparator()) action->trigger();
+    }
+  }
+  EXPECT_EQ(ran, QStringList({"fetch", "updates", "notification", "fetch", "updates", "notification", "network"}));
+}
+
+TEST_F(MainFormTest, TimersStartOnlyWithCompleteStartup) {
+  TfrmMainForm form(env_);
+  EXPECT_EQ(form.timerFetchRSS.interval(), 1800000);
+  EXPECT_EQ(form.timerStartup.interval(), 10000);
+  EXPECT_EQ(form.timerCheckForUpdates.interval(), 3600000);
+  EXPECT_EQ(form.timerRefreshBanners.interval(), 60000);
+  for (QTimer* timer : {&form.timerFetchRSS, &form.timerStartup, &form.timerCheckForUpdates,
+                        &form.timerRefreshBanners, &form.timerRefreshChannel}) {
+    EXPECT_FALSE(timer->isActive());
+  }
+  form.CompleteStartup();
+  EXPECT_TRUE(fs::is_directory(env_.configFolder));
+  EXPECT_TRUE(form.timerFetchRSS.isActive());
+  EXPECT_TRUE(form.timerStartup.isActive());
+  EXPECT_TRUE(form.timerCheckForUpdates.isActive());
+  EXPECT_TRUE(form.timerRefreshBanners.isActive());
+  EXPECT_FALSE(form.timerRefreshChannel.isActive());
+}
+
+TEST_F(MainFormTest, StartupTimerFiresOnceWithUpdatesBeforeTheFirstRefresh) {
+  TfrmMainForm form(env_);
+  QStringList ran;
+  form.SetCommandHandler(TfrmMainForm::Command::FetchRSS, [&] { ran << "fetch"; });
+  form.SetCommandHandler(TfrmMainForm::Command::CheckForUpdates, [&] { ran << "updates"; });
+  form.CompleteStartup();
+  form.timerStartup.setInterval(10);
+  QTest::qWait(200);
+  EXPECT_FALSE(form.timerStartup.isActive());
+  EXPECT_EQ(ran, QStringList({"updates", "fetch"}));
+}
+
+TEST_F(MainFormTest, ClosingKeepsTheProgramRunning) {
+  TfrmMainForm form(env_);
+  form.CompleteStartup();
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  EXPECT_FALSE(form.close());  // the close is cancelled
+  QTest::qWait(50);
+  // Hidden into the tray where there is one, minimised where there is none.
+  EXPECT_TRUE(!form.isVisible() || form.isMinimized());
+  EXPECT_TRUE(form.timerFetchRSS.isActive());
+  form.ShowFromTray();
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_FALSE(form.isMinimized());
+}
+
+TEST_F(MainFormTest, TrayIconSwitchesBetweenItsTwoImages) {
+  TfrmMainForm form(env_);
+  EXPECT_EQ(form.TrayIconIndex(), 0);
+  form.SetIconIndex(1);
+  EXPECT_EQ(form.TrayIconIndex(), 1);
+  EXPECT_FALSE(form.JvTrayIcon1->icon().isNull());
+  form.SetIconIndex(0);
+  EXPECT_EQ(form.TrayIconIndex(), 0);
+}
+
+TEST_F(MainFormTest, StatusAndTickerTexts) {
+  TfrmMainForm form(env_);
+  form.SetStatusText("Fetching XML");
+  EXPECT_EQ(form.statusBar()->currentMessage(), "Fetching XML");
+  form.SetTickerText("MSFT");
+  EXPECT_EQ(form.txtTicker->text(), "MSFT");
+}
+
+}  // namespace
+}  // namespace quarlen
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("DISPLAY")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
+  QApplication app(argc, argv);
+  app.setQuitOnLastWindowClosed(false);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
