@@ -88,9 +88,9 @@ void TfrmMainForm::BuildLayout() {
   clientArea->setFixedSize(ClientWidth, ClientHeight - StatusBarHeight);
   setCentralWidget(clientArea);
 
+  // "&&" shows one "&"; a single one would underline the next letter instead.
   sGroupBox4 = new QGroupBox(QStringLiteral("FREE Charts && RT News"), clientArea);
   sGroupBox4->setObjectName("sGroupBox4");
-  sGroupBox4->setTitle(QStringLiteral("FREE Charts & RT News"));
   sGroupBox4->setGeometry(384, 0, 201, 73);
   QPalette white;
   white.setColor(QPalette::Base, Qt::white);

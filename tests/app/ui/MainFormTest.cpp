@@ -79,7 +79,7 @@ TEST_F(MainFormTest, PlacesEveryRegionOfTheLayout) {
     ASSERT_NE(region.widget, nullptr);
     EXPECT_EQ(region.widget->geometry(), region.geometry) << region.widget->objectName().toStdString();
   }
-  EXPECT_EQ(form.sGroupBox4->title(), "FREE Charts & RT News");
+  EXPECT_EQ(form.sGroupBox4->title(), "FREE Charts && RT News");  // shown as one "&"
   EXPECT_EQ(form.txtTicker->text(), "QQQQ");
   QStringList types;
   for (int i = 0; i < form.cbChartType->count(); ++i) types << form.cbChartType->itemText(i);
