@@ -1,0 +1,322 @@
+#include "feedparser/XmlDom.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+
+#include <climits>
+#include <cstring>
+
+namespace quarlen {
+
+namespace {
+
+const char* Chars(const xmlChar* text) { return reinterpret_cast<const char*>(text); }
+const xmlChar* XmlChars(const std::string& text) { return reinterpret_cast<const xmlChar*>(text.c_str()); }
+
+bool IsXmlBlank(const xmlChar* text) {
+  if (text == nullptr) return true;
+  for (; *text != 0; ++text) {
+    if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n') return false;
+  }
+  return true;
+}
+
+// A text node of nothing but white space between elements is layout, not
+// content, unless the document keeps white space.
+bool IsSignificant(const xmlNode* node, bool preserveWhiteSpace) {
+  switch (node->type) {
+    case XML_ELEMENT_NODE:
+    case XML_CDATA_SECTION_NODE:
+    case XML_COMMENT_NODE:
+    case XML_PI_NODE:
+    case XML_ENTITY_REF_NODE:
+      return true;
+    case XML_TEXT_NODE:
+      return preserveWhiteSpace || !IsXmlBlank(node->content);
+    default:
+      return false;
+  }
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool HasName(const xmlNode* node) {
+  return node->type == XML_ELEMENT_NODE || node->type == XML_ATTRIBUTE_NODE;
+}
+
+// Qualified or local name equal to name, compared without building strings.
+bool NameMatches(const xmlNode* node, std::string_view name) {
+  if (!HasName(node) || node->name == nullptr) {
+    if (node->type == XML_PI_NODE || node->type == XML_ENTITY_REF_NODE) return node->name && name == Chars(node->name);
+    return false;
+  }
+  std::string_view local = Chars(node->name);
+  if (local == name) return true;
+  if (node->ns == nullptr || node->ns->prefix == nullptr) return false;
+  std::string_view prefix = Chars(node->ns->prefix);
+  return name.size() == prefix.size() + 1 + local.size() && name.substr(0, prefix.size()) == prefix &&
+         name[prefix.size()] == ':' && name.substr(prefix.size() + 1) == local;
+}
+
+std::string_view NamespaceOf(const xmlNode* node) {
+  if (!HasName(node) || node->ns == nullptr || node->ns->href == nullptr) return {};
+  return Chars(node->ns->href);
+}
+
+std::optional<std::string> TextOrNull(const xmlChar* text) {
+  if (text == nullptr || *text == 0) return std::nullopt;
+  return std::string(Chars(text));
+}
+
+std::optional<std::string> AttributeText(const xmlNode* attr) {
+  const xmlNode* child = attr->children;
+  if (child == nullptr) return std::nullopt;
+  if (child->next == nullptr && child->type == XML_TEXT_NODE) return TextOrNull(child->content);
+  xmlChar* text = xmlNodeGetContent(attr);
+  std::optional<std::string> result = TextOrNull(text);
+  xmlFree(text);
+  return result;
+}
+
+// Collects the first error the parser reports; the later ones tend to be
+// consequences of it.
+void CaptureFirstError(void* userData, xmlErrorPtr error) {
+  auto* context = static_cast<xmlParserCtxtPtr>(userData);
+  auto* message = static_cast<std::string*>(context->_private);
+  if (message == nullptr || !message->empty() || error == nullptr || error->level < XML_ERR_ERROR) return;
+  std::string text = error->message ? error->message : "XML parse error";
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  if (error->line > 0) text += " (line " + std::to_string(error->line) + ", column " + std::to_string(error->int2) + ")";
+  *message = text;
+}
+
+const std::string Vendor = "libxml2";
+
+}  // namespace
+
+// ---- TXMLNode ----------------------------------------------------------------
+
+TNodeType TXMLNode::NodeType() const {
+  if (node_ == nullptr) return TNodeType::Other;
+  switch (node_->type) {
+    case XML_ELEMENT_NODE: return TNodeType::Element;
+    case XML_ATTRIBUTE_NODE: return TNodeType::Attribute;
+    case XML_TEXT_NODE: return TNodeType::Text;
+    case XML_CDATA_SECTION_NODE: return TNodeType::CData;
+    case XML_COMMENT_NODE: return TNodeType::Comment;
+    case XML_PI_NODE: return TNodeType::ProcessingInstruction;
+    case XML_ENTITY_REF_NODE: return TNodeType::EntityReference;
+    default: return TNodeType::Other;
+  }
+}
+
+std::string TXMLNode::NodeName() const {
+  if (node_ == nullptr) return {};
+  switch (node_->type) {
+    case XML_TEXT_NODE: return "#text";
+    case XML_CDATA_SECTION_NODE: return "#cdata-section";
+    case XML_COMMENT_NODE: return "#comment";
+    default: break;
+  }
+  std::string local = node_->name ? Chars(node_->name) : "";
+  if (HasName(node_) && node_->ns != nullptr && node_->ns->prefix != nullptr) {
+    return std::string(Chars(node_->ns->prefix)) + ":" + local;
+  }
+  return local;
+}
+
+std::string TXMLNode::LocalName() const {
+  if (node_ == nullptr || node_->name == nullptr) return {};
+  if (HasName(node_) || node_->type == XML_PI_NODE || node_->type == XML_ENTITY_REF_NODE) return Chars(node_->name);
+  return {};
+}
+
+std::string TXMLNode::NamespaceURI() const {
+  if (node_ == nullptr) return {};
+  return std::string(NamespaceOf(node_));
+}
+
+std::optional<std::string> TXMLNode::NodeValue() const {
+  if (node_ == nullptr) return std::nullopt;
+  switch (node_->type) {
+    case XML_ATTRIBUTE_NODE:
+      return AttributeText(node_);
+    case XML_TEXT_NODE:
+    case XML_CDATA_SECTION_NODE:
+    case XML_COMMENT_NODE:
+    case XML_PI_NODE:
+      return TextOrNull(node_->content);
+    case XML_ELEMENT_NODE: {
+      const bool preserve = (document_->ParseOptions() & poPreserveWhiteSpace) != 0;
+      const xmlNode* single = nullptr;
+      for (const xmlNode* child = node_->children; child != nullptr; child = child->next) {
+        if (!IsSignificant(child, preserve)) continue;
+        if (single != nullptr) throw TXMLDocError("Element does not contain a single text node");
+        single = child;
+      }
+      if (single == nullptr) return std::nullopt;
+      if (single->type != XML_TEXT_NODE && single->type != XML_CDATA_SECTION_NODE) {
+        throw TXMLDocError("Element does not contain a single text node");
+      }
+      return TextOrNull(single->content);
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+bool TXMLNode::HasChildNodes() const {
+  if (node_ == nullptr) return false;
+  if (node_->type == XML_ATTRIBUTE_NODE) return node_->children != nullptr;
+  if (node_->type != XML_ELEMENT_NODE && node_->type != XML_DOCUMENT_NODE) return false;
+  const bool preserve = (document_->ParseOptions() & poPreserveWhiteSpace) != 0;
+  for (const xmlNode* child = node_->children; child != nullptr; child = child->next) {
+    if (IsSignificant(child, preserve)) return true;
+  }
+  return false;
+}
+
+TXMLNodeList TXMLNode::ChildNodes() const { return TXMLNodeList(document_, node_, false); }
+
+TXMLNodeList TXMLNode::AttributeNodes() const { return TXMLNodeList(document_, node_, true); }
+
+bool TXMLNode::HasAttribute(std::string_view name) const {
+  if (node_ == nullptr || node_->type != XML_ELEMENT_NODE) return false;
+  for (const xmlAttr* attr = node_->properties; attr != nullptr; attr = attr->next) {
+    if (NameMatches(reinterpret_cast<const xmlNode*>(attr), name)) return true;
+  }
+  return false;
+}
+
+std::optional<std::string> TXMLNode::GetAttribute(std::string_view name) const {
+  if (node_ != nullptr && node_->type == XML_ELEMENT_NODE) {
+    for (const xmlAttr* attr = node_->properties; attr != nullptr; attr = attr->next) {
+      auto* asNode = reinterpret_cast<const xmlNode*>(attr);
+      if (NameMatches(asNode, name)) return AttributeText(asNode);
+    }
+  }
+  if (document_ != nullptr && (document_->Options() & doAttrNull) == 0) return std::string();
+  return std::nullopt;
+}
+
+// ---- TXMLNodeList ------------------------------------------------------------
+
+TXMLNodeList::TXMLNodeList(const TXMLDocument* document, _xmlNode* owner, bool attributes)
+    : document_(document), owner_(owner), attributes_(attributes) {
+  if (owner_ == nullptr) return;
+  if (attributes_) {
+    if (owner_->type != XML_ELEMENT_NODE) return;
+    for (xmlAttr* attr = owner_->properties; attr != nullptr; attr = attr->next) {
+      nodes_.emplace_back(document_, reinterpret_cast<xmlNode*>(attr));
+    }
+    return;
+  }
+  if (owner_->type != XML_ELEMENT_NODE && owner_->type != XML_DOCUMENT_NODE) return;
+  defaultNamespace_ = std::string(NamespaceOf(owner_));
+  const bool preserve = (document_->ParseOptions() & poPreserveWhiteSpace) != 0;
+  for (xmlNode* child = owner_->children; child != nullptr; child = child->next) {
+    if (IsSignificant(child, preserve)) nodes_.emplace_back(document_, child);
+  }
+}
+
+TXMLNode TXMLNodeList::Nodes(int index) const {
+  if (index < 0 || index >= Count()) throw TXMLDocError("List index out of bounds (" + std::to_string(index) + ")");
+  return nodes_[static_cast<std::size_t>(index)];
+}
+
+TXMLNode TXMLNodeList::FindNode(std::string_view name) const {
+  for (const TXMLNode& node : nodes_) {
+    const xmlNode* raw = node.Raw();
+    if (!defaultNamespace_.empty() && !EqualsIgnoringAsciiCase(NamespaceOf(raw), defaultNamespace_)) continue;
+    if (NameMatches(raw, name)) return node;
+  }
+  return {};
+}
+
+TXMLNode TXMLNodeList::Nodes(std::string_view name) {
+  TXMLNode found = FindNode(name);
+  if (found) return found;
+  if (document_ == nullptr || (document_->Options() & doNodeAutoCreate) == 0 || owner_ == nullptr ||
+      owner_->type != XML_ELEMENT_NODE) {
+    throw TXMLDocError("Node \"" + std::string(name) + "\" not found");
+  }
+  const std::string text(name);
+  xmlNode* created = nullptr;
+  if (attributes_) {
+    created = reinterpret_cast<xmlNode*>(xmlNewProp(owner_, XmlChars(text), nullptr));
+  } else {
+    created = xmlNewDocNode(owner_->doc, owner_->ns, XmlChars(text), nullptr);
+    if (created != nullptr) xmlAddChild(owner_, created);
+  }
+  if (created == nullptr) throw TXMLDocError("Out of memory creating node \"" + text + "\"");
+  nodes_.emplace_back(document_, created);
+  return nodes_.back();
+}
+
+// ---- TXMLDocument ------------------------------------------------------------
+
+TXMLDocument::TXMLDocument(TXMLDocOptions options, TParseOptions parseOptions)
+    : options_(options), parseOptions_(parseOptions) {}
+
+TXMLDocument::~TXMLDocument() { SetActive(false); }
+
+void TXMLDocument::SetXML(std::string text) {
+  SetActive(false);
+  xml_ = std::move(text);
+}
+
+const std::string& TXMLDocument::DOMVendor() const { return Vendor; }
+
+void TXMLDocument::SetActive(bool value) {
+  if (!value) {
+    if (doc_ != nullptr) xmlFreeDoc(doc_);
+    doc_ = nullptr;
+    return;
+  }
+  if (doc_ != nullptr) return;
+  if (xml_.empty()) {
+    doc_ = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
+    if (doc_ == nullptr) throw TXMLDocError("Out of memory creating an empty document");
+    return;
+  }
+  if (xml_.size() > static_cast<std::size_t>(INT_MAX)) throw TXMLDocError("Document is too large");
+
+  xmlParserCtxtPtr context = xmlNewParserCtxt();
+  if (context == nullptr) throw TXMLDocError("Out of memory creating the XML parser");
+  std::string firstError;
+  context->_private = &firstError;
+  context->sax->serror = CaptureFirstError;
+  // No XML_PARSE_NOENT, DTDLOAD, DTDATTR, DTDVALID or HUGE: external entities
+  // and DTDs stay unread and libxml2's depth and size limits apply.
+  const int flags = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOXINCNODE;
+  xmlDocPtr parsed = xmlCtxtReadMemory(context, xml_.data(), static_cast<int>(xml_.size()), nullptr, nullptr, flags);
+  const bool wellFormed = context->wellFormed != 0;
+  if (firstError.empty() && !wellFormed) {
+    const xmlError* last = xmlCtxtGetLastError(context);
+    firstError = last && last->message ? last->message : "XML document is not well-formed";
+  }
+  xmlFreeParserCtxt(context);
+  if (parsed == nullptr || !wellFormed) {
+    if (parsed != nullptr) xmlFreeDoc(parsed);
+    throw TXMLDocError(firstError.empty() ? "XML document is not well-formed" : firstError);
+  }
+  doc_ = parsed;
+}
+
+TXMLNode TXMLDocument::DocumentElement() const {
+  if (doc_ == nullptr) throw TXMLDocError("No active document");
+  return TXMLNode(this, xmlDocGetRootElement(doc_));
+}
+
+}  // namespace quarlen
