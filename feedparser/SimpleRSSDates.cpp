@@ -126,22 +126,22 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-constexpr std::array<std::string_view, 12> MonthNames{
+constexpr std::array<std::string_view, 12> RfcMonthNames{
     "JAN", "FEB", "MAR", "APR", "MAY", "JUN",
     "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-constexpr std::array<std::string_view, 7> DayNames{"SUN", "MON", "TUE", "WED",
+constexpr std::array<std::string_view, 7> RfcDayNames{"SUN", "MON", "TUE", "WED",
                                                    "THU", "FRI", "SAT"};
 
 // 1..12, or 0 when the token is not exactly a three-letter month name.
 int MonthFromName(std::string_view token) {
-  for (std::size_t i = 0; i < MonthNames.size(); ++i)
-    if (EqualsNoCase(token, MonthNames[i])) return static_cast<int>(i) + 1;
+  for (std::size_t i = 0; i < RfcMonthNames.size(); ++i)
+    if (EqualsNoCase(token, RfcMonthNames[i])) return static_cast<int>(i) + 1;
   return 0;
 }
 
 bool StartsWithDayName(std::string_view s) {
   if (s.size() < 3) return false;
-  for (auto name : DayNames)
+  for (auto name : RfcDayNames)
     if (EqualsNoCase(s.substr(0, 3), name)) return true;
   return false;
 }
