@@ -1,0 +1,213 @@
+#include "view/ChartThumbnails.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/view/ScriptedHttpServer.h"
+#include "tests/view/TestPng.h"
+#include "view/ThumbnailPng.h"
+#include "view/ThumbnailUrl.h"
+
+namespace quarlen {
+namespace {
+
+using testhttp::ScriptedHttpServer;
+using testhttp::ScriptedResponse;
+
+struct FakeStatusBar : IStatusBar {
+  std::vector<std::string> texts;
+  void SetStatusText(const std::string& text) override { texts.push_back(text); }
+};
+
+struct FakeWindow : IMainWindow {
+  int pumped = 0;
+  void Beep() override {}
+  void ShowFromTray() override {}
+  void BringToFront() override {}
+  void SetTickerText(const std::string&) override {}
+  void ProcessMessages() override { ++pumped; }
+  void Terminate() override {}
+};
+
+struct FakeProgress : IThumbnailProgress {
+  std::vector<std::pair<int, int>> shown;
+  int hidden = 0;
+  void ShowThumbnailProgress(int done, int total) override { shown.emplace_back(done, total); }
+  void HideThumbnailProgress() override { ++hidden; }
+};
+
+// A ticker text as the feed carries it: the chart URL, percent-encoded.
+std::string EncodedTicker(const ScriptedHttpServer& server, const std::string& target) {
+  std::string url = server.BaseUrl() + target;
+  std::string out;
+  for (char c : url) {
+    if (c == ':' || c == '/' || c == '?' || c == '=' || c == '&') {
+      static const char* hex = "0123456789ABCDEF";
+      out += '%';
+      out += hex[static_cast<unsigned char>(c) >> 4];
+      out += hex[c & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+RgbImage Solid(int i) {
+  return RgbImage(ThumbnailWidth, ThumbnailHeight, static_cast<std::uint8_t>(i * 10), 100,
+                  static_cast<std::uint8_t>(200 - i));
+}
+
+class ChartThumbnailsTest : public ::testing::Test {
+ protected:
+  ChartThumbnailsTest()
+      : client_(THttpClientKind::MainClient, [this] { window_.ProcessMessages(); }),
+        thumbnails_(
+            client_,
+            [this](THttpClient& c) {
+              ++profileApplied_;
+              c.SetUserAgent("Quarlen Messenger test");
+              c.ResetProxy();
+            },
+            status_, window_, &progress_) {}
+
+  // Serves a distinct solid chart for article i at /chart?s=Si and returns its ticker.
+  std::string ServeChart(int i) {
+    const std::string target = "/chart.php?symbol=S" + std::to_string(i) + "&chartstyle=bar";
+    ScriptedResponse r;
+    r.contentType = "image/png";
+    const RgbImage colour = Solid(i);
+    r.body = testpng::SolidRgbPng(86, 60, colour.pixels[0], colour.pixels[1], colour.pixels[2]);
+    server_.Set(target, r);
+    return EncodedTicker(server_, target);
+  }
+
+  ScriptedHttpServer server_;
+  FakeStatusBar status_;
+  FakeWindow window_;
+  FakeProgress progress_;
+  int profileApplied_ = 0;
+  THttpClient client_;
+  ChartThumbnails thumbnails_;
+};
+
+TEST_F(ChartThumbnailsTest, TwentyArticlesMakeTwentyRequestsOldestFirstAndImageIBelongsToArticleI) {
+  std::vector<std::string> tickers;
+  for (int i = 0; i < 20; ++i) tickers.push_back(ServeChart(i));
+  std::vector<RgbImage> charts(3, BlankThumbnail());  // the previous refresh's pictures
+
+  thumbnails_.RefreshChartThumbnails(tickers, charts);
+
+  const auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 20u);
+  ASSERT_EQ(status_.texts.size(), 20u);
+  for (int n = 0; n < 20; ++n) {
+    const int article = 19 - n;
+    EXPECT_EQ(requests[n], "/chart.php?symbol=S" + std::to_string(article) + "&chartstyle=bar");
+    EXPECT_EQ(status_.texts[n], "Refreshing chart for " + server_.BaseUrl() + requests[n]);
+  }
+  ASSERT_EQ(charts.size(), 20u);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(charts[i], Solid(i)) << "image " << i;
+  EXPECT_EQ(profileApplied_, 20);
+  for (const std::string& head : server_.Heads())
+    EXPECT_NE(head.find("User-Agent: Quarlen Messenger test\r\n"), std::string::npos);
+
+  ASSERT_EQ(progress_.shown.size(), 21u);
+  for (int k = 0; k <= 20; ++k) EXPECT_EQ(progress_.shown[k], std::make_pair(k, 20));
+  EXPECT_EQ(progress_.hidden, 1);
+}
+
+TEST_F(ChartThumbnailsTest, AFailedChartIsBlankBetweenGoodNeighbours) {
+  struct Case {
+    const char* name;
+    ScriptedResponse response;
+    bool scripted = true;
+  };
+  auto png = [](int w, int h) {
+    ScriptedResponse r;
+    r.body = testpng::SolidRgbPng(w, h, 1, 2, 3);
+    return r;
+  };
+  auto status = [](const char* line, std::string body) {
+    ScriptedResponse r;
+    r.statusLine = line;
+    r.body = std::move(body);
+    return r;
+  };
+  const std::vector<Case> cases = {
+      {"404", {}, false},
+      {"87x60", png(87, 60)},
+      {"86x59", png(86, 59)},
+      {"html with 200", status("HTTP/1.1 200 OK", "<html>chart server busy</html>")},
+      {"500 with a png body", [&] {
+         ScriptedResponse r = png(86, 60);
+         r.statusLine = "HTTP/1.1 500 Internal Server Error";
+         return r;
+       }()},
+      {"redirect", status("HTTP/1.1 302 Found", "")},
+      {"empty body", status("HTTP/1.1 200 OK", "")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server_.ClearRequests();
+    const std::string bad = "/bad.png";
+    if (c.scripted) server_.Set(bad, c.response); else server_.Remove(bad);
+    std::vector<std::string> tickers = {ServeChart(0), EncodedTicker(server_, bad), ServeChart(2)};
+    std::vector<RgbImage> charts;
+    thumbnails_.RefreshChartThumbnails(tickers, charts);
+    ASSERT_EQ(charts.size(), 3u);
+    EXPECT_EQ(charts[0], Solid(0));
+    EXPECT_EQ(charts[1], BlankThumbnail());
+    EXPECT_EQ(charts[2], Solid(2));
+    EXPECT_EQ(server_.Requests().size(), 3u);
+  }
+}
+
+TEST_F(ChartThumbnailsTest, UnreachableChartServerGivesBlankThumbnails) {
+  // A port that was just free: nothing listens there.
+  std::string deadBase;
+  {
+    ScriptedHttpServer gone;
+    deadBase = gone.BaseUrl();
+  }
+  std::vector<std::string> tickers = {ServeChart(0), deadBase + "/chart.png"};
+  std::vector<RgbImage> charts;
+  thumbnails_.RefreshChartThumbnails(tickers, charts);
+  ASSERT_EQ(charts.size(), 2u);
+  EXPECT_EQ(charts[0], Solid(0));
+  EXPECT_EQ(charts[1], BlankThumbnail());
+}
+
+TEST_F(ChartThumbnailsTest, DecodedTickerIsTheRequestedUrl) {
+  // "+" is a space on the wire, %2F a slash, %3A a colon; the request layer
+  // adds no encoding of its own.
+  const std::string ticker = EncodedTicker(server_, "/c.php") + "%3Fs%3DA+B%2Fx";
+  std::vector<RgbImage> charts;
+  thumbnails_.FetchChartThumbnail(ticker, charts);
+  ASSERT_EQ(server_.Requests(), std::vector<std::string>{"/c.php?s=A B/x"});
+  EXPECT_EQ(DecodeChartUrl(ticker), server_.BaseUrl() + "/c.php?s=A B/x");
+  ASSERT_EQ(charts.size(), 1u);
+  EXPECT_EQ(charts[0], BlankThumbnail());  // 404
+}
+
+TEST_F(ChartThumbnailsTest, FetchInsertsAtTheFront) {
+  std::vector<RgbImage> charts = {Solid(5)};
+  thumbnails_.FetchChartThumbnail(ServeChart(1), charts);
+  ASSERT_EQ(charts.size(), 2u);
+  EXPECT_EQ(charts[0], Solid(1));
+  EXPECT_EQ(charts[1], Solid(5));
+}
+
+TEST_F(ChartThumbnailsTest, EmptyStoreDownloadsNothingAndEmptiesTheList) {
+  std::vector<RgbImage> charts(4, Solid(1));
+  thumbnails_.RefreshChartThumbnails({}, charts);
+  EXPECT_TRUE(charts.empty());
+  EXPECT_TRUE(server_.Requests().empty());
+  EXPECT_TRUE(status_.texts.empty());
+  EXPECT_TRUE(progress_.shown.empty());
+}
+
+}  // namespace
+}  // namespace quarlen
