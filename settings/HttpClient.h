@@ -1,0 +1,72 @@
+#pragma once
+// The program's HTTP/1.1 client: GET only, exact request bytes, never follows
+// redirects, keeps the window alive through a message pump while it waits.
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "settings/HttpError.h"
+
+namespace quarlen {
+
+// The two client profiles. The main client (`IdHTTP1`) sends "Cache-control:
+// no-cache" and pumps messages after every block; a connectivity-check client is
+// made new for each check.
+enum class THttpClientKind { MainClient, ConnectivityCheck };
+
+// The proxy a client goes through; an empty host means a direct connection.
+struct HttpProxy {
+  std::string host;
+  int port = 0;
+  bool basicAuthentication = false;
+  std::string userName;
+  std::string password;
+};
+
+inline constexpr std::size_t DefaultBodyCap = std::size_t{4} << 20;  // 4 MiB
+inline constexpr std::size_t FeedBodyCap = std::size_t{16} << 20;    // 16 MiB
+
+class THttpClient {
+ public:
+  using MessagePump = std::function<void()>;
+
+  // pump is called between waiting slices (and, for the main client, after each
+  // block sent or received); it may be empty. It must not destroy this client.
+  // An exception thrown by the pump aborts the request and leaves Get.
+  THttpClient(THttpClientKind kind, MessagePump pump);
+  ~THttpClient();
+  THttpClient(const THttpClient&) = delete;
+  THttpClient& operator=(const THttpClient&) = delete;
+
+  THttpClientKind Kind() const;
+
+  void SetUserAgent(const std::string& agent);
+  const std::string& UserAgent() const;
+  void SetProxy(const HttpProxy& proxy);
+  void ResetProxy();
+  const HttpProxy& Proxy() const;
+
+  // The largest body a request accepts (default 4 MiB); over it the request fails.
+  void SetBodyCap(std::size_t bytes);
+  std::size_t BodyCap() const;
+  // How long a connect may take before "Connect timed out." (default 120 000 ms).
+  void SetConnectTimeout(std::chrono::milliseconds timeout);
+
+  // Fetches url and returns the body bytes. Throws HttpError with the user's text:
+  // the status line for a failure status or a redirect, "Socket Error # n\r\n..."
+  // for socket failures, "Connect timed out.", "Connection Closed Gracefully.",
+  // or a refusal while another request of this client is under way.
+  std::string Get(const std::string& url);
+  std::string Get(const std::string& url, std::size_t bodyCap);
+
+  // True while a request is under way (for example inside the pump).
+  bool Busy() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace quarlen

@@ -1,0 +1,13 @@
+#pragma once
+// The error every HTTP request raises; what() is the text the user sees.
+#include <stdexcept>
+#include <string>
+
+namespace quarlen {
+
+class HttpError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+}  // namespace quarlen

@@ -1,0 +1,356 @@
+// The HTTP client against a scripted peer on loopback: the exact request bytes,
+// how each kind of answer is read, and the failure texts the user sees.
+#include "settings/HttpClient.h"
+
+#include <gtest/gtest.h>
+
+#include "HttpTestServer.h"
+
+namespace quarlen {
+namespace {
+
+using testing::Reply;
+using testing::ScriptedReply;
+using testing::ScriptedServer;
+
+const std::string Agent = "Quarlen Messenger 1.2.5.149 Debian GNU/Linux 12 (bookworm) (Kernel 6.1.0)";
+const std::string Ok = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
+
+std::string ReplacePort(std::string text, int port) {
+  for (auto at = text.find("{port}"); at != std::string::npos; at = text.find("{port}")) {
+    text.replace(at, 6, std::to_string(port));
+  }
+  return text;
+}
+
+struct RequestCase {
+  const char* name;
+  THttpClientKind kind;
+  bool viaProxy;  // the scripted server plays the proxy
+  bool authentication;
+  const char* userName;
+  const char* password;
+  const char* url;  // "{port}" is the server's port
+  const char* expected;
+};
+
+class RequestBytes : public ::testing::TestWithParam<RequestCase> {};
+
+TEST_P(RequestBytes, GoOutExactly) {
+  const RequestCase& c = GetParam();
+  ScriptedServer server({Reply(Ok)});
+  THttpClient client(c.kind, nullptr);
+  client.SetUserAgent(Agent);
+  if (c.viaProxy) client.SetProxy({"127.0.0.1", server.Port(), c.authentication, c.userName, c.password});
+
+  EXPECT_EQ(client.Get(ReplacePort(c.url, server.Port())), "ok");
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(server.Requests()[0], ReplacePort(c.expected, server.Port()) + "User-Agent: " + Agent + "\r\n\r\n")
+      << c.name;
+}
+
+// Lines up to "Accept"; the test adds "User-Agent" and the empty line.
+INSTANTIATE_TEST_SUITE_P(
+    HttpClient, RequestBytes,
+    ::testing::Values(
+        RequestCase{"MainDirect", THttpClientKind::MainClient, false, false, "", "",
+                    "http://127.0.0.1:{port}/feeds/messenger4.xml.win-1251",
+                    "GET /feeds/messenger4.xml.win-1251 HTTP/1.1\r\nContent-Type: text/html\r\n"
+                    "Cache-control: no-cache\r\nHost: 127.0.0.1:{port}\r\nAccept: text/html, */*\r\n"},
+        RequestCase{"CheckDirectWithQuery", THttpClientKind::ConnectivityCheck, false, false, "", "",
+                    "http://127.0.0.1:{port}/ping.php?version=1.2.5.149&email=",
+                    "GET /ping.php?version=1.2.5.149&email= HTTP/1.1\r\nContent-Type: text/html\r\n"
+                    "Host: 127.0.0.1:{port}\r\nAccept: text/html, */*\r\n"},
+        RequestCase{"NoPathNoEncoding", THttpClientKind::MainClient, false, false, "", "",
+                    "HTTP://127.0.0.1:{port}?q=a%20b|c",
+                    "GET /?q=a%20b|c HTTP/1.1\r\nContent-Type: text/html\r\n"
+                    "Cache-control: no-cache\r\nHost: 127.0.0.1:{port}\r\nAccept: text/html, */*\r\n"},
+        RequestCase{"ProxyNoAuthenticationIgnoresFilledCredentials", THttpClientKind::MainClient, true, false,
+                    "trader", "secret", "http://news.example/feeds/messenger4.xml.win-1251",
+                    "GET http://news.example:80/feeds/messenger4.xml.win-1251 HTTP/1.1\r\nContent-Type: text/html\r\n"
+                    "Cache-control: no-cache\r\nHost: news.example\r\nAccept: text/html, */*\r\n"},
+        RequestCase{"ProxyUrlWithPort", THttpClientKind::ConnectivityCheck, true, false, "", "",
+                    "http://news.example:8421/download/version.txt#top",
+                    "GET http://news.example:8421/download/version.txt HTTP/1.1\r\nContent-Type: text/html\r\n"
+                    "Host: news.example:8421\r\nAccept: text/html, */*\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Proxy-Authorization sits between User-Agent and Cookie, so these spell out the whole request.
+TEST(HttpClient, ProxyAuthorizationCarriesBase64OfNameColonPassword) {
+  struct {
+    const char* user;
+    const char* password;
+    const char* header;
+  } cases[] = {
+      {"trader", "secret", "Basic dHJhZGVyOnNlY3JldA=="},
+      {"trader", "", "Basic dHJhZGVyOg=="},  // the user name and the colon only
+      {"", "", "Basic Og=="},
+  };
+  for (const auto& c : cases) {
+    ScriptedServer server({Reply(Ok)});
+    THttpClient client(THttpClientKind::MainClient, nullptr);
+    client.SetUserAgent(Agent);
+    client.SetProxy({"127.0.0.1", server.Port(), true, c.user, c.password});
+    client.Get("http://news.example/feeds/messenger4.xml.win-1251");
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0],
+              "GET http://news.example:80/feeds/messenger4.xml.win-1251 HTTP/1.1\r\nContent-Type: text/html\r\n"
+              "Cache-control: no-cache\r\nHost: news.example\r\nAccept: text/html, */*\r\nUser-Agent: " +
+                  Agent + "\r\nProxy-Authorization: " + c.header + "\r\n\r\n");
+  }
+}
+
+TEST(HttpClient, CookiesGoBackToTheHostThatSetThemOnly) {
+  ScriptedServer proxy({
+      Reply("HTTP/1.1 200 OK\r\nSet-Cookie: session=abc; Path=/; Expires=Wed, 09 Jun 2038 10:18:14 GMT\r\n"
+            "set-cookie2: v2=\"x,y\"; Version=1, other=2\r\nContent-Length: 0\r\n\r\n",
+            false),
+      Reply("HTTP/1.1 200 OK\r\nSet-Cookie: session=def\r\nSet-Cookie: other=; Max-Age=0\r\nContent-Length: 0\r\n\r\n",
+            false),
+      Reply(Ok, false), Reply(Ok, false)});
+  THttpClient client(THttpClientKind::MainClient, nullptr);
+  client.SetProxy({"127.0.0.1", proxy.Port(), true, "u", "p"});
+  client.Get("http://feeds.example/a");
+  client.Get("http://FEEDS.example/b");
+  client.Get("http://feeds.example/c");
+  client.Get("http://charts.example/d");
+
+  const auto requests = proxy.Requests();
+  ASSERT_EQ(requests.size(), 4u);
+  EXPECT_EQ(requests[0].find("Cookie:"), std::string::npos);
+  EXPECT_NE(requests[1].find("Proxy-Authorization: Basic dTpw\r\nCookie: session=abc; v2=\"x,y\"; other=2\r\n\r\n"),
+            std::string::npos)
+      << requests[1];
+  EXPECT_NE(requests[2].find("\r\nCookie: session=def; v2=\"x,y\"\r\n\r\n"), std::string::npos) << requests[2];
+  EXPECT_EQ(requests[3].find("Cookie:"), std::string::npos);
+}
+
+struct ResponseCase {
+  const char* name;
+  ScriptedReply reply;
+  std::string body;   // expected body when error is null
+  const char* error;  // expected failure text
+};
+
+class ResponseReading : public ::testing::TestWithParam<ResponseCase> {};
+
+TEST_P(ResponseReading, GivesBodyOrFailureText) {
+  const ResponseCase& c = GetParam();
+  ScriptedServer server({c.reply});
+  THttpClient client(THttpClientKind::MainClient, nullptr);
+  client.SetBodyCap(16);
+  if (c.error == nullptr) {
+    EXPECT_EQ(client.Get(server.Url("/x")), c.body);
+  } else {
+    try {
+      client.Get(server.Url("/x"));
+      ADD_FAILURE() << "no failure";
+    } catch (const HttpError& e) {
+      EXPECT_EQ(std::string(e.what()), c.error);
+    }
+  }
+  EXPECT_EQ(server.Requests().size(), 1u) << "a redirect or retry must not send another request";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HttpClient, ResponseReading,
+    ::testing::Values(
+        ResponseCase{"CountedInPieces",
+                     {{"HTTP/1.1 200 OK\r\nContent-", "Length: 5\r\n\r\nhe", "llo"}, std::chrono::milliseconds(30)},
+                     "hello", nullptr},
+        ResponseCase{"Chunked",
+                     Reply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n2;x=y\r\nde\r\n0\r\n\r\n"),
+                     "abcde", nullptr},
+        ResponseCase{"UntilClose", Reply("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nto the end"),
+                     "to the end", nullptr},
+        ResponseCase{"ContinueThenOk",
+                     {{"HTTP/1.1 100 Continue\r\n\r\n", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc"},
+                      std::chrono::milliseconds(20)},
+                     "abc", nullptr},
+        ResponseCase{"NoContent", Reply("HTTP/1.1 204 No Content\r\n\r\n"), "", nullptr},
+        ResponseCase{"BinaryBytesKept", Reply(std::string("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\n\x89PN\0", 43)),
+                     std::string("\x89PN\0", 4), nullptr},
+        ResponseCase{"CloseInsideCountedBody", Reply("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc"), "abc",
+                     nullptr},
+        ResponseCase{"CloseInsideHeaderLines", Reply("HTTP/1.1 200 OK\r\nServer: scripted\r\nContent-Le"), "",
+                     nullptr},
+        ResponseCase{"RedirectNotFollowed",
+                     Reply("HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/elsewhere\r\nContent-Length: 0\r\n\r\n"),
+                     "", "HTTP/1.1 302 Found"},
+        ResponseCase{"LocationOnSuccess", Reply("HTTP/1.1 201 Created\r\nLocation: /new\r\nContent-Length: 0\r\n\r\n"),
+                     "", "HTTP/1.1 201 Created"},
+        ResponseCase{"MovedWithoutLocation", Reply("HTTP/1.1 301 Moved Permanently\r\n\r\n"), "",
+                     "HTTP/1.1 301 Moved Permanently"},
+        ResponseCase{"NotModified", Reply("HTTP/1.1 304 Not Modified\r\n\r\n"), "", "HTTP/1.1 304 Not Modified"},
+        ResponseCase{"NotFoundAsReceived", Reply("HTTP/1.0 404  Nicht gefunden \r\nContent-Length: 3\r\n\r\nno!"),
+                     "", "HTTP/1.0 404  Nicht gefunden "},
+        ResponseCase{"ProxyChallengeNotAnswered",
+                     Reply("HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic\r\n\r\n"), "",
+                     "HTTP/1.1 407 Proxy Authentication Required"},
+        ResponseCase{"CloseBeforeStatusLine", Reply(""), "", "Connection Closed Gracefully."},
+        ResponseCase{"CloseInsideStatusLine", Reply("HTTP/1.1 200"), "", "Connection Closed Gracefully."},
+        ResponseCase{"CloseInsideChunks", Reply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nab"),
+                     "", "Connection Closed Gracefully."},
+        ResponseCase{"CountedOverCap", Reply("HTTP/1.1 200 OK\r\nContent-Length: 17\r\n\r\n"), "",
+                     "The response is larger than the limit of 16 bytes."},
+        ResponseCase{"ChunkedOverCap",
+                     Reply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n9\r\n123456789\r\n9\r\n123456789\r\n"),
+                     "", "The response is larger than the limit of 16 bytes."},
+        ResponseCase{"UntilCloseOverCap", Reply("HTTP/1.1 200 OK\r\n\r\n12345678901234567"), "",
+                     "The response is larger than the limit of 16 bytes."},
+        ResponseCase{"NotHttp", Reply("SSH-2.0-OpenSSH\r\n\r\n"), "", "Invalid HTTP response: bad version"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HttpClient, CapCanBeRaisedPerRequest) {
+  const std::string big(20, 'x');
+  ScriptedServer server({Reply("HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\n" + big)});
+  THttpClient client(THttpClientKind::MainClient, nullptr);
+  client.SetBodyCap(16);
+  EXPECT_EQ(client.Get(server.Url("/feed"), 20), big);
+}
+
+TEST(HttpClient, RefusedConnectionGivesSocketErrorText) {
+  THttpClient client(THttpClientKind::ConnectivityCheck, nullptr);
+  try {
+    client.Get("http://127.0.0.1:" + std::to_string(testing::UnusedPort()) + "/ping.php");
+    ADD_FAILURE() << "no failure";
+  } catch (const HttpError& e) {
+    EXPECT_STREQ(e.what(), "Socket Error # 111\r\nConnection refused");
+  }
+}
+
+TEST(HttpClient, RefusesUrlsItCannotSendSafely) {
+  THttpClient client(THttpClientKind::MainClient, nullptr);
+  for (const char* url : {"https://127.0.0.1/", "ftp://x/", "http:///path", "http://127.0.0.1:0/",
+                          "http://127.0.0.1:99999/", "http://user@127.0.0.1/", "http://127.0.0.1/a\r\nX-Evil: 1"}) {
+    EXPECT_THROW(client.Get(url), HttpError) << url;
+  }
+}
+
+TEST(HttpClient, WaitingPumpsMessagesAndRefusesASecondRequest) {
+  ScriptedServer server({ScriptedReply{{}, {}, true, true}});
+  int pumps = 0;
+  std::string refusal;
+  THttpClient* self = nullptr;
+  THttpClient client(THttpClientKind::ConnectivityCheck, [&] {
+    // A timer that fires in the middle of a request and wants the same client.
+    if (++pumps == 2) {
+      try {
+        self->Get(server.Url("/again"));
+      } catch (const HttpError& e) {
+        refusal = e.what();
+      }
+    }
+    if (pumps == 5) server.Hangup();
+  });
+  self = &client;
+  EXPECT_THROW(client.Get(server.Url("/slow")), HttpError);
+  EXPECT_GE(pumps, 5);
+  EXPECT_EQ(refusal, "The HTTP client is still busy with another request.");
+  EXPECT_FALSE(client.Busy());
+  EXPECT_EQ(server.Requests().size(), 1u);
+}
+
+TEST(HttpClient, PumpThatThrowsAbortsTheRequestAndTheClientStaysUsable) {
+  ScriptedServer server({ScriptedReply{{}, {}, true, true}, Reply(Ok)});
+  bool abort = true;
+  THttpClient client(THttpClientKind::MainClient, [&] {
+    if (abort) throw std::runtime_error("window closed");
+  });
+  EXPECT_THROW(client.Get(server.Url("/slow")), std::runtime_error);
+  EXPECT_FALSE(client.Busy());
+  abort = false;
+  server.Hangup();
+  EXPECT_EQ(client.Get(server.Url("/next")), "ok");
+}
+
+TEST(HttpClient, MainClientPumpsAfterEveryBlock) {
+  ScriptedServer server({{{"HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nab", "cd", "ef"}, std::chrono::milliseconds(40)}});
+  int pumps = 0;
+  THttpClient client(THttpClientKind::MainClient, [&] { ++pumps; });
+  EXPECT_EQ(client.Get(server.Url("/")), "abcdef");
+  EXPECT_GE(pumps, 4);  // the request sent, three blocks received
+}
+
+TEST(HttpClient, KeepAliveReuseFollowsTheServersWord) {
+  struct {
+    const char* name;
+    std::string reply;
+    THttpClientKind kind;
+    int connections;  // for three requests
+  } cases[] = {
+      {"kept", Ok, THttpClientKind::MainClient, 1},
+      {"Connection close", "HTTP/1.1 200 OK\r\nConnection:  Close \r\nContent-Length: 2\r\n\r\nok",
+       THttpClientKind::MainClient, 3},
+      {"Proxy-Connection close", "HTTP/1.1 200 OK\r\nProxy-Connection: CLOSE\r\nContent-Length: 2\r\n\r\nok",
+       THttpClientKind::MainClient, 3},
+      {"HTTP/1.0 without keep-alive", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok", THttpClientKind::MainClient,
+       3},
+      {"failure status", "HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\nno", THttpClientKind::MainClient, 3},
+  };
+  for (const auto& c : cases) {
+    // The server keeps its end open; only the client decides.
+    ScriptedServer server({Reply(c.reply, false), Reply(c.reply, false), Reply(c.reply, false)});
+    THttpClient client(c.kind, nullptr);
+    for (int i = 0; i < 3; ++i) {
+      try {
+        client.Get(server.Url("/r" + std::to_string(i)));
+      } catch (const HttpError&) {
+      }
+    }
+    EXPECT_EQ(server.Requests().size(), 3u) << c.name;
+    EXPECT_EQ(server.Connections(), c.connections) << c.name;
+  }
+}
+
+TEST(HttpClient, ConnectionClosedWhileIdleIsReplacedQuietly) {
+  // The server promises nothing about closing and closes after every answer.
+  ScriptedServer server({Reply(Ok), Reply(Ok), Reply(Ok)});
+  THttpClient client(THttpClientKind::MainClient, nullptr);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(client.Get(server.Url("/")), "ok");
+  EXPECT_EQ(server.Connections(), 3);
+}
+
+TEST(HttpClient, ChangingTheProxyChangesTheConnection) {
+  ScriptedServer proxy({Reply(Ok, false)});
+  ScriptedServer direct({Reply(Ok, false)});
+  THttpClient client(THttpClientKind::MainClient, nullptr);
+  client.SetProxy({"127.0.0.1", proxy.Port(), true, "u", "p"});
+  client.Get("http://127.0.0.1:" + std::to_string(direct.Port()) + "/a");
+  client.ResetProxy();
+  client.Get(direct.Url("/a"));
+  ASSERT_EQ(direct.Requests().size(), 1u);
+  EXPECT_EQ(direct.Requests()[0].find("Proxy-Authorization"), std::string::npos);
+  EXPECT_EQ(direct.Requests()[0].rfind("GET /a HTTP/1.1\r\n", 0), 0u);
+}
+
+TEST(HttpClient, ConnectThatNeverCompletesTimesOut) {
+  // A listener whose accept queue is full drops further connection attempts.
+  int port = 0;
+  const int listener = testing::ListenOnLoopback(0, port);
+  std::vector<int> fillers;
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  for (int i = 0; i < 4; ++i) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    fillers.push_back(fd);
+  }
+  int pumps = 0;
+  THttpClient client(THttpClientKind::MainClient, [&] { ++pumps; });
+  client.SetConnectTimeout(std::chrono::milliseconds(600));
+  try {
+    client.Get("http://127.0.0.1:" + std::to_string(port) + "/");
+    ADD_FAILURE() << "no failure";
+  } catch (const HttpError& e) {
+    EXPECT_STREQ(e.what(), "Connect timed out.");
+  }
+  EXPECT_GE(pumps, 1);
+  for (int fd : fillers) ::close(fd);
+  ::close(listener);
+}
+
+}  // namespace
+}  // namespace quarlen
