@@ -1,5 +1,7 @@
 #include "feedparser/SimpleRSS.h"
 
+#include "feedparser/SimpleParserAtom.h"
+#include "feedparser/SimpleParserRDF.h"
 #include "feedparser/SimpleParserRSS.h"
 
 namespace quarlen {
@@ -62,10 +64,16 @@ void TSimpleRSS::Parse() {
       reader.ParseDocument();
       break;
     }
-    case xtRDF:
-      throw TSimpleRSSException("RDF feeds are not supported yet");
-    case xtAtom:
-      throw TSimpleRSSException("Atom feeds are not supported yet");
+    case xtRDF: {
+      TSimpleParserRDF reader(*this);
+      reader.ParseDocument();
+      break;
+    }
+    case xtAtom: {
+      TSimpleParserAtom reader(*this);
+      reader.ParseDocument();
+      break;
+    }
   }
 }
 
