@@ -1,0 +1,478 @@
+// The usage ping and the update check against a feed server scripted in the
+// test, on 127.0.0.1.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <boost/asio.hpp>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/UiPorts.h"
+#include "settings/ServiceCalls.h"
+
+namespace quarlen {
+namespace {
+
+namespace asio = boost::asio;
+using asio::ip::tcp;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+constexpr const char* Version = "1.2.5.149";
+
+// A feed server that answers by path (the query is ignored), one thread per
+// connection so that a slow answer does not hold up the others.
+class PathServer {
+ public:
+  struct Answer {
+    std::string statusLine = "HTTP/1.1 200 OK";
+    std::string body;
+    std::string extraHeaders;  // each line ending in CR LF
+    std::chrono::milliseconds delay{0};
+  };
+
+  PathServer() : acceptor_(io_, tcp::endpoint(asio::ip::address_v4::loopback(), 0)) {
+    port_ = acceptor_.local_endpoint().port();
+    thread_ = std::thread([this] { AcceptLoop(); });
+  }
+  ~PathServer() {
+    stopping_ = true;
+    try {
+      asio::io_context io;
+      tcp::socket wake(io);
+      wake.connect(tcp::endpoint(asio::ip::address_v4::loopback(), port_));
+    } catch (...) {
+    }
+    thread_.join();
+    for (auto& t : connections_) t.join();
+  }
+
+  void Set(const std::string& path, Answer answer) {
+    std::lock_guard lock(mutex_);
+    answers_[path] = std::move(answer);
+  }
+  void SetBody(const std::string& path, std::string body) {
+    Answer a;
+    a.body = std::move(body);
+    Set(path, std::move(a));
+  }
+  std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+
+  // The request heads received so far (request line and header lines).
+  std::vector<std::string> Heads() const {
+    std::lock_guard lock(mutex_);
+    return heads_;
+  }
+  std::vector<std::string> RequestLines() const {
+    std::vector<std::string> lines;
+    for (const auto& head : Heads()) lines.push_back(head.substr(0, head.find("\r\n")));
+    return lines;
+  }
+
+ private:
+  void AcceptLoop() {
+    while (true) {
+      tcp::socket socket(io_);
+      boost::system::error_code ec;
+      acceptor_.accept(socket, ec);
+      if (stopping_) return;
+      if (ec) continue;
+      std::lock_guard lock(mutex_);
+      connections_.emplace_back([this, s = std::move(socket)]() mutable { Serve(std::move(s)); });
+    }
+  }
+
+  void Serve(tcp::socket socket) {
+    boost::system::error_code ec;
+    asio::streambuf buffer;
+    asio::read_until(socket, buffer, "\r\n\r\n", ec);
+    if (ec) return;
+    std::string head(asio::buffers_begin(buffer.data()), asio::buffers_end(buffer.data()));
+    head = head.substr(0, head.find("\r\n\r\n"));
+    std::string target = head.substr(4, head.find(' ', 4) - 4);
+    std::string path = target.substr(0, target.find('?'));
+    Answer answer;
+    answer.statusLine = "HTTP/1.1 404 Not Found";
+    {
+      std::lock_guard lock(mutex_);
+      heads_.push_back(head);
+      if (auto it = answers_.find(path); it != answers_.end()) answer = it->second;
+    }
+    if (answer.delay.count() > 0) std::this_thread::sleep_for(answer.delay);
+    std::string reply = answer.statusLine + "\r\nContent-Length: " + std::to_string(answer.body.size()) +
+                        "\r\nConnection: close\r\n" + answer.extraHeaders + "\r\n" + answer.body;
+    asio::write(socket, asio::buffer(reply), ec);
+    socket.shutdown(tcp::socket::shutdown_both, ec);
+  }
+
+  asio::io_context io_;
+  tcp::acceptor acceptor_;
+  unsigned short port_ = 0;
+  std::atomic<bool> stopping_{false};
+  mutable std::mutex mutex_;
+  std::map<std::string, Answer> answers_;
+  std::vector<std::string> heads_;
+  std::vector<std::thread> connections_;
+  std::thread thread_;
+};
+
+struct FakeStatusBar : IStatusBar {
+  void SetStatusText(const std::string& text) override { texts.push_back(text); }
+  std::vector<std::string> texts;
+};
+
+struct FakeMessageBoxes : IMessageBoxes {
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  bool Confirm(const std::string& title, const std::string& question) override {
+    questions.push_back(title + "|" + question);
+    if (onConfirm) onConfirm();
+    return answer;
+  }
+  bool answer = false;
+  std::function<void()> onConfirm;
+  std::vector<std::string> messages;
+  std::vector<std::string> questions;
+};
+
+struct FakeUrlOpener : IUrlOpener {
+  void OpenUrl(const std::string& url) override { opened.push_back(url); }
+  std::vector<std::string> opened;
+};
+
+struct FakeMainWindow : IMainWindow {
+  void Beep() override {}
+  void ShowFromTray() override {}
+  void BringToFront() override {}
+  void SetTickerText(const std::string&) override {}
+  void ProcessMessages() override {}
+  void Terminate() override { ++terminated; }
+  int terminated = 0;
+};
+
+// The service calls of a program running version 1.2.5.149 against one server.
+struct Program {
+  explicit Program(const std::string& base, std::string email = "")
+      : calls(ServerEndpoints(base), Version, std::move(email),
+              [this](THttpClient& c) {
+                c.SetUserAgent("Quarlen Messenger 1.2.5.149 Test");
+                ++profilesApplied;
+              },
+              [this] {
+                if (pump) pump();
+              },
+              ServiceCallPorts{statusBar, boxes, opener, window}) {}
+
+  FakeStatusBar statusBar;
+  FakeMessageBoxes boxes;
+  FakeUrlOpener opener;
+  FakeMainWindow window;
+  int profilesApplied = 0;
+  std::function<void()> pump;
+  ServiceCalls calls;
+};
+
+const std::string Question = std::string("Confirm|") + UpdateQuestion;
+
+// ---------------------------------------------------------------------------
+// PingServer
+
+TEST(PingServer, SuccessSendsVersionAndEmptyEmailAndKeepsConnected) {
+  PathServer server;
+  server.SetBody("/ping.php", "");
+  Program program(server.Base());
+  EXPECT_TRUE(program.calls.PingServer());
+  EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected"));
+  EXPECT_THAT(server.RequestLines(), ElementsAre("GET /ping.php?version=1.2.5.149&email= HTTP/1.1"));
+  const std::string head = server.Heads().at(0);
+  EXPECT_THAT(head, HasSubstr("\r\nUser-Agent: Quarlen Messenger 1.2.5.149 Test"));
+  // The connectivity-check client asks for no cache control.
+  EXPECT_THAT(head, Not(HasSubstr("Cache-control")));
+  EXPECT_EQ(program.profilesApplied, 1);
+}
+
+TEST(PingServer, EmailIsSentUnencodedAndTheBodyIgnored) {
+  PathServer server;
+  server.SetBody("/ping.php", "<html>thanks</html>");
+  Program program(server.Base(), "trader+news@example.org");
+  EXPECT_TRUE(program.calls.PingServer());
+  EXPECT_THAT(server.RequestLines(),
+              ElementsAre("GET /ping.php?version=1.2.5.149&email=trader+news@example.org HTTP/1.1"));
+}
+
+TEST(PingServer, FailureStatusShowsTheStatusLine) {
+  struct Case {
+    const char* statusLine;
+    const char* extraHeaders;
+  };
+  for (const Case& c : {Case{"HTTP/1.1 404 Not Found", ""}, Case{"HTTP/1.1 500 Internal Server Error", ""},
+                        Case{"HTTP/1.1 302 Found", "Location: http://127.0.0.1:1/elsewhere\r\n"}}) {
+    SCOPED_TRACE(c.statusLine);
+    PathServer server;
+    PathServer::Answer answer;
+    answer.statusLine = c.statusLine;
+    answer.extraHeaders = c.extraHeaders;
+    server.Set("/ping.php", answer);
+    Program program(server.Base());
+    EXPECT_FALSE(program.calls.PingServer());
+    EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected", c.statusLine));
+  }
+}
+
+TEST(PingServer, UnreachableServerShowsTheSocketError) {
+  std::string base;
+  {
+    PathServer gone;  // a port that nothing listens on once the server is gone
+    base = gone.Base();
+  }
+  Program program(base);
+  EXPECT_FALSE(program.calls.PingServer());
+  ASSERT_EQ(program.statusBar.texts.size(), 2u);
+  EXPECT_EQ(program.statusBar.texts[0], "Connected");
+  EXPECT_THAT(program.statusBar.texts[1], StartsWith("Socket Error # "));
+}
+
+// ---------------------------------------------------------------------------
+// CheckForUpdates
+
+TEST(CheckForUpdates, AsksOnlyForANewerDottedVersion) {
+  struct Case {
+    const char* body;
+    bool asks;
+  };
+  const Case cases[] = {
+      {"1.2.5.150", true},
+      {"1.2.6.0", true},
+      {"1.2.10.0", true},  // ten is more than five, whatever the digits say
+      {"1.3", true},
+      {"2", true},
+      {"1.2.5.149.1", true},
+      {"01.02.05.150", true},
+      {"1.2.5.99999999999999999999999999", true},
+      {"1.2.5.149", false},
+      {"1.2.5.149\r\n", false},
+      {"1.2.5.149\n", false},
+      {"  1.2.5.149\t\r\n", false},
+      {"\xEF\xBB\xBF" "1.2.5.149\r\n", false},
+      {"1.2.5.149.0", false},
+      {"1.2.5.148", false},
+      {"1.2.5", false},
+      {"1.1.99.999", false},
+      {"0.9", false},
+      {"<html><body>Not here</body></html>", false},
+      {"", false},
+      {"\r\n", false},
+      {"v1.2.6.0", false},
+      {"1.2.6.0 beta", false},
+      {"1.2..6", false},
+      {"1.2.6.", false},
+      {".1.2.6", false},
+      {"1.2.6.0\r\n1.2.7.0", false},
+      {"-1.2.6.0", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(std::string(c.body)));
+    PathServer server;
+    server.SetBody("/ping.php", "");
+    server.SetBody("/download/version.txt", c.body);
+    server.SetBody("/download/dlurl.txt", "http://127.0.0.1:1/setup.exe");
+    Program program(server.Base());
+    program.boxes.answer = false;
+    program.calls.CheckForUpdates();
+    if (c.asks) {
+      EXPECT_THAT(program.boxes.questions, ElementsAre(Question));
+    } else {
+      EXPECT_THAT(program.boxes.questions, ElementsAre());
+    }
+    // "No", or no question: dlurl.txt is never asked for and the program runs on.
+    EXPECT_THAT(server.RequestLines(), ElementsAre(StartsWith("GET /ping.php?"),
+                                                   "GET /download/version.txt HTTP/1.1"));
+    EXPECT_THAT(program.opener.opened, ElementsAre());
+    EXPECT_EQ(program.window.terminated, 0);
+    EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected"));
+  }
+}
+
+TEST(CheckForUpdates, YesOpensOnlyAGoodDownloadAddressAndThenEnds) {
+  struct Case {
+    const char* body;
+    const char* opened;  // nullptr: nothing is opened and the program runs on
+  };
+  const Case cases[] = {
+      {"http://127.0.0.1:8421/download/", "http://127.0.0.1:8421/download/"},
+      {"http://downloads.example.org/setup.exe\r\n", "http://downloads.example.org/setup.exe"},
+      {"  https://example.org/q?v=1.2.6.0&os=linux \n", "https://example.org/q?v=1.2.6.0&os=linux"},
+      {"HTTPS://Example.org/Setup", "HTTPS://Example.org/Setup"},
+      {"ftp://example.org/setup.exe", nullptr},
+      {"file:///etc/passwd", nullptr},
+      {"javascript:alert(1)", nullptr},
+      {"example.org/setup.exe", nullptr},
+      {"http://", nullptr},
+      {"http:///setup.exe", nullptr},
+      {"http://example.org/setup one.exe", nullptr},
+      {"http://example.org/a\r\nhttp://example.org/b", nullptr},
+      {"<html><head><title>404</title></head></html>", nullptr},
+      {"", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(std::string(c.body)));
+    PathServer server;
+    server.SetBody("/ping.php", "");
+    server.SetBody("/download/version.txt", "1.2.6.0\r\n");
+    server.SetBody("/download/dlurl.txt", c.body);
+    Program program(server.Base());
+    program.boxes.answer = true;
+    program.calls.CheckForUpdates();
+    EXPECT_THAT(program.boxes.questions, ElementsAre(Question));
+    EXPECT_THAT(server.RequestLines(),
+                ElementsAre(StartsWith("GET /ping.php?"), "GET /download/version.txt HTTP/1.1",
+                            "GET /download/dlurl.txt HTTP/1.1"));
+    if (c.opened) {
+      EXPECT_THAT(program.opener.opened, ElementsAre(c.opened));
+      EXPECT_EQ(program.window.terminated, 1);
+    } else {
+      EXPECT_THAT(program.opener.opened, ElementsAre());
+      EXPECT_EQ(program.window.terminated, 0);
+    }
+  }
+}
+
+TEST(CheckForUpdates, FailedDownloadAddressKeepsTheProgramRunning) {
+  PathServer server;
+  server.SetBody("/ping.php", "");
+  server.SetBody("/download/version.txt", "1.2.6.0");
+  // dlurl.txt is not set: the server answers 404.
+  Program program(server.Base());
+  program.boxes.answer = true;
+  program.calls.CheckForUpdates();
+  EXPECT_THAT(program.boxes.questions, ElementsAre(Question));
+  EXPECT_THAT(program.opener.opened, ElementsAre());
+  EXPECT_EQ(program.window.terminated, 0);
+  EXPECT_THAT(program.boxes.messages, ElementsAre());
+  EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected"));
+}
+
+TEST(CheckForUpdates, FailedVersionFileIsSilent) {
+  PathServer server;
+  server.SetBody("/ping.php", "");
+  PathServer::Answer broken;
+  broken.statusLine = "HTTP/1.1 503 Service Unavailable";
+  server.Set("/download/version.txt", broken);
+  Program program(server.Base());
+  program.boxes.answer = true;
+  program.calls.CheckForUpdates();
+  EXPECT_THAT(program.boxes.questions, ElementsAre());
+  EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected"));
+  EXPECT_EQ(server.RequestLines().size(), 2u);
+}
+
+TEST(CheckForUpdates, StopsWhenThePingFails) {
+  PathServer server;
+  PathServer::Answer down;
+  down.statusLine = "HTTP/1.1 500 Internal Server Error";
+  server.Set("/ping.php", down);
+  server.SetBody("/download/version.txt", "9.9.9.9");
+  Program program(server.Base());
+  program.boxes.answer = true;
+  program.calls.CheckForUpdates();
+  EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected", "HTTP/1.1 500 Internal Server Error"));
+  EXPECT_THAT(server.RequestLines(), ElementsAre(StartsWith("GET /ping.php?")));
+  EXPECT_THAT(program.boxes.questions, ElementsAre());
+}
+
+TEST(CheckForUpdates, VersionRequestGoesOutWithTheProfile) {
+  PathServer server;
+  server.SetBody("/ping.php", "");
+  server.SetBody("/download/version.txt", "1.2.5.149");
+  Program program(server.Base());
+  program.calls.CheckForUpdates();
+  const auto heads = server.Heads();
+  ASSERT_EQ(heads.size(), 2u);
+  EXPECT_THAT(heads[1], HasSubstr("\r\nUser-Agent: Quarlen Messenger 1.2.5.149 Test"));
+  EXPECT_EQ(program.profilesApplied, 2);  // the ping's client and the check's own
+}
+
+TEST(CheckForUpdates, ASecondCheckWhileTheQuestionIsOpenDoesNothing) {
+  PathServer server;
+  server.SetBody("/ping.php", "");
+  server.SetBody("/download/version.txt", "1.2.6.0");
+  server.SetBody("/download/dlurl.txt", "http://127.0.0.1:8421/download/");
+  Program program(server.Base());
+  program.boxes.answer = true;
+  // The hourly timer fires while the modal question is open.
+  program.boxes.onConfirm = [&] { program.calls.CheckForUpdates(); };
+  program.calls.CheckForUpdates();
+  EXPECT_EQ(program.boxes.questions.size(), 1u);
+  EXPECT_EQ(server.RequestLines().size(), 3u);
+  EXPECT_THAT(program.opener.opened, ElementsAre("http://127.0.0.1:8421/download/"));
+  EXPECT_EQ(program.window.terminated, 1);
+
+  // Once it is over, the next check runs again.
+  program.boxes.onConfirm = nullptr;
+  program.boxes.answer = false;
+  program.calls.CheckForUpdates();
+  EXPECT_EQ(program.boxes.questions.size(), 2u);
+}
+
+// A timer fires the update check while the main client waits for the feed:
+// the check must not touch that client, and both requests complete.
+TEST(CheckForUpdates, RunsOnItsOwnClientWhileTheMainClientWaits) {
+  PathServer server;
+  server.SetBody("/ping.php", "");
+  server.SetBody("/download/version.txt", "1.2.6.0");
+  PathServer::Answer slowFeed;
+  slowFeed.body = "<rss/>";
+  slowFeed.delay = std::chrono::milliseconds(700);
+  server.Set("/feeds/messenger4.xml.win-1251", slowFeed);
+  Program program(server.Base());
+  program.boxes.answer = false;
+
+  THttpClient mainClient(THttpClientKind::MainClient, [&] { program.pump(); });
+  bool checked = false;
+  bool inPump = false;
+  program.pump = [&] {
+    if (inPump || checked || !mainClient.Busy()) return;
+    inPump = true;
+    checked = true;
+    program.calls.CheckForUpdates();
+    inPump = false;
+  };
+  const std::string feed = mainClient.Get(ServerEndpoints(server.Base()).FeedUrl());
+  EXPECT_EQ(feed, "<rss/>");
+  EXPECT_TRUE(checked);
+  EXPECT_THAT(program.boxes.questions, ElementsAre(Question));
+  EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected"));
+}
+
+// ---------------------------------------------------------------------------
+// ServerEndpoints
+
+TEST(ServerEndpoints, EveryAddressIsTheBaseFollowedByItsPath) {
+  for (const char* base : {"http://feeds.example.org:8080", "http://feeds.example.org:8080/",
+                           "http://feeds.example.org:8080//"}) {
+    SCOPED_TRACE(base);
+    ServerEndpoints e(base);
+    const std::string b = "http://feeds.example.org:8080";
+    EXPECT_EQ(e.FeedServer(), b);
+    EXPECT_EQ(e.FeedUrl(), b + "/feeds/messenger4.xml.win-1251");
+    EXPECT_EQ(e.ChannelNamesUrl(), b + "/channels/channel_names.txt");
+    EXPECT_EQ(e.ChannelLinksUrl(), b + "/channels/channel_links.txt");
+    EXPECT_EQ(e.ChannelRefreshRatesUrl(), b + "/channels/channel_refreshrates.txt");
+    EXPECT_EQ(e.RedirectUrl("http://h/news/item%20one.html%3Fid%3D5%26x%3Da+b"),
+              b + "/redirect/redirect.php?url=http://h/news/item%20one.html%3Fid%3D5%26x%3Da+b");
+    EXPECT_EQ(e.PingUrl("1.2.5.149", ""), b + "/ping.php?version=1.2.5.149&email=");
+    EXPECT_EQ(e.PingUrl("1.2.5.149", "a&b@c"), b + "/ping.php?version=1.2.5.149&email=a&b@c");
+    EXPECT_EQ(e.VersionUrl(), b + "/download/version.txt");
+    EXPECT_EQ(e.DownloadAddressUrl(), b + "/download/dlurl.txt");
+    EXPECT_EQ(e.HomeUrl(), b + "/");
+  }
+}
+
+}  // namespace
+}  // namespace quarlen
