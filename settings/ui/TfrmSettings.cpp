@@ -1,0 +1,162 @@
+#include "settings/ui/TfrmSettings.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "settings/SettingsStore.h"
+#include "settings/ui/SpinEdit.h"
+
+namespace quarlen {
+
+namespace ns = NotificationSettings;
+
+namespace {
+QPushButton* MakeButton(const QString& caption, const QString& name, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  // Neither button is the dialog's default: Enter in a field must not press one.
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  return button;
+}
+}  // namespace
+
+TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+      xmlSettings_(xmlSettings),
+      timerFetchRSS_(timerFetchRSS) {
+  setObjectName(QStringLiteral("frmSettings"));
+  setWindowTitle(QStringLiteral("Notification Settings"));
+  setFixedSize(327, 280);
+
+  grpActions = new QGroupBox(QStringLiteral("Actions"), this);
+  grpActions->setObjectName(QStringLiteral("grpActions"));
+  cbPlaySound = new QCheckBox(QStringLiteral("Play sound when new articles are available"), grpActions);
+  cbPlaySound->setObjectName(QStringLiteral("cbPlaySound"));
+  cbShowBaloon = new QCheckBox(QStringLiteral("Show baloon when new articles are available"), grpActions);
+  cbShowBaloon->setObjectName(QStringLiteral("cbShowBaloon"));
+  cbShowBrowser = new QCheckBox(QStringLiteral("Show message browser when new articles are available"), grpActions);
+  cbShowBrowser->setObjectName(QStringLiteral("cbShowBrowser"));
+  auto* actionsLayout = new QVBoxLayout(grpActions);
+  actionsLayout->addWidget(cbPlaySound);
+  actionsLayout->addWidget(cbShowBaloon);
+  actionsLayout->addWidget(cbShowBrowser);
+
+  grpRefresh = new QGroupBox(QStringLiteral("Refresh"), this);
+  grpRefresh->setObjectName(QStringLiteral("grpRefresh"));
+  seRefreshInterval = new SpinEdit(ns::RefreshIntervalMin, ns::RefreshIntervalMax, grpRefresh);
+  seRefreshInterval->setObjectName(QStringLiteral("seRefreshInterval"));
+  seKeepArticles = new SpinEdit(ns::KeepArticlesMin, ns::KeepArticlesMax, grpRefresh);
+  seKeepArticles->setObjectName(QStringLiteral("seKeepArticles"));
+  auto* refreshLayout = new QGridLayout(grpRefresh);
+  refreshLayout->addWidget(new QLabel(QStringLiteral("Check for new articles every"), grpRefresh), 0, 0);
+  refreshLayout->addWidget(seRefreshInterval, 0, 1);
+  refreshLayout->addWidget(new QLabel(QStringLiteral("minutes."), grpRefresh), 0, 2);
+  refreshLayout->addWidget(new QLabel(QStringLiteral("Keep latest"), grpRefresh), 1, 0);
+  refreshLayout->addWidget(seKeepArticles, 1, 1);
+  refreshLayout->addWidget(new QLabel(QStringLiteral("articles."), grpRefresh), 1, 2);
+  refreshLayout->setColumnStretch(3, 1);
+
+  btnOk = MakeButton(QStringLiteral("OK"), QStringLiteral("btnOk"), this);
+  btnCancel = MakeButton(QStringLiteral("Cancel"), QStringLiteral("btnCancel"), this);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(btnOk);
+  buttons->addWidget(btnCancel);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(grpActions);
+  layout->addWidget(grpRefresh);
+  layout->addStretch(1);
+  layout->addLayout(buttons);
+
+  connect(btnOk, &QPushButton::clicked, this, &TfrmSettings::btnOkClick);
+  connect(btnCancel, &QPushButton::clicked, this, &TfrmSettings::btnCancelClick);
+
+  // The form's own values, in force when the file cannot be read.
+  cbPlaySound->setChecked(ns::PlaySoundDefault);
+  cbShowBaloon->setChecked(ns::ShowBaloonDefault);
+  cbShowBrowser->setChecked(ns::ShowBrowserDefault);
+  seRefreshInterval->SetValue(ns::RefreshIntervalDefault);
+  seKeepArticles->SetValue(ns::KeepArticlesDefault);
+
+  FormCreate();
+}
+
+TfrmSettings::~TfrmSettings() { xmlSettings_.Flush(); }
+
+void TfrmSettings::FormCreate() {
+  try {
+    LoadSettings();
+  } catch (const SettingsStoreError&) {
+    // Already shown by the store's error report; the program starts anyway.
+  }
+}
+
+void TfrmSettings::LoadSettings() {
+  cbPlaySound->setChecked(xmlSettings_.ReadBool(ns::PlaySoundKey, ns::PlaySoundDefault));
+  cbShowBaloon->setChecked(xmlSettings_.ReadBool(ns::ShowBaloonKey, ns::ShowBaloonDefault));
+  cbShowBrowser->setChecked(xmlSettings_.ReadBool(ns::ShowBrowserKey, ns::ShowBrowserDefault));
+  seRefreshInterval->SetValue(xmlSettings_.ReadInteger(ns::RefreshIntervalKey, ns::RefreshIntervalDefault));
+  seKeepArticles->SetValue(xmlSettings_.ReadInteger(ns::KeepArticlesKey, ns::KeepArticlesDefault));
+  // QTimer::setInterval restarts a running timer even for the same interval;
+  // an unchanged setting must leave the running countdown alone.
+  const int interval = seRefreshInterval->Value() * ns::MillisecondsPerMinute;
+  if (timerFetchRSS_.interval() != interval) timerFetchRSS_.setInterval(interval);
+}
+
+void TfrmSettings::SaveSettings() {
+  xmlSettings_.WriteBool(ns::PlaySoundKey, cbPlaySound->isChecked());
+  xmlSettings_.WriteBool(ns::ShowBaloonKey, cbShowBaloon->isChecked());
+  xmlSettings_.WriteBool(ns::ShowBrowserKey, cbShowBrowser->isChecked());
+  xmlSettings_.WriteInteger(ns::RefreshIntervalKey, seRefreshInterval->Value());
+  xmlSettings_.WriteInteger(ns::KeepArticlesKey, seKeepArticles->Value());
+}
+
+void TfrmSettings::btnOkClick() {
+  try {
+    SaveSettings();
+    LoadSettings();
+  } catch (const SettingsStoreError&) {
+    return;  // reported by the store; the dialog stays open with the edits
+  }
+  accept();
+}
+
+void TfrmSettings::btnCancelClick() {
+  try {
+    LoadSettings();
+  } catch (const SettingsStoreError&) {
+    return;
+  }
+  reject();
+}
+
+bool TfrmSettings::PlaySound() const { return cbPlaySound->isChecked(); }
+bool TfrmSettings::ShowBaloon() const { return cbShowBaloon->isChecked(); }
+bool TfrmSettings::ShowBrowser() const { return cbShowBrowser->isChecked(); }
+
+int TfrmSettings::KeepArticles() const {
+  // While the dialog is open the field may hold anything typed, 0 included;
+  // the refresh cycle must never trim the store below the smallest limit.
+  return std::clamp(seKeepArticles->Value(), ns::KeepArticlesMin, ns::KeepArticlesMax);
+}
+
+void TfrmSettings::keyPressEvent(QKeyEvent* event) {
+  // The dialog has no cancel button, so Escape does not close it.
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace quarlen

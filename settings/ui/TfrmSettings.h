@@ -1,0 +1,75 @@
+#pragma once
+// TfrmSettings: the notification settings dialog. It lives for the whole run;
+// its controls are the live settings (INotificationSettings reads them at the
+// moment of use) and xmlSettings only persists them. Loading the settings sets
+// the interval of the main window's refresh timer.
+#include <QDialog>
+
+#include "settings/NotificationSettings.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace quarlen {
+
+class SettingsStore;
+class SpinEdit;
+
+class TfrmSettings : public QDialog, public INotificationSettings {
+  Q_OBJECT
+
+ public:
+  // Loads the settings from the store (FormCreate). The store and the timer
+  // must outlive the dialog. A store failure has already been reported by the
+  // store; creation goes on with the controls not yet loaded at their defaults.
+  TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, QWidget* parent = nullptr);
+  // Program end: the store writes its file once more.
+  ~TfrmSettings() override;
+
+  // Shows the dialog modally; returns QDialog::Accepted after "OK".
+  int ShowModal() { return exec(); }
+
+  // The five keys into the controls (clamped), then the refresh timer's
+  // interval; throws SettingsStoreError when the file cannot be read.
+  void LoadSettings();
+  // The five controls into the store; throws SettingsStoreError when the file cannot be written.
+  void SaveSettings();
+
+  bool PlaySound() const override;
+  bool ShowBaloon() const override;
+  bool ShowBrowser() const override;
+  // The count in the control, held within 5..50 even while the user types in it.
+  int KeepArticles() const override;
+
+  // The controls, named as in the form.
+  QGroupBox* grpActions = nullptr;
+  QGroupBox* grpRefresh = nullptr;
+  QCheckBox* cbPlaySound = nullptr;
+  QCheckBox* cbShowBaloon = nullptr;
+  QCheckBox* cbShowBrowser = nullptr;
+  SpinEdit* seRefreshInterval = nullptr;
+  SpinEdit* seKeepArticles = nullptr;
+  QPushButton* btnOk = nullptr;
+  QPushButton* btnCancel = nullptr;
+
+ public slots:
+  // Store, read back (clamping and re-setting the timer), close. On a store
+  // failure the dialog stays open with the user's edits.
+  void btnOkClick();
+  // Discard the edits by reading the stored values back, close.
+  void btnCancelClick();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void FormCreate();
+
+  SettingsStore& xmlSettings_;
+  QTimer& timerFetchRSS_;
+};
+
+}  // namespace quarlen
