@@ -1,0 +1,555 @@
+#include "feeds/RefreshCycle.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "feeds/ArticleStore.h"
+#include "feeds/AtomicFile.h"
+#include "tests/feeds/FaultyFileOps.h"
+#include "tests/feeds/TempFolder.h"
+#include "tests/view/ScriptedHttpServer.h"
+#include "tests/view/TestPng.h"
+#include "view/ThumbnailPng.h"
+
+namespace quarlen {
+namespace {
+
+using testhttp::ScriptedHttpServer;
+using testhttp::ScriptedResponse;
+
+constexpr const char* FeedPath = "/feeds/messenger4.xml.win-1251";
+
+struct FakeStatusBar : IStatusBar {
+  std::vector<std::string> texts;
+  void SetStatusText(const std::string& text) override { texts.push_back(text); }
+};
+
+struct FakeTray : ITrayIcon {
+  std::vector<int> icons;
+  std::vector<std::pair<std::string, std::string>> balloons;
+  void SetIconIndex(int index) override { icons.push_back(index); }
+  void ShowBalloon(const std::string& title, const std::string& text) override {
+    balloons.emplace_back(title, text);
+  }
+};
+
+struct FakeWindow : IMainWindow {
+  int beeps = 0, shown = 0, fronted = 0, pumped = 0;
+  std::vector<std::string> tickerTexts;
+  std::function<void()> onPump;
+  void Beep() override { ++beeps; }
+  void ShowFromTray() override { ++shown; }
+  void BringToFront() override { ++fronted; }
+  void SetTickerText(const std::string& text) override { tickerTexts.push_back(text); }
+  void ProcessMessages() override {
+    ++pumped;
+    if (onPump) onPump();
+  }
+  void Terminate() override {}
+};
+
+struct FakeSettings : INotificationSettings {
+  bool sound = true, balloon = true, browser = true;
+  int keep = 20;
+  bool PlaySound() const override { return sound; }
+  bool ShowBaloon() const override { return balloon; }
+  bool ShowBrowser() const override { return browser; }
+  int KeepArticles() const override { return keep; }
+};
+
+struct FakeProgress : IThumbnailProgress {
+  std::vector<std::pair<int, int>> shown;
+  int hidden = 0;
+  void ShowThumbnailProgress(int done, int total) override { shown.emplace_back(done, total); }
+  void HideThumbnailProgress() override { ++hidden; }
+};
+
+struct FeedItem {
+  std::string title;
+  std::string link;
+  std::string description = "Description";  // empty: no description element
+  std::string symbol = "ABC";
+  std::string author = "Desk";  // empty: the item has no author element
+};
+
+std::string XmlEscape(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '&') out += "&amp;";
+    else if (c == '<') out += "&lt;";
+    else out += c;
+  }
+  return out;
+}
+
+// The chart target of a symbol on the scripted server, as the bundled server names it.
+std::string ChartTarget(const std::string& symbol) {
+  return "/charts/chart.php?size=86x60&symbol=" + symbol + "&chartstyle=line";
+}
+
+RgbImage ChartOf(const std::string& symbol) {
+  unsigned h = 7;
+  for (char c : symbol) h = h * 31 + static_cast<unsigned char>(c);
+  return RgbImage(86, 60, static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(h >> 8), 40);
+}
+
+class RefreshCycleTest : public ::testing::Test {
+ protected:
+  RefreshCycleTest()
+      : store_(folder_.Slash(), [this](const std::string& t) { errors_.push_back(t); }, [] {},
+               &fileOps_),
+        client_(THttpClientKind::MainClient, [this] { window_.ProcessMessages(); }),
+        cycle_(store_, client_, server_.BaseUrl() + FeedPath, settings_,
+               [this](THttpClient& c) {
+                 ++profiles_;
+                 c.SetUserAgent("Quarlen Messenger test");
+                 c.ResetProxy();
+               },
+               [this] {
+                 ++pings_;
+                 status_.SetStatusText("Connected");
+                 if (onPing_) onPing_();
+                 return pingOk_;
+               },
+               RefreshCyclePorts{status_, tray_, window_, &progress_},
+               [this] {
+                 ++gridFills_;
+                 store_.LoadLists();
+               }) {}
+
+  // The ticker text of a symbol: the chart URL, percent-encoded as the feed has it.
+  std::string Ticker(const std::string& symbol) {
+    std::string url = server_.BaseUrl() + ChartTarget(symbol), out;
+    for (char c : url) {
+      if (std::string_view(":/?=&").find(c) != std::string_view::npos) {
+        static const char* hex = "0123456789ABCDEF";
+        out += '%';
+        out += hex[static_cast<unsigned char>(c) >> 4];
+        out += hex[c & 0xF];
+      } else {
+        out += c;
+      }
+    }
+    return out;
+  }
+
+  void ServeChart(const std::string& symbol) {
+    ScriptedResponse r;
+    r.contentType = "image/png";
+    const RgbImage c = ChartOf(symbol);
+    r.body = testpng::SolidRgbPng(86, 60, c.pixels[0], c.pixels[1], c.pixels[2]);
+    server_.Set(ChartTarget(symbol), r);
+  }
+
+  std::string Feed(const std::vector<FeedItem>& items) {
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss version=\"2.0\"><channel>"
+        "<title>News</title><link>http://127.0.0.1/</link><description>d</description>\n";
+    for (const FeedItem& item : items) {
+      ServeChart(item.symbol);
+      xml += "<item><title>" + XmlEscape(item.title) + "</title><link>" + XmlEscape(item.link) +
+             "</link>" +
+             (item.description.empty() ? ""
+                                       : "<description>" + XmlEscape(item.description) +
+                                             "</description>") +
+             (item.author.empty() ? "" : "<author>" + XmlEscape(item.author) + "</author>") +
+             "<pubDate>Mon, 06 May 2024 09:30:00 GMT</pubDate>" +
+             "<ticker>" + Ticker(item.symbol) + "</ticker></item>\n";
+    }
+    return xml + "</channel></rss>\n";
+  }
+
+  void ServeFeed(const std::vector<FeedItem>& items) { server_.Set(FeedPath, Feed(items)); }
+
+  // Puts articles into the list files as an earlier run left them.
+  void SeedStore(int count, const std::string& read = "read") {
+    for (int i = 0; i < count; ++i) {
+      const std::string symbol = "S" + std::to_string(i);
+      ServeChart(symbol);
+      store_.url.push_back("http://news.example/s" + std::to_string(i) + ".html");
+      store_.ticker.push_back(Ticker(symbol));
+      store_.subject.push_back("Stored " + std::to_string(i));
+      store_.description.push_back("Old text");
+      store_.date.push_back("Desk - Jan 1 2024");
+      store_.read.push_back(read);
+      store_.jvilRefreshCharts.push_back(BlankThumbnail());
+    }
+    store_.latest = {"http://news.example/old-latest.html"};
+    store_.latest_subject = {"Old latest"};
+    store_.SaveLists();
+    store_.LoadLists();
+  }
+
+  std::vector<std::string> ListFileBytes() {
+    std::vector<std::string> out;
+    for (const char* f : {ArticleStore::UrlFile, ArticleStore::TickerFile, ArticleStore::SubjectFile,
+                          ArticleStore::DescriptionFile, ArticleStore::DateFile,
+                          ArticleStore::ReadFile, ArticleStore::LatestFile,
+                          ArticleStore::LatestSubjectFile, ArticleStore::ChartsFile})
+      out.push_back(test::ReadBytes(store_.PathOf(f)).value_or("<missing>"));
+    return out;
+  }
+
+  int ChartRequests() const {
+    int n = 0;
+    for (const auto& r : server_.Requests()) n += r.rfind("/charts/", 0) == 0;
+    return n;
+  }
+
+  test::TempFolder folder_;
+  ScriptedHttpServer server_;
+  test::FaultyFileOps fileOps_;
+  std::vector<std::string> errors_;
+  FakeStatusBar status_;
+  FakeTray tray_;
+  FakeWindow window_;
+  FakeSettings settings_;
+  FakeProgress progress_;
+  bool pingOk_ = true;
+  std::function<void()> onPing_;
+  int pings_ = 0, profiles_ = 0, gridFills_ = 0;
+  ArticleStore store_;
+  THttpClient client_;
+  RefreshCycle cycle_;
+};
+
+TEST_F(RefreshCycleTest, FirstCycleFillsTheStoreAnnouncesAndSavesWhatTheGridShows) {
+  ServeFeed({{"First & foremost", "http://news.example/1.html", "Line one\nline two", "AAA", "Ann"},
+             {"Second", "http://news.example/2.html", "Two", "BBB", ""},
+             {"Third", "http://news.example/3.html", "Three", "UNREF"}});
+  cycle_.FetchRSS();
+
+  EXPECT_FALSE(cycle_.Busy());
+  EXPECT_EQ(store_.url, (std::vector<std::string>{"http://news.example/1.html",
+                                                   "http://news.example/2.html",
+                                                   "http://news.example/3.html"}));
+  EXPECT_EQ(store_.subject, (std::vector<std::string>{"First && foremost", "Second", "Third"}));
+  ASSERT_EQ(store_.Count(), 3u);
+  EXPECT_EQ(store_.description[0], "Line oneline two");
+  EXPECT_EQ(store_.read, (std::vector<std::string>{"unread", "unread", "unread"}));
+  EXPECT_EQ(store_.latest, store_.url);
+  EXPECT_EQ(store_.latest_subject,
+            (std::vector<std::string>{"First & foremost", "Second", "Third"}));
+  EXPECT_EQ(store_.ticker[1], Ticker("BBB"));
+  EXPECT_EQ(store_.date[0].rfind("Ann - ", 0), 0u) << store_.date[0];
+  EXPECT_EQ(store_.date[1].rfind(" - ", 0), 0u) << store_.date[1];
+  EXPECT_NE(store_.date[0].find(" 6 2024"), std::string::npos) << store_.date[0];
+  // After the grid rebuild the painted copies match the working lists.
+  EXPECT_EQ(gridFills_, 1);
+  EXPECT_EQ(store_.url_view, store_.url);
+  ASSERT_EQ(store_.jvilCharts.size(), 3u);
+  EXPECT_EQ(store_.jvilCharts[0], ChartOf("AAA"));
+  EXPECT_EQ(store_.jvilCharts[2], ChartOf("UNREF"));
+
+  const std::string base = server_.BaseUrl();
+  EXPECT_EQ(status_.texts,
+            (std::vector<std::string>{
+                "Connected", "Loading saved lists", "Fetching XML", "Parsing XML",
+                "Refreshing chart for " + base + ChartTarget("UNREF"),
+                "Refreshing chart for " + base + ChartTarget("BBB"),
+                "Refreshing chart for " + base + ChartTarget("AAA"), "Saving lists", "Ready"}));
+  EXPECT_EQ(server_.Requests(), (std::vector<std::string>{FeedPath, ChartTarget("UNREF"),
+                                                          ChartTarget("BBB"), ChartTarget("AAA")}));
+  EXPECT_EQ(profiles_, 4);  // the feed and each chart
+  EXPECT_EQ(progress_.shown.back(), std::make_pair(3, 3));
+  EXPECT_EQ(progress_.hidden, 1);
+
+  EXPECT_EQ(tray_.icons, std::vector<int>{1});
+  EXPECT_EQ(tray_.balloons,
+            (std::vector<std::pair<std::string, std::string>>{{"New Quarlen article",
+                                                               "First & foremost"}}));
+  EXPECT_EQ(window_.beeps, 1);
+  EXPECT_EQ(window_.shown, 1);
+  EXPECT_EQ(window_.fronted, 1);
+  EXPECT_EQ(window_.tickerTexts, std::vector<std::string>{"AAA"});
+
+  // The files hold what the grid shows.
+  ArticleStore reread(folder_.Slash(), [](const std::string&) {}, [] {});
+  reread.LoadLists();
+  EXPECT_EQ(reread.url, store_.url);
+  EXPECT_EQ(reread.subject, store_.subject);
+  EXPECT_EQ(reread.latest_subject, store_.latest_subject);
+  EXPECT_EQ(reread.jvilCharts, store_.jvilCharts);
+}
+
+// Stored articles are "http://news.example/s<i>.html" ("Stored <i>", read);
+// the expectations name them s<i>, new ones by their link's last part.
+TEST_F(RefreshCycleTest, MergeCases) {
+  struct Case {
+    const char* name;
+    int stored;
+    int keep;
+    std::vector<FeedItem> items;
+    std::vector<std::string> urls;      // short names, see above
+    std::vector<std::string> subjects;  // empty: not checked
+    std::vector<std::string> reads;
+    std::vector<std::string> latest;
+    std::vector<std::string> latestSubjects;
+    std::string tickerText;  // "-": the ticker box is not set
+  };
+  auto link = [](const std::string& name) { return "http://news.example/" + name + ".html"; };
+  const std::vector<Case> cases = {
+      {"two new above a known one, in document order", 2, 20,
+       {{"N1", link("n1"), "", "ONE"}, {"N2", link("n2"), "", "TWO"}, {"S0 again", link("s0")}},
+       {"n1", "n2", "s0", "s1"}, {"N1", "N2", "S0 again", "Stored 1"},
+       {"unread", "unread", "read", "read"}, {"n1", "n2"}, {"N1", "N2"}, "ONE"},
+      {"a link differing in letter case updates in place", 3, 20,
+       {{"Renamed", "HTTP://NEWS.EXAMPLE/S1.html", "New text", "NEW"}},
+       {"s0", "S1-upper", "s2"}, {}, {"read", "read", "read"}, {}, {}, "-"},
+      {"duplicate links in one document give one article", 1, 20,
+       {{"Near start", link("d"), "", "DUP1"}, {"Near end", link("d"), "", "DUP2"}},
+       {"d", "s0"}, {"Near start", "Stored 0"}, {"unread", "read"}, {"d"}, {"Near end"}, "DUP2"},
+      {"nothing new", 2, 20, {{"S1 again", link("s1")}}, {"s0", "s1"}, {}, {"read", "read"}, {},
+       {}, "-"},
+      {"no items at all keeps the known articles", 2, 20, {}, {"s0", "s1"}, {}, {"read", "read"},
+       {}, {}, "-"},
+      {"keep 5 with 7 stored and 2 new", 7, 5,
+       {{"N1", link("n1"), "", "ONE"}, {"N2", link("n2"), "", "TWO"}},
+       {"n1", "n2", "s0", "s1", "s2"}, {}, {"unread", "unread", "read", "read", "read"},
+       {"n1", "n2"}, {"N1", "N2"}, "ONE"},
+      {"more new than the keep limit", 1, 5,
+       {{"N1", link("n1")}, {"N2", link("n2")}, {"N3", link("n3")}, {"N4", link("n4")},
+        {"N5", link("n5")}, {"N6", link("n6")}, {"N7", link("n7")}},
+       {"n1", "n2", "n3", "n4", "n5"}, {}, std::vector<std::string>(5, "unread"),
+       {"n1", "n2", "n3", "n4", "n5", "n6", "n7"}, {"N1", "N2", "N3", "N4", "N5", "N6", "N7"},
+       "ABC"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // A fresh store on disk for every case.
+    store_.url.clear(), store_.ticker.clear(), store_.subject.clear(), store_.description.clear();
+    store_.date.clear(), store_.read.clear(), store_.jvilRefreshCharts.clear();
+    SeedStore(c.stored);
+    settings_.keep = c.keep;
+    tray_ = FakeTray();
+    window_.tickerTexts.clear();
+    window_.beeps = 0;
+    server_.ClearRequests();
+    ServeFeed(c.items);
+
+    cycle_.FetchRSS();
+
+    std::vector<std::string> urls;
+    for (const std::string& u : c.urls)
+      urls.push_back(u == "S1-upper" ? "HTTP://NEWS.EXAMPLE/S1.html" : link(u));
+    std::vector<std::string> latest;
+    for (const std::string& u : c.latest) latest.push_back(link(u));
+    EXPECT_EQ(store_.url, urls);
+    if (!c.subjects.empty()) EXPECT_EQ(store_.subject, c.subjects);
+    EXPECT_EQ(store_.read, c.reads);
+    EXPECT_EQ(store_.latest, latest);
+    EXPECT_EQ(store_.latest_subject, c.latestSubjects);
+    EXPECT_EQ(store_.ticker.size(), urls.size());
+    EXPECT_EQ(store_.jvilCharts.size(), urls.size());
+    EXPECT_EQ(ChartRequests(), static_cast<int>(urls.size()));
+    const bool anyNew = !latest.empty();
+    EXPECT_EQ(tray_.icons, std::vector<int>{anyNew ? 1 : 0});
+    ASSERT_EQ(tray_.balloons.size(), anyNew ? 1u : 0u);
+    EXPECT_EQ(window_.beeps, anyNew ? 1 : 0);
+    if (anyNew) EXPECT_EQ(tray_.balloons[0].second, c.latestSubjects.at(0));
+    if (c.tickerText == "-") {
+      EXPECT_TRUE(window_.tickerTexts.empty());
+    } else {
+      EXPECT_EQ(window_.tickerTexts, std::vector<std::string>{c.tickerText});
+    }
+  }
+}
+
+TEST_F(RefreshCycleTest, CaseOnlyUpdateRewritesTheArticleButKeepsReadStateAndPlace) {
+  SeedStore(3);
+  ServeFeed({{"Renamed & new", "HTTP://NEWS.EXAMPLE/S1.html", "New\ntext", "NEW", "Bob"}});
+  cycle_.FetchRSS();
+  ASSERT_EQ(store_.Count(), 3u);
+  EXPECT_EQ(store_.url[1], "HTTP://NEWS.EXAMPLE/S1.html");
+  EXPECT_EQ(store_.subject[1], "Renamed && new");
+  EXPECT_EQ(store_.description[1], "Newtext");
+  EXPECT_EQ(store_.ticker[1], Ticker("NEW"));
+  EXPECT_EQ(store_.date[1].rfind("Bob - ", 0), 0u);
+  EXPECT_EQ(store_.read[1], "read");
+  EXPECT_EQ(store_.jvilCharts[1], ChartOf("NEW"));
+  EXPECT_TRUE(store_.latest.empty());  // the old latest lists are emptied by a parse
+}
+
+TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) {
+  struct Case {
+    const char* name;
+    std::function<void()> serve;
+    std::string lastStep;
+  };
+  const std::vector<Case> cases = {
+      {"404", [this] { server_.Remove(FeedPath); }, "Fetching XML"},
+      {"500", [this] {
+         ScriptedResponse r;
+         r.statusLine = "HTTP/1.1 500 Internal Server Error";
+         r.body = Feed({{"New", "http://news.example/new.html"}});
+         server_.Set(FeedPath, r);
+       }, "Fetching XML"},
+      {"redirect", [this] {
+         ScriptedResponse r;
+         r.statusLine = "HTTP/1.1 301 Moved Permanently";
+         server_.Set(FeedPath, r);
+       }, "Fetching XML"},
+      {"malformed XML", [this] { server_.Set(FeedPath, "<rss><channel><item>"); }, "Parsing XML"},
+      {"empty body", [this] { server_.Set(FeedPath, ""); }, "Parsing XML"},
+      {"unknown format", [this] { server_.Set(FeedPath, "<html><body>x</body></html>"); },
+       "Parsing XML"},
+  };
+  SeedStore(3);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.serve();
+    const auto before = ListFileBytes();
+    status_.texts.clear();
+    tray_ = FakeTray();
+    server_.ClearRequests();
+    cycle_.FetchRSS();
+    EXPECT_FALSE(cycle_.Busy());
+    EXPECT_EQ(ListFileBytes(), before);
+    EXPECT_EQ(store_.Count(), 3u);
+    EXPECT_EQ(store_.latest_subject, std::vector<std::string>{"Old latest"});
+    ASSERT_GE(status_.texts.size(), 2u);
+    EXPECT_EQ(status_.texts[status_.texts.size() - 2], c.lastStep);
+    EXPECT_EQ(status_.texts.back(), "Ready");
+    EXPECT_EQ(ChartRequests(), 0);
+    EXPECT_TRUE(tray_.icons.empty());
+    EXPECT_EQ(gridFills_, 0);
+  }
+  // A later cycle works normally.
+  ServeFeed({{"Fresh", "http://news.example/fresh.html"}});
+  cycle_.FetchRSS();
+  EXPECT_EQ(store_.url.front(), "http://news.example/fresh.html");
+  EXPECT_EQ(store_.latest_subject, std::vector<std::string>{"Fresh"});
+}
+
+TEST_F(RefreshCycleTest, FailedPingEndsTheCycleBeforeAnyRequest) {
+  SeedStore(2);
+  const auto before = ListFileBytes();
+  pingOk_ = false;
+  onPing_ = [this] { status_.SetStatusText("Socket Error # 111\r\nConnection refused."); };
+  ServeFeed({{"New", "http://news.example/new.html"}});
+  server_.ClearRequests();
+  status_.texts.clear();
+  cycle_.FetchRSS();
+  EXPECT_FALSE(cycle_.Busy());
+  EXPECT_TRUE(server_.Requests().empty());
+  EXPECT_EQ(status_.texts.back(), "Socket Error # 111\r\nConnection refused.");
+  EXPECT_EQ(ListFileBytes(), before);
+  EXPECT_TRUE(tray_.icons.empty());
+}
+
+TEST_F(RefreshCycleTest, ASecondFetchFromThePumpReturnsAtTheGate) {
+  ServeFeed({{"A", "http://news.example/a.html", "", "AAA"},
+             {"B", "http://news.example/b.html", "", "BBB"}});
+  int reentered = 0;
+  auto again = [&] {
+    if (!cycle_.Busy()) return;
+    ++reentered;
+    cycle_.FetchRSS();
+  };
+  window_.onPump = again;  // during the feed and chart downloads
+  onPing_ = again;         // while the ping waits
+  cycle_.FetchRSS();
+  EXPECT_GT(reentered, 3);
+  EXPECT_EQ(pings_, 1);
+  EXPECT_EQ(server_.CountOf(FeedPath), 1);
+  EXPECT_EQ(ChartRequests(), 2);
+  EXPECT_EQ(tray_.balloons.size(), 1u);
+  EXPECT_FALSE(cycle_.Busy());
+  // The gate opens again afterwards.
+  window_.onPump = nullptr;
+  onPing_ = nullptr;
+  cycle_.FetchRSS();
+  EXPECT_EQ(pings_, 2);
+  EXPECT_EQ(server_.CountOf(FeedPath), 2);
+}
+
+TEST_F(RefreshCycleTest, AWriteErrorAfterTheGateReachesTheCallerOnceAndClearsBusy) {
+  SeedStore(1);
+  ServeFeed({{"New", "http://news.example/new.html"}});
+  fileOps_.writes = 0;
+  fileOps_.writesBeforeFailure = 0;
+  status_.texts.clear();
+  int thrown = 0;
+  try {
+    cycle_.FetchRSS();
+  } catch (const FileWriteError&) {
+    ++thrown;
+  }
+  EXPECT_EQ(thrown, 1);
+  EXPECT_FALSE(cycle_.Busy());
+  EXPECT_EQ(status_.texts.back(), "Ready");
+  EXPECT_EQ(progress_.hidden, 1);
+  EXPECT_EQ(gridFills_, 0);
+  EXPECT_TRUE(tray_.icons.empty());
+
+  fileOps_.writesBeforeFailure = -1;
+  cycle_.FetchRSS();
+  EXPECT_EQ(store_.url.front(), "http://news.example/new.html");
+  EXPECT_EQ(tray_.icons, std::vector<int>{1});
+}
+
+TEST_F(RefreshCycleTest, NotificationFollowsTheLiveSettings) {
+  settings_.balloon = false;
+  settings_.sound = false;
+  settings_.browser = false;
+  ServeFeed({{"A", "http://news.example/a.html", "", "SYM"}});
+  cycle_.FetchRSS();
+  EXPECT_EQ(tray_.icons, std::vector<int>{1});
+  EXPECT_TRUE(tray_.balloons.empty());
+  EXPECT_EQ(window_.beeps, 0);
+  EXPECT_EQ(window_.shown + window_.fronted, 0);
+  EXPECT_EQ(window_.tickerTexts, std::vector<std::string>{"SYM"});
+}
+
+TEST_F(RefreshCycleTest, Windows1251FeedArrivesAsUtf8) {
+  // "Привет" in windows-1251 and in UTF-8.
+  const std::string cp1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";
+  const std::string utf8 = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+  std::string feed = Feed({{cp1251, "http://news.example/ru.html", cp1251 + " & co", "SBER"}});
+  feed.replace(feed.find("utf-8"), 5, "windows-1251");
+  server_.Set(FeedPath, feed);
+  cycle_.FetchRSS();
+  ASSERT_EQ(store_.Count(), 1u);
+  EXPECT_EQ(store_.subject[0], utf8);
+  EXPECT_EQ(store_.description[0], utf8 + " && co");
+  EXPECT_EQ(tray_.balloons.at(0).second, utf8);
+}
+
+TEST(RefreshCycleTextTest, CleanText) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"", ""},
+      {"plain", "plain"},
+      {"S&P 500", "S&&P 500"},
+      {"&&", "&&&&"},
+      {"a&b&c", "a&&b&&c"},
+      {"line one\nline two\n", "line oneline two"},
+      {"crlf\r\nend", "crlf\rend"},  // carriage returns stay
+      {"&\n&", "&&&&"},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(CleanText(in), out) << in;
+}
+
+TEST(RefreshCycleTextTest, ExtractTickerSymbol) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"http%3A%2F%2Fc.example%2Fc.php%3Fsize%3D86x60%26symbol%3DABC%26chartstyle%3Dbar", "ABC"},
+      {"symbol%3DABC%26chartstyle%3Dbar", "ABC"},
+      {"symbol%3DABC%26CHARTSTYLE%3Dbar", "ABC"},      // case ignored for chartstyle
+      {"symbol%3DUNREF%26chartstyle%3Dline", "QQQQ"},
+      {"symbol%3DUNREFX%26chartstyle%3Dline", "UNREFX"},
+      {"symbol%3DABC", ""},                            // no chartstyle: empty box
+      {"%26chartstyle%3Dbar", ""},                     // chartstyle first: nothing before it
+      {"a%3Db%3DXYZ%26chartstyle", "XYZ"},             // the last %3D counts
+      {"symbol%3D%26chartstyle", ""},                  // empty symbol
+      {"symbol%3dABC%26chartstyle", "mbol%3dABC"},     // %3D is case-sensitive: no %3D found
+      {"AB%26chartstyle", ""},                         // no %3D and two characters: nothing
+      {"a%26chartstyle%3DX%26chartstyle", ""},         // the first chartstyle counts
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(ExtractTickerSymbol(in), out) << in;
+}
+
+}  // namespace
+}  // namespace quarlen
