@@ -1,0 +1,46 @@
+#include "settings/NetworkSettings.h"
+
+#include "settings/HttpClient.h"
+#include "settings/SettingsStore.h"
+
+namespace quarlen {
+
+using namespace NetworkSettings;
+
+ProxySettings LoadNetworkSettings(SettingsStore& store) {
+  ProxySettings settings;
+  settings.useProxy = store.ReadBool(UseProxyKey, false);
+  settings.useProxyAuthentication = store.ReadBool(UseProxyAuthenticationKey, false);
+  settings.hostname = store.ReadString(HostnameKey, "");
+  settings.port = store.ReadInteger(PortKey, 0);
+  settings.username = store.ReadString(UsernameKey, "");
+  settings.password = store.ReadString(PasswordKey, "");
+  return settings;
+}
+
+void SaveNetworkSettings(SettingsStore& store, const ProxySettings& settings) {
+  store.WriteBool(UseProxyKey, settings.useProxy);
+  store.WriteBool(UseProxyAuthenticationKey, settings.useProxyAuthentication);
+  store.WriteString(HostnameKey, settings.hostname);
+  store.WriteInteger(PortKey, settings.port);
+  store.WriteString(UsernameKey, settings.username);
+  store.WriteString(PasswordKey, settings.password);
+}
+
+std::string MakeUserAgent(const std::string& programVersion, const std::string& osDescription) {
+  return "Quarlen Messenger " + programVersion + " " + osDescription;
+}
+
+void ApplyHttpProfile(THttpClient& client, const std::string& userAgent, const ProxySettings& settings) {
+  client.SetUserAgent(userAgent);
+  client.ResetProxy();
+  if (!settings.useProxy) return;
+  client.SetProxy({settings.hostname, settings.port, settings.useProxyAuthentication, settings.username,
+                   settings.password});
+}
+
+void ApplyHttpProfile(THttpClient& client, const std::string& userAgent, const INetworkSettings& settings) {
+  ApplyHttpProfile(client, userAgent, settings.CurrentProxySettings());
+}
+
+}  // namespace quarlen
