@@ -1,0 +1,183 @@
+// Times one whole refresh cycle: a ping, the feed with 50 articles, 50 chart
+// downloads (86 x 60 PNGs), the merge, the save and the grid's reload, against
+// a scripted HTTP server on 127.0.0.1 running on a thread of its own.
+//
+// "Time" is the wall-clock time of one cycle; "CPU" is the CPU time of the
+// thread running the cycle, which is the time it spends outside the network
+// waits (the server's work runs on the other thread and is not counted). The
+// counters total_ms and outside_waits_ms give the same two figures in ms.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <time.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "feeds/ArticleStore.h"
+#include "feeds/RefreshCycle.h"
+#include "settings/HttpClient.h"
+#include "tests/view/ScriptedHttpServer.h"
+#include "tests/view/TestPng.h"
+
+namespace quarlen {
+namespace {
+
+constexpr int Articles = 50;
+constexpr const char* FeedPath = "/feeds/messenger4.xml.win-1251";
+
+struct NullPorts : IStatusBar, ITrayIcon, IMainWindow {
+  void SetStatusText(const std::string&) override {}
+  void SetIconIndex(int) override {}
+  void ShowBalloon(const std::string&, const std::string&) override {}
+  void Beep() override {}
+  void ShowFromTray() override {}
+  void BringToFront() override {}
+  void SetTickerText(const std::string&) override {}
+  void ProcessMessages() override {}
+  void Terminate() override {}
+};
+
+struct Settings : INotificationSettings {
+  bool PlaySound() const override { return true; }
+  bool ShowBaloon() const override { return true; }
+  bool ShowBrowser() const override { return true; }
+  int KeepArticles() const override { return Articles; }
+};
+
+std::string Encode(const std::string& url) {
+  std::string out;
+  for (char c : url) {
+    if (c == ':' || c == '/' || c == '?' || c == '=' || c == '&') {
+      static const char* hex = "0123456789ABCDEF";
+      out += '%';
+      out += hex[static_cast<unsigned char>(c) >> 4];
+      out += hex[c & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+// A chart with a little structure, so the PNG holds real compressed data.
+std::string ChartPng(int seed) {
+  testpng::PngSpec spec;
+  std::vector<std::vector<png_byte>> rows(60);
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 86; ++x) {
+      const bool line = (y == 30 + ((x * seed) % 23) - 11);
+      rows[y].insert(rows[y].end(), {static_cast<png_byte>(line ? 0 : 255),
+                                     static_cast<png_byte>(line ? 90 : 250),
+                                     static_cast<png_byte>(line ? 200 : 240 - y)});
+    }
+  return testpng::WritePng(spec, rows);
+}
+
+// Serves the ping, the feed and the charts; `generation` renames every link so
+// that a cycle meets 50 new articles instead of 50 known ones.
+void ServeFeed(testhttp::ScriptedHttpServer& server, int generation) {
+  std::string xml =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss version=\"2.0\"><channel>"
+      "<title>Quarlen Messenger News</title><link>http://127.0.0.1/</link>"
+      "<description>\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8</description>\n";
+  for (int i = 0; i < Articles; ++i) {
+    const std::string symbol = "SYM" + std::to_string(i);
+    const std::string target = "/charts/chart.php?size=86x60&symbol=" + symbol + "&chartstyle=line";
+    testhttp::ScriptedResponse chart;
+    chart.contentType = "image/png";
+    chart.body = ChartPng(i + 1);
+    server.Set(target, chart);
+    xml += "<item><title>\xD0\xA1\xD0\xB1\xD0\xB5\xD1\x80\xD0\xB1\xD0\xB0\xD0\xBD\xD0\xBA "
+           "S&amp;P article " + std::to_string(i) + "</title><link>http://127.0.0.1/news/" +
+           std::to_string(generation) + "-" + std::to_string(i) +
+           ".html</link><description>Shares rose 2.1% in early trade;\nvolume was above "
+           "average.</description><author>Desk</author>"
+           "<pubDate>Mon, 06 May 2024 09:30:00 GMT</pubDate><ticker>" +
+           Encode(server.BaseUrl() + target) + "</ticker></item>\n";
+  }
+  server.Set(FeedPath, xml + "</channel></rss>\n");
+  server.Set("/ping.php?version=1.2.5.149&email=", "OK");
+}
+
+double ThreadCpuMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+void RunCycles(benchmark::State& state, bool newArticlesEveryCycle) {
+  std::string folder = (std::filesystem::temp_directory_path() / "quarlen-cycle-XXXXXX").string();
+  if (!::mkdtemp(folder.data())) {
+    state.SkipWithError("no temporary folder");
+    return;
+  }
+  {
+    testhttp::ScriptedHttpServer server;
+    ServeFeed(server, 0);
+    NullPorts ports;
+    Settings settings;
+    ArticleStore store(folder + "/", [](const std::string&) {}, [] {});
+    THttpClient client(THttpClientKind::MainClient, nullptr);
+    auto profile = [](THttpClient& c) {
+      c.SetUserAgent("Quarlen Messenger 1.2.5.149 bench");
+      c.ResetProxy();
+    };
+    const std::string pingUrl = server.BaseUrl() + "/ping.php?version=1.2.5.149&email=";
+    RefreshCycle cycle(
+        store, client, server.BaseUrl() + FeedPath, settings, profile,
+        [&] {
+          // The ping on a client of its own, as the program makes it.
+          THttpClient check(THttpClientKind::ConnectivityCheck, nullptr);
+          profile(check);
+          try {
+            check.Get(pingUrl);
+            return true;
+          } catch (const HttpError&) {
+            return false;
+          }
+        },
+        RefreshCyclePorts{ports, ports, ports, nullptr}, [&] { store.LoadLists(); });
+
+    cycle.FetchRSS();  // the store now holds the 50 articles
+    if (store.Count() != Articles || store.jvilCharts.size() != Articles) {
+      state.SkipWithError("the first cycle did not fill the store");
+    }
+    int generation = 0;
+    double wallMs = 0, cpuMs = 0;
+    for (auto _ : state) {
+      if (newArticlesEveryCycle) {
+        state.PauseTiming();
+        ServeFeed(server, ++generation);
+        state.ResumeTiming();
+      }
+      const auto wallStart = std::chrono::steady_clock::now();
+      const double cpuStart = ThreadCpuMs();
+      cycle.FetchRSS();
+      cpuMs += ThreadCpuMs() - cpuStart;
+      wallMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
+                                                          wallStart)
+                    .count();
+    }
+    if (server.CountOf(FeedPath) != static_cast<int>(state.iterations()) + 1)
+      state.SkipWithError("a cycle did not fetch the feed");
+    state.counters["total_ms"] = benchmark::Counter(wallMs, benchmark::Counter::kAvgIterations);
+    state.counters["outside_waits_ms"] =
+        benchmark::Counter(cpuMs, benchmark::Counter::kAvgIterations);
+    state.counters["requests"] = benchmark::Counter(
+        static_cast<double>(server.Requests().size()) / (state.iterations() + 1));
+  }
+  std::filesystem::remove_all(folder);
+}
+
+void BM_CycleKnownArticles(benchmark::State& state) { RunCycles(state, false); }
+void BM_CycleNewArticles(benchmark::State& state) { RunCycles(state, true); }
+
+BENCHMARK(BM_CycleKnownArticles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CycleNewArticles)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace quarlen
+
+BENCHMARK_MAIN();
