@@ -1,6 +1,7 @@
 #include "feedparser/XmlDom.h"
 
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
@@ -102,6 +103,33 @@ void CaptureFirstError(void* userData, xmlErrorPtr error) {
 }
 
 const std::string Vendor = "libxml2";
+
+// libxml2 keeps its own limit on text only for some ways a text node grows;
+// this holds every text and attribute value of the tree to the same limit.
+const xmlNode* FindHugeText(xmlNode* root) {
+  const std::size_t limit = XML_MAX_TEXT_LENGTH;
+  for (xmlNode* node = root; node != nullptr;) {
+    if ((node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE || node->type == XML_COMMENT_NODE) &&
+        node->content != nullptr && std::strlen(Chars(node->content)) > limit) {
+      return node;
+    }
+    if (node->type == XML_ELEMENT_NODE) {
+      for (xmlAttr* attr = node->properties; attr != nullptr; attr = attr->next) {
+        for (xmlNode* part = attr->children; part != nullptr; part = part->next) {
+          if (part->content != nullptr && std::strlen(Chars(part->content)) > limit) return node;
+        }
+      }
+    }
+    if (node->type == XML_ELEMENT_NODE && node->children != nullptr) {
+      node = node->children;
+      continue;
+    }
+    while (node != nullptr && node->next == nullptr && node != root) node = node->parent;
+    if (node == nullptr || node == root) break;
+    node = node->next;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -310,6 +338,12 @@ void TXMLDocument::SetActive(bool value) {
   if (parsed == nullptr || !wellFormed) {
     if (parsed != nullptr) xmlFreeDoc(parsed);
     throw TXMLDocError(firstError.empty() ? "XML document is not well-formed" : firstError);
+  }
+  if (const xmlNode* huge = FindHugeText(xmlDocGetRootElement(parsed))) {
+    const long line = xmlGetLineNo(huge);
+    xmlFreeDoc(parsed);
+    throw TXMLDocError("Text longer than " + std::to_string(XML_MAX_TEXT_LENGTH) + " bytes" +
+                       (line > 0 ? " (line " + std::to_string(line) + ")" : std::string()));
   }
   doc_ = parsed;
 }
