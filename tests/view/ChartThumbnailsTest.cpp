@@ -180,6 +180,23 @@ TEST_F(ChartThumbnailsTest, UnreachableChartServerGivesBlankThumbnails) {
   EXPECT_EQ(charts[1], BlankThumbnail());
 }
 
+TEST_F(ChartThumbnailsTest, TickersThatAreNoUsableUrlGiveBlankThumbnailsWithoutARequest) {
+  const std::string base = EncodedTicker(server_, "/c.php");
+  const std::vector<std::string> tickers = {
+      "",
+      "garbage",
+      "ftp%3A%2F%2F127.0.0.1%2Fchart.png",
+      base + "%0D%0AX-Injected%3A+1",  // a decoded line break must not reach the wire
+      base + "%0A",
+  };
+  std::vector<RgbImage> charts;
+  thumbnails_.RefreshChartThumbnails(tickers, charts);
+  EXPECT_EQ(charts, std::vector<RgbImage>(tickers.size(), BlankThumbnail()));
+  for (const std::string& head : server_.Heads())
+    EXPECT_EQ(head.find("X-Injected"), std::string::npos) << head;
+  EXPECT_EQ(status_.texts.size(), tickers.size());
+}
+
 TEST_F(ChartThumbnailsTest, DecodedTickerIsTheRequestedUrl) {
   // "+" is a space on the wire, %2F a slash, %3A a colon; the request layer
   // adds no encoding of its own.
