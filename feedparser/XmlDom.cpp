@@ -339,7 +339,10 @@ void TXMLDocument::SetActive(bool value) {
     if (parsed != nullptr) xmlFreeDoc(parsed);
     throw TXMLDocError(firstError.empty() ? "XML document is not well-formed" : firstError);
   }
-  if (const xmlNode* huge = FindHugeText(xmlDocGetRootElement(parsed))) {
+  // A text over the limit needs at least a quarter of its size in source
+  // bytes (no encoding grows more than fourfold into UTF-8).
+  const xmlNode* huge = xml_.size() > XML_MAX_TEXT_LENGTH / 4 ? FindHugeText(xmlDocGetRootElement(parsed)) : nullptr;
+  if (huge != nullptr) {
     const long line = xmlGetLineNo(huge);
     xmlFreeDoc(parsed);
     throw TXMLDocError("Text longer than " + std::to_string(XML_MAX_TEXT_LENGTH) + " bytes" +
