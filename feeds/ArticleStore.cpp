@@ -1,0 +1,175 @@
+#include "feeds/ArticleStore.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <optional>
+
+#include "feeds/AtomicFile.h"
+#include "feeds/ChartsFile.h"
+#include "feeds/ListFile.h"
+#include "platform/UiPorts.h"
+
+namespace quarlen {
+namespace {
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::vector<RgbImage> BlankCharts(std::size_t count) {
+  return std::vector<RgbImage>(count, RgbImage(ChartWidth, ChartHeight));
+}
+
+// The thumbnails of the charts file, or nullopt when there is none. A file
+// that cannot be read or decoded, or holds images of another size, costs the
+// thumbnails only: every article gets a blank one and is kept.
+std::optional<std::vector<RgbImage>> LoadCharts(const std::string& path, std::size_t articles) {
+  std::optional<std::string> bytes;
+  try {
+    bytes = ReadWholeFile(path);
+  } catch (const ListFileError&) {
+    return BlankCharts(articles);
+  }
+  if (!bytes) return std::nullopt;
+  try {
+    auto images = DecodeChartsFile(*bytes);
+    for (const auto& img : images)
+      if (img.width != ChartWidth || img.height != ChartHeight) return BlankCharts(articles);
+    return images;
+  } catch (const ChartsFileError&) {
+    return BlankCharts(articles);
+  }
+}
+
+template <typename T>
+void EraseAt(std::vector<T>& list, std::size_t index) {
+  if (index < list.size()) list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+}  // namespace
+
+ArticleStore::ArticleStore(std::string configFolder, ErrorCallback showError,
+                           TerminateCallback requestTerminate, FileOps* fileOps)
+    : configFolder_(std::move(configFolder)),
+      showError_(std::move(showError)),
+      requestTerminate_(std::move(requestTerminate)),
+      fileOps_(fileOps) {}
+
+ArticleStore::ArticleStore(std::string configFolder, IMessageBoxes& boxes,
+                           TerminateCallback requestTerminate, FileOps* fileOps)
+    : ArticleStore(
+          std::move(configFolder), [&boxes](const std::string& text) { boxes.ShowMessage(text); },
+          std::move(requestTerminate), fileOps) {}
+
+void ArticleStore::CheckConfigFolder() {
+  if (IsFolder(configFolder_)) return;
+  std::string folder = configFolder_;
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  // One level only: a missing parent is a failure, as it is at start-up.
+  if (::mkdir(folder.c_str(), 0777) == 0 || IsFolder(folder)) return;
+  if (showError_) showError_("Error creating config folder: " + configFolder_);
+  if (requestTerminate_) requestTerminate_();
+}
+
+void ArticleStore::LoadLists() {
+  CheckConfigFolder();
+  // A save cut off between its renames is finished first, so the files agree.
+  try {
+    AtomicFileGroup::Recover(PathOf(SaveJournalFile), fileOps_);
+  } catch (const FileWriteError&) {
+    // Whatever is on disk is loaded; CheckLists empties a store that disagrees.
+  }
+
+  // Everything is read before anything is replaced: a file that cannot be
+  // read leaves the whole store as it was.
+  auto newUrl = ReadListFile(PathOf(UrlFile));
+  auto newTicker = ReadListFile(PathOf(TickerFile));
+  auto newSubject = ReadListFile(PathOf(SubjectFile));
+  auto newDescription = ReadListFile(PathOf(DescriptionFile));
+  auto newDate = ReadListFile(PathOf(DateFile));
+  auto newRead = ReadListFile(PathOf(ReadFile));
+  auto newLatest = ReadListFile(PathOf(LatestFile));
+  auto newLatestSubject = ReadListFile(PathOf(LatestSubjectFile));
+  auto newCharts = LoadCharts(PathOf(ChartsFile), newUrl ? newUrl->size() : url.size());
+
+  if (newUrl) {
+    url = *newUrl;
+    url_view = std::move(*newUrl);
+  }
+  if (newTicker) ticker = std::move(*newTicker);
+  if (newSubject) subject = std::move(*newSubject);
+  if (newDescription) description = std::move(*newDescription);
+  if (newDate) date = std::move(*newDate);
+  if (newRead) {
+    read = *newRead;
+    read_view = std::move(*newRead);
+  }
+  if (newCharts) {
+    jvilCharts = *newCharts;
+    jvilRefreshCharts = std::move(*newCharts);
+  }
+  if (newLatest) latest = std::move(*newLatest);
+  if (newLatestSubject) latest_subject = std::move(*newLatestSubject);
+  CheckLists();
+}
+
+void ArticleStore::SaveLists() {
+  CheckConfigFolder();
+  AtomicFileGroup group(PathOf(SaveJournalFile), fileOps_);
+  group.Add(PathOf(UrlFile), FormatListText(url));
+  group.Add(PathOf(TickerFile), FormatListText(ticker));
+  group.Add(PathOf(SubjectFile), FormatListText(subject));
+  group.Add(PathOf(DescriptionFile), FormatListText(description));
+  group.Add(PathOf(DateFile), FormatListText(date));
+  group.Add(PathOf(ReadFile), FormatListText(read));
+  group.Add(PathOf(LatestFile), FormatListText(latest));
+  group.Add(PathOf(LatestSubjectFile), FormatListText(latest_subject));
+  group.Add(PathOf(ChartsFile), EncodeChartsFile(jvilRefreshCharts));
+  group.Commit();
+}
+
+void ArticleStore::CheckLists() {
+  const bool articlesAgree = url.size() == ticker.size() && ticker.size() == subject.size() &&
+                             subject.size() == description.size() &&
+                             description.size() == date.size() && date.size() == read.size() &&
+                             read.size() == jvilCharts.size();
+  if (!articlesAgree) ClearLists();
+  if (latest.size() != latest_subject.size()) ClearLists();
+}
+
+void ArticleStore::ClearLists() {
+  url.clear();
+  ticker.clear();
+  subject.clear();
+  description.clear();
+  date.clear();
+  read.clear();
+  latest.clear();
+  latest_subject.clear();
+  read_view.clear();
+  url_view.clear();
+  jvilCharts.clear();
+  jvilRefreshCharts.clear();
+  SaveLists();
+}
+
+void ArticleStore::DeleteArticle(std::size_t index) {
+  EraseAt(url, index);
+  EraseAt(subject, index);
+  EraseAt(description, index);
+  EraseAt(date, index);
+  EraseAt(read, index);
+  EraseAt(read_view, index);
+  EraseAt(url_view, index);
+  EraseAt(ticker, index);
+  EraseAt(jvilCharts, index);
+  EraseAt(jvilRefreshCharts, index);
+}
+
+void ArticleStore::SetRead(std::size_t index, bool isRead) {
+  if (index < read.size()) read[index] = isRead ? "read" : "unread";
+}
+
+}  // namespace quarlen
