@@ -131,12 +131,20 @@ void ServiceCalls::CheckForUpdates() {
   // a time keeps a second question (and a second end of the program) away.
   if (checking_) return;
   checking_ = true;
-  struct Reset {
-    bool& flag;
-    ~Reset() { flag = false; }
-  } reset{checking_};
+  bool end = false;
+  try {
+    end = RunUpdateCheck();
+  } catch (...) {
+    checking_ = false;
+    throw;
+  }
+  checking_ = false;
+  // Last of all: ending the program may destroy this object.
+  if (end) ports_.mainWindow.Terminate();
+}
 
-  if (!PingServer()) return;
+bool ServiceCalls::RunUpdateCheck() {
+  if (!PingServer()) return false;
 
   // The main client may be waiting for the feed or a chart right now (the
   // ping pumps window messages); the check therefore brings its own client.
@@ -146,24 +154,24 @@ void ServiceCalls::CheckForUpdates() {
   try {
     newest = client.Get(endpoints_.VersionUrl());
   } catch (const HttpError&) {
-    return;  // as if there were no newer version
+    return false;  // as if there were no newer version
   }
-  if (!OffersNewerVersion(programVersion_, newest)) return;
+  if (!OffersNewerVersion(programVersion_, newest)) return false;
 
-  if (!ports_.messageBoxes.Confirm(UpdateQuestionTitle, UpdateQuestion)) return;
+  if (!ports_.messageBoxes.Confirm(UpdateQuestionTitle, UpdateQuestion)) return false;
 
   std::string body;
   try {
     body = client.Get(endpoints_.DownloadAddressUrl());
   } catch (const HttpError&) {
-    return;
+    return false;
   }
   std::optional<std::string> address = DownloadAddressFromBody(body);
   // Without an address the browser can open, ending the program would leave
   // the user with neither the old version running nor a download.
-  if (!address) return;
+  if (!address) return false;
   ports_.urlOpener.OpenUrl(*address);
-  ports_.mainWindow.Terminate();
+  return true;
 }
 
 }  // namespace quarlen

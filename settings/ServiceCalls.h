@@ -71,6 +71,10 @@ class ServiceCalls {
   const ServerEndpoints& Endpoints() const { return endpoints_; }
 
  private:
+  // The check up to the opening of the download address; true when the
+  // program is to end.
+  bool RunUpdateCheck();
+
   ServerEndpoints endpoints_;
   std::string programVersion_;
   std::string contactEmail_;

@@ -420,6 +420,28 @@ TEST(CheckForUpdates, ASecondCheckWhileTheQuestionIsOpenDoesNothing) {
   EXPECT_EQ(program.boxes.questions.size(), 2u);
 }
 
+TEST(CheckForUpdates, AnErrorOfTheMessagePumpPassesThroughAndTheNextCheckRuns) {
+  PathServer server;
+  server.SetBody("/ping.php", "");
+  PathServer::Answer slow;
+  slow.body = "1.2.6.0";
+  slow.delay = std::chrono::milliseconds(400);
+  server.Set("/download/version.txt", slow);
+  Program program(server.Base());
+  bool thrown = false;
+  program.pump = [&] {
+    if (!thrown) {
+      thrown = true;
+      throw std::runtime_error("window closed");
+    }
+  };
+  EXPECT_THROW(program.calls.CheckForUpdates(), std::runtime_error);
+  EXPECT_THAT(program.boxes.questions, ElementsAre());
+
+  program.calls.CheckForUpdates();
+  EXPECT_THAT(program.boxes.questions, ElementsAre(Question));
+}
+
 // A timer fires the update check while the main client waits for the feed:
 // the check must not touch that client, and both requests complete.
 TEST(CheckForUpdates, RunsOnItsOwnClientWhileTheMainClientWaits) {
