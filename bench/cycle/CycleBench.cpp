@@ -6,10 +6,16 @@
 // thread running the cycle, which is the time it spends outside the network
 // waits (the server's work runs on the other thread and is not counted). The
 // counters total_ms and outside_waits_ms give the same two figures in ms.
+//
+//   cycle_bench [--feed-server=http://127.0.0.1:8421] [benchmark options]
+//
+// With --feed-server the cycle also runs against that server (the bundled one:
+// tools/feedserver/start, then tools/feedserver/publish for more articles).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -20,6 +26,7 @@
 #include "settings/HttpClient.h"
 #include "tests/view/ScriptedHttpServer.h"
 #include "tests/view/TestPng.h"
+#include "view/ThumbnailPng.h"
 
 namespace quarlen {
 namespace {
@@ -107,7 +114,9 @@ double ThreadCpuMs() {
   return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
-void RunCycles(benchmark::State& state, bool newArticlesEveryCycle) {
+// externalBase empty: the in-process scripted server; else a running feed server.
+void RunCycles(benchmark::State& state, bool newArticlesEveryCycle,
+               const std::string& externalBase = {}) {
   std::string folder = (std::filesystem::temp_directory_path() / "quarlen-cycle-XXXXXX").string();
   if (!::mkdtemp(folder.data())) {
     state.SkipWithError("no temporary folder");
@@ -116,6 +125,7 @@ void RunCycles(benchmark::State& state, bool newArticlesEveryCycle) {
   {
     testhttp::ScriptedHttpServer server;
     ServeFeed(server, 0);
+    const std::string base = externalBase.empty() ? server.BaseUrl() : externalBase;
     NullPorts ports;
     Settings settings;
     ArticleStore store(folder + "/", [](const std::string&) {}, [] {});
@@ -124,9 +134,9 @@ void RunCycles(benchmark::State& state, bool newArticlesEveryCycle) {
       c.SetUserAgent("Quarlen Messenger 1.2.5.149 bench");
       c.ResetProxy();
     };
-    const std::string pingUrl = server.BaseUrl() + "/ping.php?version=1.2.5.149&email=";
+    const std::string pingUrl = base + "/ping.php?version=1.2.5.149&email=";
     RefreshCycle cycle(
-        store, client, server.BaseUrl() + FeedPath, settings, profile,
+        store, client, base + FeedPath, settings, profile,
         [&] {
           // The ping on a client of its own, as the program makes it.
           THttpClient check(THttpClientKind::ConnectivityCheck, nullptr);
@@ -140,10 +150,15 @@ void RunCycles(benchmark::State& state, bool newArticlesEveryCycle) {
         },
         RefreshCyclePorts{ports, ports, ports, nullptr}, [&] { store.LoadLists(); });
 
-    cycle.FetchRSS();  // the store now holds the 50 articles
-    if (store.Count() != Articles || store.jvilCharts.size() != Articles) {
+    cycle.FetchRSS();  // the store now holds the feed's articles
+    const std::size_t expected = externalBase.empty() ? Articles : store.Count();
+    if (store.Count() == 0 || store.Count() != expected || store.jvilCharts.size() != expected) {
       state.SkipWithError("the first cycle did not fill the store");
     }
+    state.counters["articles"] = static_cast<double>(store.Count());
+    // Thumbnails that came out blank (a chart missing or of the wrong size).
+    state.counters["blank_charts"] = static_cast<double>(
+        std::count(store.jvilCharts.begin(), store.jvilCharts.end(), BlankThumbnail()));
     int generation = 0;
     double wallMs = 0, cpuMs = 0;
     for (auto _ : state) {
@@ -160,13 +175,15 @@ void RunCycles(benchmark::State& state, bool newArticlesEveryCycle) {
                                                           wallStart)
                     .count();
     }
-    if (server.CountOf(FeedPath) != static_cast<int>(state.iterations()) + 1)
+    if (externalBase.empty() && server.CountOf(FeedPath) != static_cast<int>(state.iterations()) + 1)
       state.SkipWithError("a cycle did not fetch the feed");
     state.counters["total_ms"] = benchmark::Counter(wallMs, benchmark::Counter::kAvgIterations);
     state.counters["outside_waits_ms"] =
         benchmark::Counter(cpuMs, benchmark::Counter::kAvgIterations);
-    state.counters["requests"] = benchmark::Counter(
-        static_cast<double>(server.Requests().size()) / (state.iterations() + 1));
+    if (externalBase.empty()) {
+      state.counters["requests"] = benchmark::Counter(
+          static_cast<double>(server.Requests().size()) / (state.iterations() + 1));
+    }
   }
   std::filesystem::remove_all(folder);
 }
@@ -180,4 +197,28 @@ BENCHMARK(BM_CycleNewArticles)->Unit(benchmark::kMillisecond);
 }  // namespace
 }  // namespace quarlen
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  std::vector<char*> args;
+  std::string feedServer;
+  for (int i = 0; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind("--feed-server=", 0) == 0) {
+      feedServer = arg.substr(14);
+    } else {
+      args.push_back(argv[i]);
+    }
+  }
+  if (!feedServer.empty()) {
+    benchmark::RegisterBenchmark("BM_CycleFeedServer",
+                                 [feedServer](benchmark::State& state) {
+                                   quarlen::RunCycles(state, false, feedServer);
+                                 })
+        ->Unit(benchmark::kMillisecond);
+  }
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
