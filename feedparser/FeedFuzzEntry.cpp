@@ -136,7 +136,8 @@ TFeedRunResult FeedFuzzEntry(std::string_view bytes) {
   ModelWalker walker;
   walker.Walk(rss);
   result.ItemCount = rss.Items().Count();
-  result.AllUtf8 = walker.AllUtf8() && IsValidUtf8(result.Failure);
+  result.AllUtf8 = walker.AllUtf8();
+  result.FailureUtf8 = IsValidUtf8(result.Failure);
   return result;
 }
 

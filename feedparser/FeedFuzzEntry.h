@@ -15,6 +15,7 @@ struct TFeedRunResult {
   std::string Failure;    // the failure's message when it did not
   int ItemCount = 0;      // items in the model afterwards (also after a failure)
   bool AllUtf8 = true;    // every text of the model is valid UTF-8
+  bool FailureUtf8 = true;  // the failure's message is valid UTF-8
 };
 
 // Library failures (TSimpleRSSException, TXMLDocError, TValueConversionError,

@@ -146,6 +146,16 @@ bool StartsWithDayName(std::string_view s) {
   return false;
 }
 
+// The length in bytes of the first `count` UTF-8 characters of text.
+std::size_t Utf8Prefix(std::string_view text, std::size_t count) {
+  std::size_t i = 0;
+  for (std::size_t k = 0; k < count && i < text.size(); ++k) {
+    ++i;
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+  }
+  return i;
+}
+
 // A date field goes into an unsigned 16-bit slot; anything outside is refused
 // rather than wrapped into some other date.
 int DateField(std::string_view token) {
@@ -354,8 +364,11 @@ void TRFC822DateTime::ParseISO8601Date(std::string_view text) {
   const int minute = rest.empty() ? 0 : DateField(TakeToken(rest, ':'));
   int second = 0;
   if (!rest.empty()) {
-    second = DateField(rest.substr(0, 2));
-    rest.remove_prefix(std::min<std::size_t>(2, rest.size()));
+    // Two characters, not two bytes: cutting a UTF-8 sequence in half would
+    // leave a zone text that is no longer UTF-8.
+    const std::size_t length = Utf8Prefix(rest, 2);
+    second = DateField(rest.substr(0, length));
+    rest.remove_prefix(length);
   }
   if (!rest.empty()) timeZone_ = std::string(rest);
 

@@ -111,7 +111,11 @@ INSTANTIATE_TEST_SUITE_P(
         IsoCase{"", nullptr, "GMT"},
         IsoCase{"yesterday", nullptr, "GMT"},
         IsoCase{"65535-01-01", nullptr, "GMT"},
-        IsoCase{"2005-05-03T18:14:xx+01:00", "2005-05-03T18:14:00", "+01:00"}));
+        IsoCase{"2005-05-03T18:14:xx+01:00", "2005-05-03T18:14:00", "+01:00"},
+        // The seconds are two characters; a Cyrillic letter is one of them.
+        IsoCase{"2005-05-03T18:14:2\xD0\xA5", "2005-05-03T18:14:00", "GMT"},
+        IsoCase{"2005-05-03T18:14:2\xD0\xA5\xD0\x9C", "2005-05-03T18:14:00", "\xD0\x9C"},
+        IsoCase{"2005-05-03T18:14:20\xD0\xA5", "2005-05-03T18:14:20", "\xD0\xA5"}));
 
 TEST(IsoDate, FieldOutsideSixteenBitsIsARangeError) {
   for (const char* text :
