@@ -1,8 +1,8 @@
 // The program entry: windows are created in a fixed order, then the event loop runs.
 #include <QSocketNotifier>
 
+#include "app/ui/MessengerApp.h"
 #include "app/ui/QuarlenApplication.h"
-#include "app/ui/TfrmMainForm.h"
 #include "platform/BrowserLookup.h"
 #include "platform/ConfigFolder.h"
 #include "platform/TerminationSignals.h"
@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
   environment.configFolder = ConfigFolderPath(environment.applicationDataFolder);
   environment.browserPath = FindBrowserOnPath(ProcessEnv("PATH").value_or("/usr/bin:/bin"));
 
-  TfrmMainForm mainForm(environment);
+  MessengerApp messenger(environment);
+  TfrmMainForm& mainForm = messenger.MainForm();
 
   // A session logout or Ctrl+C ends the program as the Exit command does.
   TerminationSignals terminationSignals;
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
     mainForm.Exit2Click();
   });
 
-  mainForm.CompleteStartup();
+  messenger.CompleteStartup();
   mainForm.show();
   return application.exec();
 }

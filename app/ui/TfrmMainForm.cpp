@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -24,6 +25,9 @@
 #include "app/ui/Artwork.h"
 #include "platform/BuildConfig.h"
 #include "platform/ConfigFolder.h"
+#include "settings/NetworkSettings.h"
+#include "settings/WinVersions.h"
+#include "view/ui/ArticleGrid.h"
 
 namespace quarlen {
 
@@ -54,11 +58,14 @@ TfrmMainForm::~TfrmMainForm() {
 }
 
 void TfrmMainForm::FormCreate() {
-  Busy = false;
   ProgramVersion = build::ProgramVersion;
+  UserAgent = MakeUserAgent(ProgramVersion, DescribeOperatingSystem());
   setWindowTitle(Q("Quarlen Messenger " + ProgramVersion));
+  store_ = std::make_unique<ArticleStore>(environment_.configFolder, *this, [this] { RequestTerminate(); });
   Exiting = false;
   BrowserPath = environment_.browserPath;
+  // The main client keeps the window alive while it waits.
+  IdHTTP1_ = std::make_unique<THttpClient>(THttpClientKind::MainClient, [] { QCoreApplication::processEvents(); });
 
   setWindowIcon(ApplicationIcon());
   // A single frame: system menu, minimise and close, no maximise, no resizing.
@@ -81,12 +88,26 @@ void TfrmMainForm::FormCreate() {
     const QRect area = screen->availableGeometry();
     move(area.center() - rect().center());
   }
+
+  // No event loop runs yet, so a failure here is shown at once instead of
+  // taking the program down before its window exists.
+  try {
+    FillArticleGrid();
+  } catch (const std::exception& error) {
+    ShowMessage(error.what());
+  }
 }
+
+void TfrmMainForm::FillArticleGrid() { grdArticles->FillArticleGrid(); }
 
 void TfrmMainForm::BuildLayout() {
   clientArea = new QWidget(this);
   clientArea->setFixedSize(ClientWidth, ClientHeight - StatusBarHeight);
   setCentralWidget(clientArea);
+
+  grdArticles = new ArticleGrid(*store_, clientArea);
+  grdArticles->setObjectName("grdArticles");
+  grdArticles->setGeometry(3, 3, 376, 341);
 
   // "&&" shows one "&"; a single one would underline the next letter instead.
   sGroupBox4 = new QGroupBox(QStringLiteral("FREE Charts && RT News"), clientArea);
@@ -139,6 +160,12 @@ void TfrmMainForm::BuildLayout() {
   statusBar()->setFixedHeight(StatusBarHeight);
   statusBar()->setSizeGripEnabled(false);
   statusBar()->showMessage(QStringLiteral("Ready"));
+  thumbnailProgress = new QProgressBar(statusBar());
+  thumbnailProgress->setFixedSize(120, 14);
+  thumbnailProgress->setFormat(QStringLiteral("%v of %m"));
+  thumbnailProgress->setTextVisible(true);
+  statusBar()->addPermanentWidget(thumbnailProgress);
+  thumbnailProgress->hide();
 }
 
 void TfrmMainForm::BuildMenus() {
@@ -206,7 +233,7 @@ void TfrmMainForm::timerStartupTimer() {
 void TfrmMainForm::CompleteStartup() {
   if (!EnsureFolderExists(environment_.configFolder)) {
     ShowMessage("Error creating config folder: " + environment_.configFolder);
-    QCoreApplication::exit(0);
+    RequestTerminate();
   }
   JvTrayIcon1->show();
   timerFetchRSS.start();
@@ -307,6 +334,23 @@ void TfrmMainForm::SetTickerText(const std::string& text) { txtTicker->setText(Q
 void TfrmMainForm::ProcessMessages() { QCoreApplication::processEvents(); }
 
 void TfrmMainForm::Terminate() { Exit2Click(); }
+
+void TfrmMainForm::RequestTerminate() {
+  // Queued, so it takes effect even when the event loop has not started yet.
+  QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void TfrmMainForm::ShowThumbnailProgress(int done, int total) {
+  thumbnailProgress->setRange(0, total);
+  thumbnailProgress->setValue(done);
+  thumbnailProgress->show();
+}
+
+void TfrmMainForm::HideThumbnailProgress() { thumbnailProgress->hide(); }
+
+void TfrmMainForm::LoadHtmlIntoBanner(const std::string& html) { wbMidnight->setHtml(Q(html)); }
+
+void TfrmMainForm::NavigateBanner(const std::string& url) { wbMidnight->setUrl(QUrl(Q(url))); }
 
 void TfrmMainForm::OpenUrl(const std::string& url) {
   // Never through a shell: the URL is one argument, whatever it holds.

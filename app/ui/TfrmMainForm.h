@@ -8,19 +8,25 @@
 #include <string>
 #include <vector>
 
+#include "feeds/ArticleStore.h"
 #include "platform/UiPorts.h"
+#include "settings/HttpClient.h"
+#include "view/ThumbnailProgress.h"
 
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QWebEngineView;
 class QWebEngineProfile;
 
 namespace quarlen {
+
+class ArticleGrid;
 
 // Where the window finds the user's files and browser; the real program takes
 // them from the environment, tests from a temporary folder.
@@ -35,7 +41,8 @@ class TfrmMainForm : public QMainWindow,
                      public IMessageBoxes,
                      public ITrayIcon,
                      public IMainWindow,
-                     public IUrlOpener {
+                     public IUrlOpener,
+                     public IThumbnailProgress {
   Q_OBJECT
 
  public:
@@ -75,11 +82,24 @@ class TfrmMainForm : public QMainWindow,
   void SetTickerText(const std::string& text) override;
   void ProcessMessages() override;
   void Terminate() override;
+  // Asks the event loop to end at its next turn (also before it has started).
+  void RequestTerminate();
   // IUrlOpener: starts BrowserPath detached with the URL as its one argument.
   void OpenUrl(const std::string& url) override;
+  // IThumbnailProgress: a small bar beside the status text while charts download.
+  void ShowThumbnailProgress(int done, int total) override;
+  void HideThumbnailProgress() override;
+
+  // Reloads the store from the list files and rebuilds the grid's rows.
+  void FillArticleGrid();
+  // Shows an HTML text in the banner.
+  void LoadHtmlIntoBanner(const std::string& html);
+  // Navigates the banner to a page, bypassing any cache.
+  void NavigateBanner(const std::string& url);
+  ArticleStore& Store() { return *store_; }
+  THttpClient& IdHTTP1() { return *IdHTTP1_; }
 
   const MainFormEnvironment& Environment() const { return environment_; }
-  bool Busy = false;
   bool Exiting = false;
   std::string UserAgent;
   std::string ProgramVersion;
@@ -102,6 +122,8 @@ class TfrmMainForm : public QMainWindow,
   QWebEngineView* wbMidnight = nullptr;
   QPushButton* btnContact = nullptr;
   QLabel* Image1 = nullptr;
+  ArticleGrid* grdArticles = nullptr;  // the grid with its header panels "Chart" and "Subject"
+  QProgressBar* thumbnailProgress = nullptr;
   QTabWidget* tabsChannels = nullptr;
   int TrayIconIndex() const { return trayIconIndex_; }
 
@@ -120,6 +142,8 @@ class TfrmMainForm : public QMainWindow,
   void timerStartupTimer();
 
   MainFormEnvironment environment_;
+  std::unique_ptr<ArticleStore> store_;
+  std::unique_ptr<THttpClient> IdHTTP1_;
   std::vector<std::function<void()>> exitHooks_;
   std::function<void()> handlers_[5];
   QWebEngineProfile* bannerProfile_ = nullptr;

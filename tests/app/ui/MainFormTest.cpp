@@ -47,7 +47,6 @@ TEST_F(MainFormTest, HasTheFixedWindowProperties) {
   TfrmMainForm form(env_);
   EXPECT_EQ(form.windowTitle(), "Quarlen Messenger 1.2.5.149");
   EXPECT_EQ(form.ProgramVersion, "1.2.5.149");
-  EXPECT_FALSE(form.Busy);
   EXPECT_FALSE(form.Exiting);
   EXPECT_EQ(form.statusBar()->currentMessage(), "Ready");
   EXPECT_EQ(form.statusBar()->height(), 19);

@@ -1,0 +1,49 @@
+#pragma once
+// The program's composition root: creates the windows in start-up order and
+// connects the menus and timers of the main window to the work they start.
+#include <memory>
+
+#include "app/ui/TfrmMainForm.h"
+
+namespace quarlen {
+
+class SettingsStore;
+class TfrmSettings;
+class ServiceCalls;
+class RefreshCycle;
+
+class MessengerApp {
+ public:
+  // The main window (which loads and shows the store), then the notification
+  // settings dialog (which sets the refresh interval).
+  explicit MessengerApp(MainFormEnvironment environment);
+  ~MessengerApp();
+
+  // Tray icon and timers on; the event loop may run after this.
+  void CompleteStartup();
+
+  TfrmMainForm& MainForm() { return *mainForm_; }
+  TfrmSettings& Settings() { return *frmSettings_; }
+  RefreshCycle& Cycle() { return *cycle_; }
+  ServiceCalls& Services() { return *services_; }
+
+  // `RefreshBanner`: the banner page when the feed server answers the ping,
+  // else the offline notice.
+  void RefreshBanner();
+
+ private:
+  void ConnectCommands();
+  // The settings files are written once more; the dialogs go first.
+  void DestroyDialogs();
+
+  std::unique_ptr<TfrmMainForm> mainForm_;
+  std::unique_ptr<SettingsStore> xmlSettings_;
+  std::unique_ptr<TfrmSettings> frmSettings_;
+  std::unique_ptr<ServiceCalls> services_;
+  std::unique_ptr<RefreshCycle> cycle_;
+};
+
+// The offline notice shown in the banner.
+extern const char* const NoConnectionHtml;
+
+}  // namespace quarlen
