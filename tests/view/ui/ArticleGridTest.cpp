@@ -1,0 +1,364 @@
+#include "view/ui/ArticleGrid.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QImage>
+#include <QSignalSpy>
+#include <QTest>
+#include <filesystem>
+
+#include "feeds/ArticleStore.h"
+#include "view/GridLayout.h"
+
+namespace quarlen {
+namespace {
+
+constexpr int CellStride = grid::RowHeight + 1;  // a row and its grid line
+constexpr int TextLeft = grid::ThumbnailColumnWidth + 1;
+
+const QColor Highlight(0xFA, 0xB2, 0x05);
+const QColor Accent(0x00, 0x66, 0x99);
+const QColor DateRed(0xCC, 0x00, 0x00);
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quarlen-grid-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
+  }
+  ~TempFolder() { std::filesystem::remove_all(path_); }
+  std::string Slash() const { return path_.string() + "/"; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+struct Article {
+  std::string url, subject, description, date, read;
+};
+
+// A store saved to disk with the given articles, so FillArticleGrid loads them.
+struct GridFixture {
+  TempFolder dir;
+  ArticleStore store{dir.Slash(), [](const std::string&) {}, [] {}};
+  ArticleGrid grid{store};
+
+  void Save(const std::vector<Article>& articles, std::vector<std::string> latest = {}) {
+    store.ClearLists();
+    std::uint8_t shade = 10;
+    for (const auto& a : articles) {
+      store.url.push_back(a.url);
+      store.ticker.push_back("t");
+      store.subject.push_back(a.subject);
+      store.description.push_back(a.description);
+      store.date.push_back(a.date);
+      store.read.push_back(a.read);
+      store.jvilRefreshCharts.push_back(RgbImage(86, 60, shade, 200, 100));
+      shade = static_cast<std::uint8_t>(shade + 60);
+    }
+    store.latest = latest;
+    store.latest_subject.assign(latest.size(), "s");
+    store.SaveLists();
+  }
+
+  QImage Paint() {
+    grid.show();
+    return grid.grdArticles()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  }
+};
+
+Article Plain(int i, const std::string& read = "read") {
+  const std::string n = std::to_string(i);
+  return {"http://news.test/" + n, "Subject " + n, "Description " + n + " words", "Desk - 0" + n, read};
+}
+
+QColor At(const QImage& img, int x, int y) { return img.pixelColor(x, y); }
+
+// Pixels in the rectangle whose colour is near c.
+int CountNear(const QImage& img, QRect r, const QColor& c, int tolerance = 40) {
+  r = r.intersected(img.rect());
+  int n = 0;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x) {
+      const QColor p = img.pixelColor(x, y);
+      if (std::abs(p.red() - c.red()) + std::abs(p.green() - c.green()) + std::abs(p.blue() - c.blue()) <=
+          tolerance)
+        ++n;
+    }
+  return n;
+}
+
+// Pixels in the rectangle that are not the background colour.
+int Ink(const QImage& img, const QRect& r, const QColor& background) {
+  return r.intersected(img.rect()).width() * r.intersected(img.rect()).height() -
+         CountNear(img, r, background, 0);
+}
+
+// The pixel of the rectangle that stands out most from the background: the
+// full colour of the text drawn there, where the anti-aliased edges are blends.
+QColor Strongest(const QImage& img, QRect r, const QColor& background) {
+  r = r.intersected(img.rect());
+  QColor best = background;
+  int bestDistance = 0;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x) {
+      const QColor p = img.pixelColor(x, y);
+      const int d = std::abs(p.red() - background.red()) + std::abs(p.green() - background.green()) +
+                    std::abs(p.blue() - background.blue());
+      if (d > bestDistance) {
+        bestDistance = d;
+        best = p;
+      }
+    }
+  return best;
+}
+
+bool IsDark(const QColor& c) { return c.red() < 90 && c.green() < 90 && c.blue() < 90; }
+
+QRect TextCell(int row) { return QRect(TextLeft, row * CellStride, grid::TextColumnWidth, grid::RowHeight); }
+
+TEST(ArticleGrid, HeadersAndGridSitWhereTheWindowExpectsThem) {
+  GridFixture f;
+  EXPECT_EQ(f.grid.geometry(), QRect(3, 3, 376, 341));
+  EXPECT_EQ(f.grid.sPanel1()->text(), "Chart");
+  EXPECT_EQ(f.grid.sPanel2()->text(), "Subject");
+  EXPECT_EQ(f.grid.mapToParent(f.grid.sPanel1()->geometry().topLeft()), QPoint(3, 3));
+  EXPECT_EQ(f.grid.sPanel1()->size(), QSize(91, 25));
+  EXPECT_EQ(f.grid.mapToParent(f.grid.sPanel2()->geometry().topLeft()), QPoint(94, 3));
+  EXPECT_EQ(f.grid.sPanel2()->size(), QSize(283, 25));
+  EXPECT_TRUE(f.grid.sPanel1()->font().bold());
+  EXPECT_EQ(f.grid.mapToParent(f.grid.grdArticles()->geometry().topLeft()), QPoint(3, 28));
+  EXPECT_EQ(f.grid.grdArticles()->size(), QSize(376, 316));
+  EXPECT_EQ(f.grid.grdArticles()->columnCount(), 2);
+}
+
+TEST(ArticleGrid, EmptyStoreShowsNoMessagesOnHighlight) {
+  GridFixture f;
+  f.Save({});
+  f.grid.FillArticleGrid();
+  EXPECT_EQ(f.grid.grdArticles()->rowCount(), 1);
+  const QImage img = f.Paint();
+  // Both cells of the one row are highlight-coloured to their edges.
+  for (QPoint p : {QPoint(0, 0), QPoint(87, 64), QPoint(40, 30), QPoint(TextLeft, 64),
+                   QPoint(TextLeft + 267, 64)})
+    EXPECT_EQ(At(img, p.x(), p.y()), Highlight) << p.x() << "," << p.y();
+  // The text is accent, in column 1 only, starting at the top and centred.
+  EXPECT_EQ(CountNear(img, QRect(0, 0, 88, 65), Accent), 0);
+  const QRect cell = TextCell(0);
+  EXPECT_GT(CountNear(img, cell, Accent, 0), 50);
+  EXPECT_GT(CountNear(img, QRect(cell.left(), 0, cell.width(), 12), Accent), 0);
+  const int leftInk = CountNear(img, QRect(cell.left(), 0, 40, 65), Accent);
+  const int rightInk = CountNear(img, QRect(cell.right() - 39, 0, 40, 65), Accent);
+  EXPECT_LT(std::abs(leftInk - rightInk), std::max(leftInk, rightInk) / 2 + 20);
+  // The next grid row does not exist: below the row only the white viewport.
+  EXPECT_EQ(At(img, 40, CellStride + 10), QColor(Qt::white));
+}
+
+TEST(ArticleGrid, SelectedRowIsHighlightOtherRowsAreWhite) {
+  GridFixture f;
+  f.Save({Plain(0), Plain(1), Plain(2)});
+  f.grid.FillArticleGrid();
+  ASSERT_EQ(f.grid.grdArticles()->rowCount(), 3);
+  f.grid.SetCurrentRow(1);
+  const QImage img = f.Paint();
+  for (int row = 0; row < 3; ++row) {
+    const QColor fill = row == 1 ? Highlight : QColor(Qt::white);
+    const int top = row * CellStride;
+    // Right of the thumbnail, and the far right and bottom of the text cell.
+    EXPECT_EQ(At(img, 87, top + 30), fill) << row;
+    EXPECT_EQ(At(img, 87, top + 64), fill) << row;
+    EXPECT_EQ(At(img, TextLeft + 267, top + 1), fill) << row;
+    EXPECT_EQ(At(img, TextLeft + 267, top + 64), fill) << row;
+    // The grid lines are not part of the cells.
+    EXPECT_NE(At(img, 88, top + 30), fill) << row;
+    EXPECT_NE(At(img, 40, top + 65), fill) << row;
+  }
+}
+
+TEST(ArticleGrid, TextsUseTheirColoursAndTheDateLineIsRed) {
+  GridFixture f;
+  f.Save({{"u0", "Subject HHH", "Description HHH", "Desk HHH lll", "read"}, Plain(1)});
+  f.grid.FillArticleGrid();
+  f.grid.SetCurrentRow(1);
+  const QImage img = f.Paint();
+  const QRect cell = TextCell(0);
+  const QRect subjectBand(cell.left(), 0, cell.width(), 20);
+  const QRect dateBand(cell.left(), 25, cell.width(), 11);
+  const QRect descriptionBand(cell.left(), 37, cell.width(), 28);
+  EXPECT_EQ(Strongest(img, subjectBand, Qt::white), Accent);
+  // The date line is #CC0000 on the row's white, nothing else.
+  EXPECT_GT(CountNear(img, dateBand, DateRed, 0), 20);
+  EXPECT_EQ(CountNear(img, dateBand, DateRed, 0) + CountNear(img, dateBand, Qt::white, 0),
+            dateBand.width() * dateBand.height());
+  // Not a latest article: the description is black.
+  EXPECT_EQ(Strongest(img, descriptionBand, Qt::white), QColor(Qt::black));
+  EXPECT_EQ(CountNear(img, descriptionBand, Accent, 40), 0);
+}
+
+TEST(ArticleGrid, LatestArticleDescriptionIsAccentIgnoringCase) {
+  GridFixture f;
+  Article latest = Plain(0);
+  latest.url = "http://News.Test/Story";
+  f.Save({latest, Plain(1), Plain(2)}, {"HTTP://NEWS.TEST/story"});
+  f.grid.FillArticleGrid();
+  f.grid.SetCurrentRow(2);
+  const QImage img = f.Paint();
+  const QRect row0(TextLeft, 37, grid::TextColumnWidth, 28);
+  const QRect row1 = row0.translated(0, CellStride);
+  EXPECT_EQ(Strongest(img, row0, Qt::white), Accent);
+  EXPECT_EQ(CountNear(img, row0, Qt::black, 60), 0);
+  EXPECT_EQ(Strongest(img, row1, Qt::white), QColor(Qt::black));
+  // The subject is accent whether latest or not.
+  EXPECT_EQ(Strongest(img, QRect(TextLeft, CellStride, 268, 20), Qt::white), Accent);
+}
+
+TEST(ArticleGrid, OnlyUnreadExactlyIsBold) {
+  GridFixture f;
+  Article a = Plain(0, "unread"), b = Plain(0, "Unread"), c = Plain(0, "read");
+  b.url = "u1";
+  c.url = "u2";
+  f.Save({a, b, c, Plain(3)});
+  f.grid.FillArticleGrid();
+  f.grid.SetCurrentRow(3);
+  const QImage img = f.Paint();
+  const int bold = Ink(img, TextCell(0), Qt::white);
+  const int wrongCase = Ink(img, TextCell(1), Qt::white);
+  const int regular = Ink(img, TextCell(2), Qt::white);
+  EXPECT_GT(bold, regular + regular / 10);
+  EXPECT_EQ(wrongCase, regular);
+}
+
+TEST(ArticleGrid, AmpersandsFollowMnemonicRules) {
+  GridFixture f;
+  // "&&" shows one "&"; a single "&" shows none and underlines the next letter.
+  f.Save({{"u0", "x&&y", "", "", "read"}, {"u1", "x&y", "", "", "read"}, {"u2", "xy", "", "", "read"},
+          Plain(3)});
+  f.grid.FillArticleGrid();
+  f.grid.SetCurrentRow(3);
+  const QImage img = f.Paint();
+  const QRect band(TextLeft, 0, grid::TextColumnWidth, 20);
+  auto rightmostInk = [&](int row) {
+    const QRect r = band.translated(0, row * CellStride);
+    for (int x = r.right(); x >= r.left(); --x)
+      if (Ink(img, QRect(x, r.top(), 1, r.height()), Qt::white) > 0) return x;
+    return -1;
+  };
+  auto lowestInk = [&](int row) {
+    const QRect r = band.translated(0, row * CellStride);
+    for (int y = r.bottom(); y >= r.top(); --y)
+      if (Ink(img, QRect(r.left(), y, r.width(), 1), Qt::white) > 0) return y - r.top();
+    return -1;
+  };
+  const int plain = Ink(img, band.translated(0, 2 * CellStride), Qt::white);
+  EXPECT_GT(plain, 0);
+  // "x&y": as wide as "xy", with an underline below the baseline.
+  EXPECT_EQ(rightmostInk(1), rightmostInk(2));
+  EXPECT_GT(Ink(img, band.translated(0, CellStride), Qt::white), plain);
+  EXPECT_GE(lowestInk(1), lowestInk(2));
+  // "x&&y": one ampersand between the letters, no underline.
+  EXPECT_GT(rightmostInk(0), rightmostInk(2));
+  EXPECT_GT(Ink(img, band, Qt::white), Ink(img, band.translated(0, CellStride), Qt::white));
+}
+
+TEST(ArticleGrid, LongDateWrapsAndMovesTheDescriptionDown) {
+  GridFixture f;
+  Article shortDate = Plain(0);
+  Article longDate = Plain(1);
+  longDate.date = "A very long author name that cannot fit - Thursday, 01 March 2007 12:00:00";
+  f.Save({shortDate, longDate, Plain(2)});
+  f.grid.FillArticleGrid();
+  f.grid.SetCurrentRow(2);
+  const QImage img = f.Paint();
+  auto firstDarkLine = [&](int row) {
+    const int top = row * CellStride;
+    for (int y = top + 25; y < top + grid::RowHeight; ++y)
+      for (int x = TextLeft; x < TextLeft + grid::TextColumnWidth; ++x)
+        if (IsDark(img.pixelColor(x, y))) return y - top;
+    return -1;
+  };
+  auto lastRedLine = [&](int row) {
+    const int top = row * CellStride;
+    int last = -1;
+    for (int y = top + 25; y < top + grid::RowHeight; ++y)
+      if (CountNear(img, QRect(TextLeft, y, grid::TextColumnWidth, 1), DateRed, 60) > 0) last = y - top;
+    return last;
+  };
+  const int one = firstDarkLine(0);
+  const int two = firstDarkLine(1);
+  ASSERT_GT(one, 25);
+  // The description follows its date line, which is one line taller when wrapped.
+  EXPECT_GT(one, lastRedLine(0));
+  EXPECT_GT(two, lastRedLine(1));
+  EXPECT_GT(lastRedLine(1) - lastRedLine(0), 5);
+  EXPECT_EQ(two - one, lastRedLine(1) - lastRedLine(0));
+}
+
+TEST(ArticleGrid, ThumbnailIsPaintedUnscaledAtItsCorner) {
+  GridFixture f;
+  f.Save({Plain(0), Plain(1)});
+  f.grid.FillArticleGrid();
+  f.grid.SetCurrentRow(0);
+  const QImage img = f.Paint();
+  const int top = CellStride;  // row 1, shade 70
+  EXPECT_EQ(At(img, 1, top + 2), QColor(70, 200, 100));
+  EXPECT_EQ(At(img, 86, top + 61), QColor(70, 200, 100));
+  EXPECT_EQ(At(img, 0, top + 2), QColor(Qt::white));
+  EXPECT_EQ(At(img, 87, top + 61), QColor(Qt::white));
+  EXPECT_EQ(At(img, 1, top + 1), QColor(Qt::white));
+  EXPECT_EQ(At(img, 1, top + 62), QColor(Qt::white));
+}
+
+TEST(ArticleGrid, ShortListsMidRefreshPaintEmptyRows) {
+  GridFixture f;
+  f.Save({Plain(0), Plain(1), Plain(2)});
+  f.grid.FillArticleGrid();
+  f.grid.SetCurrentRow(0);
+  // A refresh trimmed the working lists while the grid still has three rows.
+  f.store.subject.resize(1);
+  f.store.date.resize(1);
+  f.store.description.resize(1);
+  f.store.read_view.resize(2);
+  f.store.jvilCharts.resize(1);
+  const QImage img = f.Paint();
+  EXPECT_EQ(Ink(img, QRect(0, 2 * CellStride, 88, 65), Qt::white), 0);
+  EXPECT_EQ(Ink(img, TextCell(2), Qt::white), 0);
+  EXPECT_GT(Ink(img, TextCell(0), Highlight), 0);
+}
+
+TEST(ArticleGrid, FillSetsRowsAndCellStringsAndKeepsTheCurrentRowInside) {
+  GridFixture f;
+  f.Save({Plain(0), Plain(1), Plain(2)});
+  f.grid.FillArticleGrid();
+  auto* g = f.grid.grdArticles();
+  EXPECT_EQ(g->rowCount(), 3);
+  EXPECT_EQ(f.grid.CurrentRow(), 0);
+  EXPECT_EQ(g->item(1, 0)->text(), "Desk - 01");
+  EXPECT_EQ(g->item(1, 1)->text(), "Subject 1\r\nDescription 1 words");
+  f.grid.SetCurrentRow(2);
+  f.Save({Plain(5)});
+  f.grid.FillArticleGrid();
+  EXPECT_EQ(g->rowCount(), 1);
+  EXPECT_EQ(f.grid.CurrentRow(), 0);
+  f.Save({Plain(5), Plain(6)});
+  f.grid.FillArticleGrid();
+  EXPECT_EQ(f.grid.CurrentRow(), 0);
+}
+
+TEST(ArticleGrid, DoubleClickReportsTheCurrentRow) {
+  GridFixture f;
+  f.Save({Plain(0), Plain(1), Plain(2)});
+  f.grid.FillArticleGrid();
+  f.grid.show();
+  f.grid.SetCurrentRow(1);
+  QSignalSpy spy(&f.grid, &ArticleGrid::rowDoubleClicked);
+  // Below the last row: still the current row.
+  QTest::mouseDClick(f.grid.grdArticles()->viewport(), Qt::LeftButton, {}, QPoint(100, 300));
+  ASSERT_EQ(spy.count(), 1);
+  EXPECT_EQ(spy.at(0).at(0).toInt(), 1);
+  EXPECT_EQ(f.grid.RowAt(QPoint(10, 300)), -1);
+  EXPECT_EQ(f.grid.RowAt(QPoint(10, CellStride + 3)), 1);
+}
+
+}  // namespace
+}  // namespace quarlen

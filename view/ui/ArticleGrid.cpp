@@ -1,0 +1,245 @@
+#include "view/ui/ArticleGrid.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+#include "feeds/ArticleStore.h"
+#include "view/GridLayout.h"
+
+namespace quarlen {
+namespace {
+
+QColor Colour(std::uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
+
+QRect ToRect(const grid::Box& b) { return QRect(b.left, b.top, b.right - b.left, b.bottom - b.top); }
+grid::Box ToBox(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+
+QFont GridFont(int points, bool bold) {
+  QFont font(QString::fromLatin1(grid::FontName));
+  font.setPointSize(points);
+  font.setBold(bold);
+  // The small texts of a row are drawn crisp, as the system's text drawing does
+  // at these sizes: every glyph pixel has the text's own colour.
+  if (points < grid::NoMessagesPoints) font.setStyleStrategy(QFont::NoAntialias);
+  return font;
+}
+
+// Every text of the grid: wrapped at word boundaries, "&&" shown as "&" and a
+// single "&" underlining the next character, opaque on the row's fill, and
+// nothing outside its rectangle (the cell's clip cuts it at the row's bottom).
+constexpr int TextFlags = Qt::TextWordWrap | Qt::TextShowMnemonic | Qt::AlignTop;
+
+void DrawGridText(QPainter& painter, const QRect& box, const QString& text, int align) {
+  painter.save();
+  painter.setClipRect(box, Qt::IntersectClip);
+  painter.drawText(box, TextFlags | align, text);
+  painter.restore();
+}
+
+// The grid's own cells are never drawn by the view: every pixel comes from
+// grdArticlesDrawCell.
+class CellPainter : public QStyledItemDelegate {
+ public:
+  CellPainter(ArticleGrid& grid) : QStyledItemDelegate(&grid), grid_(grid) {}
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    grid_.grdArticlesDrawCell(*painter, index.column(), index.row(), option.rect);
+  }
+
+ private:
+  ArticleGrid& grid_;
+};
+
+QLabel* HeaderPanel(const QString& caption, QWidget* parent) {
+  auto* panel = new QLabel(caption, parent);
+  panel->setAlignment(Qt::AlignCenter);
+  panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  panel->setFont(GridFont(grid::HeaderPoints, true));
+  QPalette palette = panel->palette();
+  palette.setColor(QPalette::WindowText, Qt::black);
+  panel->setPalette(palette);
+  return panel;
+}
+
+}  // namespace
+
+ArticleGrid::ArticleGrid(ArticleStore& store, QWidget* parent)
+    : QWidget(parent),
+      store_(store),
+      sPanel1_(HeaderPanel(QStringLiteral("Chart"), this)),
+      sPanel2_(HeaderPanel(QStringLiteral("Subject"), this)),
+      grdArticles_(new QTableWidget(1, 2, this)) {
+  sPanel1_->setObjectName(QStringLiteral("sPanel1"));
+  sPanel2_->setObjectName(QStringLiteral("sPanel2"));
+  grdArticles_->setObjectName(QStringLiteral("grdArticles"));
+  sPanel1_->setGeometry(0, 0, grid::ChartHeaderWidth, grid::HeaderHeight);
+  sPanel2_->setGeometry(grid::SubjectHeaderLeft - grid::Left, 0, grid::SubjectHeaderWidth,
+                        grid::HeaderHeight);
+
+  auto* g = grdArticles_;
+  g->horizontalHeader()->hide();
+  g->verticalHeader()->hide();
+  // Qt counts the grid line into a section; the cells themselves keep the
+  // grid's measures.
+  g->horizontalHeader()->setMinimumSectionSize(1);
+  g->verticalHeader()->setMinimumSectionSize(1);
+  g->setColumnWidth(0, grid::ThumbnailColumnWidth + 1);
+  g->setColumnWidth(1, grid::TextColumnWidth + 1);
+  g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  g->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  g->verticalHeader()->setDefaultSectionSize(grid::RowHeight + 1);
+  g->setShowGrid(true);
+  g->setGridStyle(Qt::SolidLine);
+  g->setSelectionBehavior(QAbstractItemView::SelectRows);
+  g->setSelectionMode(QAbstractItemView::SingleSelection);
+  g->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  g->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  g->setWordWrap(true);
+  g->setFont(GridFont(8, false));
+  QPalette palette = g->palette();
+  palette.setColor(QPalette::Base, Qt::white);
+  palette.setColor(QPalette::Text, Qt::black);
+  g->setPalette(palette);
+  g->setItemDelegate(new CellPainter(*this));
+  g->setContextMenuPolicy(Qt::CustomContextMenu);
+  g->viewport()->installEventFilter(this);
+
+  connect(g, &QTableWidget::currentCellChanged, this, [this](int row, int, int previous, int) {
+    // The whole of both rows changes colour, not only the current cell.
+    grdArticles_->viewport()->update();
+    if (row != previous) emit currentRowChanged(row);
+  });
+  connect(g, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    emit contextMenuRequested(pos, grdArticles_->viewport()->mapToGlobal(pos));
+  });
+
+  // Like any string grid, a fresh grid has its first row current.
+  g->setCurrentCell(0, 0);
+  setGeometry(grid::Left, grid::HeaderTop, grid::GridWidth,
+              grid::GridTop - grid::HeaderTop + grid::GridHeight);
+  PlaceGrid();
+}
+
+void ArticleGrid::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  PlaceGrid();
+}
+
+void ArticleGrid::PlaceGrid() {
+  // Anchored on all sides: the grid takes whatever the widget grows to.
+  const int top = grid::GridTop - grid::HeaderTop;
+  grdArticles_->setGeometry(0, top, width(), std::max(0, height() - top));
+}
+
+bool ArticleGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == grdArticles_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    emit rowDoubleClicked(CurrentRow());
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+int ArticleGrid::CurrentRow() const { return grdArticles_->currentRow(); }
+
+void ArticleGrid::SetCurrentRow(int row) {
+  if (row < 0 || row >= grdArticles_->rowCount()) return;
+  grdArticles_->setCurrentCell(row, std::max(0, grdArticles_->currentColumn()));
+}
+
+int ArticleGrid::RowAt(const QPoint& viewportPos) const { return grdArticles_->rowAt(viewportPos.y()); }
+
+void ArticleGrid::FillArticleGrid() {
+  store_.LoadLists();
+
+  const int previous = CurrentRow();
+  const int count = static_cast<int>(store_.url.size());
+  // A grid keeps at least one row; an empty store paints "No messages" there.
+  grdArticles_->setRowCount(std::max(1, count));
+  for (int i = 0; i < count; ++i) {
+    const auto text = [&](const std::vector<std::string>& list) {
+      const std::string* entry = grid::EntryAt(list, i);
+      return entry ? QString::fromStdString(*entry) : QString();
+    };
+    grdArticles_->setItem(i, 0, new QTableWidgetItem(text(store_.date)));
+    grdArticles_->setItem(
+        i, 1, new QTableWidgetItem(text(store_.subject) + QStringLiteral("\r\n") + text(store_.description)));
+  }
+  // A current row past the new end is brought back inside, as a string grid does.
+  const int last = grdArticles_->rowCount() - 1;
+  SetCurrentRow(previous < 0 ? 0 : std::min(previous, last));
+  grdArticles_->viewport()->update();
+}
+
+void ArticleGrid::grdArticlesDrawCell(QPainter& painter, int col, int row, const QRect& rect) {
+  painter.save();
+  painter.setClipRect(rect, Qt::IntersectClip);
+  painter.setBackgroundMode(Qt::OpaqueMode);
+
+  if (store_.url_view.empty()) {
+    const QColor fill = Colour(grid::Highlight);
+    painter.fillRect(rect, fill);
+    painter.setBackground(fill);
+    painter.setPen(Colour(grid::Accent));
+    painter.setFont(GridFont(grid::NoMessagesPoints, true));
+    if (col == 1) DrawGridText(painter, rect, QString::fromLatin1(grid::NoMessagesText), Qt::AlignHCenter);
+    painter.restore();
+    return;
+  }
+
+  const bool bold = grid::IsUnread(store_.read_view, row);
+  bool latest = false;
+  if (const std::string* url = grid::EntryAt(store_.url_view, row)) {
+    const QString key = QString::fromStdString(*url);
+    for (const auto& entry : store_.latest)
+      if (key.compare(QString::fromStdString(entry), Qt::CaseInsensitive) == 0) {
+        latest = true;
+        break;
+      }
+  }
+  const QColor descriptionColour = Colour(latest ? grid::Accent : grid::Black);
+  const QColor fill = Colour(row == CurrentRow() ? grid::Highlight : grid::White);
+  painter.fillRect(rect, fill);
+  painter.setBackground(fill);
+
+  if (col == 1) {
+    const grid::Box cell = ToBox(rect);
+    if (const std::string* subject = grid::EntryAt(store_.subject, row)) {
+      painter.setFont(GridFont(grid::SubjectPoints, bold));
+      painter.setPen(Colour(grid::Accent));
+      DrawGridText(painter, rect, QString::fromStdString(*subject), Qt::AlignLeft);
+    }
+    int dateHeight = 0;
+    if (const std::string* date = grid::EntryAt(store_.date, row)) {
+      const QRect dateBox = ToRect(grid::DateBox(cell));
+      const QString text = QString::fromStdString(*date);
+      painter.setFont(GridFont(grid::DatePoints, bold));
+      painter.setPen(Colour(grid::DateRed));
+      DrawGridText(painter, dateBox, text, Qt::AlignLeft);
+      dateHeight = painter.boundingRect(dateBox, TextFlags | Qt::AlignLeft, text).height();
+    }
+    if (const std::string* description = grid::EntryAt(store_.description, row)) {
+      painter.setFont(GridFont(grid::DescriptionPoints, bold));
+      painter.setPen(descriptionColour);
+      DrawGridText(painter, ToRect(grid::DescriptionBox(cell, dateHeight)),
+                   QString::fromStdString(*description), Qt::AlignLeft);
+    }
+  } else if (col == 0 && row >= 0 && static_cast<std::size_t>(row) < store_.jvilCharts.size()) {
+    const RgbImage& chart = store_.jvilCharts[static_cast<std::size_t>(row)];
+    if (!chart.empty() &&
+        chart.pixels.size() >= static_cast<std::size_t>(chart.width) * chart.height * 3) {
+      // A view of the thumbnail's pixels for this one paint.
+      const QImage bitmap(chart.pixels.data(), chart.width, chart.height, chart.width * 3,
+                          QImage::Format_RGB888);
+      painter.drawImage(QPoint(rect.left() + grid::ThumbnailLeft, rect.top() + grid::ThumbnailTop),
+                        bitmap);
+    }
+  }
+  painter.restore();
+}
+
+}  // namespace quarlen
