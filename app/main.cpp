@@ -1,5 +1,6 @@
 // The program entry: windows are created in a fixed order, then the event loop runs.
 #include <QSocketNotifier>
+#include <unistd.h>
 
 #include "app/ui/MessengerApp.h"
 #include "app/ui/QuarlenApplication.h"
@@ -9,6 +10,11 @@
 
 int main(int argc, char** argv) {
   using namespace quarlen;
+  // The embedded browser's sandbox refuses to start for root; without this the
+  // program would abort at its first banner.
+  if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) {
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
+  }
   QuarlenApplication application(argc, argv);
 
   MainFormEnvironment environment;
