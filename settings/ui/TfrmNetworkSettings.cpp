@@ -1,0 +1,150 @@
+#include "settings/ui/TfrmNetworkSettings.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "settings/ui/SpinEdit.h"
+
+namespace quarlen {
+
+namespace {
+
+QPushButton* MakeButton(const QString& caption, const QString& name, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  // Neither button is the dialog's default: Enter in a field must not press one.
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  return button;
+}
+
+QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(name);
+  return edit;
+}
+
+QString ToQt(const std::string& text) { return QString::fromStdString(text); }
+std::string FromQt(const QString& text) { return text.toStdString(); }
+
+}  // namespace
+
+TfrmNetworkSettings::TfrmNetworkSettings(std::string filePath, SettingsErrorSink errorSink, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+      xmlNetworkSettings_(std::move(filePath), std::move(errorSink), SettingsFileMode::OwnerOnly) {
+  setObjectName(QStringLiteral("frmNetworkSettings"));
+  setWindowTitle(QStringLiteral("Network Settings"));
+  setFixedSize(359, 338);
+
+  cbUseProxy = new QCheckBox(QStringLiteral("Use Proxy"), this);
+  cbUseProxy->setObjectName(QStringLiteral("cbUseProxy"));
+
+  grpProxyServer = new QGroupBox(QStringLiteral("Proxy Server"), this);
+  grpProxyServer->setObjectName(QStringLiteral("grpProxyServer"));
+  txtHostname = MakeEdit(QStringLiteral("txtHostname"), grpProxyServer);
+  spinPort = new SpinEdit(0, 0, grpProxyServer);  // no range: nothing is clamped
+  spinPort->setObjectName(QStringLiteral("spinPort"));
+  auto* serverLayout = new QFormLayout(grpProxyServer);
+  serverLayout->addRow(new QLabel(QStringLiteral("Hostname:"), grpProxyServer), txtHostname);
+  serverLayout->addRow(new QLabel(QStringLiteral("Port:"), grpProxyServer), spinPort);
+
+  cbUseProxyAuthentication = new QCheckBox(QStringLiteral("Use Proxy Authentication"), this);
+  cbUseProxyAuthentication->setObjectName(QStringLiteral("cbUseProxyAuthentication"));
+
+  grpProxyAuthentication = new QGroupBox(QStringLiteral("Proxy Authentication"), this);
+  grpProxyAuthentication->setObjectName(QStringLiteral("grpProxyAuthentication"));
+  txtUsername = MakeEdit(QStringLiteral("txtUsername"), grpProxyAuthentication);
+  txtPassword = MakeEdit(QStringLiteral("txtPassword"), grpProxyAuthentication);
+  txtPassword->setEchoMode(QLineEdit::Password);
+  // Every character shows as "*" whatever the style's own mask character is.
+  txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+  auto* authenticationLayout = new QFormLayout(grpProxyAuthentication);
+  authenticationLayout->addRow(new QLabel(QStringLiteral("Username:"), grpProxyAuthentication), txtUsername);
+  authenticationLayout->addRow(new QLabel(QStringLiteral("Password:"), grpProxyAuthentication), txtPassword);
+
+  btnOk = MakeButton(QStringLiteral("OK"), QStringLiteral("btnOk"), this);
+  btnCancel = MakeButton(QStringLiteral("Cancel"), QStringLiteral("btnCancel"), this);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(btnOk);
+  buttons->addWidget(btnCancel);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(cbUseProxy);
+  layout->addWidget(grpProxyServer);
+  layout->addWidget(cbUseProxyAuthentication);
+  layout->addWidget(grpProxyAuthentication);
+  layout->addStretch(1);
+  layout->addLayout(buttons);
+
+  connect(btnOk, &QPushButton::clicked, this, &TfrmNetworkSettings::btnOkClick);
+  connect(btnCancel, &QPushButton::clicked, this, &TfrmNetworkSettings::btnCancelClick);
+
+  spinPort->SetValue(8080);  // the form's design value; the load replaces it
+  FormCreate();
+}
+
+TfrmNetworkSettings::~TfrmNetworkSettings() { xmlNetworkSettings_.Flush(); }
+
+void TfrmNetworkSettings::FormCreate() {
+  try {
+    LoadSettings();
+  } catch (const SettingsStoreError&) {
+    // Already shown by the store's error report; the program starts anyway.
+  }
+}
+
+void TfrmNetworkSettings::Show(const ProxySettings& settings) {
+  cbUseProxy->setChecked(settings.useProxy);
+  cbUseProxyAuthentication->setChecked(settings.useProxyAuthentication);
+  txtHostname->setText(ToQt(settings.hostname));
+  spinPort->SetValue(settings.port);
+  txtUsername->setText(ToQt(settings.username));
+  txtPassword->setText(ToQt(settings.password));
+}
+
+void TfrmNetworkSettings::LoadSettings() { Show(LoadNetworkSettings(xmlNetworkSettings_)); }
+
+void TfrmNetworkSettings::SaveSettings() { SaveNetworkSettings(xmlNetworkSettings_, CurrentProxySettings()); }
+
+ProxySettings TfrmNetworkSettings::CurrentProxySettings() const {
+  return {cbUseProxy->isChecked(),        cbUseProxyAuthentication->isChecked(), FromQt(txtHostname->text()),
+          spinPort->Value(),              FromQt(txtUsername->text()),           FromQt(txtPassword->text())};
+}
+
+void TfrmNetworkSettings::btnOkClick() {
+  try {
+    SaveSettings();
+    LoadSettings();
+  } catch (const SettingsStoreError&) {
+    return;  // reported by the store; the dialog stays open with the edits
+  }
+  accept();
+}
+
+void TfrmNetworkSettings::btnCancelClick() {
+  try {
+    LoadSettings();
+  } catch (const SettingsStoreError&) {
+    return;
+  }
+  reject();
+}
+
+void TfrmNetworkSettings::keyPressEvent(QKeyEvent* event) {
+  // The dialog has no cancel button, so Escape does not close it.
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace quarlen
