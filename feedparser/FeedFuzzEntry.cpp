@@ -92,30 +92,6 @@ class ModelWalker {
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view text) {
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  auto cont = [&](std::size_t k) { return k < n && (byte(k) & 0xC0) == 0x80; };
-  while (i < n) {
-    const unsigned c = byte(i);
-    if (c < 0x80) {
-      ++i;
-    } else if (c >= 0xC2 && c <= 0xDF && cont(i + 1)) {
-      i += 2;
-    } else if (c >= 0xE0 && c <= 0xEF && cont(i + 1) && cont(i + 2) && !(c == 0xE0 && byte(i + 1) < 0xA0) &&
-               !(c == 0xED && byte(i + 1) > 0x9F)) {
-      i += 3;
-    } else if (c >= 0xF0 && c <= 0xF4 && cont(i + 1) && cont(i + 2) && cont(i + 3) &&
-               !(c == 0xF0 && byte(i + 1) < 0x90) && !(c == 0xF4 && byte(i + 1) > 0x8F)) {
-      i += 4;
-    } else {
-      return false;
-    }
-  }
-  return true;
-}
-
 TFeedRunResult FeedFuzzEntry(std::string_view bytes) {
   TFeedRunResult result;
   TSimpleRSS rss;

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "feedparser/SimpleRSSUtils.h"  // IsValidUtf8
+
 namespace quarlen {
 
 struct TFeedRunResult {
@@ -22,9 +24,5 @@ struct TFeedRunResult {
 // TDateRangeError) end up in Failure; any other exception is a fault and
 // propagates to the caller.
 TFeedRunResult FeedFuzzEntry(std::string_view bytes);
-
-// True when text is well-formed UTF-8 (no overlongs, surrogates or values
-// beyond U+10FFFF).
-bool IsValidUtf8(std::string_view text);
 
 }  // namespace quarlen

@@ -1,5 +1,7 @@
 #include "feedparser/SimpleParserAtom.h"
 
+#include "feedparser/SimpleRSSUtils.h"
+
 namespace quarlen {
 
 namespace {
@@ -14,44 +16,6 @@ constexpr std::string_view Mode = "mode";
 constexpr std::string_view Base64Mode = "base64";
 constexpr std::string_view Id = "id";
 constexpr std::string_view EMail = "email";
-
-// Decoded content is bytes of unknown encoding; the model holds UTF-8 only,
-// so any sequence that is not UTF-8 becomes U+FFFD.
-std::string ValidUtf8(std::string bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  std::size_t i = 0;
-  const std::size_t n = bytes.size();
-  auto cont = [&](std::size_t k) {
-    return k < n && (static_cast<unsigned char>(bytes[k]) & 0xC0) == 0x80;
-  };
-  while (i < n) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
-    std::size_t len = 0;
-    if (c < 0x80) {
-      len = 1;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      len = cont(i + 1) ? 2 : 0;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      const auto c1 = i + 1 < n ? static_cast<unsigned char>(bytes[i + 1]) : 0;
-      const bool ok = cont(i + 1) && cont(i + 2) && !(c == 0xE0 && c1 < 0xA0) && !(c == 0xED && c1 > 0x9F);
-      len = ok ? 3 : 0;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      const auto c1 = i + 1 < n ? static_cast<unsigned char>(bytes[i + 1]) : 0;
-      const bool ok = cont(i + 1) && cont(i + 2) && cont(i + 3) && !(c == 0xF0 && c1 < 0x90) &&
-                      !(c == 0xF4 && c1 > 0x8F);
-      len = ok ? 4 : 0;
-    }
-    if (len == 0) {
-      out += "\xEF\xBF\xBD";
-      ++i;
-    } else {
-      out.append(bytes, i, len);
-      i += len;
-    }
-  }
-  return out;
-}
 
 }  // namespace
 
@@ -122,7 +86,7 @@ void TSimpleParserAtom::ReadEntry(const TXMLNode& element) {
   if (const TXMLNode content = children.FindNode(n::Content)) {
     std::string text = RichValue(content);
     if (content.GetAttribute(Mode) == std::optional<std::string>(Base64Mode))
-      text = ValidUtf8(DecodeBase64Text(false, text));
+      text = ToValidUtf8(DecodeBase64Text(false, text));
     item.SetDescription(std::move(text));
   }
   if (const TXMLNode author = children.FindNode(n::Author)) {

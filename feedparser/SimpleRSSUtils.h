@@ -48,4 +48,11 @@ int NodeInteger(const TXMLNode& node);
 // The conversion behind NodeInteger; what names the value in the message.
 int TextToInteger(std::string_view text, std::string_view what);
 
+// True when text is well-formed UTF-8 (no overlong forms, no surrogates).
+bool IsValidUtf8(std::string_view text);
+
+// text with every byte that does not start a well-formed UTF-8 sequence
+// replaced by U+FFFD.
+std::string ToValidUtf8(std::string_view text);
+
 }  // namespace quarlen

@@ -1,5 +1,7 @@
 #include "feedparser/XmlDom.h"
 
+#include "feedparser/SimpleRSSUtils.h"
+
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
@@ -99,7 +101,9 @@ void CaptureFirstError(void* userData, xmlErrorPtr error) {
   std::string text = error->message ? error->message : "XML parse error";
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
   if (error->line > 0) text += " (line " + std::to_string(error->line) + ", column " + std::to_string(error->int2) + ")";
-  *message = text;
+  // libxml2 quotes a snippet of the source cut at a byte count, which can split
+  // a character; the message goes to the status bar, so it must stay UTF-8.
+  *message = ToValidUtf8(text);
 }
 
 const std::string Vendor = "libxml2";

@@ -28,6 +28,9 @@ std::string ReadFile(const fs::path& path) {
 void ExpectCleanEnd(const TFeedRunResult& result, const std::string& what) {
   EXPECT_TRUE(result.Parsed || !result.Failure.empty()) << what << ": a failure without a message";
   EXPECT_TRUE(result.AllUtf8) << what << ": the model holds text that is not UTF-8";
+  // The failure's message reaches the status bar: it must be UTF-8 too, even
+  // when the parser quotes a cut piece of a windows-1251 source.
+  EXPECT_TRUE(result.FailureUtf8) << what << ": the failure's message is not UTF-8";
 }
 
 TEST(CorpusReplay, EveryCorpusFileEndsInAModelOrAFailure) {
