@@ -53,20 +53,6 @@ struct Settings : INotificationSettings {
   int KeepArticles() const override { return Articles; }
 };
 
-std::string Encode(const std::string& url) {
-  std::string out;
-  for (char c : url) {
-    if (c == ':' || c == '/' || c == '?' || c == '=' || c == '&') {
-      static const char* hex = "0123456789ABCDEF";
-      out += '%';
-      out += hex[static_cast<unsigned char>(c) >> 4];
-      out += hex[c & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 // A chart with a little structure, so the PNG holds real compressed data.
 std::string ChartPng(int seed) {
@@ -102,7 +88,7 @@ void ServeFeed(testhttp::ScriptedHttpServer& server, int generation) {
            ".html</link><description>Shares rose 2.1% in early trade;\nvolume was above "
            "average.</description><author>Desk</author>"
            "<pubDate>Mon, 06 May 2024 09:30:00 GMT</pubDate><ticker>" +
-           Encode(server.BaseUrl() + target) + "</ticker></item>\n";
+           quarlen::testhttp::EncodeAsTicker(server.BaseUrl() + target) + "</ticker></item>\n";
   }
   server.Set(FeedPath, xml + "</channel></rss>\n");
   server.Set("/ping.php?version=1.2.5.149&email=", "OK");

@@ -123,18 +123,7 @@ class RefreshCycleTest : public ::testing::Test {
 
   // The ticker text of a symbol: the chart URL, percent-encoded as the feed has it.
   std::string Ticker(const std::string& symbol) {
-    std::string url = server_.BaseUrl() + ChartTarget(symbol), out;
-    for (char c : url) {
-      if (std::string_view(":/?=&").find(c) != std::string_view::npos) {
-        static const char* hex = "0123456789ABCDEF";
-        out += '%';
-        out += hex[static_cast<unsigned char>(c) >> 4];
-        out += hex[c & 0xF];
-      } else {
-        out += c;
-      }
-    }
-    return out;
+    return testhttp::EncodeAsTicker(server_.BaseUrl() + ChartTarget(symbol));
   }
 
   void ServeChart(const std::string& symbol) {

@@ -13,6 +13,7 @@
 namespace quarlen {
 namespace {
 
+using testhttp::EncodeAsTicker;
 using testhttp::ScriptedHttpServer;
 using testhttp::ScriptedResponse;
 
@@ -38,21 +39,8 @@ struct FakeProgress : IThumbnailProgress {
   void HideThumbnailProgress() override { ++hidden; }
 };
 
-// A ticker text as the feed carries it: the chart URL, percent-encoded.
 std::string EncodedTicker(const ScriptedHttpServer& server, const std::string& target) {
-  std::string url = server.BaseUrl() + target;
-  std::string out;
-  for (char c : url) {
-    if (c == ':' || c == '/' || c == '?' || c == '=' || c == '&') {
-      static const char* hex = "0123456789ABCDEF";
-      out += '%';
-      out += hex[static_cast<unsigned char>(c) >> 4];
-      out += hex[c & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out;
+  return EncodeAsTicker(server.BaseUrl() + target);
 }
 
 RgbImage Solid(int i) {

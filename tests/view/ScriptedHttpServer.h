@@ -139,4 +139,21 @@ class ScriptedHttpServer {
   std::vector<std::string> heads_;
 };
 
+// A URL the way a feed's ticker element carries it: ":", "/", "?", "=" and
+// "&" percent-encoded, everything else as it is.
+inline std::string EncodeAsTicker(const std::string& url) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string out;
+  for (char c : url) {
+    if (c == ':' || c == '/' || c == '?' || c == '=' || c == '&') {
+      out += '%';
+      out += hex[static_cast<unsigned char>(c) >> 4];
+      out += hex[c & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace quarlen::testhttp
