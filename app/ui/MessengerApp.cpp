@@ -8,6 +8,7 @@
 #include "settings/ServerEndpoints.h"
 #include "settings/ServiceCalls.h"
 #include "settings/SettingsStore.h"
+#include "settings/ui/TfrmNetworkSettings.h"
 #include "settings/ui/TfrmSettings.h"
 
 namespace quarlen {
@@ -24,10 +25,14 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   xmlSettings_ = std::make_unique<SettingsStore>(SettingsFilePath(folder, NotificationSettings::FileName), form);
   frmSettings_ = std::make_unique<TfrmSettings>(*xmlSettings_, form.timerFetchRSS);
 
-  // Every request carries the agent string and goes through the proxy of the
-  // moment; until the network settings exist a request goes direct.
-  auto applyProfile = [&form](THttpClient& client) {
-    ApplyHttpProfile(client, form.UserAgent, ProxySettings{});
+  frmNetworkSettings_ = std::make_unique<TfrmNetworkSettings>(
+      SettingsFilePath(folder, NetworkSettings::FileName),
+      [&form](const std::string& message) { form.ShowMessage(message); });
+
+  // Every request carries the agent string and goes through the proxy the
+  // dialog's controls hold at that moment.
+  auto applyProfile = [this](THttpClient& client) {
+    ApplyHttpProfile(client, mainForm_->UserAgent, *frmNetworkSettings_);
   };
   auto pump = [] { QCoreApplication::processEvents(); };
   const ServerEndpoints endpoints = ServerEndpoints::FromBuildConfig();
@@ -44,6 +49,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
 MessengerApp::~MessengerApp() { DestroyDialogs(); }
 
 void MessengerApp::DestroyDialogs() {
+  frmNetworkSettings_.reset();
   frmSettings_.reset();
   xmlSettings_.reset();
 }
@@ -55,6 +61,10 @@ void MessengerApp::ConnectCommands() {
   form.SetCommandHandler(Command::CheckForUpdates, [this] { services_->CheckForUpdates(); });
   form.SetCommandHandler(Command::RefreshBanner, [this] { RefreshBanner(); });
   form.SetCommandHandler(Command::NotificationSettings, [this] { frmSettings_->ShowModal(); });
+  form.SetCommandHandler(Command::NetworkSettings, [this] {
+    frmNetworkSettings_->ShowModal();
+    RefreshBanner();
+  });
   form.AddExitHook([this] { DestroyDialogs(); });
 }
 

@@ -9,13 +9,15 @@ namespace quarlen {
 
 class SettingsStore;
 class TfrmSettings;
+class TfrmNetworkSettings;
 class ServiceCalls;
 class RefreshCycle;
 
 class MessengerApp {
  public:
-  // The main window (which loads and shows the store), then the notification
-  // settings dialog (which sets the refresh interval).
+  // The main window (which loads and shows the store), the notification
+  // settings dialog (which sets the refresh interval), then the network
+  // settings dialog.
   explicit MessengerApp(MainFormEnvironment environment);
   ~MessengerApp();
 
@@ -24,6 +26,7 @@ class MessengerApp {
 
   TfrmMainForm& MainForm() { return *mainForm_; }
   TfrmSettings& Settings() { return *frmSettings_; }
+  TfrmNetworkSettings& NetworkSettings() { return *frmNetworkSettings_; }
   RefreshCycle& Cycle() { return *cycle_; }
   ServiceCalls& Services() { return *services_; }
 
@@ -39,6 +42,7 @@ class MessengerApp {
   std::unique_ptr<TfrmMainForm> mainForm_;
   std::unique_ptr<SettingsStore> xmlSettings_;
   std::unique_ptr<TfrmSettings> frmSettings_;
+  std::unique_ptr<TfrmNetworkSettings> frmNetworkSettings_;
   std::unique_ptr<ServiceCalls> services_;
   std::unique_ptr<RefreshCycle> cycle_;
 };
