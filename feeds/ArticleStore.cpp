@@ -22,9 +22,10 @@ std::vector<RgbImage> BlankCharts(std::size_t count) {
   return std::vector<RgbImage>(count, RgbImage(ChartWidth, ChartHeight));
 }
 
-// The thumbnails of the charts file, or nullopt when there is none. A file
-// that cannot be read or decoded, or holds images of another size, costs the
-// thumbnails only: every article gets a blank one and is kept.
+// The thumbnails of the charts file. A file that cannot be read or decoded,
+// holds images of another size, or is missing while there are articles costs
+// the thumbnails only: every article gets a blank one and is kept, so a lost
+// charts file never empties the store. nullopt: no file and no articles.
 std::optional<std::vector<RgbImage>> LoadCharts(const std::string& path, std::size_t articles) {
   std::optional<std::string> bytes;
   try {
@@ -32,7 +33,7 @@ std::optional<std::vector<RgbImage>> LoadCharts(const std::string& path, std::si
   } catch (const ListFileError&) {
     return BlankCharts(articles);
   }
-  if (!bytes) return std::nullopt;
+  if (!bytes) return articles == 0 ? std::nullopt : std::optional(BlankCharts(articles));
   try {
     auto images = DecodeChartsFile(*bytes);
     for (const auto& img : images)

@@ -236,6 +236,18 @@ TEST(ArticleStore, DamagedChartsFileGivesBlankThumbnailsAndKeepsTheArticles) {
   }
 }
 
+TEST(ArticleStore, MissingChartsFileGivesBlankThumbnailsAndKeepsTheArticles) {
+  Fixture f;
+  f.WriteThreeArticles();
+  fs::remove(f.Path(ArticleStore::ChartsFile));
+  ArticleStore s = f.Make();
+  s.LoadLists();
+  ASSERT_EQ(s.Count(), 3u);
+  ExpectConsistent(s);
+  for (const auto& img : s.jvilCharts) EXPECT_EQ(img, RgbImage(ChartWidth, ChartHeight));
+  EXPECT_EQ(s.jvilRefreshCharts.size(), 3u);
+}
+
 TEST(ArticleStore, MissingFileKeepsItsList) {
   Fixture f;
   f.WriteThreeArticles();
