@@ -4,7 +4,6 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,15 +14,6 @@
 namespace quarlen {
 
 namespace {
-
-QPushButton* MakeButton(const QString& caption, const QString& name, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  // Neither button is the dialog's default: Enter in a field must not press one.
-  button->setAutoDefault(false);
-  button->setDefault(false);
-  return button;
-}
 
 QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
   auto* edit = new QLineEdit(parent);
@@ -37,7 +27,7 @@ std::string FromQt(const QString& text) { return text.toStdString(); }
 }  // namespace
 
 TfrmNetworkSettings::TfrmNetworkSettings(std::string filePath, SettingsErrorSink errorSink, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+    : SettingsDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       xmlNetworkSettings_(std::move(filePath), std::move(errorSink), SettingsFileMode::OwnerOnly) {
   setObjectName(QStringLiteral("frmNetworkSettings"));
   setWindowTitle(QStringLiteral("Network Settings"));
@@ -69,8 +59,8 @@ TfrmNetworkSettings::TfrmNetworkSettings(std::string filePath, SettingsErrorSink
   authenticationLayout->addRow(new QLabel(QStringLiteral("Username:"), grpProxyAuthentication), txtUsername);
   authenticationLayout->addRow(new QLabel(QStringLiteral("Password:"), grpProxyAuthentication), txtPassword);
 
-  btnOk = MakeButton(QStringLiteral("OK"), QStringLiteral("btnOk"), this);
-  btnCancel = MakeButton(QStringLiteral("Cancel"), QStringLiteral("btnCancel"), this);
+  btnOk = MakeDialogButton(QStringLiteral("OK"), QStringLiteral("btnOk"));
+  btnCancel = MakeDialogButton(QStringLiteral("Cancel"), QStringLiteral("btnCancel"));
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(btnOk);
@@ -117,34 +107,6 @@ void TfrmNetworkSettings::SaveSettings() { SaveNetworkSettings(xmlNetworkSetting
 ProxySettings TfrmNetworkSettings::CurrentProxySettings() const {
   return {cbUseProxy->isChecked(),        cbUseProxyAuthentication->isChecked(), FromQt(txtHostname->text()),
           spinPort->Value(),              FromQt(txtUsername->text()),           FromQt(txtPassword->text())};
-}
-
-void TfrmNetworkSettings::btnOkClick() {
-  try {
-    SaveSettings();
-    LoadSettings();
-  } catch (const SettingsStoreError&) {
-    return;  // reported by the store; the dialog stays open with the edits
-  }
-  accept();
-}
-
-void TfrmNetworkSettings::btnCancelClick() {
-  try {
-    LoadSettings();
-  } catch (const SettingsStoreError&) {
-    return;
-  }
-  reject();
-}
-
-void TfrmNetworkSettings::keyPressEvent(QKeyEvent* event) {
-  // The dialog has no cancel button, so Escape does not close it.
-  if (event->key() == Qt::Key_Escape) {
-    event->accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 }  // namespace quarlen

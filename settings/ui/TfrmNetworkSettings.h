@@ -3,7 +3,7 @@
 // its controls are the live proxy settings (INetworkSettings reads them at the
 // moment of each request) and xmlNetworkSettings only persists them, in a file
 // readable by its owner only, because it holds the proxy password.
-#include <QDialog>
+#include "settings/ui/SettingsDialog.h"
 #include <string>
 
 #include "settings/NetworkSettings.h"
@@ -18,7 +18,7 @@ namespace quarlen {
 
 class SpinEdit;
 
-class TfrmNetworkSettings : public QDialog, public INetworkSettings {
+class TfrmNetworkSettings : public SettingsDialog, public INetworkSettings {
   Q_OBJECT
 
  public:
@@ -33,9 +33,9 @@ class TfrmNetworkSettings : public QDialog, public INetworkSettings {
   int ShowModal() { return exec(); }
 
   // The six keys into the controls; throws SettingsStoreError when the file cannot be read.
-  void LoadSettings();
+  void LoadSettings() override;
   // The six controls into the store; throws SettingsStoreError when the file cannot be written.
-  void SaveSettings();
+  void SaveSettings() override;
 
   // What the controls hold right now, edits included.
   ProxySettings CurrentProxySettings() const override;
@@ -54,16 +54,7 @@ class TfrmNetworkSettings : public QDialog, public INetworkSettings {
   QPushButton* btnOk = nullptr;
   QPushButton* btnCancel = nullptr;
 
- public slots:
-  // Store, read back, close. On a store failure the dialog stays open with the edits.
-  void btnOkClick();
-  // Discard the edits by reading the stored values back, close.
-  void btnCancelClick();
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
- private:
+  private:
   void FormCreate();
   void Show(const ProxySettings& settings);
 

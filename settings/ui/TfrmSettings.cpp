@@ -4,7 +4,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -18,19 +17,8 @@ namespace quarlen {
 
 namespace ns = NotificationSettings;
 
-namespace {
-QPushButton* MakeButton(const QString& caption, const QString& name, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  // Neither button is the dialog's default: Enter in a field must not press one.
-  button->setAutoDefault(false);
-  button->setDefault(false);
-  return button;
-}
-}  // namespace
-
 TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+    : SettingsDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       xmlSettings_(xmlSettings),
       timerFetchRSS_(timerFetchRSS) {
   setObjectName(QStringLiteral("frmSettings"));
@@ -65,8 +53,8 @@ TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, QW
   refreshLayout->addWidget(new QLabel(QStringLiteral("articles."), grpRefresh), 1, 2);
   refreshLayout->setColumnStretch(3, 1);
 
-  btnOk = MakeButton(QStringLiteral("OK"), QStringLiteral("btnOk"), this);
-  btnCancel = MakeButton(QStringLiteral("Cancel"), QStringLiteral("btnCancel"), this);
+  btnOk = MakeDialogButton(QStringLiteral("OK"), QStringLiteral("btnOk"));
+  btnCancel = MakeDialogButton(QStringLiteral("Cancel"), QStringLiteral("btnCancel"));
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(btnOk);
@@ -121,25 +109,6 @@ void TfrmSettings::SaveSettings() {
   xmlSettings_.WriteInteger(ns::KeepArticlesKey, seKeepArticles->Value());
 }
 
-void TfrmSettings::btnOkClick() {
-  try {
-    SaveSettings();
-    LoadSettings();
-  } catch (const SettingsStoreError&) {
-    return;  // reported by the store; the dialog stays open with the edits
-  }
-  accept();
-}
-
-void TfrmSettings::btnCancelClick() {
-  try {
-    LoadSettings();
-  } catch (const SettingsStoreError&) {
-    return;
-  }
-  reject();
-}
-
 bool TfrmSettings::PlaySound() const { return cbPlaySound->isChecked(); }
 bool TfrmSettings::ShowBaloon() const { return cbShowBaloon->isChecked(); }
 bool TfrmSettings::ShowBrowser() const { return cbShowBrowser->isChecked(); }
@@ -148,15 +117,6 @@ int TfrmSettings::KeepArticles() const {
   // While the dialog is open the field may hold anything typed, 0 included;
   // the refresh cycle must never trim the store below the smallest limit.
   return std::clamp(seKeepArticles->Value(), ns::KeepArticlesMin, ns::KeepArticlesMax);
-}
-
-void TfrmSettings::keyPressEvent(QKeyEvent* event) {
-  // The dialog has no cancel button, so Escape does not close it.
-  if (event->key() == Qt::Key_Escape) {
-    event->accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
 }
 
 }  // namespace quarlen

@@ -3,7 +3,7 @@
 // its controls are the live settings (INotificationSettings reads them at the
 // moment of use) and xmlSettings only persists them. Loading the settings sets
 // the interval of the main window's refresh timer.
-#include <QDialog>
+#include "settings/ui/SettingsDialog.h"
 
 #include "settings/NotificationSettings.h"
 
@@ -18,7 +18,7 @@ namespace quarlen {
 class SettingsStore;
 class SpinEdit;
 
-class TfrmSettings : public QDialog, public INotificationSettings {
+class TfrmSettings : public SettingsDialog, public INotificationSettings {
   Q_OBJECT
 
  public:
@@ -34,9 +34,9 @@ class TfrmSettings : public QDialog, public INotificationSettings {
 
   // The five keys into the controls (clamped), then the refresh timer's
   // interval; throws SettingsStoreError when the file cannot be read.
-  void LoadSettings();
+  void LoadSettings() override;
   // The five controls into the store; throws SettingsStoreError when the file cannot be written.
-  void SaveSettings();
+  void SaveSettings() override;
 
   bool PlaySound() const override;
   bool ShowBaloon() const override;
@@ -55,17 +55,7 @@ class TfrmSettings : public QDialog, public INotificationSettings {
   QPushButton* btnOk = nullptr;
   QPushButton* btnCancel = nullptr;
 
- public slots:
-  // Store, read back (clamping and re-setting the timer), close. On a store
-  // failure the dialog stays open with the user's edits.
-  void btnOkClick();
-  // Discard the edits by reading the stored values back, close.
-  void btnCancelClick();
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-
- private:
+  private:
   void FormCreate();
 
   SettingsStore& xmlSettings_;
