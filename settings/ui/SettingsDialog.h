@@ -11,7 +11,9 @@ class SettingsDialog : public QDialog {
   Q_OBJECT
 
  public:
-  using QDialog::QDialog;
+  // A fixed-size dialog window over parent.
+  explicit SettingsDialog(QWidget* parent = nullptr)
+      : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {}
 
   // The stored values into the controls; throws SettingsStoreError when the file cannot be read.
   virtual void LoadSettings() = 0;

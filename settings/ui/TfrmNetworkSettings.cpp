@@ -27,7 +27,7 @@ std::string FromQt(const QString& text) { return text.toStdString(); }
 }  // namespace
 
 TfrmNetworkSettings::TfrmNetworkSettings(std::string filePath, SettingsErrorSink errorSink, QWidget* parent)
-    : SettingsDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+    : SettingsDialog(parent),
       xmlNetworkSettings_(std::move(filePath), std::move(errorSink), SettingsFileMode::OwnerOnly) {
   setObjectName(QStringLiteral("frmNetworkSettings"));
   setWindowTitle(QStringLiteral("Network Settings"));

@@ -18,7 +18,7 @@ namespace quarlen {
 namespace ns = NotificationSettings;
 
 TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, QWidget* parent)
-    : SettingsDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+    : SettingsDialog(parent),
       xmlSettings_(xmlSettings),
       timerFetchRSS_(timerFetchRSS) {
   setObjectName(QStringLiteral("frmSettings"));

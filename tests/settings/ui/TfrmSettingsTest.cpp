@@ -1,3 +1,4 @@
+#include "tests/settings/ExampleSettingsFile.h"
 #include "settings/ui/TfrmSettings.h"
 
 #include <gmock/gmock.h>
@@ -25,16 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::SizeIs;
-
-const std::string ExampleFile =
-    "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\r\n"
-    "<Configuration>\r\n"
-    "  <PlaySound>TRUE</PlaySound>\r\n"
-    "  <ShowBaloon>TRUE</ShowBaloon>\r\n"
-    "  <ShowBrowser>TRUE</ShowBrowser>\r\n"
-    "  <RefreshInterval>30</RefreshInterval>\r\n"
-    "  <KeepArticles>20</KeepArticles>\r\n"
-    "</Configuration>\r\n";
 
 constexpr int DesignInterval = 1800000;
 
