@@ -8,7 +8,7 @@
 
 #include "feedparser/SimpleRSS.h"
 #include "platform/UiPorts.h"
-#include "settings/HttpClient.h"
+#include "net/HttpClient.h"
 #include "settings/NotificationSettings.h"
 #include "view/ChartThumbnails.h"
 #include "view/ThumbnailProgress.h"

@@ -1,6 +1,5 @@
 #include "settings/NetworkSettings.h"
 
-#include "settings/HttpClient.h"
 #include "settings/SettingsStore.h"
 
 namespace quarlen {
@@ -25,22 +24,6 @@ void SaveNetworkSettings(SettingsStore& store, const ProxySettings& settings) {
   store.WriteInteger(PortKey, settings.port);
   store.WriteString(UsernameKey, settings.username);
   store.WriteString(PasswordKey, settings.password);
-}
-
-std::string MakeUserAgent(const std::string& programVersion, const std::string& osDescription) {
-  return "Quarlen Messenger " + programVersion + " " + osDescription;
-}
-
-void ApplyHttpProfile(THttpClient& client, const std::string& userAgent, const ProxySettings& settings) {
-  client.SetUserAgent(userAgent);
-  client.ResetProxy();
-  if (!settings.useProxy) return;
-  client.SetProxy({settings.hostname, settings.port, settings.useProxyAuthentication, settings.username,
-                   settings.password});
-}
-
-void ApplyHttpProfile(THttpClient& client, const std::string& userAgent, const INetworkSettings& settings) {
-  ApplyHttpProfile(client, userAgent, settings.CurrentProxySettings());
 }
 
 }  // namespace quarlen

@@ -7,7 +7,7 @@
 
 #include "platform/RgbImage.h"
 #include "platform/UiPorts.h"
-#include "settings/HttpClient.h"
+#include "net/HttpClient.h"
 #include "view/ThumbnailProgress.h"
 
 namespace quarlen {

@@ -25,8 +25,8 @@
 #include "app/ui/Artwork.h"
 #include "platform/BuildConfig.h"
 #include "platform/ConfigFolder.h"
-#include "settings/NetworkSettings.h"
-#include "settings/WinVersions.h"
+#include "net/HttpProfile.h"
+#include "platform/OsDescription.h"
 #include "view/ui/ArticleGrid.h"
 
 namespace quarlen {

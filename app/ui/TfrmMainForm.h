@@ -10,7 +10,7 @@
 
 #include "feeds/ArticleStore.h"
 #include "platform/UiPorts.h"
-#include "settings/HttpClient.h"
+#include "net/HttpClient.h"
 #include "view/ThumbnailProgress.h"
 
 class QComboBox;

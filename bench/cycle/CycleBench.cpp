@@ -23,8 +23,8 @@
 
 #include "feeds/ArticleStore.h"
 #include "feeds/RefreshCycle.h"
-#include "settings/HttpClient.h"
-#include "tests/view/ScriptedHttpServer.h"
+#include "net/HttpClient.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "tests/view/TestPng.h"
 #include "view/ThumbnailPng.h"
 
@@ -70,7 +70,7 @@ std::string ChartPng(int seed) {
 
 // Serves the ping, the feed and the charts; `generation` renames every link so
 // that a cycle meets 50 new articles instead of 50 known ones.
-void ServeFeed(testhttp::ScriptedHttpServer& server, int generation) {
+void ServeFeed(testhttp::LoopbackHttpServer& server, int generation) {
   std::string xml =
       "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss version=\"2.0\"><channel>"
       "<title>Quarlen Messenger News</title><link>http://127.0.0.1/</link>"
@@ -109,7 +109,7 @@ void RunCycles(benchmark::State& state, bool newArticlesEveryCycle,
     return;
   }
   {
-    testhttp::ScriptedHttpServer server;
+    testhttp::LoopbackHttpServer server;
     ServeFeed(server, 0);
     const std::string base = externalBase.empty() ? server.BaseUrl() : externalBase;
     NullPorts ports;

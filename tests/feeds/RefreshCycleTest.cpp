@@ -11,14 +11,14 @@
 #include "feeds/AtomicFile.h"
 #include "tests/feeds/FaultyFileOps.h"
 #include "tests/feeds/TempFolder.h"
-#include "tests/view/ScriptedHttpServer.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "tests/view/TestPng.h"
 #include "view/ThumbnailPng.h"
 
 namespace quarlen {
 namespace {
 
-using testhttp::ScriptedHttpServer;
+using testhttp::LoopbackHttpServer;
 using testhttp::ScriptedResponse;
 
 constexpr const char* FeedPath = "/feeds/messenger4.xml.win-1251";
@@ -190,7 +190,7 @@ class RefreshCycleTest : public ::testing::Test {
   }
 
   test::TempFolder folder_;
-  ScriptedHttpServer server_;
+  LoopbackHttpServer server_;
   test::FaultyFileOps fileOps_;
   std::vector<std::string> errors_;
   FakeStatusBar status_;

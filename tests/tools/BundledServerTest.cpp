@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <boost/asio.hpp>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -14,8 +13,10 @@
 
 #include "feedparser/SimpleRSS.h"
 #include "platform/UiPorts.h"
-#include "settings/HttpClient.h"
-#include "settings/ServiceCalls.h"
+#include "net/HttpClient.h"
+#include "service/ServiceCalls.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/ServiceCallsFixture.h"
 #include "view/ThumbnailPng.h"
 #include "view/ThumbnailUrl.h"
 
@@ -28,41 +29,7 @@ using ::testing::StartsWith;
 
 const std::string Tools = std::string(QUARLEN_SOURCE_DIR) + "/tools/feedserver/";
 
-int FreePort() {
-  boost::asio::io_context io;
-  boost::asio::ip::tcp::acceptor acceptor(
-      io, boost::asio::ip::tcp::endpoint(boost::asio::ip::address_v4::loopback(), 0));
-  return acceptor.local_endpoint().port();
-}
-
 std::string Quoted(const std::string& s) { return "'" + s + "'"; }
-
-struct StatusBar : IStatusBar {
-  void SetStatusText(const std::string& text) override { texts.push_back(text); }
-  std::vector<std::string> texts;
-};
-struct Boxes : IMessageBoxes {
-  void ShowMessage(const std::string&) override {}
-  bool Confirm(const std::string& title, const std::string& question) override {
-    questions.push_back(title + "|" + question);
-    return answer;
-  }
-  bool answer = false;
-  std::vector<std::string> questions;
-};
-struct Opener : IUrlOpener {
-  void OpenUrl(const std::string& url) override { opened.push_back(url); }
-  std::vector<std::string> opened;
-};
-struct Window : IMainWindow {
-  void Beep() override {}
-  void ShowFromTray() override {}
-  void BringToFront() override {}
-  void SetTickerText(const std::string&) override {}
-  void ProcessMessages() override {}
-  void Terminate() override { ++terminated; }
-  int terminated = 0;
-};
 
 class BundledServer : public ::testing::Test {
  protected:
@@ -70,7 +37,7 @@ class BundledServer : public ::testing::Test {
     if (std::system("command -v nginx >/dev/null 2>&1 || test -x /usr/sbin/nginx") != 0) {
       return;
     }
-    port_ = FreePort();
+    port_ = testhttp::UnusedPort();
     state_ = std::string(QUARLEN_BINARY_DIR) + "/tests/tools/bundled-" + std::to_string(::getpid());
     fs::remove_all(state_);
     started_ = std::system((Quoted(Tools + "start") + " " + Quoted(state_) + " " + std::to_string(port_)).c_str()) == 0;
@@ -96,32 +63,27 @@ class BundledServer : public ::testing::Test {
   static inline std::string state_;
   static inline bool started_ = false;
 
-  StatusBar statusBar;
-  Boxes boxes;
-  Opener opener;
-  Window window;
-  ServiceCalls calls{ServerEndpoints(Base()), "1.2.5.149", "",
-                     [](THttpClient& c) { c.SetUserAgent("Quarlen Messenger 1.2.5.149 test"); }, nullptr,
-                     ServiceCallPorts{statusBar, boxes, opener, window}};
+  testservice::ServiceProgram program{Base()};
+  ServiceCalls& calls = program.calls;
 };
 
 TEST_F(BundledServer, PingSaysConnected) {
   EXPECT_TRUE(calls.PingServer());
-  EXPECT_THAT(statusBar.texts, ElementsAre("Connected"));
+  EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected"));
 }
 
 TEST_F(BundledServer, UpdateCheckAsksOnlyOnceANewerVersionIsAnnounced) {
   calls.CheckForUpdates();
-  EXPECT_THAT(boxes.questions, ElementsAre());
-  EXPECT_THAT(statusBar.texts, ElementsAre("Connected"));
+  EXPECT_THAT(program.boxes.questions, ElementsAre());
+  EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected"));
 
   PublishVersion("1.2.10.0");
-  boxes.answer = true;
+  program.boxes.answer = true;
   calls.CheckForUpdates();
   PublishVersion("1.2.5.149");
-  EXPECT_THAT(boxes.questions, ElementsAre(std::string("Confirm|") + UpdateQuestion));
-  EXPECT_THAT(opener.opened, ElementsAre(Base() + "/download/"));
-  EXPECT_EQ(window.terminated, 1);
+  EXPECT_THAT(program.boxes.questions, ElementsAre(std::string("Confirm|") + UpdateQuestion));
+  EXPECT_THAT(program.opener.opened, ElementsAre(Base() + "/download/"));
+  EXPECT_EQ(program.window.terminated, 1);
 }
 
 TEST_F(BundledServer, FeedReadsWithCyrillicTitlesAndEveryTickerGivesAThumbnail) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/view/ScriptedHttpServer.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "tests/view/TestPng.h"
 #include "view/ThumbnailPng.h"
 #include "view/ThumbnailUrl.h"
@@ -14,7 +14,7 @@ namespace quarlen {
 namespace {
 
 using testhttp::EncodeAsTicker;
-using testhttp::ScriptedHttpServer;
+using testhttp::LoopbackHttpServer;
 using testhttp::ScriptedResponse;
 
 struct FakeStatusBar : IStatusBar {
@@ -39,7 +39,7 @@ struct FakeProgress : IThumbnailProgress {
   void HideThumbnailProgress() override { ++hidden; }
 };
 
-std::string EncodedTicker(const ScriptedHttpServer& server, const std::string& target) {
+std::string EncodedTicker(const LoopbackHttpServer& server, const std::string& target) {
   return EncodeAsTicker(server.BaseUrl() + target);
 }
 
@@ -72,7 +72,7 @@ class ChartThumbnailsTest : public ::testing::Test {
     return EncodedTicker(server_, target);
   }
 
-  ScriptedHttpServer server_;
+  LoopbackHttpServer server_;
   FakeStatusBar status_;
   FakeWindow window_;
   FakeProgress progress_;
@@ -157,7 +157,7 @@ TEST_F(ChartThumbnailsTest, UnreachableChartServerGivesBlankThumbnails) {
   // A port that was just free: nothing listens there.
   std::string deadBase;
   {
-    ScriptedHttpServer gone;
+    LoopbackHttpServer gone;
     deadBase = gone.BaseUrl();
   }
   std::vector<std::string> tickers = {ServeChart(0), deadBase + "/chart.png"};

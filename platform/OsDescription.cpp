@@ -1,4 +1,4 @@
-#include "settings/WinVersions.h"
+#include "platform/OsDescription.h"
 
 #include <sys/utsname.h>
 

@@ -1,8 +1,8 @@
-#include "settings/HttpRequest.h"
+#include "net/HttpRequest.h"
 
 #include <boost/beast/core/detail/base64.hpp>
 
-#include "settings/HttpError.h"
+#include "net/HttpError.h"
 
 namespace quarlen {
 

@@ -1,4 +1,4 @@
-#include "settings/HttpCookieJar.h"
+#include "net/HttpCookieJar.h"
 
 #include <algorithm>
 #include <cctype>

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "settings/HttpError.h"
+#include "net/HttpError.h"
 
 namespace quarlen {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "settings/HttpClient.h"
-#include "settings/ServerEndpoints.h"
+#include "net/HttpClient.h"
+#include "service/ServerEndpoints.h"
 
 namespace quarlen {
 

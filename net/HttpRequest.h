@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/HttpUrl.h"
+#include "net/HttpUrl.h"
 
 namespace quarlen {
 

@@ -1,4 +1,4 @@
-#include "settings/ServerEndpoints.h"
+#include "service/ServerEndpoints.h"
 
 #include "platform/BuildConfig.h"
 

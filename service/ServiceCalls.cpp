@@ -1,4 +1,4 @@
-#include "settings/ServiceCalls.h"
+#include "service/ServiceCalls.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "settings/HttpClient.h"
+#include "net/HttpClient.h"
 
 #include <boost/asio/connect.hpp>
 #include <boost/asio/io_context.hpp>
@@ -12,9 +12,9 @@
 #include <optional>
 #include <string_view>
 
-#include "settings/HttpCookieJar.h"
-#include "settings/HttpRequest.h"
-#include "settings/HttpUrl.h"
+#include "net/HttpCookieJar.h"
+#include "net/HttpRequest.h"
+#include "net/HttpUrl.h"
 
 namespace quarlen {
 

@@ -3,180 +3,33 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <boost/asio.hpp>
 #include <chrono>
-#include <map>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/UiPorts.h"
-#include "settings/ServiceCalls.h"
+#include "service/ServiceCalls.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/ServiceCallsFixture.h"
 
 namespace quarlen {
 namespace {
 
-namespace asio = boost::asio;
-using asio::ip::tcp;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
+using testhttp::LoopbackHttpServer;
+using testhttp::ScriptedResponse;
+using Program = testservice::ServiceProgram;
 
-constexpr const char* Version = "1.2.5.149";
-
-// A feed server that answers by path (the query is ignored), one thread per
-// connection so that a slow answer does not hold up the others.
-class PathServer {
- public:
-  struct Answer {
-    std::string statusLine = "HTTP/1.1 200 OK";
-    std::string body;
-    std::string extraHeaders;  // each line ending in CR LF
-    std::chrono::milliseconds delay{0};
-  };
-
-  PathServer() : acceptor_(io_, tcp::endpoint(asio::ip::address_v4::loopback(), 0)) {
-    port_ = acceptor_.local_endpoint().port();
-    thread_ = std::thread([this] { AcceptLoop(); });
-  }
-  ~PathServer() {
-    stopping_ = true;
-    try {
-      asio::io_context io;
-      tcp::socket wake(io);
-      wake.connect(tcp::endpoint(asio::ip::address_v4::loopback(), port_));
-    } catch (...) {
-    }
-    thread_.join();
-    for (auto& t : connections_) t.join();
-  }
-
-  void Set(const std::string& path, Answer answer) {
-    std::lock_guard lock(mutex_);
-    answers_[path] = std::move(answer);
-  }
-  void SetBody(const std::string& path, std::string body) {
-    Answer a;
-    a.body = std::move(body);
-    Set(path, std::move(a));
-  }
-  std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
-
-  // The request heads received so far (request line and header lines).
-  std::vector<std::string> Heads() const {
-    std::lock_guard lock(mutex_);
-    return heads_;
-  }
-  std::vector<std::string> RequestLines() const {
-    std::vector<std::string> lines;
-    for (const auto& head : Heads()) lines.push_back(head.substr(0, head.find("\r\n")));
-    return lines;
-  }
-
- private:
-  void AcceptLoop() {
-    while (true) {
-      tcp::socket socket(io_);
-      boost::system::error_code ec;
-      acceptor_.accept(socket, ec);
-      if (stopping_) return;
-      if (ec) continue;
-      std::lock_guard lock(mutex_);
-      connections_.emplace_back([this, s = std::move(socket)]() mutable { Serve(std::move(s)); });
-    }
-  }
-
-  void Serve(tcp::socket socket) {
-    boost::system::error_code ec;
-    asio::streambuf buffer;
-    asio::read_until(socket, buffer, "\r\n\r\n", ec);
-    if (ec) return;
-    std::string head(asio::buffers_begin(buffer.data()), asio::buffers_end(buffer.data()));
-    head = head.substr(0, head.find("\r\n\r\n"));
-    std::string target = head.substr(4, head.find(' ', 4) - 4);
-    std::string path = target.substr(0, target.find('?'));
-    Answer answer;
-    answer.statusLine = "HTTP/1.1 404 Not Found";
-    {
-      std::lock_guard lock(mutex_);
-      heads_.push_back(head);
-      if (auto it = answers_.find(path); it != answers_.end()) answer = it->second;
-    }
-    if (answer.delay.count() > 0) std::this_thread::sleep_for(answer.delay);
-    std::string reply = answer.statusLine + "\r\nContent-Length: " + std::to_string(answer.body.size()) +
-                        "\r\nConnection: close\r\n" + answer.extraHeaders + "\r\n" + answer.body;
-    asio::write(socket, asio::buffer(reply), ec);
-    socket.shutdown(tcp::socket::shutdown_both, ec);
-  }
-
-  asio::io_context io_;
-  tcp::acceptor acceptor_;
-  unsigned short port_ = 0;
-  std::atomic<bool> stopping_{false};
-  mutable std::mutex mutex_;
-  std::map<std::string, Answer> answers_;
-  std::vector<std::string> heads_;
-  std::vector<std::thread> connections_;
-  std::thread thread_;
-};
-
-struct FakeStatusBar : IStatusBar {
-  void SetStatusText(const std::string& text) override { texts.push_back(text); }
-  std::vector<std::string> texts;
-};
-
-struct FakeMessageBoxes : IMessageBoxes {
-  void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  bool Confirm(const std::string& title, const std::string& question) override {
-    questions.push_back(title + "|" + question);
-    if (onConfirm) onConfirm();
-    return answer;
-  }
-  bool answer = false;
-  std::function<void()> onConfirm;
-  std::vector<std::string> messages;
-  std::vector<std::string> questions;
-};
-
-struct FakeUrlOpener : IUrlOpener {
-  void OpenUrl(const std::string& url) override { opened.push_back(url); }
-  std::vector<std::string> opened;
-};
-
-struct FakeMainWindow : IMainWindow {
-  void Beep() override {}
-  void ShowFromTray() override {}
-  void BringToFront() override {}
-  void SetTickerText(const std::string&) override {}
-  void ProcessMessages() override {}
-  void Terminate() override { ++terminated; }
-  int terminated = 0;
-};
-
-// The service calls of a program running version 1.2.5.149 against one server.
-struct Program {
-  explicit Program(const std::string& base, std::string email = "")
-      : calls(ServerEndpoints(base), Version, std::move(email),
-              [this](THttpClient& c) {
-                c.SetUserAgent("Quarlen Messenger 1.2.5.149 Test");
-                ++profilesApplied;
-              },
-              [this] {
-                if (pump) pump();
-              },
-              ServiceCallPorts{statusBar, boxes, opener, window}) {}
-
-  FakeStatusBar statusBar;
-  FakeMessageBoxes boxes;
-  FakeUrlOpener opener;
-  FakeMainWindow window;
-  int profilesApplied = 0;
-  std::function<void()> pump;
-  ServiceCalls calls;
-};
+// Answers as a plain feed server does: no content type, connection closed.
+ScriptedResponse Answer() {
+  ScriptedResponse answer;
+  answer.contentType.clear();
+  answer.close = true;
+  return answer;
+}
 
 const std::string Question = std::string("Confirm|") + UpdateQuestion;
 
@@ -184,9 +37,9 @@ const std::string Question = std::string("Confirm|") + UpdateQuestion;
 // PingServer
 
 TEST(PingServer, SuccessSendsVersionAndEmptyEmailAndKeepsConnected) {
-  PathServer server;
-  server.SetBody("/ping.php", "");
-  Program program(server.Base());
+  LoopbackHttpServer server;
+  server.Set("/ping.php", "");
+  Program program(server.BaseUrl());
   EXPECT_TRUE(program.calls.PingServer());
   EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected"));
   EXPECT_THAT(server.RequestLines(), ElementsAre("GET /ping.php?version=1.2.5.149&email= HTTP/1.1"));
@@ -198,9 +51,9 @@ TEST(PingServer, SuccessSendsVersionAndEmptyEmailAndKeepsConnected) {
 }
 
 TEST(PingServer, EmailIsSentUnencodedAndTheBodyIgnored) {
-  PathServer server;
-  server.SetBody("/ping.php", "<html>thanks</html>");
-  Program program(server.Base(), "trader+news@example.org");
+  LoopbackHttpServer server;
+  server.Set("/ping.php", "<html>thanks</html>");
+  Program program(server.BaseUrl(), "trader+news@example.org");
   EXPECT_TRUE(program.calls.PingServer());
   EXPECT_THAT(server.RequestLines(),
               ElementsAre("GET /ping.php?version=1.2.5.149&email=trader+news@example.org HTTP/1.1"));
@@ -214,12 +67,12 @@ TEST(PingServer, FailureStatusShowsTheStatusLine) {
   for (const Case& c : {Case{"HTTP/1.1 404 Not Found", ""}, Case{"HTTP/1.1 500 Internal Server Error", ""},
                         Case{"HTTP/1.1 302 Found", "Location: http://127.0.0.1:1/elsewhere\r\n"}}) {
     SCOPED_TRACE(c.statusLine);
-    PathServer server;
-    PathServer::Answer answer;
+    LoopbackHttpServer server;
+    ScriptedResponse answer = Answer();
     answer.statusLine = c.statusLine;
     answer.extraHeaders = c.extraHeaders;
     server.Set("/ping.php", answer);
-    Program program(server.Base());
+    Program program(server.BaseUrl());
     EXPECT_FALSE(program.calls.PingServer());
     EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected", c.statusLine));
   }
@@ -228,8 +81,8 @@ TEST(PingServer, FailureStatusShowsTheStatusLine) {
 TEST(PingServer, UnreachableServerShowsTheSocketError) {
   std::string base;
   {
-    PathServer gone;  // a port that nothing listens on once the server is gone
-    base = gone.Base();
+    LoopbackHttpServer gone;  // a port that nothing listens on once the server is gone
+    base = gone.BaseUrl();
   }
   Program program(base);
   EXPECT_FALSE(program.calls.PingServer());
@@ -278,11 +131,11 @@ TEST(CheckForUpdates, AsksOnlyForANewerDottedVersion) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(std::string(c.body)));
-    PathServer server;
-    server.SetBody("/ping.php", "");
-    server.SetBody("/download/version.txt", c.body);
-    server.SetBody("/download/dlurl.txt", "http://127.0.0.1:1/setup.exe");
-    Program program(server.Base());
+    LoopbackHttpServer server;
+    server.Set("/ping.php", "");
+    server.Set("/download/version.txt", c.body);
+    server.Set("/download/dlurl.txt", "http://127.0.0.1:1/setup.exe");
+    Program program(server.BaseUrl());
     program.boxes.answer = false;
     program.calls.CheckForUpdates();
     if (c.asks) {
@@ -322,11 +175,11 @@ TEST(CheckForUpdates, YesOpensOnlyAGoodDownloadAddressAndThenEnds) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(std::string(c.body)));
-    PathServer server;
-    server.SetBody("/ping.php", "");
-    server.SetBody("/download/version.txt", "1.2.6.0\r\n");
-    server.SetBody("/download/dlurl.txt", c.body);
-    Program program(server.Base());
+    LoopbackHttpServer server;
+    server.Set("/ping.php", "");
+    server.Set("/download/version.txt", "1.2.6.0\r\n");
+    server.Set("/download/dlurl.txt", c.body);
+    Program program(server.BaseUrl());
     program.boxes.answer = true;
     program.calls.CheckForUpdates();
     EXPECT_THAT(program.boxes.questions, ElementsAre(Question));
@@ -344,11 +197,11 @@ TEST(CheckForUpdates, YesOpensOnlyAGoodDownloadAddressAndThenEnds) {
 }
 
 TEST(CheckForUpdates, FailedDownloadAddressKeepsTheProgramRunning) {
-  PathServer server;
-  server.SetBody("/ping.php", "");
-  server.SetBody("/download/version.txt", "1.2.6.0");
+  LoopbackHttpServer server;
+  server.Set("/ping.php", "");
+  server.Set("/download/version.txt", "1.2.6.0");
   // dlurl.txt is not set: the server answers 404.
-  Program program(server.Base());
+  Program program(server.BaseUrl());
   program.boxes.answer = true;
   program.calls.CheckForUpdates();
   EXPECT_THAT(program.boxes.questions, ElementsAre(Question));
@@ -359,12 +212,12 @@ TEST(CheckForUpdates, FailedDownloadAddressKeepsTheProgramRunning) {
 }
 
 TEST(CheckForUpdates, FailedVersionFileIsSilent) {
-  PathServer server;
-  server.SetBody("/ping.php", "");
-  PathServer::Answer broken;
+  LoopbackHttpServer server;
+  server.Set("/ping.php", "");
+  ScriptedResponse broken = Answer();
   broken.statusLine = "HTTP/1.1 503 Service Unavailable";
   server.Set("/download/version.txt", broken);
-  Program program(server.Base());
+  Program program(server.BaseUrl());
   program.boxes.answer = true;
   program.calls.CheckForUpdates();
   EXPECT_THAT(program.boxes.questions, ElementsAre());
@@ -373,12 +226,12 @@ TEST(CheckForUpdates, FailedVersionFileIsSilent) {
 }
 
 TEST(CheckForUpdates, StopsWhenThePingFails) {
-  PathServer server;
-  PathServer::Answer down;
+  LoopbackHttpServer server;
+  ScriptedResponse down = Answer();
   down.statusLine = "HTTP/1.1 500 Internal Server Error";
   server.Set("/ping.php", down);
-  server.SetBody("/download/version.txt", "9.9.9.9");
-  Program program(server.Base());
+  server.Set("/download/version.txt", "9.9.9.9");
+  Program program(server.BaseUrl());
   program.boxes.answer = true;
   program.calls.CheckForUpdates();
   EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected", "HTTP/1.1 500 Internal Server Error"));
@@ -387,10 +240,10 @@ TEST(CheckForUpdates, StopsWhenThePingFails) {
 }
 
 TEST(CheckForUpdates, VersionRequestGoesOutWithTheProfile) {
-  PathServer server;
-  server.SetBody("/ping.php", "");
-  server.SetBody("/download/version.txt", "1.2.5.149");
-  Program program(server.Base());
+  LoopbackHttpServer server;
+  server.Set("/ping.php", "");
+  server.Set("/download/version.txt", "1.2.5.149");
+  Program program(server.BaseUrl());
   program.calls.CheckForUpdates();
   const auto heads = server.Heads();
   ASSERT_EQ(heads.size(), 2u);
@@ -399,11 +252,11 @@ TEST(CheckForUpdates, VersionRequestGoesOutWithTheProfile) {
 }
 
 TEST(CheckForUpdates, ASecondCheckWhileTheQuestionIsOpenDoesNothing) {
-  PathServer server;
-  server.SetBody("/ping.php", "");
-  server.SetBody("/download/version.txt", "1.2.6.0");
-  server.SetBody("/download/dlurl.txt", "http://127.0.0.1:8421/download/");
-  Program program(server.Base());
+  LoopbackHttpServer server;
+  server.Set("/ping.php", "");
+  server.Set("/download/version.txt", "1.2.6.0");
+  server.Set("/download/dlurl.txt", "http://127.0.0.1:8421/download/");
+  Program program(server.BaseUrl());
   program.boxes.answer = true;
   // The hourly timer fires while the modal question is open.
   program.boxes.onConfirm = [&] { program.calls.CheckForUpdates(); };
@@ -421,13 +274,13 @@ TEST(CheckForUpdates, ASecondCheckWhileTheQuestionIsOpenDoesNothing) {
 }
 
 TEST(CheckForUpdates, AnErrorOfTheMessagePumpPassesThroughAndTheNextCheckRuns) {
-  PathServer server;
-  server.SetBody("/ping.php", "");
-  PathServer::Answer slow;
+  LoopbackHttpServer server;
+  server.Set("/ping.php", "");
+  ScriptedResponse slow = Answer();
   slow.body = "1.2.6.0";
   slow.delay = std::chrono::milliseconds(400);
   server.Set("/download/version.txt", slow);
-  Program program(server.Base());
+  Program program(server.BaseUrl());
   bool thrown = false;
   program.pump = [&] {
     if (!thrown) {
@@ -445,14 +298,14 @@ TEST(CheckForUpdates, AnErrorOfTheMessagePumpPassesThroughAndTheNextCheckRuns) {
 // A timer fires the update check while the main client waits for the feed:
 // the check must not touch that client, and both requests complete.
 TEST(CheckForUpdates, RunsOnItsOwnClientWhileTheMainClientWaits) {
-  PathServer server;
-  server.SetBody("/ping.php", "");
-  server.SetBody("/download/version.txt", "1.2.6.0");
-  PathServer::Answer slowFeed;
+  LoopbackHttpServer server;
+  server.Set("/ping.php", "");
+  server.Set("/download/version.txt", "1.2.6.0");
+  ScriptedResponse slowFeed = Answer();
   slowFeed.body = "<rss/>";
   slowFeed.delay = std::chrono::milliseconds(700);
   server.Set("/feeds/messenger4.xml.win-1251", slowFeed);
-  Program program(server.Base());
+  Program program(server.BaseUrl());
   program.boxes.answer = false;
 
   THttpClient mainClient(THttpClientKind::MainClient, [&] { program.pump(); });
@@ -465,7 +318,7 @@ TEST(CheckForUpdates, RunsOnItsOwnClientWhileTheMainClientWaits) {
     program.calls.CheckForUpdates();
     inPump = false;
   };
-  const std::string feed = mainClient.Get(ServerEndpoints(server.Base()).FeedUrl());
+  const std::string feed = mainClient.Get(ServerEndpoints(server.BaseUrl()).FeedUrl());
   EXPECT_EQ(feed, "<rss/>");
   EXPECT_TRUE(checked);
   EXPECT_THAT(program.boxes.questions, ElementsAre(Question));

@@ -1,9 +1,9 @@
-#include "settings/HttpUrl.h"
+#include "net/HttpUrl.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "settings/HttpError.h"
+#include "net/HttpError.h"
 
 namespace quarlen {
 

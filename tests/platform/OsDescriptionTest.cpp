@@ -1,6 +1,6 @@
 // The operating-system description: every row of the Windows rules, the record
 // query's fallback, and the Linux description.
-#include "settings/WinVersions.h"
+#include "platform/OsDescription.h"
 
 #include <gtest/gtest.h>
 

@@ -1,17 +1,17 @@
 // The HTTP client against a scripted peer on loopback: the exact request bytes,
 // how each kind of answer is read, and the failure texts the user sees.
-#include "settings/HttpClient.h"
+#include "net/HttpClient.h"
 
 #include <gtest/gtest.h>
 
-#include "HttpTestServer.h"
+#include "tests/support/LoopbackHttpServer.h"
 
 namespace quarlen {
 namespace {
 
-using testing::Reply;
-using testing::ScriptedReply;
-using testing::ScriptedServer;
+using testhttp::Reply;
+using testhttp::ScriptedReply;
+using testhttp::LoopbackHttpServer;
 
 const std::string Agent = "Quarlen Messenger 1.2.5.149 Debian GNU/Linux 12 (bookworm) (Kernel 6.1.0)";
 const std::string Ok = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
@@ -38,14 +38,14 @@ class RequestBytes : public ::testing::TestWithParam<RequestCase> {};
 
 TEST_P(RequestBytes, GoOutExactly) {
   const RequestCase& c = GetParam();
-  ScriptedServer server({Reply(Ok)});
+  LoopbackHttpServer server({Reply(Ok)});
   THttpClient client(c.kind, nullptr);
   client.SetUserAgent(Agent);
   if (c.viaProxy) client.SetProxy({"127.0.0.1", server.Port(), c.authentication, c.userName, c.password});
 
   EXPECT_EQ(client.Get(ReplacePort(c.url, server.Port())), "ok");
-  ASSERT_EQ(server.Requests().size(), 1u);
-  EXPECT_EQ(server.Requests()[0], ReplacePort(c.expected, server.Port()) + "User-Agent: " + Agent + "\r\n\r\n")
+  ASSERT_EQ(server.Heads().size(), 1u);
+  EXPECT_EQ(server.Heads()[0], ReplacePort(c.expected, server.Port()) + "User-Agent: " + Agent + "\r\n\r\n")
       << c.name;
 }
 
@@ -87,13 +87,13 @@ TEST(HttpClient, ProxyAuthorizationCarriesBase64OfNameColonPassword) {
       {"", "", "Basic Og=="},
   };
   for (const auto& c : cases) {
-    ScriptedServer server({Reply(Ok)});
+    LoopbackHttpServer server({Reply(Ok)});
     THttpClient client(THttpClientKind::MainClient, nullptr);
     client.SetUserAgent(Agent);
     client.SetProxy({"127.0.0.1", server.Port(), true, c.user, c.password});
     client.Get("http://news.example/feeds/messenger4.xml.win-1251");
-    ASSERT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(server.Requests()[0],
+    ASSERT_EQ(server.Heads().size(), 1u);
+    EXPECT_EQ(server.Heads()[0],
               "GET http://news.example:80/feeds/messenger4.xml.win-1251 HTTP/1.1\r\nContent-Type: text/html\r\n"
               "Cache-control: no-cache\r\nHost: news.example\r\nAccept: text/html, */*\r\nUser-Agent: " +
                   Agent + "\r\nProxy-Authorization: " + c.header + "\r\n\r\n");
@@ -101,7 +101,7 @@ TEST(HttpClient, ProxyAuthorizationCarriesBase64OfNameColonPassword) {
 }
 
 TEST(HttpClient, CookiesGoBackToTheHostThatSetThemOnly) {
-  ScriptedServer proxy({
+  LoopbackHttpServer proxy({
       Reply("HTTP/1.1 200 OK\r\nSet-Cookie: session=abc; Path=/; Expires=Wed, 09 Jun 2038 10:18:14 GMT\r\n"
             "set-cookie2: v2=\"x,y\"; Version=1, other=2\r\nContent-Length: 0\r\n\r\n",
             false),
@@ -115,7 +115,7 @@ TEST(HttpClient, CookiesGoBackToTheHostThatSetThemOnly) {
   client.Get("http://feeds.example/c");
   client.Get("http://charts.example/d");
 
-  const auto requests = proxy.Requests();
+  const auto requests = proxy.Heads();
   ASSERT_EQ(requests.size(), 4u);
   EXPECT_EQ(requests[0].find("Cookie:"), std::string::npos);
   EXPECT_NE(requests[1].find("Proxy-Authorization: Basic dTpw\r\nCookie: session=abc; v2=\"x,y\"; other=2\r\n\r\n"),
@@ -136,7 +136,7 @@ class ResponseReading : public ::testing::TestWithParam<ResponseCase> {};
 
 TEST_P(ResponseReading, GivesBodyOrFailureText) {
   const ResponseCase& c = GetParam();
-  ScriptedServer server({c.reply});
+  LoopbackHttpServer server({c.reply});
   THttpClient client(THttpClientKind::MainClient, nullptr);
   client.SetBodyCap(16);
   if (c.error == nullptr) {
@@ -149,7 +149,7 @@ TEST_P(ResponseReading, GivesBodyOrFailureText) {
       EXPECT_EQ(std::string(e.what()), c.error);
     }
   }
-  EXPECT_EQ(server.Requests().size(), 1u) << "a redirect or retry must not send another request";
+  EXPECT_EQ(server.Heads().size(), 1u) << "a redirect or retry must not send another request";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -203,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(HttpClient, CapCanBeRaisedPerRequest) {
   const std::string big(20, 'x');
-  ScriptedServer server({Reply("HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\n" + big)});
+  LoopbackHttpServer server({Reply("HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\n" + big)});
   THttpClient client(THttpClientKind::MainClient, nullptr);
   client.SetBodyCap(16);
   EXPECT_EQ(client.Get(server.Url("/feed"), 20), big);
@@ -212,7 +212,7 @@ TEST(HttpClient, CapCanBeRaisedPerRequest) {
 TEST(HttpClient, RefusedConnectionGivesSocketErrorText) {
   THttpClient client(THttpClientKind::ConnectivityCheck, nullptr);
   try {
-    client.Get("http://127.0.0.1:" + std::to_string(testing::UnusedPort()) + "/ping.php");
+    client.Get("http://127.0.0.1:" + std::to_string(testhttp::UnusedPort()) + "/ping.php");
     ADD_FAILURE() << "no failure";
   } catch (const HttpError& e) {
     EXPECT_STREQ(e.what(), "Socket Error # 111\r\nConnection refused");
@@ -228,7 +228,7 @@ TEST(HttpClient, RefusesUrlsItCannotSendSafely) {
 }
 
 TEST(HttpClient, WaitingPumpsMessagesAndRefusesASecondRequest) {
-  ScriptedServer server({ScriptedReply{{}, {}, true, true}});
+  LoopbackHttpServer server({ScriptedReply{{}, {}, true, true}});
   int pumps = 0;
   std::string refusal;
   THttpClient* self = nullptr;
@@ -248,16 +248,16 @@ TEST(HttpClient, WaitingPumpsMessagesAndRefusesASecondRequest) {
   EXPECT_GE(pumps, 5);
   EXPECT_EQ(refusal, "The HTTP client is still busy with another request.");
   EXPECT_FALSE(client.Busy());
-  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(server.Heads().size(), 1u);
 }
 
 TEST(HttpClient, PumpThatThrowsAbortsTheRequestAndTheClientStaysUsable) {
-  ScriptedServer server({ScriptedReply{{}, {}, true, true}, Reply(Ok)});
+  LoopbackHttpServer server({ScriptedReply{{}, {}, true, true}, Reply(Ok)});
   bool abort = true;
   // Throw only once the server holds the request, so the script's first
   // (silent) reply is the one the aborted request gets, whatever the timing.
   THttpClient client(THttpClientKind::MainClient, [&] {
-    if (abort && !server.Requests().empty()) throw std::runtime_error("window closed");
+    if (abort && !server.Heads().empty()) throw std::runtime_error("window closed");
   });
   EXPECT_THROW(client.Get(server.Url("/slow")), std::runtime_error);
   EXPECT_FALSE(client.Busy());
@@ -267,7 +267,7 @@ TEST(HttpClient, PumpThatThrowsAbortsTheRequestAndTheClientStaysUsable) {
 }
 
 TEST(HttpClient, MainClientPumpsAfterEveryBlock) {
-  ScriptedServer server({{{"HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nab", "cd", "ef"}, std::chrono::milliseconds(40)}});
+  LoopbackHttpServer server({{{"HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nab", "cd", "ef"}, std::chrono::milliseconds(40)}});
   int pumps = 0;
   THttpClient client(THttpClientKind::MainClient, [&] { ++pumps; });
   EXPECT_EQ(client.Get(server.Url("/")), "abcdef");
@@ -292,7 +292,7 @@ TEST(HttpClient, KeepAliveReuseFollowsTheServersWord) {
   };
   for (const auto& c : cases) {
     // The server keeps its end open; only the client decides.
-    ScriptedServer server({Reply(c.reply, false), Reply(c.reply, false), Reply(c.reply, false)});
+    LoopbackHttpServer server({Reply(c.reply, false), Reply(c.reply, false), Reply(c.reply, false)});
     THttpClient client(c.kind, nullptr);
     for (int i = 0; i < 3; ++i) {
       try {
@@ -300,36 +300,36 @@ TEST(HttpClient, KeepAliveReuseFollowsTheServersWord) {
       } catch (const HttpError&) {
       }
     }
-    EXPECT_EQ(server.Requests().size(), 3u) << c.name;
+    EXPECT_EQ(server.Heads().size(), 3u) << c.name;
     EXPECT_EQ(server.Connections(), c.connections) << c.name;
   }
 }
 
 TEST(HttpClient, ConnectionClosedWhileIdleIsReplacedQuietly) {
   // The server promises nothing about closing and closes after every answer.
-  ScriptedServer server({Reply(Ok), Reply(Ok), Reply(Ok)});
+  LoopbackHttpServer server({Reply(Ok), Reply(Ok), Reply(Ok)});
   THttpClient client(THttpClientKind::MainClient, nullptr);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(client.Get(server.Url("/")), "ok");
   EXPECT_EQ(server.Connections(), 3);
 }
 
 TEST(HttpClient, ChangingTheProxyChangesTheConnection) {
-  ScriptedServer proxy({Reply(Ok, false)});
-  ScriptedServer direct({Reply(Ok, false)});
+  LoopbackHttpServer proxy({Reply(Ok, false)});
+  LoopbackHttpServer direct({Reply(Ok, false)});
   THttpClient client(THttpClientKind::MainClient, nullptr);
   client.SetProxy({"127.0.0.1", proxy.Port(), true, "u", "p"});
   client.Get("http://127.0.0.1:" + std::to_string(direct.Port()) + "/a");
   client.ResetProxy();
   client.Get(direct.Url("/a"));
-  ASSERT_EQ(direct.Requests().size(), 1u);
-  EXPECT_EQ(direct.Requests()[0].find("Proxy-Authorization"), std::string::npos);
-  EXPECT_EQ(direct.Requests()[0].rfind("GET /a HTTP/1.1\r\n", 0), 0u);
+  ASSERT_EQ(direct.Heads().size(), 1u);
+  EXPECT_EQ(direct.Heads()[0].find("Proxy-Authorization"), std::string::npos);
+  EXPECT_EQ(direct.Heads()[0].rfind("GET /a HTTP/1.1\r\n", 0), 0u);
 }
 
 TEST(HttpClient, ConnectThatNeverCompletesTimesOut) {
   // A listener whose accept queue is full drops further connection attempts.
   int port = 0;
-  const int listener = testing::ListenOnLoopback(0, port);
+  const int listener = testhttp::ListenOnLoopback(0, port);
   std::vector<int> fillers;
   sockaddr_in address{};
   address.sin_family = AF_INET;

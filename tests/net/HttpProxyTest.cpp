@@ -9,17 +9,17 @@
 #include <regex>
 #include <thread>
 
-#include "HttpTestServer.h"
-#include "settings/HttpClient.h"
-#include "settings/NetworkSettings.h"
+#include "tests/support/LoopbackHttpServer.h"
+#include "net/HttpClient.h"
+#include "net/HttpProfile.h"
 
 extern char** environ;
 
 namespace quarlen {
 namespace {
 
-using testing::Reply;
-using testing::ScriptedServer;
+using testhttp::Reply;
+using testhttp::LoopbackHttpServer;
 
 class Tinyproxy {
  public:
@@ -30,7 +30,7 @@ class Tinyproxy {
     if (program_.empty()) return;
     folder_ = std::filesystem::path(QUARLEN_BINARY_DIR) / "test-data" / ("tinyproxy-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder_);
-    port_ = testing::UnusedPort();
+    port_ = testhttp::UnusedPort();
     const std::string config = (folder_ / "tinyproxy.conf").string();
     std::ofstream(config) << "Port " << port_ << "\nListen 127.0.0.1\nTimeout 30\nLogLevel Info\n"
                           << "LogFile \"" << (folder_ / "tinyproxy.log").string() << "\"\n"
@@ -72,7 +72,7 @@ class Tinyproxy {
 TEST(HttpProxy, TinyproxyWithBasicAuthentication) {
   Tinyproxy proxy("trader", "s3cret");
   if (!proxy.Running()) GTEST_SKIP() << "tinyproxy is not installed or did not start";
-  ScriptedServer origin({Reply("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nfeed1"),
+  LoopbackHttpServer origin({Reply("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nfeed1"),
                          Reply("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nfeed2")});
   const std::string url = origin.Url("/feeds/messenger4.xml.win-1251");
   const std::string agent = MakeUserAgent("1.2.5.149", "Test System");
@@ -82,9 +82,9 @@ TEST(HttpProxy, TinyproxyWithBasicAuthentication) {
   EXPECT_EQ(client.Get(url), "feed1");
   ApplyHttpProfile(client, agent, ProxySettings{true, true, "127.0.0.1", proxy.Port(), "trader", "s3cret"});
   EXPECT_EQ(client.Get(url), "feed2");  // the same client again, kept connection or not
-  ASSERT_EQ(origin.Requests().size(), 2u);
-  EXPECT_EQ(origin.Requests()[0].rfind("GET /feeds/messenger4.xml.win-1251 HTTP/1.", 0), 0u) << origin.Requests()[0];
-  EXPECT_NE(origin.Requests()[0].find("User-Agent: " + agent + "\r\n"), std::string::npos);
+  ASSERT_EQ(origin.Heads().size(), 2u);
+  EXPECT_EQ(origin.Heads()[0].rfind("GET /feeds/messenger4.xml.win-1251 HTTP/1.", 0), 0u) << origin.Heads()[0];
+  EXPECT_NE(origin.Heads()[0].find("User-Agent: " + agent + "\r\n"), std::string::npos);
 
   // Wrong or missing credentials: the proxy's own status line is the failure text.
   const std::regex refusal("HTTP/1\\.[01] 40[17] [A-Za-z ]+");
@@ -98,7 +98,7 @@ TEST(HttpProxy, TinyproxyWithBasicAuthentication) {
       EXPECT_TRUE(std::regex_match(std::string(e.what()), refusal)) << e.what();
     }
   }
-  EXPECT_EQ(origin.Requests().size(), 2u);
+  EXPECT_EQ(origin.Heads().size(), 2u);
 }
 
 }  // namespace
