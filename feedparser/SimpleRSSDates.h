@@ -1,5 +1,6 @@
 #pragma once
 
+#include "feedparser/FeedError.h"
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -23,9 +24,9 @@ struct TDateTimeParts {
 };
 
 // A date field of a feed outside 0..65535; ends the reader's run.
-class TDateRangeError : public std::out_of_range {
+class TDateRangeError : public TFeedError {
  public:
-  using std::out_of_range::out_of_range;
+  using TFeedError::TFeedError;
 };
 
 // Builds a TDateTime from calendar parts; false when they form no valid date

@@ -5,6 +5,7 @@
 // back to the XML document. Each object owns the parts it holds; a setter of
 // an object-typed part replaces (and frees) the part it held.
 
+#include "feedparser/FeedError.h"
 #include "feedparser/SimpleRSSConst.h"
 #include "feedparser/SimpleRSSDates.h"
 
@@ -17,9 +18,9 @@
 namespace quarlen {
 
 // The feed library's error; carries only the message text.
-class TSimpleRSSException : public std::runtime_error {
+class TSimpleRSSException : public TFeedError {
  public:
-  using std::runtime_error::runtime_error;
+  using TFeedError::TFeedError;
 };
 
 enum TXMLType { xtRDF, xtRSS, xtAtom };

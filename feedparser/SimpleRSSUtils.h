@@ -4,6 +4,8 @@
 // skip hours and days, and the conversion of node values to text and numbers.
 
 #include "feedparser/SimpleRSSConst.h"
+#include "feedparser/Utf8.h"
+#include "feedparser/FeedError.h"
 #include "feedparser/XmlDom.h"
 
 #include <stdexcept>
@@ -16,9 +18,9 @@ class TSimpleRSS;
 
 // A node value that cannot become the text or number a reader needs: an
 // empty element or attribute, or a number that is not a 32-bit integer.
-class TValueConversionError : public std::runtime_error {
+class TValueConversionError : public TFeedError {
  public:
-  using std::runtime_error::runtime_error;
+  using TFeedError::TFeedError;
 };
 
 // The language whose LanguageCodes entry equals code exactly (case counts);
@@ -47,12 +49,5 @@ int NodeInteger(const TXMLNode& node);
 
 // The conversion behind NodeInteger; what names the value in the message.
 int TextToInteger(std::string_view text, std::string_view what);
-
-// True when text is well-formed UTF-8 (no overlong forms, no surrogates).
-bool IsValidUtf8(std::string_view text);
-
-// text with every byte that does not start a well-formed UTF-8 sequence
-// replaced by U+FFFD.
-std::string ToValidUtf8(std::string_view text);
 
 }  // namespace quarlen

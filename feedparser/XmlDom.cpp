@@ -1,6 +1,6 @@
 #include "feedparser/XmlDom.h"
 
-#include "feedparser/SimpleRSSUtils.h"
+#include "feedparser/Utf8.h"
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>

@@ -4,6 +4,7 @@
 // libxml2 with the document, node and node-list operations the readers use.
 // Text is UTF-8; libxml2 converts the document's declared encoding.
 
+#include "feedparser/FeedError.h"
 #include <cstddef>
 #include <optional>
 #include <stdexcept>
@@ -18,9 +19,9 @@ namespace quarlen {
 
 // An error of the document model: the parser's message on malformed XML,
 // "No active document", "Element does not contain a single text node", ...
-class TXMLDocError : public std::runtime_error {
+class TXMLDocError : public TFeedError {
  public:
-  using std::runtime_error::runtime_error;
+  using TFeedError::TFeedError;
 };
 
 // Document options. doNodeAutoCreate: a child asked for by name that is

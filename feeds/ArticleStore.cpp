@@ -19,7 +19,7 @@ bool IsFolder(const std::string& path) {
 }
 
 std::vector<RgbImage> BlankCharts(std::size_t count) {
-  return std::vector<RgbImage>(count, RgbImage(ChartWidth, ChartHeight));
+  return std::vector<RgbImage>(count, RgbImage(ChartThumbnailWidth, ChartThumbnailHeight));
 }
 
 // The thumbnails of the charts file. A file that cannot be read or decoded,
@@ -37,7 +37,7 @@ std::optional<std::vector<RgbImage>> LoadCharts(const std::string& path, std::si
   try {
     auto images = DecodeChartsFile(*bytes);
     for (const auto& img : images)
-      if (img.width != ChartWidth || img.height != ChartHeight) return BlankCharts(articles);
+      if (img.width != ChartThumbnailWidth || img.height != ChartThumbnailHeight) return BlankCharts(articles);
     return images;
   } catch (const ChartsFileError&) {
     return BlankCharts(articles);
@@ -52,17 +52,17 @@ void EraseAt(std::vector<T>& list, std::size_t index) {
 }  // namespace
 
 ArticleStore::ArticleStore(std::string configFolder, ErrorCallback showError,
-                           TerminateCallback requestTerminate, FileOps* fileOps)
+                           NoConfigFolderCallback onNoConfigFolder, FileOps* fileOps)
     : configFolder_(std::move(configFolder)),
       showError_(std::move(showError)),
-      requestTerminate_(std::move(requestTerminate)),
+      onNoConfigFolder_(std::move(onNoConfigFolder)),
       fileOps_(fileOps) {}
 
 ArticleStore::ArticleStore(std::string configFolder, IMessageBoxes& boxes,
-                           TerminateCallback requestTerminate, FileOps* fileOps)
+                           NoConfigFolderCallback onNoConfigFolder, FileOps* fileOps)
     : ArticleStore(
           std::move(configFolder), [&boxes](const std::string& text) { boxes.ShowMessage(text); },
-          std::move(requestTerminate), fileOps) {}
+          std::move(onNoConfigFolder), fileOps) {}
 
 void ArticleStore::CheckConfigFolder() {
   if (IsFolder(configFolder_)) return;
@@ -71,7 +71,7 @@ void ArticleStore::CheckConfigFolder() {
   // One level only: a missing parent is a failure, as it is at start-up.
   if (::mkdir(folder.c_str(), 0777) == 0 || IsFolder(folder)) return;
   if (showError_) showError_("Error creating config folder: " + configFolder_);
-  if (requestTerminate_) requestTerminate_();
+  if (onNoConfigFolder_) onNoConfigFolder_();
 }
 
 void ArticleStore::LoadLists() {

@@ -16,7 +16,7 @@ class IMessageBoxes;
 class ArticleStore {
  public:
   using ErrorCallback = std::function<void(const std::string& text)>;
-  using TerminateCallback = std::function<void()>;
+  using NoConfigFolderCallback = std::function<void()>;
 
   static constexpr const char* UrlFile = "kvt_url_list.dat";
   static constexpr const char* TickerFile = "kvt_ticker_list.dat";
@@ -31,12 +31,13 @@ class ArticleStore {
   static constexpr const char* SaveJournalFile = "kvt_save_journal.dat";
 
   // configFolder ends in "/". showError shows a message box;
-  // requestTerminate asks the application to end at its next turn. fileOps
+  // onNoConfigFolder runs after the message when the folder cannot be made
+  // (the window ends the program). fileOps
   // (nullptr: the real file system) lets tests make writes fail.
   ArticleStore(std::string configFolder, ErrorCallback showError,
-               TerminateCallback requestTerminate, FileOps* fileOps = nullptr);
+               NoConfigFolderCallback onNoConfigFolder, FileOps* fileOps = nullptr);
   ArticleStore(std::string configFolder, IMessageBoxes& boxes,
-               TerminateCallback requestTerminate, FileOps* fileOps = nullptr);
+               NoConfigFolderCallback onNoConfigFolder, FileOps* fileOps = nullptr);
 
   // Replaces the store with the list files (a missing file keeps its list),
   // then CheckLists. A charts file that cannot be read gives one blank
@@ -82,7 +83,7 @@ class ArticleStore {
 
   std::string configFolder_;
   ErrorCallback showError_;
-  TerminateCallback requestTerminate_;
+  NoConfigFolderCallback onNoConfigFolder_;
   FileOps* fileOps_;
 };
 

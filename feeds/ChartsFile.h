@@ -19,14 +19,11 @@ class ChartsFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-inline constexpr int ChartWidth = 86;
-inline constexpr int ChartHeight = 60;
-
 // Encodes images as a stream of cx x cy tiles: 24-bit colour, no mask,
 // capacity the count rounded up to a multiple of 4 (at least 4). An image of
 // another size is drawn onto a white tile from its top-left corner and cut.
-std::string EncodeChartsFile(const std::vector<RgbImage>& images, int cx = ChartWidth,
-                             int cy = ChartHeight);
+std::string EncodeChartsFile(const std::vector<RgbImage>& images, int cx = ChartThumbnailWidth,
+                             int cy = ChartThumbnailHeight);
 
 // The images of a stream, each of the stream's own tile size. Reads 24- and
 // 32-bit colour with or without a mask (masked pixels become white).

@@ -67,22 +67,6 @@ HttpError OverCap(std::size_t cap) {
 // answer came back; the request goes out once more on a new connection.
 struct StaleConnection {};
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
-
-bool SaysClose(beast::string_view field) {
-  std::string_view value(field.data(), field.size());
-  const auto first = value.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return false;
-  value = value.substr(first, value.find_last_not_of(" \t") - first + 1);
-  return EqualsIgnoringCase(value, "close");
-}
-
 std::string_view View(const beast::flat_buffer& buffer) {
   return {static_cast<const char*>(buffer.data().data()), buffer.size()};
 }
@@ -352,8 +336,8 @@ std::string THttpClient::Impl::Exchange(const std::string& request, const std::s
     parser.body_limit(cap);
 
     const bool complete = ReadBody(parser, cap);
-    const bool keep = complete && !peerClosed && parser.keep_alive() && !SaysClose(header["Proxy-Connection"]) &&
-                      buffer.size() == 0;
+    // keep_alive() reads Proxy-Connection as it reads Connection.
+    const bool keep = complete && !peerClosed && parser.keep_alive() && buffer.size() == 0;
     std::string body = parser.release().body();
     if (!keep) Close();
     return body;

@@ -6,6 +6,10 @@
 
 namespace quarlen {
 
+// Every chart thumbnail, downloaded, stored or painted, is 86 x 60 pixels.
+inline constexpr int ChartThumbnailWidth = 86;
+inline constexpr int ChartThumbnailHeight = 60;
+
 struct RgbImage {
   int width = 0;
   int height = 0;

@@ -39,7 +39,7 @@ class IMainWindow {
   virtual void BringToFront() = 0;
   virtual void SetTickerText(const std::string& text) = 0;  // the chart request box
   virtual void ProcessMessages() = 0;                       // pump pending window events
-  virtual void Terminate() = 0;                             // end the program as Exit does
+  virtual void EndProgramNow() = 0;                         // end the program at once, as Exit does
 };
 
 // Starts the user's browser on a URL; failures are ignored.

@@ -140,7 +140,7 @@ void ServiceCalls::CheckForUpdates() {
   }
   checking_ = false;
   // Last of all: ending the program may destroy this object.
-  if (end) ports_.mainWindow.Terminate();
+  if (end) ports_.mainWindow.EndProgramNow();
 }
 
 bool ServiceCalls::RunUpdateCheck() {

@@ -7,7 +7,7 @@
 
 namespace quarlen {
 
-RgbImage BlankThumbnail() { return RgbImage(ThumbnailWidth, ThumbnailHeight); }
+RgbImage BlankThumbnail() { return RgbImage(ChartThumbnailWidth, ChartThumbnailHeight); }
 
 namespace {
 
@@ -33,8 +33,8 @@ bool TryDecodeThumbnailPng(std::string_view data, RgbImage& out) {
   // Reads the signature and the header chunks only; no pixel data is touched
   // and nothing is allocated for it until the size has been checked.
   if (png_image_begin_read_from_memory(&image, data.data(), data.size()) == 0) return false;
-  if (image.width != static_cast<png_uint_32>(ThumbnailWidth) ||
-      image.height != static_cast<png_uint_32>(ThumbnailHeight)) {
+  if (image.width != static_cast<png_uint_32>(ChartThumbnailWidth) ||
+      image.height != static_cast<png_uint_32>(ChartThumbnailHeight)) {
     return false;
   }
   // 8-bit sRGB without alpha: libpng composites any alpha channel or tRNS
@@ -43,7 +43,7 @@ bool TryDecodeThumbnailPng(std::string_view data, RgbImage& out) {
   // Without this libpng takes 16-bit samples as linear light and brightens
   // them; chart pictures are drawn in sRGB at any depth.
   image.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
-  RgbImage decoded(ThumbnailWidth, ThumbnailHeight);
+  RgbImage decoded(ChartThumbnailWidth, ChartThumbnailHeight);
   const png_color white = {255, 255, 255};
   if (png_image_finish_read(&image, &white, decoded.pixels.data(),
                             static_cast<png_int_32>(PNG_IMAGE_ROW_STRIDE(image)), nullptr) == 0) {

@@ -7,9 +7,6 @@
 
 namespace quarlen {
 
-inline constexpr int ThumbnailWidth = 86;
-inline constexpr int ThumbnailHeight = 60;
-
 // The blank thumbnail: 86 x 60, white.
 RgbImage BlankThumbnail();
 

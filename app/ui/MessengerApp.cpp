@@ -4,18 +4,16 @@
 
 #include "feeds/RefreshCycle.h"
 #include "platform/BuildConfig.h"
+#include "net/HttpProfile.h"
 #include "settings/NetworkSettings.h"
 #include "service/ServerEndpoints.h"
 #include "service/ServiceCalls.h"
+#include "view/Banner.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/TfrmNetworkSettings.h"
 #include "settings/ui/TfrmSettings.h"
 
 namespace quarlen {
-
-const char* const NoConnectionHtml =
-    "<span style=\"font-family: Verdana, Arial, Helvetica, sans-serif;\tfont-size: x-small;\t"
-    "font-weight: bold;\">No connection to the Internet is currently available.</span>";
 
 MessengerApp::MessengerApp(MainFormEnvironment environment)
     : mainForm_(std::make_unique<TfrmMainForm>(std::move(environment))) {
@@ -42,6 +40,8 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
       form.Store(), form.IdHTTP1(), endpoints.FeedUrl(), *frmSettings_, applyProfile,
       [this] { return services_->PingServer(); }, RefreshCyclePorts{form, form, form, &form},
       [&form] { form.FillArticleGrid(); });
+  banner_ = std::make_unique<Banner>(form.BannerBrowser(), [this] { return services_->PingServer(); },
+                                     std::string(build::WebSite));
 
   ConnectCommands();
 }
@@ -55,27 +55,20 @@ void MessengerApp::DestroyDialogs() {
 }
 
 void MessengerApp::ConnectCommands() {
-  using Command = TfrmMainForm::Command;
   TfrmMainForm& form = *mainForm_;
-  form.SetCommandHandler(Command::FetchRSS, [this] { cycle_->FetchRSS(); });
-  form.SetCommandHandler(Command::CheckForUpdates, [this] { services_->CheckForUpdates(); });
-  form.SetCommandHandler(Command::RefreshBanner, [this] { RefreshBanner(); });
-  form.SetCommandHandler(Command::NotificationSettings, [this] { frmSettings_->ShowModal(); });
-  form.SetCommandHandler(Command::NetworkSettings, [this] {
+  TfrmMainForm::CommandHandlers handlers;
+  handlers.fetchRSS = [this] { cycle_->FetchRSS(); };
+  handlers.checkForUpdates = [this] { services_->CheckForUpdates(); };
+  handlers.refreshBanner = [this] { banner_->RefreshBanner(); };
+  handlers.notificationSettings = [this] { frmSettings_->ShowModal(); };
+  handlers.networkSettings = [this] {
     frmNetworkSettings_->ShowModal();
-    RefreshBanner();
-  });
+    banner_->RefreshBanner();
+  };
+  form.SetCommandHandlers(std::move(handlers));
   form.AddExitHook([this] { DestroyDialogs(); });
 }
 
 void MessengerApp::CompleteStartup() { mainForm_->CompleteStartup(); }
-
-void MessengerApp::RefreshBanner() {
-  if (services_->PingServer()) {
-    mainForm_->NavigateBanner(std::string(build::WebSite) + "/mt/mtfreetitles.php");
-  } else {
-    mainForm_->LoadHtmlIntoBanner(NoConnectionHtml);
-  }
-}
 
 }  // namespace quarlen

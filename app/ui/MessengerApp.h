@@ -12,6 +12,7 @@ class TfrmSettings;
 class TfrmNetworkSettings;
 class ServiceCalls;
 class RefreshCycle;
+class Banner;
 
 class MessengerApp {
  public:
@@ -30,10 +31,6 @@ class MessengerApp {
   RefreshCycle& Cycle() { return *cycle_; }
   ServiceCalls& Services() { return *services_; }
 
-  // `RefreshBanner`: the banner page when the feed server answers the ping,
-  // else the offline notice.
-  void RefreshBanner();
-
  private:
   void ConnectCommands();
   // The settings files are written once more; the dialogs go first.
@@ -45,9 +42,7 @@ class MessengerApp {
   std::unique_ptr<TfrmNetworkSettings> frmNetworkSettings_;
   std::unique_ptr<ServiceCalls> services_;
   std::unique_ptr<RefreshCycle> cycle_;
+  std::unique_ptr<Banner> banner_;
 };
-
-// The offline notice shown in the banner.
-extern const char* const NoConnectionHtml;
 
 }  // namespace quarlen

@@ -17,7 +17,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <cstdio>
 #include <cstdlib>
@@ -27,7 +26,9 @@
 #include "platform/ConfigFolder.h"
 #include "net/HttpProfile.h"
 #include "platform/OsDescription.h"
+#include "view/Banner.h"
 #include "view/ui/ArticleGrid.h"
+#include "view/ui/BannerBrowser.h"
 
 namespace quarlen {
 
@@ -61,7 +62,7 @@ void TfrmMainForm::FormCreate() {
   ProgramVersion = build::ProgramVersion;
   UserAgent = MakeUserAgent(ProgramVersion, DescribeOperatingSystem());
   setWindowTitle(Q("Quarlen Messenger " + ProgramVersion));
-  store_ = std::make_unique<ArticleStore>(environment_.configFolder, *this, [this] { RequestTerminate(); });
+  store_ = std::make_unique<ArticleStore>(environment_.configFolder, *this, [this] { QuitAtNextTurn(); });
   Exiting = false;
   BrowserPath = environment_.browserPath;
   // The main client keeps the window alive while it waits.
@@ -105,9 +106,9 @@ void TfrmMainForm::BuildLayout() {
   clientArea->setFixedSize(ClientWidth, ClientHeight - StatusBarHeight);
   setCentralWidget(clientArea);
 
+  // The grid places itself and its header panels.
   grdArticles = new ArticleGrid(*store_, clientArea);
   grdArticles->setObjectName("grdArticles");
-  grdArticles->setGeometry(3, 3, 376, 341);
 
   // "&&" shows one "&"; a single one would underline the next letter instead.
   sGroupBox4 = new QGroupBox(QStringLiteral("FREE Charts && RT News"), clientArea);
@@ -135,10 +136,8 @@ void TfrmMainForm::BuildLayout() {
   sGroupBox3 = new QGroupBox(clientArea);
   sGroupBox3->setObjectName("sGroupBox3");
   sGroupBox3->setGeometry(3, 340, 377, 143);
-  // The banner never reads from or writes to a cache.
-  bannerProfile_ = new QWebEngineProfile(this);
-  bannerProfile_->setHttpCacheType(QWebEngineProfile::NoCache);
-  wbMidnight = new QWebEngineView(bannerProfile_, sGroupBox3);
+  bannerBrowser_ = std::make_unique<quarlen::BannerBrowser>(sGroupBox3);
+  wbMidnight = bannerBrowser_->View();
   wbMidnight->setObjectName("wbMidnight");
   wbMidnight->setGeometry(8, 16, 353, 121);
 
@@ -174,9 +173,9 @@ void TfrmMainForm::BuildMenus() {
     connect(action, &QAction::triggered, this, handler);
     return action;
   };
-  auto fetch = [this] { Run(Command::FetchRSS); };
-  auto updates = [this] { Run(Command::CheckForUpdates); };
-  auto notification = [this] { Run(Command::NotificationSettings); };
+  auto fetch = [this] { Run(handlers_.fetchRSS); };
+  auto updates = [this] { Run(handlers_.checkForUpdates); };
+  auto notification = [this] { Run(handlers_.notificationSettings); };
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
@@ -195,12 +194,11 @@ void TfrmMainForm::BuildMenus() {
   add(file, "Exit", [this] { Exit2Click(); });
   QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
   add(options, "Change Notification Settings", notification);
-  add(options, "Network Settings", [this] { Run(Command::NetworkSettings); });
+  add(options, "Network Settings", [this] { Run(handlers_.networkSettings); });
   QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
   add(help, "About...", [this] {
     QMessageBox::information(this, QStringLiteral("Quarlen Messenger"),
-                             Q(std::string("Quarlen Messenger\r\nNews and charts for traders\r\n") +
-                               build::FeedServer + "/"));
+                             Q(AboutText(build::FeedServer)));
   });
 }
 
@@ -209,10 +207,10 @@ void TfrmMainForm::BuildTimers() {
   timerStartup.setInterval(10000);
   timerCheckForUpdates.setInterval(3600000);
   timerRefreshBanners.setInterval(60000);
-  connect(&timerFetchRSS, &QTimer::timeout, this, [this] { Run(Command::FetchRSS); });
+  connect(&timerFetchRSS, &QTimer::timeout, this, [this] { Run(handlers_.fetchRSS); });
   connect(&timerStartup, &QTimer::timeout, this, [this] { timerStartupTimer(); });
-  connect(&timerCheckForUpdates, &QTimer::timeout, this, [this] { Run(Command::CheckForUpdates); });
-  connect(&timerRefreshBanners, &QTimer::timeout, this, [this] { Run(Command::RefreshBanner); });
+  connect(&timerCheckForUpdates, &QTimer::timeout, this, [this] { Run(handlers_.checkForUpdates); });
+  connect(&timerRefreshBanners, &QTimer::timeout, this, [this] { Run(handlers_.refreshBanner); });
 }
 
 void TfrmMainForm::BuildTrayIcon() {
@@ -226,14 +224,14 @@ void TfrmMainForm::BuildTrayIcon() {
 
 void TfrmMainForm::timerStartupTimer() {
   timerStartup.stop();
-  Run(Command::CheckForUpdates);
-  Run(Command::FetchRSS);
+  Run(handlers_.checkForUpdates);
+  Run(handlers_.fetchRSS);
 }
 
 void TfrmMainForm::CompleteStartup() {
   if (!EnsureFolderExists(environment_.configFolder)) {
     ShowMessage("Error creating config folder: " + environment_.configFolder);
-    RequestTerminate();
+    QuitAtNextTurn();
   }
   JvTrayIcon1->show();
   timerFetchRSS.start();
@@ -242,12 +240,8 @@ void TfrmMainForm::CompleteStartup() {
   timerCheckForUpdates.start();
 }
 
-void TfrmMainForm::SetCommandHandler(Command command, std::function<void()> handler) {
-  handlers_[static_cast<int>(command)] = std::move(handler);
-}
-
-void TfrmMainForm::Run(Command command) {
-  if (const auto& handler = handlers_[static_cast<int>(command)]) handler();
+void TfrmMainForm::Run(const std::function<void()>& handler) {
+  if (handler) handler();
 }
 
 void TfrmMainForm::AddExitHook(std::function<void()> hook) { exitHooks_.push_back(std::move(hook)); }
@@ -290,7 +284,7 @@ void TfrmMainForm::closeEvent(QCloseEvent* event) {
 
 void TfrmMainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  if (!event->spontaneous()) Run(Command::RefreshBanner);
+  if (!event->spontaneous()) Run(handlers_.refreshBanner);
 }
 
 void TfrmMainForm::changeEvent(QEvent* event) {
@@ -333,9 +327,9 @@ void TfrmMainForm::SetTickerText(const std::string& text) { txtTicker->setText(Q
 
 void TfrmMainForm::ProcessMessages() { QCoreApplication::processEvents(); }
 
-void TfrmMainForm::Terminate() { Exit2Click(); }
+void TfrmMainForm::EndProgramNow() { Exit2Click(); }
 
-void TfrmMainForm::RequestTerminate() {
+void TfrmMainForm::QuitAtNextTurn() {
   // Queued, so it takes effect even when the event loop has not started yet.
   QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
 }
@@ -348,9 +342,7 @@ void TfrmMainForm::ShowThumbnailProgress(int done, int total) {
 
 void TfrmMainForm::HideThumbnailProgress() { thumbnailProgress->hide(); }
 
-void TfrmMainForm::LoadHtmlIntoBanner(const std::string& html) { wbMidnight->setHtml(Q(html)); }
-
-void TfrmMainForm::NavigateBanner(const std::string& url) { wbMidnight->setUrl(QUrl(Q(url))); }
+IBannerBrowser& TfrmMainForm::BannerBrowser() { return *bannerBrowser_; }
 
 void TfrmMainForm::OpenUrl(const std::string& url) {
   // Never through a shell: the URL is one argument, whatever it holds.

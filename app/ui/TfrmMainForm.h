@@ -22,11 +22,12 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QWebEngineView;
-class QWebEngineProfile;
 
 namespace quarlen {
 
 class ArticleGrid;
+class BannerBrowser;
+class IBannerBrowser;
 
 // Where the window finds the user's files and browser; the real program takes
 // them from the environment, tests from a temporary folder.
@@ -60,9 +61,16 @@ class TfrmMainForm : public QMainWindow,
 
   // Work that runs once when the program ends (settings stores flushing).
   void AddExitHook(std::function<void()> hook);
-  // The handler of one menu command or timer whose work lives elsewhere.
-  enum class Command { FetchRSS, CheckForUpdates, RefreshBanner, NotificationSettings, NetworkSettings };
-  void SetCommandHandler(Command command, std::function<void()> handler);
+  // The work of the menu commands and timers that lives elsewhere; an empty
+  // handler does nothing.
+  struct CommandHandlers {
+    std::function<void()> fetchRSS;
+    std::function<void()> checkForUpdates;
+    std::function<void()> refreshBanner;
+    std::function<void()> notificationSettings;
+    std::function<void()> networkSettings;
+  };
+  void SetCommandHandlers(CommandHandlers handlers) { handlers_ = std::move(handlers); }
 
   // Hiding into the tray and showing from it.
   void HideToTray();
@@ -81,9 +89,9 @@ class TfrmMainForm : public QMainWindow,
   void BringToFront() override;
   void SetTickerText(const std::string& text) override;
   void ProcessMessages() override;
-  void Terminate() override;
+  void EndProgramNow() override;
   // Asks the event loop to end at its next turn (also before it has started).
-  void RequestTerminate();
+  void QuitAtNextTurn();
   // IUrlOpener: starts BrowserPath detached with the URL as its one argument.
   void OpenUrl(const std::string& url) override;
   // IThumbnailProgress: a small bar beside the status text while charts download.
@@ -92,10 +100,8 @@ class TfrmMainForm : public QMainWindow,
 
   // Reloads the store from the list files and rebuilds the grid's rows.
   void FillArticleGrid();
-  // Shows an HTML text in the banner.
-  void LoadHtmlIntoBanner(const std::string& html);
-  // Navigates the banner to a page, bypassing any cache.
-  void NavigateBanner(const std::string& url);
+  // The banner's browser (`wbMidnight`).
+  IBannerBrowser& BannerBrowser();
   ArticleStore& Store() { return *store_; }
   THttpClient& IdHTTP1() { return *IdHTTP1_; }
 
@@ -138,15 +144,15 @@ class TfrmMainForm : public QMainWindow,
   void BuildMenus();
   void BuildTimers();
   void BuildTrayIcon();
-  void Run(Command command);
+  static void Run(const std::function<void()>& handler);
   void timerStartupTimer();
 
   MainFormEnvironment environment_;
   std::unique_ptr<ArticleStore> store_;
   std::unique_ptr<THttpClient> IdHTTP1_;
   std::vector<std::function<void()>> exitHooks_;
-  std::function<void()> handlers_[5];
-  QWebEngineProfile* bannerProfile_ = nullptr;
+  CommandHandlers handlers_;
+  std::unique_ptr<quarlen::BannerBrowser> bannerBrowser_;
   int trayIconIndex_ = 0;
 };
 

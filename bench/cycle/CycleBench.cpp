@@ -43,7 +43,7 @@ struct NullPorts : IStatusBar, ITrayIcon, IMainWindow {
   void BringToFront() override {}
   void SetTickerText(const std::string&) override {}
   void ProcessMessages() override {}
-  void Terminate() override {}
+  void EndProgramNow() override {}
 };
 
 struct Settings : INotificationSettings {

@@ -2,7 +2,7 @@
 // failure with a message; the model then holds UTF-8 text only.
 //   fuzz_feedparser -max_len=65536 fuzz/feedparser/corpus
 
-#include "feedparser/FeedFuzzEntry.h"
+#include "fuzz/feedparser/FeedFuzzEntry.h"
 
 #include <cstddef>
 #include <cstdint>

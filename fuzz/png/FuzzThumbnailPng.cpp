@@ -10,8 +10,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const quarlen::RgbImage image =
       quarlen::DecodeThumbnailPng(std::string_view(reinterpret_cast<const char*>(data), size));
-  if (image.width != quarlen::ThumbnailWidth || image.height != quarlen::ThumbnailHeight ||
-      image.pixels.size() != std::size_t{quarlen::ThumbnailWidth * quarlen::ThumbnailHeight * 3}) {
+  if (image.width != quarlen::ChartThumbnailWidth || image.height != quarlen::ChartThumbnailHeight ||
+      image.pixels.size() != std::size_t{quarlen::ChartThumbnailWidth * quarlen::ChartThumbnailHeight * 3}) {
     std::abort();
   }
   return 0;

@@ -1,7 +1,7 @@
 // Replays the fuzzer's seed corpus, and hostile documents too large to keep
 // in it, through the same entry point the fuzzer uses.
 
-#include "feedparser/FeedFuzzEntry.h"
+#include "fuzz/feedparser/FeedFuzzEntry.h"
 #include "tests/feedparser/ReaderTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -150,10 +150,12 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"HugeAttribute", RssHead + "<item><title>x</title><guid isPermaLink=\"" +
                                          std::string(11u << 20, 'b') + "\">g</guid></item></channel></rss>"},
         HostileCase{"ManyItems", RssHead + Repeat("<item><title>x</title></item>", 100000) + "</channel></rss>"},
+        // A few thousand attributes on one element are enough to reach the
+        // attribute handling's limits; tens of thousands only add time.
         HostileCase{"ManyAttributes",
                     "<feed " + [] {
                       std::string a;
-                      for (int i = 0; i < 50000; ++i) a += "a" + std::to_string(i) + "=\"v\" ";
+                      for (int i = 0; i < 2000; ++i) a += "a" + std::to_string(i) + "=\"v\" ";
                       return a;
                     }() + "><entry><title>x</title></entry></feed>"},
         HostileCase{"NulBytes", std::string("<rss>\0<channel>", 15)},

@@ -22,7 +22,7 @@ const char* const TextFiles[] = {
     ArticleStore::LatestFile,   ArticleStore::LatestSubjectFile,
 };
 
-RgbImage Solid(std::uint8_t shade) { return RgbImage(ChartWidth, ChartHeight, shade, 0, 255 - shade); }
+RgbImage Solid(std::uint8_t shade) { return RgbImage(ChartThumbnailWidth, ChartThumbnailHeight, shade, 0, 255 - shade); }
 
 // A store over a temporary configuration folder that records what it shows.
 struct Fixture {
@@ -228,7 +228,7 @@ TEST(ArticleStore, DamagedChartsFileGivesBlankThumbnailsAndKeepsTheArticles) {
     s.LoadLists();
     ASSERT_EQ(s.Count(), 3u);
     ExpectConsistent(s);
-    for (const auto& img : s.jvilCharts) EXPECT_EQ(img, RgbImage(ChartWidth, ChartHeight));
+    for (const auto& img : s.jvilCharts) EXPECT_EQ(img, RgbImage(ChartThumbnailWidth, ChartThumbnailHeight));
     EXPECT_TRUE(f.messages.empty());
     // The next save writes a good file.
     s.SaveLists();
@@ -244,7 +244,7 @@ TEST(ArticleStore, MissingChartsFileGivesBlankThumbnailsAndKeepsTheArticles) {
   s.LoadLists();
   ASSERT_EQ(s.Count(), 3u);
   ExpectConsistent(s);
-  for (const auto& img : s.jvilCharts) EXPECT_EQ(img, RgbImage(ChartWidth, ChartHeight));
+  for (const auto& img : s.jvilCharts) EXPECT_EQ(img, RgbImage(ChartThumbnailWidth, ChartThumbnailHeight));
   EXPECT_EQ(s.jvilRefreshCharts.size(), 3u);
 }
 

@@ -8,7 +8,7 @@ namespace quarlen {
 namespace {
 
 // A thumbnail whose every pixel tells which image and position it is.
-RgbImage Pattern(int index, int w = ChartWidth, int h = ChartHeight) {
+RgbImage Pattern(int index, int w = ChartThumbnailWidth, int h = ChartThumbnailHeight) {
   RgbImage img(w, h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {

@@ -49,7 +49,7 @@ struct FakeWindow : IMainWindow {
     ++pumped;
     if (onPump) onPump();
   }
-  void Terminate() override {}
+  void EndProgramNow() override {}
 };
 
 struct FakeSettings : INotificationSettings {

@@ -43,7 +43,7 @@ struct FakeMainWindow : IMainWindow {
   void BringToFront() override {}
   void SetTickerText(const std::string&) override {}
   void ProcessMessages() override {}
-  void Terminate() override { ++terminated; }
+  void EndProgramNow() override { ++terminated; }
   int terminated = 0;
 };
 

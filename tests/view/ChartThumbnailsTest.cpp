@@ -29,7 +29,7 @@ struct FakeWindow : IMainWindow {
   void BringToFront() override {}
   void SetTickerText(const std::string&) override {}
   void ProcessMessages() override { ++pumped; }
-  void Terminate() override {}
+  void EndProgramNow() override {}
 };
 
 struct FakeProgress : IThumbnailProgress {
@@ -44,7 +44,7 @@ std::string EncodedTicker(const LoopbackHttpServer& server, const std::string& t
 }
 
 RgbImage Solid(int i) {
-  return RgbImage(ThumbnailWidth, ThumbnailHeight, static_cast<std::uint8_t>(i * 10), 100,
+  return RgbImage(ChartThumbnailWidth, ChartThumbnailHeight, static_cast<std::uint8_t>(i * 10), 100,
                   static_cast<std::uint8_t>(200 - i));
 }
 

@@ -123,11 +123,11 @@ TEST(ThumbnailPngTest, DecodesEveryColourTypeAtFullSize) {
     const std::string png = WritePng(c.spec, MakeRows(c.spec, c.samples));
     RgbImage image;
     ASSERT_TRUE(TryDecodeThumbnailPng(png, image));
-    ASSERT_EQ(image.width, ThumbnailWidth);
-    ASSERT_EQ(image.height, ThumbnailHeight);
-    ASSERT_EQ(image.pixels.size(), std::size_t{ThumbnailWidth * ThumbnailHeight * 3});
-    for (int y = 0; y < ThumbnailHeight; y += 7) {
-      for (int x = 0; x < ThumbnailWidth; ++x) {
+    ASSERT_EQ(image.width, ChartThumbnailWidth);
+    ASSERT_EQ(image.height, ChartThumbnailHeight);
+    ASSERT_EQ(image.pixels.size(), std::size_t{ChartThumbnailWidth * ChartThumbnailHeight * 3});
+    for (int y = 0; y < ChartThumbnailHeight; y += 7) {
+      for (int x = 0; x < ChartThumbnailWidth; ++x) {
         const auto want = c.expected(x, y);
         if (want[0] < 0) continue;
         ASSERT_EQ(Pixel(image, x, y), want) << "at " << x << "," << y;

@@ -109,11 +109,12 @@ TEST_F(MainFormTest, MenusHoldEveryCaptionInOrder) {
 TEST_F(MainFormTest, MenuItemsRunTheirCommands) {
   TfrmMainForm form(env_);
   QStringList ran;
-  using C = TfrmMainForm::Command;
-  form.SetCommandHandler(C::FetchRSS, [&] { ran << "fetch"; });
-  form.SetCommandHandler(C::CheckForUpdates, [&] { ran << "updates"; });
-  form.SetCommandHandler(C::NotificationSettings, [&] { ran << "notification"; });
-  form.SetCommandHandler(C::NetworkSettings, [&] { ran << "network"; });
+  TfrmMainForm::CommandHandlers handlers;
+  handlers.fetchRSS = [&] { ran << "fetch"; };
+  handlers.checkForUpdates = [&] { ran << "updates"; };
+  handlers.notificationSettings = [&] { ran << "notification"; };
+  handlers.networkSettings = [&] { ran << "network"; };
+  form.SetCommandHandlers(handlers);
   for (QAction* action : form.PopupMenu1->actions()) {
     if (action->text() != "Exit" && !action->isSeparator()) action->trigger();
   }
@@ -147,8 +148,10 @@ TEST_F(MainFormTest, TimersStartOnlyWithCompleteStartup) {
 TEST_F(MainFormTest, StartupTimerFiresOnceWithUpdatesBeforeTheFirstRefresh) {
   TfrmMainForm form(env_);
   QStringList ran;
-  form.SetCommandHandler(TfrmMainForm::Command::FetchRSS, [&] { ran << "fetch"; });
-  form.SetCommandHandler(TfrmMainForm::Command::CheckForUpdates, [&] { ran << "updates"; });
+  TfrmMainForm::CommandHandlers handlers;
+  handlers.fetchRSS = [&] { ran << "fetch"; };
+  handlers.checkForUpdates = [&] { ran << "updates"; };
+  form.SetCommandHandlers(handlers);
   form.CompleteStartup();
   form.timerStartup.setInterval(10);
   QTest::qWait(200);

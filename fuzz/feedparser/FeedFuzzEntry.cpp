@@ -1,4 +1,4 @@
-#include "feedparser/FeedFuzzEntry.h"
+#include "fuzz/feedparser/FeedFuzzEntry.h"
 
 #include "feedparser/SimpleRSS.h"
 #include "feedparser/SimpleRSSUtils.h"

@@ -1,0 +1,27 @@
+#include "view/Banner.h"
+
+#include <utility>
+
+namespace quarlen {
+
+// Tabs between the declarations, no line break: the notice is compared as text.
+const char* const NoConnectionHtml =
+    "<span style=\"font-family: Verdana, Arial, Helvetica, sans-serif;\tfont-size: x-small;\t"
+    "font-weight: bold;\">No connection to the Internet is currently available.</span>";
+
+std::string AboutText(const std::string& feedServer) {
+  return "Quarlen Messenger\r\nNews and charts for traders\r\n" + feedServer + "/";
+}
+
+Banner::Banner(IBannerBrowser& browser, std::function<bool()> ping, std::string webSite)
+    : browser_(browser), ping_(std::move(ping)), webSite_(std::move(webSite)) {}
+
+void Banner::RefreshBanner() {
+  if (ping_()) {
+    browser_.Navigate(webSite_ + "/mt/mtfreetitles.php");
+  } else {
+    browser_.LoadHtml(NoConnectionHtml);
+  }
+}
+
+}  // namespace quarlen

@@ -1,0 +1,37 @@
+#pragma once
+// The banner beside the grid: the web site's banner page while the feed server
+// answers the ping, else the offline notice; and the texts around it.
+#include <functional>
+#include <string>
+
+namespace quarlen {
+
+// The offline notice shown in the banner (and in a channel that cannot load).
+extern const char* const NoConnectionHtml;
+
+// The "About..." message: the program's name, what it is, the feed server's address.
+std::string AboutText(const std::string& feedServer);
+
+// The embedded browser the banner is shown in.
+class IBannerBrowser {
+ public:
+  virtual ~IBannerBrowser() = default;
+  virtual void Navigate(const std::string& url) = 0;  // bypasses any cache
+  virtual void LoadHtml(const std::string& html) = 0;  // `LoadHtmlIntoBrowser`
+};
+
+class Banner {
+ public:
+  // ping is the usage ping and connectivity check; webSite the site's base URL.
+  Banner(IBannerBrowser& browser, std::function<bool()> ping, std::string webSite);
+
+  // `RefreshBanner`: ping; online, the banner page; offline, the notice.
+  void RefreshBanner();
+
+ private:
+  IBannerBrowser& browser_;
+  std::function<bool()> ping_;
+  std::string webSite_;
+};
+
+}  // namespace quarlen
