@@ -71,7 +71,19 @@ void MessengerApp::ConnectCommands() {
 void MessengerApp::CompleteStartup() { mainForm_->CompleteStartup(); }
 
 void MessengerApp::RefreshBanner() {
-  if (services_->PingServer()) {
+  // The ping pumps window messages, so the banner timer can fire inside a ping
+  // that still waits; a second ping nested in it would only wait as well.
+  if (bannerPinging_) return;
+  bannerPinging_ = true;
+  bool answered = false;
+  try {
+    answered = services_->PingServer();
+  } catch (...) {
+    bannerPinging_ = false;
+    throw;
+  }
+  bannerPinging_ = false;
+  if (answered) {
     mainForm_->NavigateBanner(std::string(build::WebSite) + "/mt/mtfreetitles.php");
   } else {
     mainForm_->LoadHtmlIntoBanner(NoConnectionHtml);

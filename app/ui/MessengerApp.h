@@ -31,7 +31,7 @@ class MessengerApp {
   ServiceCalls& Services() { return *services_; }
 
   // `RefreshBanner`: the banner page when the feed server answers the ping,
-  // else the offline notice.
+  // else the offline notice; nothing while an earlier one still waits.
   void RefreshBanner();
 
  private:
@@ -45,6 +45,7 @@ class MessengerApp {
   std::unique_ptr<TfrmNetworkSettings> frmNetworkSettings_;
   std::unique_ptr<ServiceCalls> services_;
   std::unique_ptr<RefreshCycle> cycle_;
+  bool bannerPinging_ = false;
 };
 
 // The offline notice shown in the banner.
