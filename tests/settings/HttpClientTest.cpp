@@ -211,7 +211,6 @@ INSTANTIATE_TEST_SUITE_P(
         ResponseCase{"ExtraBlanksInStatusLine", Reply("HTTP/1.0  404  Not   Found\r\n\r\n"), "",
                      "HTTP/1.0  404  Not   Found"},
         ResponseCase{"StatusWithoutReason", Reply("HTTP/1.1 200\r\nContent-Length: 2\r\n\r\nok"), "ok", nullptr},
-        ResponseCase{"SilentServer", ScriptedReply{{}, {}, true, true}, "", "Read timed out."},
         ResponseCase{"NotHttp", Reply("SSH-2.0-OpenSSH\r\n\r\n"), "", "Invalid HTTP response: bad version"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -237,24 +236,20 @@ TEST(HttpClient, RefusesUrlsItCannotSendSafely) {
   ScriptedServer server({Reply(Ok)});
   const std::string live = "127.0.0.1:" + std::to_string(server.Port());
   const std::string controls = "Invalid URL: it contains control characters.";
-  const std::pair<std::string, std::string> cases[] = {
-      {"https://" + live + "/", "Unsupported URL: https://" + live + "/"},
-      {"ftp://x/", "Unsupported URL: ftp://x/"},
-      {"http:///path", "Invalid URL: http:///path"},
-      {"http://127.0.0.1:0/", "Invalid port in URL: http://127.0.0.1:0/"},
-      {"http://127.0.0.1:99999/", "Invalid port in URL: http://127.0.0.1:99999/"},
-      {"http://user@" + live + "/", "Unsupported URL: http://user@" + live + "/"},
-      {"http://" + live + "/a\r\nX-Evil: 1", controls},
-      {"http://" + live + "/a\nX-Evil: 1", controls},
-      {"http://" + live + "/a\tb\x7f", controls},
+  const std::pair<std::string, std::string> cases[] = {  // the message, then the URL when it names one
+      {"Unsupported URL: ", "https://" + live + "/"},     {"Unsupported URL: ", "ftp://x/"},
+      {"Invalid URL: ", "http:///path"},                  {"Invalid port in URL: ", "http://127.0.0.1:0/"},
+      {"Invalid port in URL: ", "http://127.0.0.1:99999/"}, {"Unsupported URL: ", "http://user@" + live + "/"},
+      {controls, "http://" + live + "/a\r\nX-Evil: 1"},    {controls, "http://" + live + "/a\nX-Evil: 1"},
+      {controls, "http://" + live + "/a\tb\x7f"},
   };
   THttpClient client(THttpClientKind::MainClient, nullptr);
-  for (const auto& [url, message] : cases) {
+  for (const auto& [message, url] : cases) {
     try {
       client.Get(url);
       ADD_FAILURE() << "sent " << url;
     } catch (const HttpError& e) {
-      EXPECT_EQ(e.what(), message);
+      EXPECT_EQ(e.what(), message == controls ? message : message + url);
     }
   }
   // The server takes connections one after another, so this request finds
@@ -281,13 +276,12 @@ bool KeepAliveTowards(int peerPort) {
     const int fd = std::stoi(entry.path().filename().string());
     sockaddr_in peer{};
     socklen_t length = sizeof peer;
-    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) != 0 || peer.sin_family != AF_INET ||
-        ntohs(peer.sin_port) != peerPort) {
-      continue;
-    }
     int on = 0;
-    length = sizeof on;
-    return ::getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, &length) == 0 && on != 0;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) == 0 && peer.sin_family == AF_INET &&
+        ntohs(peer.sin_port) == peerPort) {
+      length = sizeof on;
+      return ::getsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, &length) == 0 && on != 0;
+    }
   }
   return false;
 }
