@@ -75,7 +75,8 @@ void HttpCookieJar::RememberOne(const std::string& host, const std::string& cook
     if (key == "max-age") {
       const bool negative = !text.empty() && text.front() == '-';
       const std::string digits = negative ? text.substr(1) : text;
-      if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); })) {
+      const auto isDigit = [](unsigned char c) { return std::isdigit(c) != 0; };
+      if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)) {
         continue;  // not a number: the attribute is ignored
       }
       // Long enough to be "never" without overflowing the clock.
@@ -88,7 +89,8 @@ void HttpCookieJar::RememberOne(const std::string& host, const std::string& cook
   }
   const std::optional<std::time_t> expiry = maxAge ? maxAge : expires;
 
-  auto& cookies = byHost_[Lower(host)];
+  const std::string key = Lower(host);
+  auto& cookies = byHost_[key];
   DropExpired(cookies, now);
   const auto existing = std::find_if(cookies.begin(), cookies.end(), [&](const Cookie& c) { return c.name == name; });
   if (expiry && *expiry <= now) {
@@ -96,6 +98,7 @@ void HttpCookieJar::RememberOne(const std::string& host, const std::string& cook
       cookies.erase(existing);
       --count_;
     }
+    if (cookies.empty()) byHost_.erase(key);
     return;
   }
   if (existing != cookies.end()) {
@@ -123,7 +126,8 @@ void HttpCookieJar::DropExpired(std::vector<Cookie>& cookies, std::time_t now) {
 void HttpCookieJar::DropOldestOverall() {
   auto oldest = byHost_.end();
   for (auto it = byHost_.begin(); it != byHost_.end(); ++it) {
-    if (!it->second.empty() && (oldest == byHost_.end() || it->second.front().created < oldest->second.front().created)) {
+    if (it->second.empty()) continue;
+    if (oldest == byHost_.end() || it->second.front().created < oldest->second.front().created) {
       oldest = it;
     }
   }
