@@ -9,6 +9,11 @@
 #include <boost/beast/http/error.hpp>
 #include <boost/beast/http/parser.hpp>
 #include <boost/beast/http/string_body.hpp>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -35,6 +40,47 @@ constexpr milliseconds DataSlice{250};
 constexpr std::size_t ReadBlockSize = 16 * 1024;
 constexpr std::size_t HeaderLimit = 64 * 1024;
 constexpr const char* ClosedGracefully = "Connection Closed Gracefully.";
+constexpr const char* ReadTimedOut = "Read timed out.";
+// Keep-alive probes on an idle connection: after 60 s, then every 10 s, given
+// up after 6 unanswered, so a connection that died while the machine slept
+// is known dead before it is reused.
+constexpr int KeepAliveIdleSeconds = 60;
+constexpr int KeepAliveIntervalSeconds = 10;
+constexpr int KeepAliveProbes = 6;
+constexpr std::string_view Blanks = " \t";
+
+// Where the header block ends (just past its empty line), or npos while it is
+// incomplete. Lines may end in CR LF or, from sloppy servers, in a bare LF.
+std::size_t HeaderEnd(std::string_view data, std::size_t from) {
+  for (auto lf = data.find('\n', from); lf != std::string_view::npos; lf = data.find('\n', lf + 1)) {
+    if (lf + 1 < data.size() && data[lf + 1] == '\n') return lf + 2;
+    if (lf + 2 < data.size() && data[lf + 1] == '\r' && data[lf + 2] == '\n') return lf + 3;
+  }
+  return std::string_view::npos;
+}
+
+// The parser reads only the strict form: lines ended by CR LF, one blank
+// between version and code and one after the code. It gets that form of the
+// header as received; the failure text keeps the status line untouched.
+std::string StrictHeader(std::string_view header) {
+  std::string lines;
+  lines.reserve(header.size() + 64);
+  for (std::size_t i = 0; i < header.size(); ++i) {
+    if (header[i] == '\n' && (i == 0 || header[i - 1] != '\r')) lines += '\r';
+    lines += header[i];
+  }
+  const std::size_t eol = std::min(lines.find("\r\n"), lines.size());
+  const std::string_view status(lines.data(), eol);
+  const std::size_t versionEnd = status.find_first_of(Blanks);
+  const std::size_t codeStart = status.find_first_not_of(Blanks, versionEnd);
+  if (versionEnd == std::string_view::npos || codeStart == std::string_view::npos) return lines;
+  const std::size_t codeEnd = std::min(status.find_first_of(Blanks, codeStart), status.size());
+  const std::size_t reasonStart = std::min(status.find_first_not_of(Blanks, codeEnd), status.size());
+  std::string strict(status.substr(0, versionEnd));
+  strict.append(" ").append(status.substr(codeStart, codeEnd - codeStart)).append(" ");
+  strict.append(status.substr(reasonStart));
+  return strict + lines.substr(eol);
+}
 
 // A fresh parser for one message; the body cap is set once the status is known.
 void NewParser(std::optional<Parser>& parser) {
@@ -95,7 +141,8 @@ struct THttpClient::Impl {
   std::string userAgent;
   HttpProxy proxy;
   std::size_t bodyCap = DefaultBodyCap;
-  milliseconds connectTimeout{120000};
+  milliseconds connectTimeout = DefaultConnectTimeout;
+  milliseconds readTimeout = DefaultReadTimeout;
   HttpCookieJar cookies;
   bool busy = false;
 
@@ -197,6 +244,13 @@ void THttpClient::Impl::Connect(const std::string& host, int port) {
   }
   ErrorCode ignored;
   socket.set_option(tcp::no_delay(true), ignored);
+  socket.set_option(asio::socket_base::keep_alive(true), ignored);
+#if defined(TCP_KEEPIDLE) && defined(TCP_KEEPINTVL) && defined(TCP_KEEPCNT)
+  const int fd = socket.native_handle();
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &KeepAliveIdleSeconds, sizeof KeepAliveIdleSeconds);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &KeepAliveIntervalSeconds, sizeof KeepAliveIntervalSeconds);
+  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &KeepAliveProbes, sizeof KeepAliveProbes);
+#endif
   connected = true;
   peerHost = host;
   peerPort = port;
@@ -210,7 +264,9 @@ void THttpClient::Impl::Write(const std::string& bytes) {
     writing.ec = ec;
     writing.bytes = n;
   });
-  Await(writing, DataSlice, std::nullopt);
+  // A half-open connection (the peer gone after a sleep or a NAT timeout)
+  // answers nothing ever; without a limit the caller would wait for good.
+  if (!Await(writing, DataSlice, Clock::now() + readTimeout)) throw HttpError(ReadTimedOut);
   if (writing.ec) {
     if (reused) throw StaleConnection{};
     throw SocketError(writing.ec);
@@ -226,7 +282,7 @@ bool THttpClient::Impl::ReadSome() {
     reading.ec = ec;
     reading.bytes = n;
   });
-  Await(reading, DataSlice, std::nullopt);
+  if (!Await(reading, DataSlice, Clock::now() + readTimeout)) throw HttpError(ReadTimedOut);
   if (reading.ec) {
     if (reused && !receivedAny) throw StaleConnection{};
     if (reading.ec == asio::error::eof) return false;
@@ -251,15 +307,17 @@ void THttpClient::Impl::ReadHeader(std::optional<Parser>& parser, std::string& s
         if (!statusLine.empty() && statusLine.back() == '\r') statusLine.pop_back();
       }
     }
-    const auto end = data.find("\r\n\r\n", scanned);
+    const auto end = HeaderEnd(data, scanned);
     if (end != std::string_view::npos) {
+      const std::string header = StrictHeader(data.substr(0, end));
+      buffer.consume(end);
       ErrorCode ec;
-      buffer.consume(parser->put(asio::buffer(data.data(), end + 4), ec));
+      parser->put(asio::buffer(header), ec);
       if (!parser->is_header_done()) throw InvalidResponse(ec ? ec : http::error::need_more);
       return;
     }
     if (data.size() > HeaderLimit) throw InvalidResponse(http::error::header_limit);
-    scanned = data.size() < 3 ? 0 : data.size() - 3;
+    scanned = data.size() < 2 ? 0 : data.size() - 2;
     if (ReadSome()) continue;
 
     // Closed inside the header: without a status line there is no answer at
@@ -268,7 +326,7 @@ void THttpClient::Impl::ReadHeader(std::optional<Parser>& parser, std::string& s
     if (statusLine.empty()) throw HttpError(ClosedGracefully);
     std::string header(View(buffer));
     header.erase(header.rfind('\n') + 1);
-    header += "\r\n";
+    header = StrictHeader(header + "\r\n");
     buffer.clear();
     ErrorCode ec;
     parser->put(asio::buffer(header), ec);
@@ -393,6 +451,9 @@ const HttpProxy& THttpClient::Proxy() const { return impl_->proxy; }
 void THttpClient::SetBodyCap(std::size_t bytes) { impl_->bodyCap = bytes; }
 std::size_t THttpClient::BodyCap() const { return impl_->bodyCap; }
 void THttpClient::SetConnectTimeout(std::chrono::milliseconds timeout) { impl_->connectTimeout = timeout; }
+std::chrono::milliseconds THttpClient::ConnectTimeout() const { return impl_->connectTimeout; }
+void THttpClient::SetReadTimeout(std::chrono::milliseconds timeout) { impl_->readTimeout = timeout; }
+std::chrono::milliseconds THttpClient::ReadTimeout() const { return impl_->readTimeout; }
 std::string THttpClient::Get(const std::string& url) { return impl_->Get(url, impl_->bodyCap); }
 std::string THttpClient::Get(const std::string& url, std::size_t bodyCap) { return impl_->Get(url, bodyCap); }
 bool THttpClient::Busy() const { return impl_->busy; }

@@ -27,6 +27,9 @@ struct HttpProxy {
 
 inline constexpr std::size_t DefaultBodyCap = std::size_t{4} << 20;  // 4 MiB
 inline constexpr std::size_t FeedBodyCap = std::size_t{16} << 20;    // 16 MiB
+// How long a connect may take, and how long a wait for data may go without a byte.
+inline constexpr std::chrono::milliseconds DefaultConnectTimeout{120000};
+inline constexpr std::chrono::milliseconds DefaultReadTimeout{120000};
 
 class THttpClient {
  public:
@@ -53,10 +56,16 @@ class THttpClient {
   std::size_t BodyCap() const;
   // How long a connect may take before "Connect timed out." (default 120 000 ms).
   void SetConnectTimeout(std::chrono::milliseconds timeout);
+  std::chrono::milliseconds ConnectTimeout() const;
+  // How long sending or receiving may go without progress before "Read timed
+  // out." (default 120 000 ms).
+  void SetReadTimeout(std::chrono::milliseconds timeout);
+  std::chrono::milliseconds ReadTimeout() const;
 
   // Fetches url and returns the body bytes. Throws HttpError with the user's text:
   // the status line for a failure status or a redirect, "Socket Error # n\r\n..."
-  // for socket failures, "Connect timed out.", "Connection Closed Gracefully.",
+  // for socket failures, "Connect timed out.", "Read timed out.",
+  // "Connection Closed Gracefully.", "Invalid HTTP response: ...",
   // or a refusal while another request of this client is under way.
   std::string Get(const std::string& url);
   std::string Get(const std::string& url, std::size_t bodyCap);

@@ -1,23 +1,55 @@
 #pragma once
-// Cookies a client received, kept in memory per host (name and value only).
+// Cookies a client received, kept in memory per host (name and value only),
+// within fixed bounds and until they expire.
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace quarlen {
 
+// The bounds a server cannot push the jar past.
+inline constexpr std::size_t MaxCookiesPerHost = 50;
+inline constexpr std::size_t MaxCookies = 3000;
+inline constexpr std::size_t MaxCookieBytes = 4096;         // one Set-Cookie value; a longer one is ignored
+inline constexpr std::size_t MaxCookieHeaderBytes = 8192;  // the Cookie header of one request
+
 class HttpCookieJar {
  public:
+  using Clock = std::function<std::time_t()>;
+
+  // now gives the current time (seconds since 1970, UTC); empty means the system clock.
+  explicit HttpCookieJar(Clock now = {});
+
   // Takes the value of a "Set-Cookie" header (one cookie) or of a "Set-Cookie2"
-  // header (a comma-separated list). A cookie with "Max-Age" 0 or less is removed.
+  // header (a comma-separated list). "Max-Age" (which wins) or "Expires" in the
+  // past removes the cookie; over MaxCookiesPerHost or MaxCookies the oldest go.
   void Remember(const std::string& host, const std::string& headerValue, bool setCookie2);
-  // The "Cookie" header value for a request to host: "a=1; b=2", empty when none.
+  // The "Cookie" header value for a request to host: "a=1; b=2" in the order the
+  // cookies were first set, unexpired ones only, at most MaxCookieHeaderBytes;
+  // empty when none.
   std::string CookieHeader(const std::string& host) const;
 
  private:
+  struct Cookie {
+    std::string name;
+    std::string value;
+    std::optional<std::time_t> expires;
+    std::uint64_t created = 0;
+  };
   void RememberOne(const std::string& host, const std::string& cookie);
-  std::map<std::string, std::vector<std::pair<std::string, std::string>>> byHost_;
+  void DropExpired(std::vector<Cookie>& cookies, std::time_t now);
+  void DropOldestOverall();
+  std::time_t Now() const;
+
+  Clock now_;
+  std::map<std::string, std::vector<Cookie>> byHost_;
+  std::uint64_t nextSerial_ = 0;
+  std::size_t count_ = 0;
 };
 
 }  // namespace quarlen

@@ -17,7 +17,19 @@ Banner::Banner(IBannerBrowser& browser, std::function<bool()> ping, std::string 
     : browser_(browser), ping_(std::move(ping)), webSite_(std::move(webSite)) {}
 
 void Banner::RefreshBanner() {
-  if (ping_()) {
+  // The ping pumps window messages, so the banner timer can fire inside a ping
+  // that still waits; a second ping nested in it would only wait as well.
+  if (pinging_) return;
+  pinging_ = true;
+  bool answered = false;
+  try {
+    answered = ping_();
+  } catch (...) {
+    pinging_ = false;
+    throw;
+  }
+  pinging_ = false;
+  if (answered) {
     browser_.Navigate(webSite_ + "/mt/mtfreetitles.php");
   } else {
     browser_.LoadHtml(NoConnectionHtml);

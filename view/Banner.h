@@ -26,12 +26,14 @@ class Banner {
   Banner(IBannerBrowser& browser, std::function<bool()> ping, std::string webSite);
 
   // `RefreshBanner`: ping; online, the banner page; offline, the notice.
+  // Does nothing while an earlier refresh still waits for its ping.
   void RefreshBanner();
 
  private:
   IBannerBrowser& browser_;
   std::function<bool()> ping_;
   std::string webSite_;
+  bool pinging_ = false;
 };
 
 }  // namespace quarlen

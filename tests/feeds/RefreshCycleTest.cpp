@@ -386,6 +386,8 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
       {"empty body", [this] { server_.Set(FeedPath, ""); }, "Parsing XML"},
       {"unknown format", [this] { server_.Set(FeedPath, "<html><body>x</body></html>"); },
        "Parsing XML"},
+      {"over the feed's cap", [this] { server_.Set(FeedPath, std::string(FeedBodyCap + 1, ' ')); },
+       "Fetching XML"},
   };
   SeedStore(3);
   for (const Case& c : cases) {
@@ -407,8 +409,9 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
     EXPECT_TRUE(tray_.icons.empty());
     EXPECT_EQ(gridFills_, 0);
   }
-  // A later cycle works normally.
-  ServeFeed({{"Fresh", "http://news.example/fresh.html"}});
+  // A later cycle works normally, with a feed larger than other answers may be.
+  server_.Set(FeedPath, Feed({{"Fresh", "http://news.example/fresh.html"}}) + "<!--" +
+                            std::string(DefaultBodyCap, ' ') + "-->");
   cycle_.FetchRSS();
   EXPECT_EQ(store_.url.front(), "http://news.example/fresh.html");
   EXPECT_EQ(store_.latest_subject, std::vector<std::string>{"Fresh"});
