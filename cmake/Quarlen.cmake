@@ -8,6 +8,8 @@ function(quarlen_core_library name)
   add_library(${name} STATIC ${ARGN})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${QUARLEN_WARNINGS})
+  # No moc either: a core target must not even depend on a Qt tool.
+  set_target_properties(${name} PROPERTIES AUTOMOC OFF)
   set_property(GLOBAL APPEND PROPERTY QUARLEN_CORE_TARGETS ${name})
 endfunction()
 
