@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "feeds/ArticleActions.h"
 #include "feeds/RefreshCycle.h"
 #include "platform/BuildConfig.h"
 #include "settings/NetworkSettings.h"
@@ -42,6 +43,13 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
       form.Store(), form.IdHTTP1(), endpoints.FeedUrl(), *frmSettings_, applyProfile,
       [this] { return services_->PingServer(); }, RefreshCyclePorts{form, form, form, &form},
       [&form] { form.FillArticleGrid(); });
+
+  // Article actions: open, mark and delete from the grid and the balloon;
+  // marks and deletes wait for the refresh cycle to finish.
+  articleActions_ = std::make_unique<ArticleActions>(
+      form.Store(), [this] { return cycle_->Busy(); }, form, endpoints.FeedServer(),
+      [&form] { form.FillArticleGrid(); });
+  form.AttachArticleActions(*articleActions_);
 
   ConnectCommands();
 }

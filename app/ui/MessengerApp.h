@@ -12,6 +12,7 @@ class TfrmSettings;
 class TfrmNetworkSettings;
 class ServiceCalls;
 class RefreshCycle;
+class ArticleActions;
 
 class MessengerApp {
  public:
@@ -45,6 +46,7 @@ class MessengerApp {
   std::unique_ptr<TfrmNetworkSettings> frmNetworkSettings_;
   std::unique_ptr<ServiceCalls> services_;
   std::unique_ptr<RefreshCycle> cycle_;
+  std::unique_ptr<ArticleActions> articleActions_;
 };
 
 // The offline notice shown in the banner.

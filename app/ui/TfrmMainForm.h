@@ -27,6 +27,8 @@ class QWebEngineProfile;
 namespace quarlen {
 
 class ArticleGrid;
+class ArticleActions;
+class ArticleGridActions;
 
 // Where the window finds the user's files and browser; the real program takes
 // them from the environment, tests from a temporary folder.
@@ -67,6 +69,14 @@ class TfrmMainForm : public QMainWindow,
   // Hiding into the tray and showing from it.
   void HideToTray();
   void ShowFromTray() override;
+
+  // The article actions: the grid's double click, context menu and keys, and
+  // the balloon click, which opens the newest article, selects it and marks it read.
+  void AttachArticleActions(ArticleActions& actions);
+  void JvTrayIcon1BalloonClick();
+  // The tray menu's "Open Message Browser".
+  void OpenMessageBrowser2Click();
+  ArticleGridActions* GridActions() const { return gridActions_; }
 
   // IStatusBar
   void SetStatusText(const std::string& text) override;
@@ -148,6 +158,8 @@ class TfrmMainForm : public QMainWindow,
   std::function<void()> handlers_[5];
   QWebEngineProfile* bannerProfile_ = nullptr;
   int trayIconIndex_ = 0;
+  ArticleActions* articleActions_ = nullptr;
+  ArticleGridActions* gridActions_ = nullptr;
 };
 
 }  // namespace quarlen

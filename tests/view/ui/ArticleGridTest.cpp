@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QAction>
 #include <QImage>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <array>
 #include <filesystem>
 
+#include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
 #include "view/GridLayout.h"
+#include "view/ui/ArticleGridActions.h"
 
 namespace quarlen {
 namespace {
@@ -358,6 +363,47 @@ TEST(ArticleGrid, DoubleClickReportsTheCurrentRow) {
   EXPECT_EQ(spy.at(0).at(0).toInt(), 1);
   EXPECT_EQ(f.grid.RowAt(QPoint(10, 300)), -1);
   EXPECT_EQ(f.grid.RowAt(QPoint(10, CellStride + 3)), 1);
+}
+
+TEST(ArticleGrid, ContextMenuAndKeysActOnTheRightRow) {
+  struct Browser : IUrlOpener {
+    std::vector<std::string> opened;
+    void OpenUrl(const std::string& url) override { opened.push_back(url); }
+  } browser;
+  GridFixture f;
+  f.Save({Plain(0, "unread"), Plain(1, "unread"), Plain(2, "unread")});
+  f.grid.FillArticleGrid();
+  ArticleActions actions(f.store, [] { return false; }, browser, "http://f", [&] { f.grid.FillArticleGrid(); });
+  int refreshes = 0;
+  ArticleGridActions commands(f.grid, actions, [&] { ++refreshes; });
+  QStringList captions;
+  for (QAction* a : commands.popupContextPopup()->actions()) captions << (a->isSeparator() ? "-" : a->text());
+  EXPECT_EQ(captions.join('|'), "Check for New Messages|-|Mark as Read|Mark as Unread|-|Delete");
+  commands.popupContextPopup()->actions().front()->trigger();
+  EXPECT_EQ(refreshes, 1);
+
+  // (y, top row, row count) -> row picked by a right click.
+  for (auto [y, top, count, row] : std::vector<std::array<int, 4>>{
+           {0, 0, 3, 0}, {65, 0, 3, 0}, {66, 0, 3, 1}, {197, 0, 3, 2}, {198, 0, 3, -1}, {-30, 0, 3, 0},
+           {70, 4, 9, 5}, {-70, 0, 3, -1}})
+    EXPECT_EQ(ContextMenuRow(y, top, count), row) << y << " " << top;
+  f.grid.show();
+  commands.popupContextPopupPopup(QPoint(10, 2 * CellStride + 5));
+  EXPECT_EQ(f.grid.CurrentRow(), 2);
+  commands.popupContextPopupPopup(QPoint(10, 3 * CellStride + 5));  // below the last row
+  EXPECT_EQ(f.grid.CurrentRow(), 2);
+  commands.MarkasRead1Click();
+  EXPECT_EQ(f.store.read_view, (std::vector<std::string>{"unread", "unread", "read"}));
+
+  QWidget* table = f.grid.grdArticles();
+  QTest::keyClick(table, Qt::Key_Home);
+  QTest::keyClick(table, Qt::Key_Down);
+  QTest::keyClick(table, Qt::Key_Return);
+  EXPECT_EQ(browser.opened, std::vector<std::string>{"http://f/redirect/redirect.php?url=http://news.test/1"});
+  EXPECT_EQ(f.store.read_view, (std::vector<std::string>{"unread", "read", "read"}));
+  QTest::keyClick(table, Qt::Key_End);
+  QTest::keyClick(table, Qt::Key_Delete);
+  EXPECT_EQ(f.store.url_view, (std::vector<std::string>{"http://news.test/0", "http://news.test/1"}));
 }
 
 }  // namespace
