@@ -37,7 +37,7 @@ await() { for _ in $(seq 50); do eval "$1" && return 0; sleep 0.1; done; fail "$
 
 wid=""
 for _ in $(seq 100); do
-  wid=$(xdotool search --pid $pid --name "^Quarlen Messenger" 2>/dev/null | head -1)
+  wid=$(xdotool search --onlyvisible --pid $pid --name "^Quarlen Messenger" 2>/dev/null | head -1)
   [ -n "$wid" ] && break
   sleep 0.1
 done
