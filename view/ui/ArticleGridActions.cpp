@@ -56,7 +56,12 @@ void ArticleGridActions::grdArticlesDblClick() {
 
 void ArticleGridActions::popupContextPopupPopup(const QPoint& clientPos) {
   const QTableWidget* table = grid_.grdArticles();
-  const int row = ContextMenuRow(clientPos.y(), std::max(0, table->rowAt(0)), table->rowCount());
+  const int topRow = std::max(0, table->rowAt(0));
+  // Scrolled to the end, the view aligns the last row with its bottom and
+  // cuts the top row; counting from that row's own top keeps the row picked
+  // the one under the pointer.
+  const int y = clientPos.y() - std::min(0, table->rowViewportPosition(topRow));
+  const int row = ContextMenuRow(y, topRow, table->rowCount());
   if (row >= 0) grid_.SetCurrentRow(row);
 }
 

@@ -404,6 +404,14 @@ TEST(ArticleGrid, ContextMenuAndKeysActOnTheRightRow) {
   QTest::keyClick(table, Qt::Key_End);
   QTest::keyClick(table, Qt::Key_Delete);
   EXPECT_EQ(f.store.url_view, (std::vector<std::string>{"http://news.test/0", "http://news.test/1"}));
+
+  // Scrolled to the end, the top row is cut: the pick is still the row under the pointer.
+  f.Save({Plain(0), Plain(1), Plain(2), Plain(3), Plain(4), Plain(5), Plain(6), Plain(7), Plain(8)});
+  f.grid.FillArticleGrid();
+  QTest::keyClick(table, Qt::Key_End);
+  QTest::keyClick(table, Qt::Key_Up);
+  commands.popupContextPopupPopup(QPoint(10, f.grid.grdArticles()->rowViewportPosition(8) + 2));
+  EXPECT_EQ(f.grid.CurrentRow(), 8);
 }
 
 }  // namespace
