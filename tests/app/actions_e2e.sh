@@ -33,7 +33,7 @@ HOME=$home XDG_CONFIG_HOME= PATH=$home/bin:$PATH "$program" >"$home/log" 2>&1 &
 pid=$!
 fail() { echo "FAIL: $*"; cat "$home/log"; exit 1; }
 lines() { grep -c '' "$lists/kvt_$1_list.dat"; }
-await() { for _ in $(seq 50); do eval "$1" && return 0; sleep 0.1; done; fail "$2"; }
+await() { for _ in $(seq 200); do eval "$1" && return 0; sleep 0.1; done; fail "$2"; }
 
 wid=""
 for _ in $(seq 100); do
@@ -42,7 +42,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ -n "$wid" ] || fail "no window"
-sleep 1
+sleep 2
 # Row r's middle: below the menu bar, the headers and r rows of 66 pixels.
 row() { echo $((22 + 28 + 66 * $1 + 33)); }
 
@@ -52,8 +52,10 @@ expected="1 $base/redirect/redirect.php?url=http://news.example.org/a%20b/item.h
 [ "$(head -1 "$home/opened")" = "$expected" ] || fail "opened '$(head -1 "$home/opened")', not '$expected'"
 await '[ "$(tr -d "\r" <"$lists/kvt_read_list.dat" | paste -sd,)" = unread,read,unread ]' "row 1 not marked read"
 
+windows() { xdotool search --onlyvisible --pid $pid "" 2>/dev/null | wc -l; }
+before=$(windows)
 xdotool mousemove --window "$wid" 200 "$(row 2)" click 3
-sleep 0.5
+await '[ "$(windows)" -gt "$before" ]' "no context menu"
 xdotool key Up Return
 await '[ "$(lines url)" = 2 ]' "right click and Delete removed nothing"
 for list in ticker subject description date read; do
