@@ -23,11 +23,11 @@
 #include <cstdlib>
 
 #include "app/ui/Artwork.h"
+#include "feeds/ArticleActions.h"
 #include "platform/BuildConfig.h"
 #include "platform/ConfigFolder.h"
 #include "settings/NetworkSettings.h"
 #include "settings/WinVersions.h"
-#include "feeds/ArticleActions.h"
 #include "view/ui/ArticleGrid.h"
 #include "view/ui/ArticleGridActions.h"
 

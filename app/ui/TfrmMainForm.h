@@ -76,7 +76,6 @@ class TfrmMainForm : public QMainWindow,
   void JvTrayIcon1BalloonClick();
   // The tray menu's "Open Message Browser".
   void OpenMessageBrowser2Click();
-  ArticleGridActions* GridActions() const { return gridActions_; }
 
   // IStatusBar
   void SetStatusText(const std::string& text) override;
