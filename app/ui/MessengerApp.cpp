@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "feeds/ArticleActions.h"
 #include "feeds/RefreshCycle.h"
 #include "platform/BuildConfig.h"
 #include "net/HttpProfile.h"
@@ -42,6 +43,13 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
       [&form] { form.FillArticleGrid(); });
   banner_ = std::make_unique<Banner>(form.BannerBrowser(), [this] { return services_->PingServer(); },
                                      std::string(build::WebSite));
+
+  // Article actions: open, mark and delete from the grid and the balloon;
+  // marks and deletes wait for the refresh cycle to finish.
+  articleActions_ = std::make_unique<ArticleActions>(
+      form.Store(), [this] { return cycle_->Busy(); }, form, endpoints.FeedServer(),
+      [&form] { form.FillArticleGrid(); });
+  form.AttachArticleActions(*articleActions_);
 
   ConnectCommands();
 }

@@ -13,6 +13,7 @@ class TfrmNetworkSettings;
 class ServiceCalls;
 class RefreshCycle;
 class Banner;
+class ArticleActions;
 
 class MessengerApp {
  public:
@@ -43,6 +44,7 @@ class MessengerApp {
   std::unique_ptr<ServiceCalls> services_;
   std::unique_ptr<RefreshCycle> cycle_;
   std::unique_ptr<Banner> banner_;
+  std::unique_ptr<ArticleActions> articleActions_;
 };
 
 }  // namespace quarlen

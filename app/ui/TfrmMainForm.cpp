@@ -22,6 +22,7 @@
 #include <cstdlib>
 
 #include "app/ui/Artwork.h"
+#include "feeds/ArticleActions.h"
 #include "platform/BuildConfig.h"
 #include "platform/ConfigFolder.h"
 #include "net/HttpProfile.h"
@@ -29,6 +30,7 @@
 #include "view/Banner.h"
 #include "view/ui/ArticleGrid.h"
 #include "view/ui/BannerBrowser.h"
+#include "view/ui/ArticleGridActions.h"
 
 namespace quarlen {
 
@@ -179,7 +181,7 @@ void TfrmMainForm::BuildMenus() {
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
-  add(PopupMenu1, "Open Message Browser", [this] { ShowFromTray(); });
+  add(PopupMenu1, "Open Message Browser", [this] { OpenMessageBrowser2Click(); });
   add(PopupMenu1, "Check For New Messages", fetch);
   add(PopupMenu1, "Check For Updates", updates);
   PopupMenu1->addSeparator();
@@ -221,6 +223,22 @@ void TfrmMainForm::BuildTrayIcon() {
     if (reason == QSystemTrayIcon::DoubleClick) ShowFromTray();
   });
 }
+
+void TfrmMainForm::AttachArticleActions(ArticleActions& actions) {
+  articleActions_ = &actions;
+  gridActions_ = new ArticleGridActions(*grdArticles, actions, [this] { Run(handlers_.fetchRSS); });
+  connect(JvTrayIcon1, &QSystemTrayIcon::messageClicked, this, [this] { JvTrayIcon1BalloonClick(); });
+}
+
+void TfrmMainForm::JvTrayIcon1BalloonClick() {
+  if (articleActions_ == nullptr || !articleActions_->HasArticles()) return;
+  // The balloon announced the newest article; whatever row was selected before.
+  articleActions_->OpenArticleLink(0);
+  grdArticles->SetCurrentRow(0);
+  articleActions_->MarkArticleRead(0);
+}
+
+void TfrmMainForm::OpenMessageBrowser2Click() { ShowFromTray(); }
 
 void TfrmMainForm::timerStartupTimer() {
   timerStartup.stop();

@@ -28,6 +28,8 @@ namespace quarlen {
 class ArticleGrid;
 class BannerBrowser;
 class IBannerBrowser;
+class ArticleActions;
+class ArticleGridActions;
 
 // Where the window finds the user's files and browser; the real program takes
 // them from the environment, tests from a temporary folder.
@@ -75,6 +77,13 @@ class TfrmMainForm : public QMainWindow,
   // Hiding into the tray and showing from it.
   void HideToTray();
   void ShowFromTray() override;
+
+  // The article actions: the grid's double click, context menu and keys, and
+  // the balloon click, which opens the newest article, selects it and marks it read.
+  void AttachArticleActions(ArticleActions& actions);
+  void JvTrayIcon1BalloonClick();
+  // The tray menu's "Open Message Browser".
+  void OpenMessageBrowser2Click();
 
   // IStatusBar
   void SetStatusText(const std::string& text) override;
@@ -154,6 +163,8 @@ class TfrmMainForm : public QMainWindow,
   CommandHandlers handlers_;
   std::unique_ptr<quarlen::BannerBrowser> bannerBrowser_;
   int trayIconIndex_ = 0;
+  ArticleActions* articleActions_ = nullptr;
+  ArticleGridActions* gridActions_ = nullptr;
 };
 
 }  // namespace quarlen

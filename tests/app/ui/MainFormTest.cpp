@@ -15,6 +15,8 @@
 #include <filesystem>
 
 #include "app/ui/TfrmMainForm.h"
+#include "feeds/ArticleActions.h"
+#include "view/ui/ArticleGrid.h"
 
 namespace quarlen {
 namespace {
@@ -190,6 +192,29 @@ TEST_F(MainFormTest, StatusAndTickerTexts) {
   EXPECT_EQ(form.statusBar()->currentMessage(), "Fetching XML");
   form.SetTickerText("MSFT");
   EXPECT_EQ(form.txtTicker->text(), "MSFT");
+}
+
+TEST_F(MainFormTest, BalloonClickOpensSelectsAndMarksTheNewestArticle) {
+  struct Browser : IUrlOpener {
+    std::vector<std::string> opened;
+    void OpenUrl(const std::string& url) override { opened.push_back(url); }
+  } browser;
+  TfrmMainForm form(env_);
+  ArticleActions actions(form.Store(), [] { return false; }, browser, "http://f", [&] { form.FillArticleGrid(); });
+  form.AttachArticleActions(actions);
+  emit form.JvTrayIcon1->messageClicked();  // an empty store: nothing happens
+  ArticleStore& store = form.Store();
+  store.url = {"http://n/0", "http://n/1"};
+  store.ticker = store.subject = store.description = store.date = {"x", "y"};
+  store.read = {"unread", "unread"};
+  store.jvilRefreshCharts.assign(2, RgbImage(86, 60));
+  store.SaveLists();
+  form.FillArticleGrid();
+  form.grdArticles->SetCurrentRow(1);
+  emit form.JvTrayIcon1->messageClicked();
+  EXPECT_EQ(browser.opened, std::vector<std::string>{"http://f/redirect/redirect.php?url=http://n/0"});
+  EXPECT_EQ(form.grdArticles->CurrentRow(), 0);
+  EXPECT_EQ(store.read_view, (std::vector<std::string>{"read", "unread"}));
 }
 
 }  // namespace

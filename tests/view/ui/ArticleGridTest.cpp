@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QAction>
 #include <QImage>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <array>
 #include <filesystem>
 
+#include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
 #include "view/GridLayout.h"
+#include "view/ui/ArticleGridActions.h"
 
 namespace quarlen {
 namespace {
@@ -358,6 +363,54 @@ TEST(ArticleGrid, DoubleClickReportsTheCurrentRow) {
   EXPECT_EQ(spy.at(0).at(0).toInt(), 1);
   EXPECT_EQ(f.grid.RowAt(QPoint(10, 300)), -1);
   EXPECT_EQ(f.grid.RowAt(QPoint(10, CellStride + 3)), 1);
+}
+
+TEST(ArticleGrid, ContextMenuAndKeysActOnTheRightRow) {
+  struct Browser : IUrlOpener {
+    std::vector<std::string> opened;
+    void OpenUrl(const std::string& url) override { opened.push_back(url); }
+  } browser;
+  GridFixture f;
+  f.Save({Plain(0, "unread"), Plain(1, "unread"), Plain(2, "unread")});
+  f.grid.FillArticleGrid();
+  bool busy = false;
+  ArticleActions actions(f.store, [&] { return busy; }, browser, "http://f", [&] { f.grid.FillArticleGrid(); });
+  int refreshes = 0;
+  ArticleGridActions commands(f.grid, actions, [&] { ++refreshes; });
+  QStringList captions;
+  for (QAction* a : commands.popupContextPopup()->actions()) captions << (a->isSeparator() ? "-" : a->text());
+  EXPECT_EQ(captions.join('|'), "Check for New Messages|-|Mark as Read|Mark as Unread|-|Delete");
+  commands.popupContextPopup()->actions().front()->trigger();
+  EXPECT_EQ(refreshes, 1);
+
+  // (y, top row, row count) -> row picked by a right click.
+  for (auto [y, top, count, row] : std::vector<std::array<int, 4>>{
+           {0, 0, 3, 0}, {65, 0, 3, 0}, {66, 0, 3, 1}, {197, 0, 3, 2}, {198, 0, 3, -1}, {-30, 0, 3, 0},
+           {70, 4, 9, 5}, {-70, 0, 3, -1}})
+    EXPECT_EQ(ContextMenuRow(y, top, count), row) << y << " " << top;
+  f.grid.show();
+  commands.popupContextPopupPopup(QPoint(10, 2 * CellStride + 5));
+  EXPECT_EQ(f.grid.CurrentRow(), 2);
+  commands.popupContextPopupPopup(QPoint(10, 3 * CellStride + 5));  // below the last row
+  EXPECT_EQ(f.grid.CurrentRow(), 2);
+  QWidget* table = f.grid.grdArticles();
+  QTest::keyClick(table, Qt::Key_Return);
+  EXPECT_EQ(browser.opened, std::vector<std::string>{"http://f/redirect/redirect.php?url=http://news.test/2"});
+  EXPECT_EQ(f.store.read_view, (std::vector<std::string>{"unread", "unread", "read"}));
+  busy = true;  // a refresh runs: the article still opens, nothing is marked
+  commands.popupContextPopupPopup(QPoint(10, 5));
+  commands.grdArticlesDblClick();
+  EXPECT_EQ(browser.opened.size(), 2u);
+  EXPECT_EQ(f.store.read_view, (std::vector<std::string>{"unread", "unread", "read"}));
+  busy = false;
+
+  // Scrolled to the end, the top row is cut: the pick is still the row under the pointer.
+  f.Save({Plain(0), Plain(1), Plain(2), Plain(3), Plain(4), Plain(5), Plain(6), Plain(7), Plain(8)});
+  f.grid.FillArticleGrid();
+  QTest::keyClick(table, Qt::Key_End);
+  QTest::keyClick(table, Qt::Key_Up);
+  commands.popupContextPopupPopup(QPoint(10, f.grid.grdArticles()->rowViewportPosition(8) + 2));
+  EXPECT_EQ(f.grid.CurrentRow(), 8);
 }
 
 }  // namespace

@@ -1,0 +1,55 @@
+#pragma once
+// The article actions of the grid and the tray balloon: open an article
+// through the feed server's redirect page, mark it read or unread, delete it.
+// Every change is saved to the list files, then the grid is rebuilt from them.
+#include <functional>
+#include <string>
+
+#include "platform/UiPorts.h"
+
+namespace quarlen {
+
+class ArticleStore;
+
+class ArticleActions {
+ public:
+  // True while a refresh cycle runs: marks and deletes are dropped then.
+  using BusyTest = std::function<bool()>;
+  // `FillArticleGrid`: reloads the store from the list files and rebuilds the rows.
+  using GridRebuild = std::function<void()>;
+
+  // store and browser are borrowed and must outlive the actions. feedServer
+  // is the base URL the redirect page's path is appended to.
+  ArticleActions(ArticleStore& store, BusyTest busy, IUrlOpener& browser, std::string feedServer,
+                 GridRebuild fillArticleGrid);
+
+  // True when the grid shows articles (url_view has entries).
+  bool HasArticles() const;
+
+  // Sets read[index] to "read" / "unread", then SaveLists and FillArticleGrid.
+  // Nothing while Busy, on an empty store or for an index past the end. A
+  // failed save (FileWriteError) propagates before the rebuild.
+  void MarkArticleRead(int index);
+  void MarkArticleUnread(int index);
+  // Removes the article at index from every per-article list and both image
+  // lists (latest and latest subject stay), then SaveLists and FillArticleGrid.
+  // Nothing while Busy or for an index past the end.
+  void DeleteArticle(int index);
+  // Opens url_view[index] through the redirect page, also while Busy. Throws
+  // ArticleLinkError for a link that cannot be encoded; nothing is opened then.
+  void OpenArticleLink(int index);
+
+ private:
+  bool ShowsArticle(int index) const;
+  bool InStepWithGrid(int index);
+  void SetRead(int index, bool isRead);
+  void SaveAndRebuild();
+
+  ArticleStore& store_;
+  BusyTest busy_;
+  IUrlOpener& browser_;
+  std::string feedServer_;
+  GridRebuild fillArticleGrid_;
+};
+
+}  // namespace quarlen

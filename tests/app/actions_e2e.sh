@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# The article actions as a user does them, on three saved articles, with a
+# stand-in browser (xdg-open first on PATH) that records its arguments:
+# a double click opens the redirect page and marks the row read, a right
+# click and "Delete" removes a row from every list file, Home and Return open
+# the first row, the Delete key removes the current row.
+#   actions_e2e.sh PROGRAM FEED_SERVER_BASE_URL
+set -u
+program=$1
+base=$2
+if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null; then
+  echo "needs a display and xdotool; skipped"; exit 77
+fi
+home=$(mktemp -d)
+trap 'kill -KILL $pid 2>/dev/null; rm -rf "$home"' EXIT
+export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
+lists=$home/.config/QuarlenMessenger
+mkdir -p "$lists" "$home/bin"
+printf '#!/bin/sh\necho "$# $*" >>"%s/opened"\n' "$home" >"$home/bin/xdg-open"
+chmod +x "$home/bin/xdg-open"
+put() { local file=$1; shift; printf '%s\r\n' "$@" >"$lists/kvt_${file}_list.dat"; }
+put url "http://news.example.org/a0.html" "http://news.example.org/a b/item.html?id=5&x=1" \
+  "http://news.example.org/a2.html"
+put ticker t0 t1 t2
+put subject "Subject 0" "Subject 1" "Subject 2"
+put description "Text 0" "Text 1" "Text 2"
+put date "Desk - Mar 1 2007" "Desk - Mar 2 2007" "Desk - Mar 3 2007"
+put read unread unread unread
+put latest "http://news.example.org/a0.html"
+put latest_subject "Subject 0"
+
+HOME=$home XDG_CONFIG_HOME= PATH=$home/bin:$PATH "$program" >"$home/log" 2>&1 &
+pid=$!
+fail() { echo "FAIL: $*"; cat "$home/log"; exit 1; }
+lines() { grep -c '' "$lists/kvt_$1_list.dat"; }
+await() { for _ in $(seq 200); do eval "$1" && return 0; sleep 0.1; done; fail "$2"; }
+
+wid=""
+for _ in $(seq 100); do
+  wid=$(xdotool search --onlyvisible --pid $pid --name "^Quarlen Messenger" 2>/dev/null | head -1)
+  [ -n "$wid" ] && break
+  sleep 0.1
+done
+[ -n "$wid" ] || fail "no window"
+sleep 2
+# Row r's middle: below the menu bar, the headers and r rows of 66 pixels.
+row() { echo $((22 + 28 + 66 * $1 + 33)); }
+
+xdotool mousemove --window "$wid" 200 "$(row 1)" click --repeat 2 --delay 100 1
+await '[ -s "$home/opened" ]' "the double click opened nothing"
+expected="1 $base/redirect/redirect.php?url=http://news.example.org/a%20b/item.html%3Fid%3D5%26x%3D1"
+[ "$(head -1 "$home/opened")" = "$expected" ] || fail "opened '$(head -1 "$home/opened")', not '$expected'"
+await '[ "$(tr -d "\r" <"$lists/kvt_read_list.dat" | paste -sd,)" = unread,read,unread ]' "row 1 not marked read"
+
+windows() { xdotool search --onlyvisible --pid $pid "" 2>/dev/null | wc -l; }
+before=$(windows)
+xdotool mousemove --window "$wid" 200 "$(row 2)" click 3
+await '[ "$(windows)" -gt "$before" ]' "no context menu"
+xdotool key Up Return
+await '[ "$(lines url)" = 2 ]' "right click and Delete removed nothing"
+for list in ticker subject description date read; do
+  [ "$(lines $list)" = 2 ] || fail "kvt_${list}_list.dat has $(lines $list) lines"
+done
+[ "$(lines latest)" = 1 ] && [ "$(lines latest_subject)" = 1 ] || fail "the latest lists changed"
+grep -q "a2.html" "$lists/kvt_url_list.dat" && fail "the wrong row was deleted"
+
+xdotool key Home Return
+await '[ "$(grep -c "" "$home/opened")" = 2 ]' "Return opened nothing"
+[ "$(sed -n 2p "$home/opened")" = "1 $base/redirect/redirect.php?url=http://news.example.org/a0.html" ] ||
+  fail "Return opened '$(sed -n 2p "$home/opened")'"
+xdotool key Delete
+await '[ "$(lines url)" = 1 ]' "the Delete key removed nothing"
+
+kill -TERM $pid
+wait $pid
+echo "PASS"
