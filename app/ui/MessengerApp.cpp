@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "feeds/RefreshCycle.h"
+#include "feeds/ui/ChannelTabsUi.h"
 #include "platform/BuildConfig.h"
 #include "settings/NetworkSettings.h"
 #include "settings/ServerEndpoints.h"
@@ -43,6 +44,12 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
       [this] { return services_->PingServer(); }, RefreshCyclePorts{form, form, form, &form},
       [&form] { form.FillArticleGrid(); });
 
+  // The channel tabs download their list on a client of their own.
+  channels_ = std::make_unique<ChannelTabsUi>(ChannelTabsSetup{
+      *form.tabsChannels, form.timerRefreshChannel, form.BrowserProfile(), form,
+      ChannelFileUrls{endpoints.ChannelNamesUrl(), endpoints.ChannelLinksUrl(), endpoints.ChannelRefreshRatesUrl()},
+      [this] { return services_->PingServer(); }, applyProfile, pump, NoConnectionHtml});
+
   ConnectCommands();
 }
 
@@ -73,6 +80,9 @@ void MessengerApp::CompleteStartup() { mainForm_->CompleteStartup(); }
 void MessengerApp::RefreshBanner() {
   if (services_->PingServer()) {
     mainForm_->NavigateBanner(std::string(build::WebSite) + "/mt/mtfreetitles.php");
+    // The channel list: once per run, at the first banner refresh that finds the server.
+    ChannelTabs& channels = channels_->Tabs();
+    if (!channels.ChannelLinks()) channels.FetchChannels();
   } else {
     mainForm_->LoadHtmlIntoBanner(NoConnectionHtml);
   }

@@ -12,6 +12,7 @@ class TfrmSettings;
 class TfrmNetworkSettings;
 class ServiceCalls;
 class RefreshCycle;
+class ChannelTabsUi;
 
 class MessengerApp {
  public:
@@ -29,6 +30,7 @@ class MessengerApp {
   TfrmNetworkSettings& NetworkSettings() { return *frmNetworkSettings_; }
   RefreshCycle& Cycle() { return *cycle_; }
   ServiceCalls& Services() { return *services_; }
+  ChannelTabsUi& Channels() { return *channels_; }
 
   // `RefreshBanner`: the banner page when the feed server answers the ping,
   // else the offline notice.
@@ -45,6 +47,7 @@ class MessengerApp {
   std::unique_ptr<TfrmNetworkSettings> frmNetworkSettings_;
   std::unique_ptr<ServiceCalls> services_;
   std::unique_ptr<RefreshCycle> cycle_;
+  std::unique_ptr<ChannelTabsUi> channels_;  // the tabs beside the article grid
 };
 
 // The offline notice shown in the banner.

@@ -127,10 +127,20 @@ class TfrmMainForm : public QMainWindow,
   QTabWidget* tabsChannels = nullptr;
   int TrayIconIndex() const { return trayIconIndex_; }
 
+  // The chart request box and the site links; each opens its page in the browser.
+  void btnCreateChartClick();  // the chart page for txtTicker and cbChartType
+  void Image1Click();          // WebSite + "/"
+  void btnContactClick();      // SupportSite + "/"
+  void sGroupBox2Click();      // ForumSite + "/"; bound to no control
+  void sLabel1Click();         // ForumSite + "/"; bound to no control
+  // The banner's cache-less, silent browser profile, shared with the channel tabs.
+  QWebEngineProfile* BrowserProfile() const { return bannerProfile_; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;  // clicks on the logo
 
  private:
   void FormCreate();
@@ -140,6 +150,7 @@ class TfrmMainForm : public QMainWindow,
   void BuildTrayIcon();
   void Run(Command command);
   void timerStartupTimer();
+  void ConnectChartBoxAndSiteLinks();
 
   MainFormEnvironment environment_;
   std::unique_ptr<ArticleStore> store_;
