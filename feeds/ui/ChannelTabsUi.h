@@ -3,6 +3,7 @@
 // control, reload timer and shared browser profile, with a download client of
 // its own. The composition root makes one and calls FetchChannels through it.
 #include <functional>
+#include <QObject>
 #include <memory>
 #include <string>
 

@@ -48,8 +48,19 @@ QWebEngineView* ChannelTabsView::EnsureBrowser(int channel) {
 }
 
 void ChannelTabsView::Navigate(int channel, const std::string& url) {
-  // A browser that was never made shows nothing already.
-  if (url == BlankPage && ChannelBrowser(channel) == nullptr) return;
+  if (url == BlankPage) {
+    QWebEngineView* browser = ChannelBrowser(channel);
+    // A browser that was never made shows nothing already.
+    if (browser == nullptr) return;
+    // A blank browser in a hidden tab would still keep a page and a renderer
+    // process alive for the rest of the run; an empty sheet shows the same
+    // nothing, and the next activation makes a fresh browser.
+    if (channel != tabs_.currentIndex()) {
+      ChannelBrowsers[channel] = nullptr;
+      browser->deleteLater();
+      return;
+    }
+  }
   if (QWebEngineView* browser = EnsureBrowser(channel)) NavigateWithoutCache(*browser, url);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The page control of the channel tabs and the browser of each tab. A tab's
-// browser is made on the first page it shows, so a channel never opened costs
-// no browser at all.
+// browser is made on the first page it shows and released when it is blanked
+// in a hidden tab, so only the channel on show costs a browser.
 #include <string>
 #include <vector>
 
@@ -22,7 +22,7 @@ class ChannelTabsView : public IChannelTabStrip, public IChannelBrowsers {
   void Navigate(int channel, const std::string& url) override;
   void LoadHtmlIntoBrowser(int channel, const std::string& html) override;
 
-  // Channel i's browser; nullptr until it showed a page (or out of range).
+  // Channel i's browser; nullptr while it shows nothing (or out of range).
   QWebEngineView* ChannelBrowser(int channel) const;
 
  private:
