@@ -13,8 +13,9 @@ std::string AboutText(const std::string& feedServer) {
   return "Quarlen Messenger\r\nNews and charts for traders\r\n" + feedServer + "/";
 }
 
-Banner::Banner(IBannerBrowser& browser, std::function<bool()> ping, std::string webSite)
-    : browser_(browser), ping_(std::move(ping)), webSite_(std::move(webSite)) {}
+Banner::Banner(IBannerBrowser& browser, std::function<bool()> ping, std::string webSite,
+               std::function<void()> online)
+    : browser_(browser), ping_(std::move(ping)), webSite_(std::move(webSite)), online_(std::move(online)) {}
 
 void Banner::RefreshBanner() {
   // The ping pumps window messages, so the banner timer can fire inside a ping
@@ -31,6 +32,7 @@ void Banner::RefreshBanner() {
   pinging_ = false;
   if (answered) {
     browser_.Navigate(webSite_ + "/mt/mtfreetitles.php");
+    if (online_) online_();
   } else {
     browser_.LoadHtml(NoConnectionHtml);
   }

@@ -22,8 +22,10 @@ class IBannerBrowser {
 
 class Banner {
  public:
-  // ping is the usage ping and connectivity check; webSite the site's base URL.
-  Banner(IBannerBrowser& browser, std::function<bool()> ping, std::string webSite);
+  // ping is the usage ping and connectivity check; webSite the site's base URL;
+  // online runs after the banner page was asked for (the channel list's fetch).
+  Banner(IBannerBrowser& browser, std::function<bool()> ping, std::string webSite,
+         std::function<void()> online = nullptr);
 
   // `RefreshBanner`: ping; online, the banner page; offline, the notice.
   // Does nothing while an earlier refresh still waits for its ping.
@@ -33,6 +35,7 @@ class Banner {
   IBannerBrowser& browser_;
   std::function<bool()> ping_;
   std::string webSite_;
+  std::function<void()> online_;
   bool pinging_ = false;
 };
 

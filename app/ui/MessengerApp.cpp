@@ -4,6 +4,7 @@
 
 #include "feeds/ArticleActions.h"
 #include "feeds/RefreshCycle.h"
+#include "feeds/ui/ChannelTabsUi.h"
 #include "platform/BuildConfig.h"
 #include "net/HttpProfile.h"
 #include "settings/NetworkSettings.h"
@@ -41,8 +42,12 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
       form.Store(), form.IdHTTP1(), endpoints.FeedUrl(), *frmSettings_, applyProfile,
       [this] { return services_->PingServer(); }, RefreshCyclePorts{form, form, form, &form},
       [&form] { form.FillArticleGrid(); });
-  banner_ = std::make_unique<Banner>(form.BannerBrowser(), [this] { return services_->PingServer(); },
-                                     std::string(build::WebSite));
+  // The channel list: once per run, at the first banner refresh that finds the server.
+  banner_ = std::make_unique<Banner>(
+      form.BannerBrowser(), [this] { return services_->PingServer(); }, std::string(build::WebSite), [this] {
+        ChannelTabs& channels = channels_->Tabs();
+        if (!channels.ChannelLinks()) channels.FetchChannels();
+      });
 
   // Article actions: open, mark and delete from the grid and the balloon;
   // marks and deletes wait for the refresh cycle to finish.
@@ -50,6 +55,12 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
       form.Store(), [this] { return cycle_->Busy(); }, form, endpoints.FeedServer(),
       [&form] { form.FillArticleGrid(); });
   form.AttachArticleActions(*articleActions_);
+
+  // The channel tabs download their list on a client of their own.
+  channels_ = std::make_unique<ChannelTabsUi>(ChannelTabsSetup{
+      *form.tabsChannels, form.timerRefreshChannel, form.BrowserProfile(), form,
+      ChannelFileUrls{endpoints.ChannelNamesUrl(), endpoints.ChannelLinksUrl(), endpoints.ChannelRefreshRatesUrl()},
+      [this] { return services_->PingServer(); }, applyProfile, pump, NoConnectionHtml});
 
   ConnectCommands();
 }

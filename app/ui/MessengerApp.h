@@ -14,6 +14,7 @@ class ServiceCalls;
 class RefreshCycle;
 class Banner;
 class ArticleActions;
+class ChannelTabsUi;
 
 class MessengerApp {
  public:
@@ -31,6 +32,7 @@ class MessengerApp {
   TfrmNetworkSettings& NetworkSettings() { return *frmNetworkSettings_; }
   RefreshCycle& Cycle() { return *cycle_; }
   ServiceCalls& Services() { return *services_; }
+  ChannelTabsUi& Channels() { return *channels_; }
 
  private:
   void ConnectCommands();
@@ -45,6 +47,7 @@ class MessengerApp {
   std::unique_ptr<RefreshCycle> cycle_;
   std::unique_ptr<Banner> banner_;
   std::unique_ptr<ArticleActions> articleActions_;
+  std::unique_ptr<ChannelTabsUi> channels_;  // the tabs beside the article grid
 };
 
 }  // namespace quarlen

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -28,9 +29,11 @@
 #include "net/HttpProfile.h"
 #include "platform/OsDescription.h"
 #include "view/Banner.h"
+#include "view/ChartRequest.h"
 #include "view/ui/ArticleGrid.h"
 #include "view/ui/BannerBrowser.h"
 #include "view/ui/ArticleGridActions.h"
+#include "view/ui/SilentBrowser.h"
 
 namespace quarlen {
 
@@ -84,6 +87,7 @@ void TfrmMainForm::FormCreate() {
   BuildMenus();
   BuildTimers();
   BuildTrayIcon();
+  ConnectChartBoxAndSiteLinks();
 
   // The menu bar sits above the client area, which holds the status bar.
   setFixedSize(ClientWidth, menuBar()->sizeHint().height() + ClientHeight);
@@ -138,7 +142,10 @@ void TfrmMainForm::BuildLayout() {
   sGroupBox3 = new QGroupBox(clientArea);
   sGroupBox3->setObjectName("sGroupBox3");
   sGroupBox3->setGeometry(3, 340, 377, 143);
-  bannerBrowser_ = std::make_unique<quarlen::BannerBrowser>(sGroupBox3);
+  // The banner never reads from or writes to a cache, and never asks anything;
+  // the channel tabs share its profile.
+  bannerProfile_ = MakeCachelessProfile(this);
+  bannerBrowser_ = std::make_unique<quarlen::BannerBrowser>(bannerProfile_, sGroupBox3);
   wbMidnight = bannerBrowser_->View();
   wbMidnight->setObjectName("wbMidnight");
   wbMidnight->setGeometry(8, 16, 353, 121);
@@ -367,5 +374,39 @@ void TfrmMainForm::OpenUrl(const std::string& url) {
   if (BrowserPath.empty()) return;
   QProcess::startDetached(Q(BrowserPath), {Q(url)});
 }
+
+// --- The chart request box and the site links ---
+
+void TfrmMainForm::ConnectChartBoxAndSiteLinks() {
+  connect(btnCreateChart, &QPushButton::clicked, this, [this] { btnCreateChartClick(); });
+  // Return in the ticker box acts as "GO!", as in any search box.
+  connect(txtTicker, &QLineEdit::returnPressed, this, [this] { btnCreateChartClick(); });
+  connect(btnContact, &QPushButton::clicked, this, [this] { btnContactClick(); });
+  Image1->installEventFilter(this);
+}
+
+bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Image1 && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    Image1Click();
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmMainForm::btnCreateChartClick() {
+  // The ticker exactly as typed: the chart server gets what the user sees.
+  const QByteArray ticker = txtTicker->text().toUtf8();
+  OpenUrl(ChartRequestUrl(build::ChartServer, std::string_view(ticker.constData(), ticker.size()),
+                          cbChartType->currentIndex()));
+}
+
+void TfrmMainForm::Image1Click() { OpenUrl(std::string(build::WebSite) + "/"); }
+
+void TfrmMainForm::btnContactClick() { OpenUrl(std::string(build::SupportSite) + "/"); }
+
+void TfrmMainForm::sGroupBox2Click() { OpenUrl(std::string(build::ForumSite) + "/"); }
+
+void TfrmMainForm::sLabel1Click() { OpenUrl(std::string(build::ForumSite) + "/"); }
 
 }  // namespace quarlen

@@ -21,6 +21,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class QWebEngineProfile;
 class QWebEngineView;
 
 namespace quarlen {
@@ -142,10 +143,20 @@ class TfrmMainForm : public QMainWindow,
   QTabWidget* tabsChannels = nullptr;
   int TrayIconIndex() const { return trayIconIndex_; }
 
+  // The chart request box and the site links; each opens its page in the browser.
+  void btnCreateChartClick();  // the chart page for txtTicker and cbChartType
+  void Image1Click();          // WebSite + "/"
+  void btnContactClick();      // SupportSite + "/"
+  void sGroupBox2Click();      // ForumSite + "/"; bound to no control
+  void sLabel1Click();         // ForumSite + "/"; bound to no control
+  // The banner's cache-less, silent browser profile, shared with the channel tabs.
+  QWebEngineProfile* BrowserProfile() const { return bannerProfile_; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;  // clicks on the logo
 
  private:
   void FormCreate();
@@ -155,12 +166,14 @@ class TfrmMainForm : public QMainWindow,
   void BuildTrayIcon();
   static void Run(const std::function<void()>& handler);
   void timerStartupTimer();
+  void ConnectChartBoxAndSiteLinks();
 
   MainFormEnvironment environment_;
   std::unique_ptr<ArticleStore> store_;
   std::unique_ptr<THttpClient> IdHTTP1_;
   std::vector<std::function<void()>> exitHooks_;
   CommandHandlers handlers_;
+  QWebEngineProfile* bannerProfile_ = nullptr;
   std::unique_ptr<quarlen::BannerBrowser> bannerBrowser_;
   int trayIconIndex_ = 0;
   ArticleActions* articleActions_ = nullptr;

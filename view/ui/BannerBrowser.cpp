@@ -1,23 +1,16 @@
 #include "view/ui/BannerBrowser.h"
 
-#include <QUrl>
-#include <QWebEngineProfile>
 #include <QWebEngineView>
+
+#include "view/ui/SilentBrowser.h"
 
 namespace quarlen {
 
-namespace {
-QString Q(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
-}  // namespace
+BannerBrowser::BannerBrowser(QWebEngineProfile* profile, QWidget* parent)
+    : view_(MakeSilentBrowser(profile, parent)) {}
 
-BannerBrowser::BannerBrowser(QWidget* parent) {
-  profile_ = new QWebEngineProfile(parent);
-  profile_->setHttpCacheType(QWebEngineProfile::NoCache);
-  view_ = new QWebEngineView(profile_, parent);
-}
+void BannerBrowser::Navigate(const std::string& url) { NavigateWithoutCache(*view_, url); }
 
-void BannerBrowser::Navigate(const std::string& url) { view_->setUrl(QUrl(Q(url))); }
-
-void BannerBrowser::LoadHtml(const std::string& html) { view_->setHtml(Q(html)); }
+void BannerBrowser::LoadHtml(const std::string& html) { LoadHtmlIntoBrowser(*view_, html); }
 
 }  // namespace quarlen

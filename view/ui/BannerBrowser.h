@@ -1,6 +1,5 @@
 #pragma once
-// The banner's embedded browser: a web view on a profile that never reads
-// from or writes to an HTTP cache.
+// The banner's embedded browser: a silent web view on a cache-less profile.
 #include <string>
 
 #include "view/Banner.h"
@@ -13,15 +12,14 @@ namespace quarlen {
 
 class BannerBrowser : public IBannerBrowser {
  public:
-  // The view and its profile are children of parent and go with it.
-  explicit BannerBrowser(QWidget* parent);
+  // The view is a child of parent and goes with it; profile outlives it.
+  BannerBrowser(QWebEngineProfile* profile, QWidget* parent);
 
   void Navigate(const std::string& url) override;
   void LoadHtml(const std::string& html) override;
   QWebEngineView* View() const { return view_; }
 
  private:
-  QWebEngineProfile* profile_ = nullptr;
   QWebEngineView* view_ = nullptr;
 };
 

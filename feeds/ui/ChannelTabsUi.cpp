@@ -1,0 +1,23 @@
+#include "feeds/ui/ChannelTabsUi.h"
+
+#include <QTabWidget>
+#include <QTimer>
+
+namespace quarlen {
+
+ChannelTabsUi::ChannelTabsUi(ChannelTabsSetup setup)
+    : downloader_(std::move(setup.applyProfile), std::move(setup.pump)),
+      view_(setup.tabsChannels, setup.profile),
+      timer_(setup.timerRefreshChannel),
+      tabs_(ChannelTabsPorts{view_, view_, timer_, downloader_, setup.statusBar}, std::move(setup.urls),
+            std::move(setup.ping), std::move(setup.offlineHtml)),
+      connections_(std::make_unique<QObject>()) {
+  QObject::connect(&setup.tabsChannels, &QTabWidget::currentChanged, connections_.get(),
+                   [this](int index) { tabs_.tabsChannelsChange(index); });
+  QObject::connect(&setup.timerRefreshChannel, &QTimer::timeout, connections_.get(),
+                   [this] { tabs_.timerRefreshChannelTimer(); });
+}
+
+ChannelTabsUi::~ChannelTabsUi() = default;
+
+}  // namespace quarlen

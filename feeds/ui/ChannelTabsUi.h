@@ -1,0 +1,50 @@
+#pragma once
+// The channel tabs put together: the core state machine on the window's page
+// control, reload timer and shared browser profile, with a download client of
+// its own. The composition root makes one and calls FetchChannels through it.
+#include <functional>
+#include <QObject>
+#include <memory>
+#include <string>
+
+#include "feeds/ChannelDownloader.h"
+#include "feeds/ChannelTabs.h"
+#include "feeds/ui/ChannelTabsView.h"
+#include "feeds/ui/ChannelTimer.h"
+
+class QTabWidget;
+class QTimer;
+class QWebEngineProfile;
+
+namespace quarlen {
+
+struct ChannelTabsSetup {
+  QTabWidget& tabsChannels;
+  QTimer& timerRefreshChannel;
+  QWebEngineProfile* profile;  // the banner's cache-less profile
+  IStatusBar& statusBar;
+  ChannelFileUrls urls;
+  std::function<bool()> ping;                      // the usage ping
+  std::function<void(THttpClient&)> applyProfile;  // ApplyHttpProfile with the live settings
+  THttpClient::MessagePump pump;
+  std::string offlineHtml;
+};
+
+class ChannelTabsUi {
+ public:
+  // Connects the page control's change and the timer's tick to the tabs.
+  explicit ChannelTabsUi(ChannelTabsSetup setup);
+  ~ChannelTabsUi();
+
+  ChannelTabs& Tabs() { return tabs_; }
+  ChannelTabsView& View() { return view_; }
+
+ private:
+  ChannelDownloader downloader_;
+  ChannelTabsView view_;
+  ChannelTimer timer_;
+  ChannelTabs tabs_;
+  std::unique_ptr<QObject> connections_;  // disconnects both signals when destroyed
+};
+
+}  // namespace quarlen
