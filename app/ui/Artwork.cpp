@@ -67,14 +67,16 @@ QPixmap LogoImage() {
 
 QIcon ApplicationIcon() {
   QIcon icon;
-  for (int size : {16, 32, 48, 64}) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    DrawMark(p, QRectF(0.5, 0.5, size - 1, size - 1), QColor(0xB0, 0xCE, 0xF1), QColor(0x00, 0x66, 0x99));
-    icon.addPixmap(pixmap);
-  }
+  for (int size : {16, 32, 48, 64}) icon.addPixmap(QPixmap::fromImage(ApplicationIconImage(size)));
   return icon;
+}
+
+QImage ApplicationIconImage(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  DrawMark(p, QRectF(0.5, 0.5, size - 1, size - 1), QColor(0xB0, 0xCE, 0xF1), QColor(0x00, 0x66, 0x99));
+  return image;
 }
 
 }  // namespace quarlen
