@@ -53,6 +53,9 @@ int main(int argc, char** argv) {
   MessengerApp messenger(environment);
   TfrmMainForm& mainForm = messenger.MainForm();
   instance.OnShowRequest([&mainForm] { mainForm.ShowFromTray(); });
+  // Exit ends the process at once; the settings files are written first, then
+  // the lock goes, so the next start finds everything in place.
+  mainForm.AddExitHook([&instance] { instance.Release(); });
 
   // A session logout or Ctrl+C ends the program as the Exit command does.
   TerminationSignals terminationSignals;

@@ -1,6 +1,7 @@
 #include "app/ui/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <cstdio>
 
 #include "platform/BuildConfig.h"
@@ -13,7 +14,10 @@ CommandLineRequest ReadCommandLine(const QStringList& arguments, bool strict) {
       "A news messenger for traders: it refreshes the news feed every few minutes, keeps the newest articles\n"
       "and announces new ones from the notification area. Closing the window keeps it running there;\n"
       "File > Exit ends it. A second start shows the running copy's window."));
-  const QCommandLineOption help = parser.addHelpOption();
+  // Our own help option: the toolkit's adds --help-all, which needs a display.
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                QStringLiteral("Displays this help and exits."));
+  parser.addOption(help);
   const QCommandLineOption version = parser.addVersionOption();
   const bool parsed = parser.parse(arguments);
 
@@ -21,8 +25,12 @@ CommandLineRequest ReadCommandLine(const QStringList& arguments, bool strict) {
   // --help and --version win over anything else on the line, as is usual.
   if (parser.isSet(help)) {
     request.run = false;
-    // The usage line names the program by the name it was started with.
-    request.text = parser.helpText();
+    // Before the application object exists the parser can't name the program,
+    // so the usage line is ours: the name it was started by, without a folder.
+    const QString name =
+        arguments.isEmpty() ? QStringLiteral("quarlen-messenger") : QFileInfo(arguments.first()).fileName();
+    const QString text = parser.helpText();
+    request.text = QStringLiteral("Usage: %1 [options]").arg(name) + text.mid(text.indexOf(QLatin1Char('\n')));
   } else if (parser.isSet(version)) {
     request.run = false;
     request.text = QStringLiteral("quarlen-messenger %1\n").arg(QString::fromLatin1(build::ProgramVersion));

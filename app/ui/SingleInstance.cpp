@@ -28,8 +28,14 @@ SingleInstance::SingleInstance(const QString& configFolder, const QString& socke
                                                  .arg(QString::fromLatin1(folderHash)));
 }
 
-SingleInstance::~SingleInstance() {
+SingleInstance::~SingleInstance() { Release(); }
+
+void SingleInstance::Release() {
+  // Closing the server removes its socket file.
   if (server_) server_->close();
+  server_.reset();
+  if (lock_) lock_->unlock();
+  lock_.reset();
 }
 
 QString SingleInstance::DefaultSocketFolder() {

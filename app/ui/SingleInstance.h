@@ -28,6 +28,9 @@ class SingleInstance {
   // so the program still starts and reports the folder the usual way.
   Role Acquire();
 
+  // Stops answering and gives the lock up; the program ends right after.
+  void Release();
+
   // Called, on the event loop, whenever a later start asks for the window.
   void OnShowRequest(std::function<void()> handler) { onShow_ = std::move(handler); }
 

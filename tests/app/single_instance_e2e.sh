@@ -7,7 +7,7 @@ source "$(dirname "$0")/tray_host.sh"
 
 start_program first.log
 first=$pid
-waitfor 300 test -n "$(main_window $first)" || fail "no main window"
+waitfor 300 has_main_window $first || fail "no main window"
 window=$(main_window $first)
 waitfor 100 tray_icon $first >/dev/null || fail "no tray icon"
 python3 "$here/close_window.py" "$window"
@@ -31,7 +31,7 @@ kill -KILL $first
 wait $first 2>/dev/null
 start_program third.log
 third=$pid
-waitfor 300 test -n "$(main_window $third)" || fail "a start after kill -9 of the first copy showed no window"
+waitfor 300 has_main_window $third || fail "a start after kill -9 of the first copy showed no window"
 sleep 1
 kill -0 $third 2>/dev/null || fail "the start after kill -9 ended by itself"
 kill -TERM $third

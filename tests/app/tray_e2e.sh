@@ -7,7 +7,7 @@ program=$1
 source "$(dirname "$0")/tray_host.sh"
 
 start_program program.log
-waitfor 300 test -n "$(main_window $pid)" || fail "no main window"
+waitfor 300 has_main_window $pid || fail "no main window"
 window=$(main_window $pid)
 waitfor 100 tray_icon $pid >/dev/null || fail "the tray icon was not embedded in the notification area"
 icon=$(tray_icon $pid)

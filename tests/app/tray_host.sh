@@ -7,7 +7,7 @@ home=$(mktemp -d)
 started_pids=()
 cleanup() {
   local p
-  for p in "${started_pids[@]}"; do kill -KILL "$p" 2>/dev/null; done
+  for p in "${started_pids[@]}"; do kill -KILL "$p" 2>/dev/null; wait "$p" 2>/dev/null; done
   rm -rf "$home"
 }
 trap cleanup EXIT
@@ -33,7 +33,8 @@ export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
 trayer --edge top --align right --widthtype pixel --width 120 --height 24 >"$home/trayer.log" 2>&1 &
 started_pids+=($!)
 panel_window() { xdotool search --name '^panel$' 2>/dev/null | head -1; }
-waitfor 100 test -n "$(panel_window)" || fail "trayer did not start"
+has_panel() { [ -n "$(panel_window)" ]; }
+waitfor 100 has_panel || fail "trayer did not start"
 panel=$(panel_window)
 
 # start_program LOG: the program under test in the fresh home; sets $pid.
@@ -42,7 +43,8 @@ start_program() {
   pid=$!
   started_pids+=($pid)
 }
-main_window() { xdotool search --pid "$1" --name '^Quarlen Messenger 1\.2\.5\.149$' 2>/dev/null | head -1; }
+main_window() { xdotool search --all --pid "$1" --name '^Quarlen Messenger 1\.2\.5\.149$' 2>/dev/null | head -1; }
+has_main_window() { [ -n "$(main_window "$1")" ]; }
 is_mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 is_unmapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsUnMapped'; }
 # The program's window inside trayer's panel: its tray icon, once embedded.
