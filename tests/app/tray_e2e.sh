@@ -26,7 +26,10 @@ xdotool mousemove --window "$icon" 8 8 click 3
 menu_window() {
   local w
   for w in $(xdotool search --onlyvisible --pid $pid 2>/dev/null); do
-    [ "$w" != "$window" ] && [ "$w" != "$icon" ] && xwininfo -id "$w" | grep -q 'Override Redirect State: yes' &&
+    [ "$w" != "$window" ] && [ "$w" != "$icon" ] || continue
+    # A popup window as tall as seven entries (a tooltip is a popup too, but one line high).
+    info=$(xwininfo -id "$w")
+    grep -q 'Override Redirect State: yes' <<<"$info" && [ "$(awk '/Height:/ { print $2 }' <<<"$info")" -ge 80 ] &&
       { echo "$w"; return 0; }
   done
   return 1
