@@ -16,12 +16,14 @@ void DrawMark(QPainter& p, const QRectF& box, const QColor& fill, const QColor& 
   bubble.addRoundedRect(QRectF(box.left(), box.top(), w, h * 0.8), w * 0.18, h * 0.18);
   QPolygonF tail;
   tail << QPointF(box.left() + w * 0.2, box.top() + h * 0.75) << QPointF(box.left() + w * 0.15, box.bottom())
-       << QPointF(box.left() + w * 0.45, box.top() + h * 0.75);
-  bubble.addPolygon(tail);
-  bubble.setFillRule(Qt::WindingFill);
+       << QPointF(box.left() + w * 0.45, box.top() + h * 0.75) << QPointF(box.left() + w * 0.2, box.top() + h * 0.75);
+  QPainterPath tailPath;
+  tailPath.addPolygon(tail);
+  // A union, not one path of both: the tail runs the other way round, so the
+  // overlap would be a hole outlined across the bubble's foot (seen at large sizes).
   p.setPen(QPen(line.darker(140), qMax<qreal>(1.0, w / 16)));
   p.setBrush(fill);
-  p.drawPath(bubble.simplified());
+  p.drawPath(bubble.united(tailPath));
   QPolygonF chart;
   chart << QPointF(box.left() + w * 0.15, box.top() + h * 0.6) << QPointF(box.left() + w * 0.4, box.top() + h * 0.4)
         << QPointF(box.left() + w * 0.6, box.top() + h * 0.5) << QPointF(box.left() + w * 0.85, box.top() + h * 0.15);
@@ -67,14 +69,19 @@ QPixmap LogoImage() {
 
 QIcon ApplicationIcon() {
   QIcon icon;
-  for (int size : {16, 32, 48, 64}) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    DrawMark(p, QRectF(0.5, 0.5, size - 1, size - 1), QColor(0xB0, 0xCE, 0xF1), QColor(0x00, 0x66, 0x99));
-    icon.addPixmap(pixmap);
-  }
+  for (int size : {16, 32, 48, 64}) icon.addPixmap(QPixmap::fromImage(ApplicationIconImage(size)));
   return icon;
+}
+
+QImage ApplicationIconImage(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  // The outline is size / 16 wide and centred on the edge: keep all of it inside.
+  const qreal inset = qMax<qreal>(0.5, size / 32.0);
+  DrawMark(p, QRectF(inset, inset, size - 2 * inset, size - 2 * inset), QColor(0xB0, 0xCE, 0xF1),
+           QColor(0x00, 0x66, 0x99));
+  return image;
 }
 
 }  // namespace quarlen

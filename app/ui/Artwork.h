@@ -1,6 +1,7 @@
 #pragma once
 // The program's own pictures, drawn in code so no binary assets are needed.
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 
 namespace quarlen {
@@ -11,5 +12,8 @@ QPixmap TrayIconImage(int index);
 QPixmap LogoImage();
 // The window icon.
 QIcon ApplicationIcon();
+// The application icon at one size (square, transparent background); needs no
+// application object, so the icon theme files are rendered from it at build time.
+QImage ApplicationIconImage(int size);
 
 }  // namespace quarlen

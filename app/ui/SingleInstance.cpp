@@ -1,0 +1,105 @@
+#include "app/ui/SingleInstance.h"
+
+#include <unistd.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QThread>
+
+namespace quarlen {
+
+namespace {
+constexpr char ShowRequest[] = "show\n";
+// A first copy that holds the lock listens a moment later; give it that long.
+constexpr int AnswerWaitMs = 5000;
+}  // namespace
+
+SingleInstance::SingleInstance(const QString& configFolder, const QString& socketFolder)
+    : configFolder_(configFolder) {
+  // The socket name follows the config folder, so two users, or one user
+  // with two config folders (tests run side by side), never meet.
+  const QByteArray folderHash =
+      QCryptographicHash::hash(QDir::cleanPath(configFolder).toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
+  serverName_ = QDir(socketFolder).filePath(QStringLiteral("quarlen-messenger-%1-%2")
+                                                 .arg(::getuid())
+                                                 .arg(QString::fromLatin1(folderHash)));
+}
+
+SingleInstance::~SingleInstance() { Release(); }
+
+void SingleInstance::Release() {
+  // Closing the server removes its socket file.
+  if (server_) server_->close();
+  server_.reset();
+  if (lock_) lock_->unlock();
+  lock_.reset();
+}
+
+QString SingleInstance::DefaultSocketFolder() {
+  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime;
+  return QDir::tempPath();
+}
+
+SingleInstance::Role SingleInstance::Acquire() {
+  QDir().mkdir(configFolder_);
+  lock_ = std::make_unique<QLockFile>(QDir(configFolder_).filePath(QStringLiteral("quarlen-messenger.lock")));
+  // The copy runs for weeks: only a lock whose owner is gone is stale, never
+  // an old one. QLockFile finds the owner gone by its process id and name.
+  lock_->setStaleLockTime(0);
+  if (lock_->tryLock(0)) {
+    Listen();
+    return Role::First;
+  }
+  if (lock_->error() != QLockFile::LockFailedError) {
+    // No lock can be made here at all; the store will report the folder.
+    lock_.reset();
+    return Role::First;
+  }
+  lock_.reset();
+  return AskRunningCopy() ? Role::Other : Role::OtherSilent;
+}
+
+bool SingleInstance::AskRunningCopy() {
+  QElapsedTimer waited;
+  waited.start();
+  do {
+    QLocalSocket socket;
+    socket.connectToServer(serverName_);
+    if (socket.waitForConnected(1000)) {
+      socket.write(ShowRequest);
+      const bool sent = socket.waitForBytesWritten(1000);
+      socket.disconnectFromServer();
+      if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(1000);
+      if (sent) return true;
+    }
+    QThread::msleep(100);
+  } while (waited.elapsed() < AnswerWaitMs);
+  return false;
+}
+
+void SingleInstance::Listen() {
+  // We hold the lock, so a socket left by a killed copy is nobody's.
+  QLocalServer::removeServer(serverName_);
+  server_ = std::make_unique<QLocalServer>();
+  server_->setSocketOptions(QLocalServer::UserAccessOption);
+  server_->setMaxPendingConnections(4);
+  QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] {
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+      QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+      QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
+        // Only a whole request counts; anything else on the socket is ignored.
+        if (socket->readAll().startsWith(ShowRequest) && onShow_) onShow_();
+        socket->disconnectFromServer();
+      });
+    }
+  });
+  if (!server_->listen(serverName_)) {
+    qWarning("Quarlen Messenger: later starts can't reach this copy: %s", qPrintable(server_->errorString()));
+  }
+}
+
+}  // namespace quarlen

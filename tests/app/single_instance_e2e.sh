@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# One running copy per user: a second start shows the first copy's window and
+# exits 0 without loading the store; after a kill -9 of the first copy the next
+# start runs normally.
+program=$1
+source "$(dirname "$0")/tray_host.sh"
+
+start_program first.log
+first=$pid
+waitfor 300 has_main_window $first || fail "no main window"
+window=$(main_window $first)
+waitfor 100 tray_icon $first >/dev/null || fail "no tray icon"
+python3 "$here/close_window.py" "$window"
+waitfor 50 is_unmapped "$window" || fail "closing did not hide the window"
+
+# The second start ends before it makes any window of its own.
+HOME=$home XDG_CONFIG_HOME= timeout 20 "$program" >"$home/second.log" 2>&1 &
+second=$!
+started_pids+=($second)
+while kill -0 $second 2>/dev/null; do
+  [ -z "$(main_window $second)" ] || fail "the second start opened a window"
+  sleep 0.05
+done
+wait $second
+code=$?
+[ $code -eq 0 ] || fail "the second start ended with code $code"
+waitfor 50 is_mapped "$window" || fail "the second start did not show the running copy's window"
+kill -0 $first 2>/dev/null || fail "the first copy ended"
+
+kill -KILL $first
+wait $first 2>/dev/null
+start_program third.log
+third=$pid
+waitfor 300 has_main_window $third || fail "a start after kill -9 of the first copy showed no window"
+sleep 1
+kill -0 $third 2>/dev/null || fail "the start after kill -9 ended by itself"
+kill -TERM $third
+waitfor 100 bash -c "! kill -0 $third 2>/dev/null" || fail "SIGTERM did not end the program"
+wait $third
+code=$?
+[ $code -eq 0 ] || fail "exit code $code after SIGTERM"
+echo PASS
