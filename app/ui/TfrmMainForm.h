@@ -34,6 +34,7 @@ struct MainFormEnvironment {
   std::string applicationDataFolder;  // settings files lie here (no trailing slash)
   std::string configFolder;           // the list files lie here (trailing slash)
   std::string browserPath;            // the program that opens URLs
+  std::function<void(int)> endProcess;  // ends the process with a code; null: at once (std::_Exit)
 };
 
 class TfrmMainForm : public QMainWindow,
@@ -82,7 +83,9 @@ class TfrmMainForm : public QMainWindow,
   void SetTickerText(const std::string& text) override;
   void ProcessMessages() override;
   void Terminate() override;
-  // Asks the event loop to end at its next turn (also before it has started).
+  // Ends the program as Exit does (settings files written, exit code 0) at
+  // the next turn of whatever event loop runs, also one that starts later,
+  // once no message box is open.
   void RequestTerminate();
   // IUrlOpener: starts BrowserPath detached with the URL as its one argument.
   void OpenUrl(const std::string& url) override;
@@ -124,6 +127,7 @@ class TfrmMainForm : public QMainWindow,
   QLabel* Image1 = nullptr;
   ArticleGrid* grdArticles = nullptr;  // the grid with its header panels "Chart" and "Subject"
   QProgressBar* thumbnailProgress = nullptr;
+  QLabel* statusText = nullptr;  // the status bar's one text panel; stays until replaced
   QTabWidget* tabsChannels = nullptr;
   int TrayIconIndex() const { return trayIconIndex_; }
 
@@ -140,6 +144,7 @@ class TfrmMainForm : public QMainWindow,
   void BuildTrayIcon();
   void Run(Command command);
   void timerStartupTimer();
+  void EndWhenNoMessageShows();
 
   MainFormEnvironment environment_;
   std::unique_ptr<ArticleStore> store_;
@@ -148,6 +153,7 @@ class TfrmMainForm : public QMainWindow,
   std::function<void()> handlers_[5];
   QWebEngineProfile* bannerProfile_ = nullptr;
   int trayIconIndex_ = 0;
+  bool terminateRequested_ = false;
 };
 
 }  // namespace quarlen
