@@ -277,8 +277,13 @@ void TfrmMainForm::Exit2Click() {
   std::_Exit(0);
 }
 
+bool TfrmMainForm::TrayShowsIcon() const {
+  const bool available = environment_.hasTray ? environment_.hasTray() : QSystemTrayIcon::isSystemTrayAvailable();
+  return available && JvTrayIcon1 != nullptr && JvTrayIcon1->isVisible();
+}
+
 void TfrmMainForm::HideToTray() {
-  if (QSystemTrayIcon::isSystemTrayAvailable() && JvTrayIcon1 != nullptr && JvTrayIcon1->isVisible()) {
+  if (TrayShowsIcon()) {
     hide();
   } else {
     // No notification area: a hidden window could never be found again.
@@ -309,8 +314,7 @@ void TfrmMainForm::showEvent(QShowEvent* event) {
 void TfrmMainForm::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   // Minimising hides the window and its taskbar button; the tray icon stays.
-  if (event->type() == QEvent::WindowStateChange && isMinimized() && QSystemTrayIcon::isSystemTrayAvailable() &&
-      JvTrayIcon1 != nullptr && JvTrayIcon1->isVisible()) {
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && TrayShowsIcon()) {
     QTimer::singleShot(0, this, [this] { hide(); });
   }
 }

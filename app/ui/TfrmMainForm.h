@@ -35,6 +35,7 @@ struct MainFormEnvironment {
   std::string configFolder;           // the list files lie here (trailing slash)
   std::string browserPath;            // the program that opens URLs
   std::function<void(int)> endProcess;  // ends the process with a code; null: at once (std::_Exit)
+  std::function<bool()> hasTray;        // whether a notification area shows the icon; null: ask the platform
 };
 
 class TfrmMainForm : public QMainWindow,
@@ -145,6 +146,7 @@ class TfrmMainForm : public QMainWindow,
   void Run(Command command);
   void timerStartupTimer();
   void EndWhenNoMessageShows();
+  bool TrayShowsIcon() const;
 
   MainFormEnvironment environment_;
   std::unique_ptr<ArticleStore> store_;

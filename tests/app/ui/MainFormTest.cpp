@@ -216,6 +216,23 @@ TEST_F(MainFormTest, UncreatableConfigFolderEndsTheProgramAfterItsMessages) {
   EXPECT_TRUE(form.Exiting);
 }
 
+TEST_F(MainFormTest, WithATrayClosingAndMinimisingHideTheWindow) {
+  env_.hasTray = [] { return true; };
+  TfrmMainForm form(env_);
+  form.CompleteStartup();
+  for (const char* way : {"close", "minimise"}) {
+    form.ShowFromTray();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    if (std::string(way) == "close") {
+      EXPECT_FALSE(form.close());
+    } else {
+      form.showMinimized();
+    }
+    QTest::qWait(100);
+    EXPECT_FALSE(form.isVisible()) << way;
+  }
+}
+
 TEST_F(MainFormTest, TrayIconSwitchesBetweenItsTwoImages) {
   TfrmMainForm form(env_);
   EXPECT_EQ(form.TrayIconIndex(), 0);
