@@ -199,23 +199,45 @@ constexpr std::array<std::string_view, 12> EnglishShortMonths{
     "Jan", "Feb", "Mar", "Apr", "May", "Jun",
     "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-// The short month name of the user's LC_TIME locale. The character set comes
-// from the same locale, so a non-UTF-8 locale still yields UTF-8 text; an
-// unknown locale falls back to the C names.
-std::string ShortMonthName(int month) {
-  locale_t loc = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, TimeLocaleName().c_str(),
-                           static_cast<locale_t>(0));
-  if (loc == static_cast<locale_t>(0))
-    return std::string(EnglishShortMonths[month - 1]);
-  std::tm tm{};
-  tm.tm_mon = month - 1;
-  tm.tm_mday = 1;
-  tm.tm_year = 100;
-  char buffer[64];
-  const std::size_t n = strftime_l(buffer, sizeof buffer, "%b", &tm, loc);
-  std::string name = ToUtf8(std::string(buffer, n), loc);
+// The twelve short month names of the named LC_TIME locale. The character set
+// comes from the same locale, so a non-UTF-8 locale still yields UTF-8 text;
+// an unknown locale falls back to the C names.
+std::array<std::string, 12> LoadShortMonthNames(const std::string& localeName) {
+  std::array<std::string, 12> names;
+  for (int m = 0; m < 12; ++m) names[m] = EnglishShortMonths[m];
+  locale_t loc = newlocale(LC_TIME_MASK | LC_CTYPE_MASK, localeName.c_str(), static_cast<locale_t>(0));
+  if (loc == static_cast<locale_t>(0)) return names;
+  for (int m = 0; m < 12; ++m) {
+    std::tm tm{};
+    tm.tm_mon = m;
+    tm.tm_mday = 1;
+    tm.tm_year = 100;
+    char buffer[64];
+    const std::size_t n = strftime_l(buffer, sizeof buffer, "%b", &tm, loc);
+    std::string name = ToUtf8(std::string(buffer, n), loc);
+    if (!name.empty()) names[m] = std::move(name);
+  }
   freelocale(loc);
-  return name.empty() ? std::string(EnglishShortMonths[month - 1]) : name;
+  return names;
+}
+
+// Loading a locale reads its files from disk; a feed of thousands of items
+// asks for a month name per item, so the names are loaded once per locale
+// name (the environment can still switch locales, and then they are reloaded).
+std::string ShortMonthName(int month) {
+  struct Cache {
+    std::string localeName;
+    std::array<std::string, 12> names;
+    bool loaded = false;
+  };
+  thread_local Cache cache;
+  std::string localeName = TimeLocaleName();
+  if (!cache.loaded || cache.localeName != localeName) {
+    cache.names = LoadShortMonthNames(localeName);
+    cache.localeName = std::move(localeName);
+    cache.loaded = true;
+  }
+  return cache.names[month - 1];
 }
 
 }  // namespace

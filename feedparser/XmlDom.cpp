@@ -1,5 +1,6 @@
 #include "feedparser/XmlDom.h"
 
+#include "feedparser/AttributeGuard.h"
 #include "feedparser/Utf8.h"
 
 #include <libxml/parser.h>
@@ -8,6 +9,8 @@
 #include <libxml/xmlerror.h>
 
 #include <climits>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 namespace quarlen {
@@ -92,14 +95,75 @@ std::optional<std::string> AttributeText(const xmlNode* attr) {
   return result;
 }
 
+// A message goes to the status bar, which shows one line: the line breaks
+// libxml2 puts inside some messages ("...encoding !\nBytes: 0xCF ...") become
+// blanks.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  std::string collapsed;
+  for (char c : text) {
+    if (c == ' ' && !collapsed.empty() && collapsed.back() == ' ') continue;
+    collapsed += c;
+  }
+  return collapsed;
+}
+
+// libxml2's unstructured messages ("encoding error : input conversion
+// failed ...") would otherwise go to stderr; they are kept as the error text
+// when the parser reports nothing better.
+void CaptureGenericError(void* userData, const char* format, ...) {
+  auto* message = static_cast<std::string*>(userData);
+  if (message == nullptr || format == nullptr) return;
+  char buffer[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  *message += buffer;
+}
+
+// An external entity is never read, whatever the document declares.
+xmlParserInputPtr RefuseExternalEntity(const char*, const char*, xmlParserCtxtPtr) { return nullptr; }
+
+// libxml2's error routing and entity loader are per thread; a parse sets the
+// library's own and puts back what was there before, so no message of a
+// parse reaches stderr and nothing else in the process is changed.
+class ParseHooks {
+ public:
+  explicit ParseHooks(std::string* messages)
+      : genericError_(xmlGenericError), genericContext_(xmlGenericErrorContext),
+        structuredError_(xmlStructuredError), structuredContext_(xmlStructuredErrorContext),
+        loader_(xmlGetExternalEntityLoader()) {
+    xmlSetGenericErrorFunc(messages, CaptureGenericError);
+    xmlSetStructuredErrorFunc(nullptr, nullptr);
+    xmlSetExternalEntityLoader(RefuseExternalEntity);
+  }
+  ~ParseHooks() {
+    xmlSetExternalEntityLoader(loader_);
+    xmlSetStructuredErrorFunc(structuredContext_, structuredError_);
+    xmlSetGenericErrorFunc(genericContext_, genericError_);
+  }
+  ParseHooks(const ParseHooks&) = delete;
+  ParseHooks& operator=(const ParseHooks&) = delete;
+
+ private:
+  xmlGenericErrorFunc genericError_;
+  void* genericContext_;
+  xmlStructuredErrorFunc structuredError_;
+  void* structuredContext_;
+  xmlExternalEntityLoader loader_;
+};
+
 // Collects the first error the parser reports; the later ones tend to be
 // consequences of it.
 void CaptureFirstError(void* userData, xmlErrorPtr error) {
   auto* context = static_cast<xmlParserCtxtPtr>(userData);
   auto* message = static_cast<std::string*>(context->_private);
   if (message == nullptr || !message->empty() || error == nullptr || error->level < XML_ERR_ERROR) return;
-  std::string text = error->message ? error->message : "XML parse error";
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  std::string text = OneLine(error->message ? error->message : "XML parse error");
   if (error->line > 0) text += " (line " + std::to_string(error->line) + ", column " + std::to_string(error->int2) + ")";
   // libxml2 quotes a snippet of the source cut at a byte count, which can split
   // a character; the message goes to the status bar, so it must stay UTF-8.
@@ -324,28 +388,45 @@ void TXMLDocument::SetActive(bool value) {
   }
   if (xml_.size() > static_cast<std::size_t>(INT_MAX)) throw TXMLDocError("Document is too large");
 
-  xmlParserCtxtPtr context = xmlNewParserCtxt();
-  if (context == nullptr) throw TXMLDocError("Out of memory creating the XML parser");
-  std::string firstError;
-  context->_private = &firstError;
-  context->sax->serror = CaptureFirstError;
-  // No XML_PARSE_NOENT, DTDLOAD, DTDATTR, DTDVALID or HUGE: external entities
-  // and DTDs stay unread and libxml2's depth and size limits apply.
-  const int flags = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOXINCNODE;
-  xmlDocPtr parsed = xmlCtxtReadMemory(context, xml_.data(), static_cast<int>(xml_.size()), nullptr, nullptr, flags);
-  const bool wellFormed = context->wellFormed != 0;
-  if (firstError.empty() && !wellFormed) {
-    const xmlError* last = xmlCtxtGetLastError(context);
-    firstError = last && last->message ? last->message : "XML document is not well-formed";
+  // libxml2 needs seconds for an element with tens of thousands of
+  // attributes, and the parse runs on the user-interface thread.
+  if (auto refusal = AttributeFloodMessage(xml_)) throw TXMLDocError(*refusal);
+
+  // messages[0]: the first structured error; messages[1]: unstructured text.
+  std::string messages[2];
+  std::string& firstError = messages[0];
+  bool wellFormed = false;
+  xmlDocPtr parsed = nullptr;
+  {
+    ParseHooks hooks(&messages[1]);
+    xmlParserCtxtPtr context = xmlNewParserCtxt();
+    if (context == nullptr) throw TXMLDocError("Out of memory creating the XML parser");
+    context->_private = &firstError;
+    context->sax->serror = CaptureFirstError;
+    // NOENT expands the entities of the internal subset, under libxml2's loop
+    // and amplification checks; external ones meet RefuseExternalEntity. No
+    // DTDLOAD, DTDATTR, DTDVALID or HUGE: no external DTD is read and
+    // libxml2's depth and size limits apply.
+    const int flags =
+        XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_NOXINCNODE;
+    parsed = xmlCtxtReadMemory(context, xml_.data(), static_cast<int>(xml_.size()), nullptr, nullptr, flags);
+    wellFormed = context->wellFormed != 0;
+    if (firstError.empty() && !wellFormed) {
+      const xmlError* last = xmlCtxtGetLastError(context);
+      if (last && last->message) firstError = ToValidUtf8(OneLine(last->message));
+    }
+    xmlFreeParserCtxt(context);
   }
-  xmlFreeParserCtxt(context);
+  if (firstError.empty() && !messages[1].empty()) firstError = ToValidUtf8(OneLine(messages[1]));
   if (parsed == nullptr || !wellFormed) {
     if (parsed != nullptr) xmlFreeDoc(parsed);
     throw TXMLDocError(firstError.empty() ? "XML document is not well-formed" : firstError);
   }
-  // A text over the limit needs at least a quarter of its size in source
-  // bytes (no encoding grows more than fourfold into UTF-8).
-  const xmlNode* huge = xml_.size() > XML_MAX_TEXT_LENGTH / 4 ? FindHugeText(xmlDocGetRootElement(parsed)) : nullptr;
+  // Without entities a text over the limit needs at least a quarter of its
+  // size in source bytes (no encoding grows more than fourfold into UTF-8).
+  // Entities of the internal subset can grow a text beyond that.
+  const bool mayBeHuge = xml_.size() > XML_MAX_TEXT_LENGTH / 4 || parsed->intSubset != nullptr;
+  const xmlNode* huge = mayBeHuge ? FindHugeText(xmlDocGetRootElement(parsed)) : nullptr;
   if (huge != nullptr) {
     const long line = xmlGetLineNo(huge);
     xmlFreeDoc(parsed);

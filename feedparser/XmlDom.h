@@ -124,8 +124,10 @@ class TXMLNodeList {
 
 // A document with its XML source text and the Active switch. Activating
 // parses the text (an empty text gives an empty document); deactivating drops
-// the tree. Never loads a DTD or external entity, never uses the network, and
-// keeps libxml2's limits on depth and text size.
+// the tree. Expands the entities the document declares in its own internal
+// subset; never loads a DTD or external entity, never uses the network, and
+// keeps libxml2's limits on depth, text size and entity amplification. A
+// document with an element of more than 1000 attributes is refused unparsed.
 class TXMLDocument {
  public:
   explicit TXMLDocument(TXMLDocOptions options = doNodeAutoCreate | doAttrNull | doAutoPrefix | doNamespaceDecl,

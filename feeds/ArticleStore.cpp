@@ -8,6 +8,7 @@
 #include "feeds/AtomicFile.h"
 #include "feeds/ChartsFile.h"
 #include "feeds/ListFile.h"
+#include "platform/ConfigFolder.h"
 #include "platform/UiPorts.h"
 
 namespace quarlen {
@@ -68,8 +69,8 @@ void ArticleStore::CheckConfigFolder() {
   if (IsFolder(configFolder_)) return;
   std::string folder = configFolder_;
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  // One level only: a missing parent is a failure, as it is at start-up.
-  if (::mkdir(folder.c_str(), 0777) == 0 || IsFolder(folder)) return;
+  // One level only, and made the same way as at start-up (owner only).
+  if (EnsureFolderExists(folder)) return;
   if (showError_) showError_("Error creating config folder: " + configFolder_);
   if (onNoConfigFolder_) onNoConfigFolder_();
 }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "feeds/ArticleStore.h"
+#include "platform/SameLink.h"
 
 namespace quarlen {
 
@@ -12,15 +13,9 @@ namespace {
 
 constexpr const char* UnreadEntry = "unread";
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // Links are URLs: letter case is folded for ASCII letters; other bytes (UTF-8
-// sequences) must match exactly.
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
+// sequences) must match exactly. The grid compares by the same rule.
+bool EqualIgnoringCase(std::string_view a, std::string_view b) { return SameLink(a, b); }
 
 std::size_t FindIgnoringCase(std::string_view text, std::string_view what) {
   if (what.size() > text.size()) return std::string_view::npos;

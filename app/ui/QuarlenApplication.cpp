@@ -6,8 +6,8 @@
 namespace quarlen {
 
 QuarlenApplication::QuarlenApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // No display name: Qt would append it to every window caption.
   setApplicationName("Quarlen Messenger");
-  setApplicationDisplayName("Quarlen Messenger");
   setOrganizationName("Quarlen");
   // The window lives on in the notification area; only Exit ends the program.
   setQuitOnLastWindowClosed(false);

@@ -41,6 +41,7 @@ namespace {
 constexpr int ClientWidth = 768;
 constexpr int ClientHeight = 529;
 constexpr int StatusBarHeight = 19;
+constexpr int ThumbnailProgressWidth = 64;
 const QColor WindowColour(0xB0, 0xCE, 0xF1);
 
 QFont WindowFont() {
@@ -167,12 +168,20 @@ void TfrmMainForm::BuildLayout() {
   statusBar()->setObjectName("sStatusBar1");
   statusBar()->setFixedHeight(StatusBarHeight);
   statusBar()->setSizeGripEnabled(false);
-  statusBar()->showMessage(QStringLiteral("Ready"));
+  // A permanent label, not a status-bar message: Qt clears its messages
+  // whenever a menu item is hovered, and this text must stay until the
+  // program sets another. Its size policy lets a long text be cut by the
+  // window's width instead of pushing the progress bar out.
+  statusText = new QLabel(QStringLiteral("Ready"), statusBar());
+  statusText->setObjectName("sStatusBar1Text");
+  statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  statusText->setMinimumWidth(0);
+  statusBar()->addPermanentWidget(statusText, 1);
   thumbnailProgress = new QProgressBar(statusBar());
-  thumbnailProgress->setFixedSize(120, 14);
-  thumbnailProgress->setFormat(QStringLiteral("%v of %m"));
+  thumbnailProgress->setFixedSize(ThumbnailProgressWidth, 14);
+  thumbnailProgress->setFormat(QStringLiteral("%v/%m"));
   thumbnailProgress->setTextVisible(true);
-  statusBar()->addPermanentWidget(thumbnailProgress);
+  statusBar()->addPermanentWidget(thumbnailProgress, 0);
   thumbnailProgress->hide();
 }
 
@@ -278,13 +287,22 @@ void TfrmMainForm::Exit2Click() {
   exitHooks_.clear();
   if (JvTrayIcon1 != nullptr) JvTrayIcon1->hide();
   std::fflush(nullptr);
+  if (environment_.endProcess) {
+    environment_.endProcess(0);
+    return;
+  }
   // At once, even from inside a request's message pump: nothing after this may
   // run, and the embedded browser's processes end with their parent.
   std::_Exit(0);
 }
 
+bool TfrmMainForm::TrayShowsIcon() const {
+  const bool available = environment_.hasTray ? environment_.hasTray() : QSystemTrayIcon::isSystemTrayAvailable();
+  return available && JvTrayIcon1 != nullptr && JvTrayIcon1->isVisible();
+}
+
 void TfrmMainForm::HideToTray() {
-  if (QSystemTrayIcon::isSystemTrayAvailable() && JvTrayIcon1 != nullptr && JvTrayIcon1->isVisible()) {
+  if (TrayShowsIcon()) {
     hide();
   } else {
     // No notification area: a hidden window could never be found again.
@@ -315,13 +333,12 @@ void TfrmMainForm::showEvent(QShowEvent* event) {
 void TfrmMainForm::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   // Minimising hides the window and its taskbar button; the tray icon stays.
-  if (event->type() == QEvent::WindowStateChange && isMinimized() && QSystemTrayIcon::isSystemTrayAvailable() &&
-      JvTrayIcon1 != nullptr && JvTrayIcon1->isVisible()) {
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && TrayShowsIcon()) {
     QTimer::singleShot(0, this, [this] { hide(); });
   }
 }
 
-void TfrmMainForm::SetStatusText(const std::string& text) { statusBar()->showMessage(Q(text)); }
+void TfrmMainForm::SetStatusText(const std::string& text) { statusText->setText(Q(text)); }
 
 void TfrmMainForm::ShowMessage(const std::string& text) {
   QMessageBox::information(isVisible() ? this : nullptr, QStringLiteral("Quarlen Messenger"), Q(text));
@@ -355,8 +372,21 @@ void TfrmMainForm::ProcessMessages() { QCoreApplication::processEvents(); }
 void TfrmMainForm::EndProgramNow() { Exit2Click(); }
 
 void TfrmMainForm::QuitAtNextTurn() {
-  // Queued, so it takes effect even when the event loop has not started yet.
-  QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+  // A timer rather than a queued quit: a quit is eaten by the first nested
+  // loop (a message box, a request's pump) or lost before exec(), and closing
+  // the window only hides it into the tray. A timer fires in any loop.
+  if (terminateRequested_) return;
+  terminateRequested_ = true;
+  QTimer::singleShot(0, this, [this] { EndWhenNoMessageShows(); });
+}
+
+void TfrmMainForm::EndWhenNoMessageShows() {
+  // A box that is up (the next folder error, a failed write) is read first.
+  if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr) {
+    QTimer::singleShot(100, this, [this] { EndWhenNoMessageShows(); });
+    return;
+  }
+  Exit2Click();
 }
 
 void TfrmMainForm::ShowThumbnailProgress(int done, int total) {

@@ -38,6 +38,8 @@ struct MainFormEnvironment {
   std::string applicationDataFolder;  // settings files lie here (no trailing slash)
   std::string configFolder;           // the list files lie here (trailing slash)
   std::string browserPath;            // the program that opens URLs
+  std::function<void(int)> endProcess;  // ends the process with a code; null: at once (std::_Exit)
+  std::function<bool()> hasTray;        // whether a notification area shows the icon; null: ask the platform
 };
 
 class TfrmMainForm : public QMainWindow,
@@ -100,7 +102,9 @@ class TfrmMainForm : public QMainWindow,
   void SetTickerText(const std::string& text) override;
   void ProcessMessages() override;
   void EndProgramNow() override;
-  // Asks the event loop to end at its next turn (also before it has started).
+  // Ends the program as Exit does (settings files written, exit code 0) at
+  // the next turn of whatever event loop runs, also one that starts later,
+  // once no message box is open.
   void QuitAtNextTurn();
   // IUrlOpener: starts BrowserPath detached with the URL as its one argument.
   void OpenUrl(const std::string& url) override;
@@ -140,6 +144,7 @@ class TfrmMainForm : public QMainWindow,
   QLabel* Image1 = nullptr;
   ArticleGrid* grdArticles = nullptr;  // the grid with its header panels "Chart" and "Subject"
   QProgressBar* thumbnailProgress = nullptr;
+  QLabel* statusText = nullptr;  // the status bar's one text panel; stays until replaced
   QTabWidget* tabsChannels = nullptr;
   int TrayIconIndex() const { return trayIconIndex_; }
 
@@ -167,6 +172,8 @@ class TfrmMainForm : public QMainWindow,
   static void Run(const std::function<void()>& handler);
   void timerStartupTimer();
   void ConnectChartBoxAndSiteLinks();
+  void EndWhenNoMessageShows();
+  bool TrayShowsIcon() const;
 
   MainFormEnvironment environment_;
   std::unique_ptr<ArticleStore> store_;
@@ -178,6 +185,7 @@ class TfrmMainForm : public QMainWindow,
   int trayIconIndex_ = 0;
   ArticleActions* articleActions_ = nullptr;
   ArticleGridActions* gridActions_ = nullptr;
+  bool terminateRequested_ = false;
 };
 
 }  // namespace quarlen

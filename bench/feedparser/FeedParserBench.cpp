@@ -1,8 +1,12 @@
-// Load-and-parse of the program's own kind of feed (50 items, windows-1251,
-// about 50 KB) through TSimpleRSS, beside libxml2 parsing the same bytes into
-// a tree and freeing it. After the runs it prints the ratio of the two.
+// Load-and-parse of feeds through TSimpleRSS, beside libxml2 parsing the same
+// bytes into a tree and freeing it, for three shapes: the program's own kind
+// of feed (50 items with long texts, windows-1251, about 50 KB), 50 short
+// items, and 5,000 items. After the runs it prints the ratio of the two per
+// shape, and how long the largest hostile documents the feed cap lets through
+// take to be parsed or refused.
 
 #include "feedparser/SimpleRSS.h"
+#include "feedparser/XmlDom.h"
 
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
@@ -40,8 +44,9 @@ std::string ToWindows1251(const std::string& utf8) {
 }
 
 // A feed shaped like the one the feed server delivers: channel header, then
-// items with title, ticker, link, description, dates, guid and category.
-std::string MakeFeed(int items) {
+// items with title, ticker, link, description, dates, guid and category; the
+// description holds the sentence sentences times.
+std::string MakeFeed(int items, int sentences) {
   std::string xml =
       "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n"
       "<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n<channel>\n"
@@ -54,7 +59,7 @@ std::string MakeFeed(int items) {
     xml += "<item>\n<title>Акции компании №" + n + " выросли на фоне отчёта «за квартал»</title>\n";
     xml += "<ticker>http://127.0.0.1:8421/chart.php?s=TCK" + n + "&amp;p=d&amp;w=86&amp;h=60</ticker>\n";
     xml += "<link>http://127.0.0.1:8421/news/2005/05/03/" + n + ".html</link>\n<description>";
-    for (int k = 0; k < 7; ++k)
+    for (int k = 0; k < sentences; ++k)
       xml += "Индекс прибавил за день, объём торгов вырос, покупатели ждут новых данных. ";
     xml += "</description>\n<author>Редакция</author>\n<category>Рынок акций</category>\n";
     xml += "<guid isPermaLink=\"false\">news-" + n + "</guid>\n";
@@ -66,13 +71,22 @@ std::string MakeFeed(int items) {
   return ToWindows1251(xml);
 }
 
-const std::string& Feed() {
-  static const std::string feed = MakeFeed(50);
-  return feed;
+struct Shape {
+  const char* name;
+  int items;
+  int sentences;
+};
+constexpr Shape Shapes[] = {{"text-heavy", 50, 7}, {"short", 50, 1}, {"many", 5000, 1}};
+
+const std::string& Feed(int shape) {
+  static const std::string feeds[] = {MakeFeed(Shapes[0].items, Shapes[0].sentences),
+                                      MakeFeed(Shapes[1].items, Shapes[1].sentences),
+                                      MakeFeed(Shapes[2].items, Shapes[2].sentences)};
+  return feeds[shape];
 }
 
 void BM_SimpleRSSLoadAndParse(benchmark::State& state) {
-  const std::string& feed = Feed();
+  const std::string& feed = Feed(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     quarlen::TSimpleRSS rss;
     rss.LoadFromString(feed);
@@ -82,10 +96,10 @@ void BM_SimpleRSSLoadAndParse(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * feed.size()));
 }
-BENCHMARK(BM_SimpleRSSLoadAndParse);
+BENCHMARK(BM_SimpleRSSLoadAndParse)->DenseRange(0, 2);
 
 void BM_LibXml2ReadMemory(benchmark::State& state) {
-  const std::string& feed = Feed();
+  const std::string& feed = Feed(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     xmlDocPtr doc = xmlReadMemory(feed.data(), static_cast<int>(feed.size()), nullptr, nullptr,
                                   XML_PARSE_NONET);
@@ -94,7 +108,34 @@ void BM_LibXml2ReadMemory(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * feed.size()));
 }
-BENCHMARK(BM_LibXml2ReadMemory);
+BENCHMARK(BM_LibXml2ReadMemory)->DenseRange(0, 2);
+
+// 16 MiB, the feed cap, of elements that each carry attributes apiece:
+// 1001 is refused before parsing; 25 is about the most that the
+// document-wide attribute budget lets fill the whole cap.
+std::string AttributeFlood(int attributes) {
+  std::string element = "<e";
+  for (int i = 0; i < attributes; ++i) element += " a" + std::to_string(i) + "=\"\"";
+  element += "/>\n";
+  std::string xml = "<r>\n";
+  const std::size_t cap = 16u << 20;
+  while (xml.size() + element.size() + 5 < cap) xml += element;
+  return xml + "</r>";
+}
+
+void BM_HostileAttributes16MiB(benchmark::State& state) {
+  const std::string xml = AttributeFlood(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    quarlen::TXMLDocument document;
+    document.SetXML(xml);
+    try {
+      document.SetActive(true);
+    } catch (const quarlen::TXMLDocError&) {
+    }
+    benchmark::DoNotOptimize(document.Active());
+  }
+}
+BENCHMARK(BM_HostileAttributes16MiB)->Arg(1001)->Arg(25)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Console output as usual, plus the per-iteration times kept for the ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -103,7 +144,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs)
       if (run.run_type == Run::RT_Iteration && run.iterations > 0)
-        times_[run.run_name.function_name] = run.GetAdjustedRealTime();
+        times_[run.run_name.function_name + "/" + run.run_name.args] = run.GetAdjustedRealTime();
     ConsoleReporter::ReportRuns(runs);
   }
   std::map<std::string, double> times_;
@@ -114,20 +155,23 @@ class RatioReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  {  // Fail loudly rather than time a feed the library rejects.
+  for (int shape = 0; shape < 3; ++shape) {  // Fail loudly rather than time a feed the library rejects.
     quarlen::TSimpleRSS rss;
-    rss.LoadFromString(Feed());
+    rss.LoadFromString(Feed(shape));
     rss.XMLFile().SetActive(true);
     rss.Parse();
-    std::printf("feed: %zu bytes, %d items\n", Feed().size(), rss.Items().Count());
+    std::printf("%s feed: %zu bytes, %d items\n", Shapes[shape].name, Feed(shape).size(), rss.Items().Count());
   }
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const auto ours = reporter.times_.find("BM_SimpleRSSLoadAndParse");
-  const auto lib = reporter.times_.find("BM_LibXml2ReadMemory");
-  if (ours != reporter.times_.end() && lib != reporter.times_.end() && lib->second > 0)
-    std::printf("TSimpleRSS load-and-parse: %.1f us, xmlReadMemory + xmlFreeDoc: %.1f us, ratio %.2f\n",
-                ours->second / 1000.0, lib->second / 1000.0, ours->second / lib->second);
+  for (int shape = 0; shape < 3; ++shape) {
+    const std::string arg = "/" + std::to_string(shape);
+    const auto ours = reporter.times_.find("BM_SimpleRSSLoadAndParse" + arg);
+    const auto lib = reporter.times_.find("BM_LibXml2ReadMemory" + arg);
+    if (ours != reporter.times_.end() && lib != reporter.times_.end() && lib->second > 0)
+      std::printf("%s: TSimpleRSS load-and-parse %.1f us, xmlReadMemory + xmlFreeDoc %.1f us, ratio %.2f\n",
+                  Shapes[shape].name, ours->second / 1000.0, lib->second / 1000.0, ours->second / lib->second);
+  }
   benchmark::Shutdown();
   return 0;
 }

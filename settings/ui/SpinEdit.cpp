@@ -44,7 +44,11 @@ int SpinEdit::Value() const {
   return value;
 }
 
-void SpinEdit::SetValue(int value) { lineEdit()->setText(QString::number(Clamp(value))); }
+void SpinEdit::SetValue(int value) {
+  const int shown = Clamp(value);
+  programSetSign_ = shown < 0;
+  lineEdit()->setText(QString::number(shown));
+}
 
 void SpinEdit::SetRange(int minValue, int maxValue) {
   minValue_ = std::min(minValue, maxValue);
@@ -57,10 +61,10 @@ int SpinEdit::Clamp(long long value) const {
 }
 
 // Judges the whole text after an edit, so pasted text is held to the same rule
-// as typed text. A leading "-" stays editable for values set by the program;
-// typing one is refused in keyPressEvent.
+// as typed text. A leading "-" stays editable only where the program set a
+// negative value; an edit never brings one in, typed or pasted.
 QValidator::State SpinEdit::validate(QString& input, int& pos) const {
-  const int from = input.startsWith(QLatin1Char('-')) ? 1 : 0;
+  const int from = programSetSign_ && input.startsWith(QLatin1Char('-')) ? 1 : 0;
   return AllDigits(input, from) ? QValidator::Acceptable : QValidator::Invalid;
 }
 

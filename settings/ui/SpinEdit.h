@@ -42,6 +42,7 @@ class SpinEdit : public QAbstractSpinBox {
   int minValue_ = 0;
   int maxValue_ = 0;
   int wheelRemainder_ = 0;
+  bool programSetSign_ = false;  // the shown value came from SetValue and is negative
 };
 
 }  // namespace quarlen

@@ -23,7 +23,6 @@ TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, QW
       timerFetchRSS_(timerFetchRSS) {
   setObjectName(QStringLiteral("frmSettings"));
   setWindowTitle(QStringLiteral("Notification Settings"));
-  setFixedSize(327, 280);
 
   grpActions = new QGroupBox(QStringLiteral("Actions"), this);
   grpActions->setObjectName(QStringLiteral("grpActions"));
@@ -65,6 +64,11 @@ TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, QW
   layout->addWidget(grpRefresh);
   layout->addStretch(1);
   layout->addLayout(buttons);
+
+  // 327 x 280 is the smallest size; the fonts on hand may need more room for
+  // the captions, so the fixed border is set where the layout fits them.
+  const QSize fit = layout->totalSizeHint();
+  setFixedSize(std::max(327, fit.width()), std::max(280, fit.height()));
 
   connect(btnOk, &QPushButton::clicked, this, &TfrmSettings::btnOkClick);
   connect(btnCancel, &QPushButton::clicked, this, &TfrmSettings::btnCancelClick);

@@ -25,6 +25,13 @@ if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
     sleep 0.1
   done
   [ -n "$found" ] || fail "no window titled Quarlen Messenger 1.2.5.149"
+  # The caption the window manager shows, with nothing appended.
+  if command -v xprop >/dev/null; then
+    net=$(xprop -id "$found" _NET_WM_NAME)
+    wm=$(xprop -id "$found" WM_NAME)
+    [ "$net" = '_NET_WM_NAME(UTF8_STRING) = "Quarlen Messenger 1.2.5.149"' ] || fail "caption: $net"
+    case "$wm" in *' = "Quarlen Messenger 1.2.5.149"') ;; *) fail "caption: $wm" ;; esac
+  fi
 fi
 sleep 1
 kill -0 $pid 2>/dev/null || fail "the program ended by itself"

@@ -137,6 +137,24 @@ TEST(DateValue, NewObjectIsNowInGmt) {
   EXPECT_EQ(date.TimeZone(), "GMT");
 }
 
+// "Now" is the wall clock of the user's zone, here nine hours east of UTC.
+TEST(DateValue, NowIsTheLocalClock) {
+  const char* saved = std::getenv("TZ");
+  const std::string previous = saved ? saved : "";
+  ::setenv("TZ", "QRL-9", 1);
+  ::tzset();
+  const std::time_t t = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&t, &local);
+  const TDateTime now = NowDateTime();
+  TDateTime expected = 0;
+  ASSERT_TRUE(TryEncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                                local.tm_min, local.tm_sec, expected));
+  if (saved) ::setenv("TZ", previous.c_str(), 1); else ::unsetenv("TZ");
+  ::tzset();
+  EXPECT_NEAR(now, expected, 2.0 / 86400);
+}
+
 TEST(DateValue, EncodeAndDecodeAgree) {
   struct Case {
     int y, mo, d, h, mi, s;

@@ -50,6 +50,9 @@ TEST(XmlDom, NodeValueOfElements) {
       {"<a><b>x</b></a>", std::nullopt, true},
       {"<a>x<!-- note --></a>", std::nullopt, true},
       {"<a>x<![CDATA[y]]></a>", std::nullopt, true},
+      // Entities the document declares itself are expanded in place.
+      {"<!DOCTYPE a [<!ENTITY co \"ACME\">]><a>&co; news</a>", "ACME news", false},
+      {"<!DOCTYPE a [<!ENTITY co \"ACME\">]><a>Shares of &co; rise</a>", "Shares of ACME rise", false},
   };
   for (const ValueCase& c : cases) {
     SCOPED_TRACE(c.xml);
@@ -186,12 +189,17 @@ TEST(XmlDom, MalformedTextGivesTheParsersMessageAndStaysInactive) {
       {"<rss>", "Premature end of data"},
       {"not xml", "Start tag expected"},
       {"<rss>&nbsp;</rss>", "Entity 'nbsp' not defined"},
-      {"<?xml version='1.0' encoding='utf-8'?><a>\xff</a>", "not proper UTF-8"},
+      {"<?xml version='1.0' encoding='utf-8'?><a>\xff</a>", "not proper UTF-8, indicate encoding ! Bytes: 0xFF"},
+      {"<?xml version='1.0' encoding='UTF-32'?><a/>", "encoder error"},
   };
   for (const MalformedCase& c : cases) {
     SCOPED_TRACE(c.xml);
     TXMLDocument document;
-    EXPECT_NE(FailureOf(document, c.xml).find(c.message), std::string::npos) << FailureOf(document, c.xml);
+    ::testing::internal::CaptureStderr();
+    const std::string message = FailureOf(document, c.xml);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_NE(message.find(c.message), std::string::npos) << message;
+    EXPECT_EQ(message.find('\n'), std::string::npos) << message;  // one status-bar line
     EXPECT_FALSE(document.Active());
   }
 }
@@ -260,8 +268,26 @@ TEST_F(XmlDomHostile, ExpansionBombsDeepNestingAndHugeTextFail) {
   const std::string huge = "<r><t>" + std::string(10000001, 'x') + "</t></r>";
   const std::string hugeCData = "<r><t><![CDATA[" + std::string(10000001, 'x') + "]]></t></r>";
 
+  const std::string textBomb = bomb.substr(0, bomb.find("<r ")) + "<r>&" + previous + ";</r>";
+
+  // Attributes: too many on one element, also in UTF-16; a quoted ">" or "="
+  // is no markup, so the count is exact.
+  auto element = [](int attributes, const char* value) {
+    std::string text = "<r><e";
+    for (int i = 0; i < attributes; ++i) text += " a" + std::to_string(i) + "='" + value + "'";
+    return text + "/></r>";
+  };
+  const std::string flood = element(1001, "x");
+  std::string flood16;
+  for (char c : flood) flood16 += std::string{c, '\0'};
+  std::string manyMedium = "<r>";
+  for (int i = 0; i < 70; ++i) manyMedium += element(1000, "") + "\n";
+
   const MalformedCase cases[] = {
       {bomb.c_str(), "entity"},
+      {textBomb.c_str(), "entity"},
+      {flood.c_str(), "Element with more than 1000 attributes (line 1)"},
+      {manyMedium.c_str(), "Too many attributes in the document (line 65)"},
       {deep.c_str(), "Excessive depth"},
       {huge.c_str(), "Text longer than 10000000 bytes"},
       {hugeCData.c_str(), "CData section too big"},
@@ -271,6 +297,9 @@ TEST_F(XmlDomHostile, ExpansionBombsDeepNestingAndHugeTextFail) {
     TXMLDocument document;
     EXPECT_NE(FailureOf(document, c.xml).find(c.message), std::string::npos) << FailureOf(document, c.xml);
   }
+  TXMLDocument document;
+  EXPECT_EQ(FailureOf(document, "\xff\xfe" + flood16), "Element with more than 1000 attributes (line 1)");
+  EXPECT_EQ(Root(document, element(1000, "=>\"")).ChildNodes().Nodes(0).AttributeNodes().Count(), 1000);
 }
 
 }  // namespace

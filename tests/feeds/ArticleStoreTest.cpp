@@ -1,6 +1,7 @@
 #include "feeds/ArticleStore.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -329,6 +330,15 @@ TEST(ArticleStore, FolderThatCannotBeCreatedIsReportedAndEndsTheProgram) {
   EXPECT_THROW(s.SaveLists(), FileWriteError);
   EXPECT_EQ(f.messages.size(), 2u);
   EXPECT_EQ(f.terminations, 2);
+}
+
+TEST(ArticleStore, MakesAMissingFolderForItsOwnerOnly) {
+  Fixture f;
+  const fs::path folder = f.dir / "QuarlenMessenger";
+  const mode_t previous = ::umask(0);  // whatever the umask, the folder is private
+  f.Make(folder.string() + "/").LoadLists();
+  ::umask(previous);
+  EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
 }
 
 TEST(ArticleStore, ClearListsEmptiesEverythingOnDisk) {

@@ -443,7 +443,10 @@ TEST_F(RefreshCycleTest, ASecondFetchFromThePumpReturnsAtTheGate) {
     cycle_.FetchRSS();
   };
   window_.onPump = again;  // during the feed and chart downloads
-  onPing_ = again;         // while the ping waits
+  onPing_ = [&] {          // while the ping waits, the gate is already shut
+    EXPECT_TRUE(cycle_.Busy());
+    again();
+  };
   cycle_.FetchRSS();
   EXPECT_GT(reentered, 3);
   EXPECT_EQ(pings_, 1);

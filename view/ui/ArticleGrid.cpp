@@ -9,6 +9,7 @@
 #include <QStyledItemDelegate>
 
 #include "feeds/ArticleStore.h"
+#include "platform/SameLink.h"
 #include "view/GridLayout.h"
 
 namespace quarlen {
@@ -194,9 +195,8 @@ void ArticleGrid::grdArticlesDrawCell(QPainter& painter, int col, int row, const
   const bool bold = grid::IsUnread(store_.read_view, row);
   bool latest = false;
   if (const std::string* url = grid::EntryAt(store_.url_view, row)) {
-    const QString key = QString::fromStdString(*url);
     for (const auto& entry : store_.latest)
-      if (key.compare(QString::fromStdString(entry), Qt::CaseInsensitive) == 0) {
+      if (SameLink(*url, entry)) {
         latest = true;
         break;
       }

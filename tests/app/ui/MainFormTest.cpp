@@ -7,12 +7,17 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTest>
 #include <QWebEngineView>
 #include <filesystem>
+#include <fstream>
+#include <vector>
 
 #include "app/ui/TfrmMainForm.h"
 #include "feeds/ArticleActions.h"
@@ -50,7 +55,7 @@ TEST_F(MainFormTest, HasTheFixedWindowProperties) {
   EXPECT_EQ(form.windowTitle(), "Quarlen Messenger 1.2.5.149");
   EXPECT_EQ(form.ProgramVersion, "1.2.5.149");
   EXPECT_FALSE(form.Exiting);
-  EXPECT_EQ(form.statusBar()->currentMessage(), "Ready");
+  EXPECT_EQ(form.statusText->text(), "Ready");
   EXPECT_EQ(form.statusBar()->height(), 19);
   EXPECT_EQ(form.palette().color(QPalette::Window), QColor(0xB0, 0xCE, 0xF1));
   EXPECT_EQ(form.font().family(), "Verdana");
@@ -138,7 +143,9 @@ TEST_F(MainFormTest, TimersStartOnlyWithCompleteStartup) {
                         &form.timerRefreshBanners, &form.timerRefreshChannel}) {
     EXPECT_FALSE(timer->isActive());
   }
+  EXPECT_FALSE(form.JvTrayIcon1->isVisible());
   form.CompleteStartup();
+  EXPECT_TRUE(form.JvTrayIcon1->isVisible());
   EXPECT_TRUE(fs::is_directory(env_.configFolder));
   EXPECT_TRUE(form.timerFetchRSS.isActive());
   EXPECT_TRUE(form.timerStartup.isActive());
@@ -163,8 +170,17 @@ TEST_F(MainFormTest, StartupTimerFiresOnceWithUpdatesBeforeTheFirstRefresh) {
 
 TEST_F(MainFormTest, ClosingKeepsTheProgramRunning) {
   TfrmMainForm form(env_);
+  int banners = 0;
+  TfrmMainForm::CommandHandlers handlers;
+  handlers.refreshBanner = [&] { ++banners; };
+  form.SetCommandHandlers(handlers);
   form.CompleteStartup();
   form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  EXPECT_EQ(banners, 1);  // showing the window reloads the banner
+  form.hide();
+  form.ShowFromTray();
+  EXPECT_EQ(banners, 2);  // and so does every showing from the tray
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   EXPECT_FALSE(form.close());  // the close is cancelled
   QTest::qWait(50);
@@ -174,6 +190,54 @@ TEST_F(MainFormTest, ClosingKeepsTheProgramRunning) {
   form.ShowFromTray();
   EXPECT_TRUE(form.isVisible());
   EXPECT_FALSE(form.isMinimized());
+}
+
+// A config folder that cannot be made (a plain file stands in its place):
+// each check shows its box, and once the last box is closed the program ends
+// as Exit does, from whatever loop runs, with the exit work done.
+TEST_F(MainFormTest, UncreatableConfigFolderEndsTheProgramAfterItsMessages) {
+  std::ofstream(root_ / ".config" / "QuarlenMessenger") << "not a folder";
+  std::vector<int> ended;
+  env_.endProcess = [&](int code) { ended.push_back(code); };
+  QStringList boxes;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      boxes << box->text();
+      box->accept();
+    }
+  });
+  closer.start(20);
+  const QString message = QString::fromStdString("Error creating config folder: " + env_.configFolder);
+
+  TfrmMainForm form(env_);  // loading the lists checks first
+  EXPECT_EQ(boxes, QStringList({message}));
+  int exitHooks = 0;
+  form.AddExitHook([&] { ++exitHooks; });
+  form.CompleteStartup();  // the start-up check shows its own box
+  EXPECT_EQ(boxes, QStringList({message, message}));
+  EXPECT_TRUE(ended.empty()) << "not before the next turn of a loop";
+  QTest::qWait(300);
+  EXPECT_EQ(ended, std::vector<int>({0}));
+  EXPECT_EQ(exitHooks, 1);
+  EXPECT_TRUE(form.Exiting);
+}
+
+TEST_F(MainFormTest, WithATrayClosingAndMinimisingHideTheWindow) {
+  env_.hasTray = [] { return true; };
+  TfrmMainForm form(env_);
+  form.CompleteStartup();
+  for (const char* way : {"close", "minimise"}) {
+    form.ShowFromTray();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    if (std::string(way) == "close") {
+      EXPECT_FALSE(form.close());
+    } else {
+      form.showMinimized();
+    }
+    QTest::qWait(100);
+    EXPECT_FALSE(form.isVisible()) << way;
+  }
 }
 
 TEST_F(MainFormTest, TrayIconSwitchesBetweenItsTwoImages) {
@@ -189,7 +253,29 @@ TEST_F(MainFormTest, TrayIconSwitchesBetweenItsTwoImages) {
 TEST_F(MainFormTest, StatusAndTickerTexts) {
   TfrmMainForm form(env_);
   form.SetStatusText("Fetching XML");
-  EXPECT_EQ(form.statusBar()->currentMessage(), "Fetching XML");
+  EXPECT_EQ(form.statusText->text(), "Fetching XML");
+  // Hovering a menu item sends its empty status tip; the text stays.
+  QStatusTipEvent tip{QString()};
+  QApplication::sendEvent(&form, &tip);
+  EXPECT_EQ(form.statusText->text(), "Fetching XML");
+  EXPECT_TRUE(form.statusText->isVisibleTo(&form));
+
+  // While thumbnails load, a small indicator at the right end leaves the text
+  // all the room the window has.
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  EXPECT_FALSE(form.thumbnailProgress->isVisible());
+  form.SetStatusText("Refreshing chart for http://127.0.0.1:8421/chart.php?s=QQQQ&p=d&w=86&h=60&chartstyle=line");
+  form.ShowThumbnailProgress(3, 50);
+  QApplication::processEvents();
+  const QRect bar = form.thumbnailProgress->geometry();
+  EXPECT_TRUE(form.thumbnailProgress->isVisible());
+  EXPECT_LE(bar.width(), 80);
+  EXPECT_GE(bar.right(), form.statusBar()->width() - 12);
+  EXPECT_GE(form.statusText->width(), form.statusBar()->width() - bar.width() - 24);
+  EXPECT_LE(form.statusText->geometry().right(), bar.left());
+  form.HideThumbnailProgress();
+  EXPECT_FALSE(form.thumbnailProgress->isVisible());
   form.SetTickerText("MSFT");
   EXPECT_EQ(form.txtTicker->text(), "MSFT");
 }

@@ -63,6 +63,12 @@ TEST(SettingsSpinEditTest, PastedTextFollowsTheSameRule) {
   QApplication::clipboard()->setText("42");
   EditOf(spin)->paste();
   EXPECT_EQ(spin.text(), "42");
+  for (const char* sign : {"-5", "+5"}) {
+    SetText(spin, "");
+    QApplication::clipboard()->setText(sign);
+    EditOf(spin)->paste();
+    EXPECT_EQ(spin.text(), "") << sign;
+  }
 }
 
 TEST(SettingsSpinEditTest, ReadingTheText) {

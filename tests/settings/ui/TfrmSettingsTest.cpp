@@ -72,8 +72,21 @@ class TfrmSettingsTest : public ::testing::Test {
 TEST_F(TfrmSettingsTest, FormLayout) {
   TfrmSettings& d = Create();
   EXPECT_EQ(d.windowTitle(), "Notification Settings");
-  EXPECT_EQ(d.size(), QSize(327, 280));
+  EXPECT_GE(d.width(), 327);
+  EXPECT_GE(d.height(), 280);
   EXPECT_EQ(d.minimumSize(), d.maximumSize()) << "fixed dialog border";
+  // Every caption has the room its font needs.
+  d.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+  for (const QCheckBox* box : {d.cbPlaySound, d.cbShowBaloon, d.cbShowBrowser}) {
+    EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->text()) + box->iconSize().width())
+        << box->text().toStdString();
+    EXPECT_GE(box->width(), box->sizeHint().width()) << box->text().toStdString();
+  }
+  for (const QLabel* label : d.grpRefresh->findChildren<QLabel*>()) {
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text())) << label->text().toStdString();
+  }
+  d.hide();
   EXPECT_EQ(d.grpActions->title(), "Actions");
   EXPECT_EQ(d.grpRefresh->title(), "Refresh");
   EXPECT_EQ(d.cbPlaySound->text(), "Play sound when new articles are available");
