@@ -20,7 +20,7 @@ done
 if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
   found=""
   for _ in $(seq 50); do
-    found=$(xdotool search --pid $pid --name "^Quarlen Messenger 1\.2\.5\.149$" 2>/dev/null | head -1)
+    found=$(xdotool search --all --onlyvisible --pid $pid --name "^Quarlen Messenger 1\.2\.5\.149$" 2>/dev/null | head -1)
     [ -n "$found" ] && break
     sleep 0.1
   done
