@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ReentryGuard.h"
 #include "platform/UiPorts.h"
 
 namespace quarlen {
@@ -129,16 +130,12 @@ bool ServiceCalls::PingServer() {
 void ServiceCalls::CheckForUpdates() {
   // The question box is modal but timers keep firing behind it; one check at
   // a time keeps a second question (and a second end of the program) away.
-  if (checking_) return;
-  checking_ = true;
   bool end = false;
-  try {
+  {
+    ReentryGuard guard(checking_);
+    if (!guard.Entered()) return;
     end = RunUpdateCheck();
-  } catch (...) {
-    checking_ = false;
-    throw;
   }
-  checking_ = false;
   // Last of all: ending the program may destroy this object.
   if (end) ports_.mainWindow.EndProgramNow();
 }

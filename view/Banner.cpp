@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/ReentryGuard.h"
+
 namespace quarlen {
 
 // Tabs between the declarations, no line break: the notice is compared as text.
@@ -20,16 +22,12 @@ Banner::Banner(IBannerBrowser& browser, std::function<bool()> ping, std::string 
 void Banner::RefreshBanner() {
   // The ping pumps window messages, so the banner timer can fire inside a ping
   // that still waits; a second ping nested in it would only wait as well.
-  if (pinging_) return;
-  pinging_ = true;
   bool answered = false;
-  try {
+  {
+    ReentryGuard guard(pinging_);
+    if (!guard.Entered()) return;
     answered = ping_();
-  } catch (...) {
-    pinging_ = false;
-    throw;
   }
-  pinging_ = false;
   if (answered) {
     browser_.Navigate(webSite_ + "/mt/mtfreetitles.php");
     if (online_) online_();
