@@ -37,7 +37,6 @@ class ChannelTabsUi {
   ~ChannelTabsUi();
 
   ChannelTabs& Tabs() { return tabs_; }
-  ChannelTabsView& View() { return view_; }
 
  private:
   ChannelDownloader downloader_;
