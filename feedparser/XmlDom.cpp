@@ -1,5 +1,6 @@
 #include "feedparser/XmlDom.h"
 
+#include "feedparser/CrowdedElement.h"
 #include "feedparser/SimpleRSSUtils.h"
 
 #include <libxml/parser.h>
@@ -7,6 +8,7 @@
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -323,6 +325,11 @@ void TXMLDocument::SetActive(bool value) {
     return;
   }
   if (xml_.size() > static_cast<std::size_t>(INT_MAX)) throw TXMLDocError("Document is too large");
+  if (const auto crowded = FindCrowdedElement(xml_)) {
+    const auto line = 1 + std::count(xml_.begin(), xml_.begin() + static_cast<std::ptrdiff_t>(*crowded), '\n');
+    throw TXMLDocError("Element with more than " + std::to_string(MaxAttributesPerElement) + " attributes (line " +
+                       std::to_string(line) + ")");
+  }
 
   xmlParserCtxtPtr context = xmlNewParserCtxt();
   if (context == nullptr) throw TXMLDocError("Out of memory creating the XML parser");

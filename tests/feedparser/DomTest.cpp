@@ -260,7 +260,17 @@ TEST_F(XmlDomHostile, ExpansionBombsDeepNestingAndHugeTextFail) {
   const std::string huge = "<r><t>" + std::string(10000001, 'x') + "</t></r>";
   const std::string hugeCData = "<r><t><![CDATA[" + std::string(10000001, 'x') + "]]></t></r>";
 
+  auto element = [](int attributes, const char* pad) {
+    std::string text = "<!-- a='1' b='2' --><r><t";
+    for (int i = 0; i < attributes; ++i) text += " a" + std::to_string(i) + "='x>" + pad + "'";
+    return text + "/></r>";
+  };
+  const std::string crowded = element(40000, "=");
+  const std::string crowdedJustOver = element(1001, "");
+
   const MalformedCase cases[] = {
+      {crowded.c_str(), "Element with more than 1000 attributes (line 1)"},
+      {crowdedJustOver.c_str(), "Element with more than 1000 attributes"},
       {bomb.c_str(), "entity"},
       {deep.c_str(), "Excessive depth"},
       {huge.c_str(), "Text longer than 10000000 bytes"},
@@ -271,6 +281,9 @@ TEST_F(XmlDomHostile, ExpansionBombsDeepNestingAndHugeTextFail) {
     TXMLDocument document;
     EXPECT_NE(FailureOf(document, c.xml).find(c.message), std::string::npos) << FailureOf(document, c.xml);
   }
+  // Quoted "=" and ">" and the comment's attribute-like text count for nothing.
+  TXMLDocument document;
+  EXPECT_EQ(Root(document, element(1000, "=")).ChildNodes().FindNode("t").AttributeNodes().Count(), 1000);
 }
 
 }  // namespace

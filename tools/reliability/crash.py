@@ -11,7 +11,9 @@ three spans, in turn:
             the nine files, the reload that rebuilds the grid, the announcement).
 Between runs the feed server gets 0 to 2 new articles (so cycles merge and
 trim), the keep limit moves between 10 and 25, and some articles are marked
-read or unread in the read list, the state that marking leaves on disk.
+read or unread in the read list, the state that marking leaves on disk. In
+one run of ten the charts file is cut short at a random byte, as a writer
+killed halfway would leave it.
 
 At each start the script checks what the program loaded and what lies on disk:
   - the nine list files load with equal lengths (url, ticker, subject,
@@ -125,6 +127,15 @@ def flip_marks(config, rng):
     return flipped
 
 
+def damage_charts(config, rng):
+    path = os.path.join(config, harness.CHARTS_FILE)
+    if os.path.exists(path) and not os.path.exists(os.path.join(config, "kvt_save_journal.dat")):
+        size = os.path.getsize(path)
+        os.truncate(path, rng.randint(0, max(0, size - 1)))
+        return True
+    return False
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", default=os.path.join(harness.TOP, "build"))
@@ -145,7 +156,7 @@ def main():
     checker = Checker(config)
     spans_hit = Counter()
     phases = Counter()
-    journals = charts_mismatch = 0
+    journals = charts_mismatch = damaged = 0
     print(f"crash: {args.runs} kills, seed {args.seed}, port {port}", flush=True)
 
     # A first, whole run fills the store and measures the spans.
@@ -178,6 +189,8 @@ def main():
                 if checker.reference is not None:
                     urls, reads = checker.reference
                     checker.reference = (urls, [flipped.get(u.lower(), r) for u, r in zip(urls, reads)])
+            if rng.random() < 0.1:
+                damaged += damage_charts(config, rng)
             program = harness.Program(exe, home, display.name, log)
             started = time.monotonic()
             if span == "start-up":
@@ -230,8 +243,8 @@ def main():
     print(f"crash: kills by span: {dict(spans_hit)}", flush=True)
     print("crash: last thing shown before the kill: " +
           ", ".join(f"{k!r} {v}" for k, v in phases.most_common()), flush=True)
-    print(f"crash: kills that left a save journal (cut between renames): {journals}; "
-          f"starts whose charts file held another count than the lists: {charts_mismatch}", flush=True)
+    print(f"crash: kills that left a save journal (cut between renames): {journals}; charts files cut short: "
+          f"{damaged}; starts whose charts file held another count than the lists: {charts_mismatch}", flush=True)
     print(f"crash: {args.runs} runs, {len(checker.failures)} failures", flush=True)
     for run, problems in checker.failures:
         print(f"  run {run}: {'; '.join(problems)}")

@@ -4,6 +4,7 @@ ping, the charts and the banner as the feed server does, but the feed with
 one hostile reply after another:
 
   cap        a body over the 16 MiB cap (Content-Length 20 MiB, all of it sent)
+  cap-stream the same without Content-Length, ended by the close
   header     an endless header (header lines without end)
   drip       a slow drip: the start of a good feed, then one byte a second
   close      a close at a random byte of a good reply (three times)
@@ -110,6 +111,11 @@ class HostileServer:
             block = b"<x>" + b"a" * 65533
             for _ in range(size // len(block)):
                 conn.sendall(block)
+        elif mode == "cap-stream":
+            conn.sendall(f"{ok}\r\n".encode())
+            block = b"<x>" + b"a" * 65533
+            for _ in range((20 << 20) // len(block)):
+                conn.sendall(block)
         elif mode == "header":
             conn.sendall(b"HTTP/1.1 200 OK\r\n")
             line = b"X-Endless: " + b"h" * 100 + b"\r\n"
@@ -176,7 +182,7 @@ def main():
         stored = harness.read_lines(url_file) or []
         print(f"hostile: port {port}; a good feed first: {len(stored)} articles stored", flush=True)
         print(f"{'reply':<11} {'ms':>7} {'gap ms':>7}  store     statuses after 'Fetching XML'", flush=True)
-        for mode in ["cap", "header", "drip", "close", "close", "close", "garbage", "attributes", "redirect"]:
+        for mode in ["cap", "cap-stream", "header", "drip", "close", "close", "close", "garbage", "attributes", "redirect"]:
             server.mode = mode
             end, statuses = cycle(args.drip_seconds + 200)
             after = statuses[statuses.index("Fetching XML") + 1:] if "Fetching XML" in statuses else statuses
