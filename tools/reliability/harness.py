@@ -199,21 +199,24 @@ def descendants(pid):
     return found
 
 
-def pss_kib(pid):
-    """PSS of the program (main process and every process below it, the
-    embedded browser's engine) in KiB, and the number of processes."""
-    total, count = 0, 0
+def memory_kib(pid):
+    """The program's memory (main process and every process below it, the
+    embedded browser's engine) in KiB: PSS, the private part of it (which a
+    leak grows; PSS also moves as other programs share the same libraries),
+    and the number of processes."""
+    pss = private = count = 0
     for p in descendants(pid):
         try:
             with open(f"/proc/{p}/smaps_rollup") as f:
                 for line in f:
                     if line.startswith("Pss:"):
-                        total += int(line.split()[1])
-                        count += 1
-                        break
+                        pss += int(line.split()[1])
+                    elif line.startswith(("Private_Clean:", "Private_Dirty:")):
+                        private += int(line.split()[1])
+            count += 1
         except OSError:
             pass
-    return total, count
+    return pss, private, count
 
 
 def read_lines(path):

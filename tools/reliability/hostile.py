@@ -211,7 +211,8 @@ def main():
         end, statuses = cycle(60)
         ok = end is not None and statuses and statuses[-1] == "Ready" and "Saving lists" in statuses
         failures += not ok
-        print(f"good feed again: {'taken' if ok else 'NOT taken'} ({statuses})", flush=True)
+        print(f"good feed again: {'taken' if ok else 'NOT taken'} ({len(statuses)} status texts, the last "
+              f"{statuses[-2:]})", flush=True)
         print(f"hostile: {failures} failures", flush=True)
     finally:
         program.end()

@@ -96,13 +96,14 @@ def main():
             last = statuses[-1] if statuses else "-"
             print(f"{n:5d}  {minute:6.1f}  {duration:>11}  {gap:>14}  {len(urls):8d}  {last}", flush=True)
             if minute >= next_memory or n == 1:
-                kib, procs = harness.pss_kib(program.pid)
-                print(f"memory at minute {minute:5.1f}: PSS {kib / 1024:7.1f} MiB in {procs} processes; "
+                kib, private, procs = harness.memory_kib(program.pid)
+                print(f"memory at minute {minute:5.1f}: PSS {kib / 1024:7.1f} MiB (private {private / 1024:.1f} MiB) "
+                      f"in {procs} processes; "
                       f"main window mapped {main_window_mapped(program.pid, display.name)}", flush=True)
                 next_memory = (int(minute / args.every) + 1) * args.every
-        kib, procs = harness.pss_kib(program.pid)
+        kib, private, procs = harness.memory_kib(program.pid)
         print(f"memory at the end ({(time.monotonic() - start) / 60:.1f} min): PSS {kib / 1024:.1f} MiB "
-              f"in {procs} processes", flush=True)
+              f"(private {private / 1024:.1f} MiB) in {procs} processes", flush=True)
         if gaps:
             print(f"cycles {n}, without an end {failures}; longest gap per cycle: median {sorted(gaps)[len(gaps) // 2]} ms, "
                   f"largest {max(gaps)} ms", flush=True)
