@@ -11,6 +11,9 @@
 #include "platform/BrowserLookup.h"
 #include "platform/ConfigFolder.h"
 #include "platform/TerminationSignals.h"
+#ifdef QUARLEN_RELIABILITY_PROBE
+#include "tools/reliability/ReliabilityProbe.h"
+#endif
 
 int main(int argc, char** argv) {
   using namespace quarlen;
@@ -67,5 +70,8 @@ int main(int argc, char** argv) {
 
   messenger.CompleteStartup();
   mainForm.show();
+#ifdef QUARLEN_RELIABILITY_PROBE
+  ReliabilityProbe probe(mainForm);  // only in the reliability runs' build
+#endif
   return application.exec();
 }

@@ -1,0 +1,116 @@
+#include "tools/reliability/ReliabilityProbe.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSocketNotifier>
+#include <QStatusBar>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <fcntl.h>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+
+#include "app/ui/TfrmMainForm.h"
+
+namespace quarlen {
+
+namespace {
+int signalPipe[2] = {-1, -1};
+
+void OnProbeSignal(int signal) {
+  const unsigned char byte = static_cast<unsigned char>(signal);
+  [[maybe_unused]] ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
+
+long long MonotonicMs() {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// One write per line straight to the descriptor: no stdio buffer that a kill
+// could lose, and no line torn in two.
+void Say(const std::string& line) {
+  const std::string text = line + "\n";
+  [[maybe_unused]] ssize_t written = ::write(STDOUT_FILENO, text.data(), text.size());
+}
+}  // namespace
+
+ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form) : form_(form) {
+  if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) throw std::system_error(errno, std::generic_category());
+  struct sigaction action {};
+  action.sa_handler = OnProbeSignal;
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGUSR1, &action, nullptr);
+  sigaction(SIGUSR2, &action, nullptr);
+  notifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+  connect(notifier_, &QSocketNotifier::activated, this, [this] { OnSignal(); });
+
+  QObject::connect(form_.statusBar(), &QStatusBar::messageChanged, this, [](const QString& text) {
+    if (!text.isEmpty()) Say("status " + std::to_string(MonotonicMs()) + " " + text.toStdString());
+  });
+
+  // A precise timer fires at every chance the event loop gets, from the main
+  // loop or from a request's message pump; the time between two firings is the
+  // time no window message could be handled.
+  gapTimer_.setTimerType(Qt::PreciseTimer);
+  gapTimer_.setInterval(5);
+  connect(&gapTimer_, &QTimer::timeout, this, [this] { Tick(); });
+
+  const ArticleStore& store = form_.Store();
+  Say("loaded " + std::to_string(MonotonicMs()) + " url=" + std::to_string(store.url.size()) +
+      " ticker=" + std::to_string(store.ticker.size()) + " subject=" + std::to_string(store.subject.size()) +
+      " description=" + std::to_string(store.description.size()) + " date=" + std::to_string(store.date.size()) +
+      " read=" + std::to_string(store.read.size()) + " latest=" + std::to_string(store.latest.size()) +
+      " latest_subject=" + std::to_string(store.latest_subject.size()) +
+      " charts=" + std::to_string(store.jvilCharts.size()) +
+      " refresh_charts=" + std::to_string(store.jvilRefreshCharts.size()));
+}
+
+ReliabilityProbe::~ReliabilityProbe() {
+  signal(SIGUSR1, SIG_DFL);
+  signal(SIGUSR2, SIG_DFL);
+}
+
+void ReliabilityProbe::OnSignal() {
+  unsigned char byte = 0;
+  while (::read(signalPipe[0], &byte, 1) == 1) {
+    if (byte == SIGUSR1) {
+      CheckForNewMessages();
+    } else if (byte == SIGUSR2) {
+      form_.HideToTray();
+      Say("hidden " + std::to_string(MonotonicMs()) + " visible=" + std::to_string(form_.isVisible()));
+    }
+  }
+}
+
+void ReliabilityProbe::CheckForNewMessages() {
+  // The tray menu's own action, so the command runs exactly as a click would.
+  QAction* command = nullptr;
+  for (QAction* action : form_.PopupMenu1->actions()) {
+    if (action->text() == QStringLiteral("Check For New Messages")) command = action;
+  }
+  if (command == nullptr) {
+    Say("error no Check For New Messages command");
+    return;
+  }
+  const long long begin = MonotonicMs();
+  Say("cycle-begin " + std::to_string(begin));
+  longestGapMs_ = 0;
+  sinceTick_.start();
+  gapTimer_.start();
+  command->trigger();  // returns when the cycle has ended
+  Tick();
+  gapTimer_.stop();
+  const long long end = MonotonicMs();
+  Say("cycle-end " + std::to_string(end) + " " + std::to_string(end - begin) + " " + std::to_string(longestGapMs_));
+}
+
+void ReliabilityProbe::Tick() {
+  longestGapMs_ = std::max(longestGapMs_, sinceTick_.restart());
+}
+
+}  // namespace quarlen

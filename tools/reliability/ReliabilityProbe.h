@@ -1,0 +1,40 @@
+#pragma once
+// A diagnostic companion for the reliability runs in tools/reliability: built
+// only into the quarlen-messenger-probe executable, never into the program
+// users run. It prints what the runs need to standard output, one line at a
+// time and unbuffered (a kill -9 loses nothing already said):
+//   loaded <mono_ms> url=N ticker=N ... charts=N   the store as the start-up read it
+//   status <mono_ms> <text>                       every status bar text
+//   cycle-begin <mono_ms> / cycle-end <mono_ms> <ms> <longest gap ms>
+// and obeys two signals: SIGUSR1 runs "Check For New Messages" from the tray
+// menu, SIGUSR2 hides the window into the tray. <mono_ms> is CLOCK_MONOTONIC.
+#include <QObject>
+#include <QElapsedTimer>
+#include <QTimer>
+
+class QSocketNotifier;
+
+namespace quarlen {
+
+class TfrmMainForm;
+
+class ReliabilityProbe : public QObject {
+ public:
+  // Prints the loaded store at once; throws std::system_error when the signal
+  // pipe can't be made.
+  explicit ReliabilityProbe(TfrmMainForm& form);
+  ~ReliabilityProbe() override;
+
+ private:
+  void OnSignal();
+  void CheckForNewMessages();
+  void Tick();
+
+  TfrmMainForm& form_;
+  QSocketNotifier* notifier_ = nullptr;
+  QTimer gapTimer_;
+  QElapsedTimer sinceTick_;
+  qint64 longestGapMs_ = 0;
+};
+
+}  // namespace quarlen
