@@ -22,19 +22,23 @@ waitfor() {
 }
 
 # A display of our own: the shared test display has no tray, and other tests rely on that.
-Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp 4>"$home/display" 2>"$home/xvfb.log" &
-started_pids+=($!)
-waitfor 100 grep -q '[0-9]' "$home/display" || fail "Xvfb did not start"
-export DISPLAY=:$(tr -dc 0-9 <"$home/display")
+# A display number another server let go of a moment ago can still refuse the
+# first client, so the server and its panel get a second try.
+start_tray_host() {
+  Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp 4>"$home/display" 2>"$home/xvfb.log" &
+  started_pids+=($!)
+  waitfor 100 grep -q '[0-9]' "$home/display" || return 1
+  export DISPLAY=:$(tr -dc 0-9 <"$home/display")
+  trayer --edge top --align right --widthtype pixel --width 120 --height 24 >"$home/trayer.log" 2>&1 &
+  started_pids+=($!)
+  waitfor 100 has_panel
+}
+panel_window() { xdotool search --name '^panel$' 2>/dev/null | head -1; }
+has_panel() { [ -n "$(panel_window)" ]; }
 unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
 export QT_QPA_PLATFORM=xcb
 export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
-
-trayer --edge top --align right --widthtype pixel --width 120 --height 24 >"$home/trayer.log" 2>&1 &
-started_pids+=($!)
-panel_window() { xdotool search --name '^panel$' 2>/dev/null | head -1; }
-has_panel() { [ -n "$(panel_window)" ]; }
-waitfor 100 has_panel || fail "trayer did not start"
+start_tray_host || start_tray_host || fail "trayer did not start"
 panel=$(panel_window)
 
 # start_program LOG: the program under test in the fresh home; sets $pid.
