@@ -4,8 +4,9 @@
     sitegen.py build SITE_DIR
         Rewrites the generated part of the site folder: feeds/messenger4.xml.win-1251
         (an RSS 2.0 document in windows-1251), charts/<SYMBOL>.png (86 x 60 charts)
-        and news/<id>.html (one page per article). The other files of the site folder
-        are written by hand and left alone.
+        news/<id>.html (one page per article), and the pages kept in pages/ (the
+        index, banner, chart, download and channel pages), each through the one page
+        template. The other files of the site folder are left alone.
 
     sitegen.py publish SITE_DIR TITLE SYMBOL DESCRIPTION [--author NAME]
         Adds a new item at the top of the feed in SITE_DIR, with its article page and,
@@ -247,20 +248,42 @@ def encode_feed(text):
     return text.encode(FEED_ENCODING, errors="xmlcharrefreplace")
 
 
+def page(title, style, body, lang="en"):
+    """The one page template of the site: every page, generated or written by hand,
+    is this head around its own style and body. title is HTML-escaped; style and
+    body are HTML already."""
+    return (f"<!DOCTYPE html>\n<html lang=\"{lang}\">\n<head>\n<meta charset=\"utf-8\">\n"
+            f"<title>{html.escape(title)}</title>\n{style}\n</head>\n<body>\n{body}</body>\n</html>\n")
+
+
 def article_page(base, symbol, title, description, author, when):
     e = html.escape
-    return (
-        "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n"
-        f"<title>{e(title)}</title>\n"
+    return page(
+        title,
         "<style>body{font-family:Verdana,Arial,sans-serif;margin:2em;max-width:40em}"
-        "img{border:1px solid #99a}</style>\n</head>\n<body>\n"
+        "img{border:1px solid #99a}</style>",
         f"<h1>{e(title)}</h1>\n"
         f"<p><small>{e(author)} &middot; {e(rfc822(when))}</small></p>\n"
         f"<p><img src=\"{base}/charts/{e(symbol)}.png\" width=\"86\" height=\"60\" alt=\"{e(symbol)}\"> "
         f"<b>{e(symbol)}</b></p>\n"
         f"<p>{e(description)}</p>\n"
-        f"<p><a href=\"{base}/\">Quarlen Messenger News</a></p>\n"
-        "</body>\n</html>\n")
+        f"<p><a href=\"{base}/\">Quarlen Messenger News</a></p>\n",
+        lang="ru")
+
+
+def written_pages(pages_dir):
+    """The pages written by hand, from pages/: each file is a "title: ..." line,
+    the page's <style> element, a "---" line and the body. Yields (path, html)."""
+    for folder, _, names in sorted(os.walk(pages_dir)):
+        for name in sorted(names):
+            path = os.path.join(folder, name)
+            with open(path, encoding="utf-8") as f:
+                text = f.read()
+            head, _, body = text.partition("\n---\n")
+            first, _, style = head.partition("\n")
+            if not first.startswith("title: ") or not style.startswith("<style>"):
+                raise SystemExit(f"sitegen: {path} does not start with a title line and a <style> element")
+            yield os.path.relpath(path, pages_dir), page(first[len("title: "):], style, body)
 
 
 def write_file(path, data):
@@ -284,6 +307,9 @@ def utc(parts):
     return datetime.datetime(*parts, tzinfo=datetime.timezone.utc)
 
 
+PAGES_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "pages")
+
+
 def build(site):
     items = []
     symbols = {"QQQQ", "UNREF"}
@@ -296,6 +322,8 @@ def build(site):
     write_file(os.path.join(site, FEED_PATH), encode_feed(feed_xml(BASE_URL, items, built)))
     for symbol in sorted(symbols):
         write_file(os.path.join(site, "charts", f"{symbol}.png"), chart_png(symbol))
+    for path, text in written_pages(PAGES_DIR):
+        write_file(os.path.join(site, path), text.encode("utf-8"))
 
 
 def publish(site, title, symbol, description, author):
