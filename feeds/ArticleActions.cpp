@@ -5,12 +5,12 @@
 
 namespace quarlen {
 
-ArticleActions::ArticleActions(ArticleStore& store, BusyTest busy, IUrlOpener& browser, std::string feedServer,
+ArticleActions::ArticleActions(ArticleStore& store, BusyTest busy, IUrlOpener& browser, ServerEndpoints endpoints,
                                GridRebuild fillArticleGrid)
     : store_(store),
       busy_(std::move(busy)),
       browser_(browser),
-      feedServer_(std::move(feedServer)),
+      endpoints_(std::move(endpoints)),
       fillArticleGrid_(std::move(fillArticleGrid)) {}
 
 bool ArticleActions::HasArticles() const { return !store_.url_view.empty(); }
@@ -63,7 +63,7 @@ void ArticleActions::DeleteArticle(int index) {
 void ArticleActions::OpenArticleLink(int index) {
   if (!ShowsArticle(index)) return;
   // Encoding first: a link that cannot be encoded opens nothing.
-  browser_.OpenUrl(RedirectTarget(feedServer_, store_.url_view[static_cast<std::size_t>(index)]));
+  browser_.OpenUrl(endpoints_.RedirectUrl(EncodeArticleLink(store_.url_view[static_cast<std::size_t>(index)])));
 }
 
 }  // namespace quarlen

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/UiPorts.h"
+#include "service/ServerEndpoints.h"
 
 namespace quarlen {
 
@@ -18,9 +19,9 @@ class ArticleActions {
   // `FillArticleGrid`: reloads the store from the list files and rebuilds the rows.
   using GridRebuild = std::function<void()>;
 
-  // store and browser are borrowed and must outlive the actions. feedServer
-  // is the base URL the redirect page's path is appended to.
-  ArticleActions(ArticleStore& store, BusyTest busy, IUrlOpener& browser, std::string feedServer,
+  // store and browser are borrowed and must outlive the actions. endpoints
+  // give the feed server's redirect page that articles are opened through.
+  ArticleActions(ArticleStore& store, BusyTest busy, IUrlOpener& browser, ServerEndpoints endpoints,
                  GridRebuild fillArticleGrid);
 
   // True when the grid shows articles (url_view has entries).
@@ -48,7 +49,7 @@ class ArticleActions {
   ArticleStore& store_;
   BusyTest busy_;
   IUrlOpener& browser_;
-  std::string feedServer_;
+  ServerEndpoints endpoints_;
   GridRebuild fillArticleGrid_;
 };
 

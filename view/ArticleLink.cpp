@@ -85,10 +85,4 @@ std::string EncodeArticleLink(std::string_view link) {
   return out;
 }
 
-std::string RedirectTarget(std::string_view feedServer, std::string_view link) {
-  std::string target(feedServer);
-  target.append("/redirect/redirect.php?url=").append(EncodeArticleLink(link));
-  return target;
-}
-
 }  // namespace quarlen

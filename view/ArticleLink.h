@@ -1,6 +1,6 @@
 #pragma once
 // How an article link reaches the browser: encoded for the feed server's
-// redirect page and appended to that page's address.
+// redirect page (ServerEndpoints::RedirectUrl appends it to that page's address).
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -20,9 +20,5 @@ class ArticleLinkError : public std::runtime_error {
 // "?" or "=" too) as %XX. User information and fragment are dropped; a link
 // without a path gains "/". Throws ArticleLinkError.
 std::string EncodeArticleLink(std::string_view link);
-
-// feedServer + "/redirect/redirect.php?url=" + EncodeArticleLink(link), joined
-// as they are. Throws ArticleLinkError.
-std::string RedirectTarget(std::string_view feedServer, std::string_view link);
 
 }  // namespace quarlen

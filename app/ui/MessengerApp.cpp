@@ -52,7 +52,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   // Article actions: open, mark and delete from the grid and the balloon;
   // marks and deletes wait for the refresh cycle to finish.
   articleActions_ = std::make_unique<ArticleActions>(
-      form.Store(), [this] { return cycle_->Busy(); }, form, endpoints.FeedServer(),
+      form.Store(), [this] { return cycle_->Busy(); }, form, endpoints,
       [&form] { form.FillArticleGrid(); });
   form.AttachArticleActions(*articleActions_);
 

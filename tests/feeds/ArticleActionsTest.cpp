@@ -24,7 +24,7 @@ struct Fixture {
   NoBrowser browser;
   bool busy = false;
   int rebuilds = 0;
-  ArticleActions actions{store, [this] { return busy; }, browser, "http://feeds.test",
+  ArticleActions actions{store, [this] { return busy; }, browser, ServerEndpoints("http://feeds.test"),
                          [this] { ++rebuilds, store.LoadLists(); }};
 
   Fixture() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "service/ServerEndpoints.h"
+
 namespace quarlen {
 namespace {
 
@@ -36,7 +38,7 @@ TEST(ArticleLinkTest, EncodesLinksForTheRedirectPage) {
     }
     EXPECT_EQ(got, c.encoded) << c.link;
   }
-  EXPECT_EQ(RedirectTarget("http://127.0.0.1:8421", "http://h/a b?c=d"),
+  EXPECT_EQ(ServerEndpoints("http://127.0.0.1:8421").RedirectUrl(EncodeArticleLink("http://h/a b?c=d")),
             "http://127.0.0.1:8421/redirect/redirect.php?url=http://h/a%20b%3Fc%3Dd");
 }
 

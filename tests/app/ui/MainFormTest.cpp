@@ -286,7 +286,7 @@ TEST_F(MainFormTest, BalloonClickOpensSelectsAndMarksTheNewestArticle) {
     void OpenUrl(const std::string& url) override { opened.push_back(url); }
   } browser;
   TfrmMainForm form(env_);
-  ArticleActions actions(form.Store(), [] { return false; }, browser, "http://f", [&] { form.FillArticleGrid(); });
+  ArticleActions actions(form.Store(), [] { return false; }, browser, ServerEndpoints("http://f"), [&] { form.FillArticleGrid(); });
   form.AttachArticleActions(actions);
   emit form.JvTrayIcon1->messageClicked();  // an empty store: nothing happens
   ArticleStore& store = form.Store();

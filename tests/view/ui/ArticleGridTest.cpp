@@ -374,7 +374,7 @@ TEST(ArticleGrid, ContextMenuAndKeysActOnTheRightRow) {
   f.Save({Plain(0, "unread"), Plain(1, "unread"), Plain(2, "unread")});
   f.grid.FillArticleGrid();
   bool busy = false;
-  ArticleActions actions(f.store, [&] { return busy; }, browser, "http://f", [&] { f.grid.FillArticleGrid(); });
+  ArticleActions actions(f.store, [&] { return busy; }, browser, ServerEndpoints("http://f"), [&] { f.grid.FillArticleGrid(); });
   int refreshes = 0;
   ArticleGridActions commands(f.grid, actions, [&] { ++refreshes; });
   QStringList captions;
