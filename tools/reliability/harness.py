@@ -14,9 +14,13 @@ import re
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import threading
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from processmemory import descendants, process_memory_kib  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 TOP = os.path.dirname(os.path.dirname(HERE))
@@ -181,24 +185,6 @@ class Program:
         return self.proc.returncode
 
 
-def descendants(pid):
-    children = {}
-    for entry in os.listdir("/proc"):
-        if entry.isdigit():
-            try:
-                with open(f"/proc/{entry}/stat") as f:
-                    ppid = int(f.read().rsplit(")", 1)[1].split()[1])
-                children.setdefault(ppid, []).append(int(entry))
-            except (OSError, ValueError, IndexError):
-                pass
-    found, todo = [], [pid]
-    while todo:
-        p = todo.pop()
-        found.append(p)
-        todo.extend(children.get(p, []))
-    return found
-
-
 def memory_kib(pid):
     """The program's memory (main process and every process below it, the
     embedded browser's engine) in KiB: PSS, the private part of it (which a
@@ -206,16 +192,11 @@ def memory_kib(pid):
     and the number of processes."""
     pss = private = count = 0
     for p in descendants(pid):
-        try:
-            with open(f"/proc/{p}/smaps_rollup") as f:
-                for line in f:
-                    if line.startswith("Pss:"):
-                        pss += int(line.split()[1])
-                    elif line.startswith(("Private_Clean:", "Private_Dirty:")):
-                        private += int(line.split()[1])
+        memory = process_memory_kib(p)
+        if memory is not None:
+            pss += memory[0]
+            private += memory[1]
             count += 1
-        except OSError:
-            pass
     return pss, private, count
 
 
