@@ -8,7 +8,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <array>
-#include <filesystem>
 
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
