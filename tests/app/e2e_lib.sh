@@ -17,10 +17,7 @@ waitfor() {
 }
 
 # skip REASON: CTest counts exit code 77 as a skipped test.
-skip() {
-  echo "SKIP: $*"
-  exit 77
-}
+skip() { echo "SKIP: $*"; exit 77; }
 
 # start_xvfb: a private Xvfb on a display number the server picks itself, so
 # two runs never race for one; exports DISPLAY and sets xvfb_pid. A number
@@ -35,40 +32,28 @@ start_xvfb() {
   waitfor 100 grep -q '[0-9]' "$numfile" || { rm -f "$numfile"; return 1; }
   export DISPLAY=:$(tr -dc 0-9 <"$numfile")
   rm -f "$numfile"
-  waitfor 50 display_answers
+  waitfor 50 eval 'xdpyinfo >/dev/null 2>&1'
 }
-display_answers() { xdpyinfo >/dev/null 2>&1; }
 
 # e2e_setup: a fresh home folder in $home, removed with everything started here at exit.
 e2e_setup() {
   set -u
   home=$(mktemp -d)
-  pid=""
   export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
-  trap e2e_cleanup EXIT
-}
-e2e_cleanup() {
-  local p
-  for p in "${started_pids[@]}"; do kill -KILL "$p" 2>/dev/null; wait "$p" 2>/dev/null; done
-  rm -rf "$home"
+  trap 'for p in "${started_pids[@]}"; do kill -KILL "$p" 2>/dev/null; wait "$p" 2>/dev/null; done; rm -rf "$home"' EXIT
 }
 
 # fail REASON: says why, shows every log of the run and ends the script.
 fail() {
   echo "FAIL: $*"
-  local f
   for f in "$home"/*.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
   exit 1
 }
 
 # needs_display: skips the test without a display to click in.
-needs_display() {
-  [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null || skip "needs a display and xdotool"
-}
+needs_display() { [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null || skip "needs a display and xdotool"; }
 # display_or_offscreen: the display the test command gives, else Qt's offscreen platform.
-display_or_offscreen() {
-  [ -n "${DISPLAY:-}" ] || export QT_QPA_PLATFORM=offscreen
-}
+display_or_offscreen() { [ -n "${DISPLAY:-}" ] || export QT_QPA_PLATFORM=offscreen; }
 
 # start_port_server SCRIPT OUTPUT ARG: a loopback server of this folder that
 # writes its port to $home/port and what it receives to $home/OUTPUT; sets $port.
@@ -108,8 +93,7 @@ start_program() {
 stop_program() {
   kill -TERM "$1"
   waitfor 100 has_ended "$1" || fail "SIGTERM did not end the program"
-  wait "$1"
-  code=$?
+  wait "$1"; code=$?
 }
 has_ended() { ! kill -0 "$1" 2>/dev/null; }
 

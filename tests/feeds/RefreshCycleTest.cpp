@@ -21,10 +21,6 @@ namespace {
 
 using testhttp::LoopbackHttpServer;
 using testhttp::ScriptedResponse;
-using test::FakeProgress;
-using test::FakeStatusBar;
-using test::FakeTray;
-using FakeWindow = test::FakeMainWindow;
 
 constexpr const char* FeedPath = "/feeds/messenger4.xml.win-1251";
 
@@ -162,11 +158,11 @@ class RefreshCycleTest : public ::testing::Test {
   LoopbackHttpServer server_;
   test::FaultyFileOps fileOps_;
   std::vector<std::string> errors_;
-  FakeStatusBar status_;
-  FakeTray tray_;
-  FakeWindow window_;
+  test::FakeStatusBar status_;
+  test::FakeTray tray_;
+  test::FakeMainWindow window_;
   FakeSettings settings_;
-  FakeProgress progress_;
+  test::FakeProgress progress_;
   bool pingOk_ = true;
   std::function<void()> onPing_;
   int pings_ = 0, profiles_ = 0, gridFills_ = 0;
@@ -283,7 +279,7 @@ TEST_F(RefreshCycleTest, MergeCases) {
     store_.date.clear(), store_.read.clear(), store_.jvilRefreshCharts.clear();
     SeedStore(c.stored);
     settings_.keep = c.keep;
-    tray_ = FakeTray();
+    tray_ = test::FakeTray();
     window_.tickerTexts.clear();
     window_.beeps = 0;
     server_.ClearRequests();
@@ -364,7 +360,7 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
     c.serve();
     const auto before = ListFileBytes();
     status_.texts.clear();
-    tray_ = FakeTray();
+    tray_ = test::FakeTray();
     server_.ClearRequests();
     cycle_.FetchRSS();
     EXPECT_FALSE(cycle_.Busy());

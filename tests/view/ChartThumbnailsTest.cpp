@@ -17,9 +17,6 @@ namespace {
 using testhttp::EncodeAsTicker;
 using testhttp::LoopbackHttpServer;
 using testhttp::ScriptedResponse;
-using test::FakeProgress;
-using test::FakeStatusBar;
-using FakeWindow = test::FakeMainWindow;
 
 std::string EncodedTicker(const LoopbackHttpServer& server, const std::string& target) {
   return EncodeAsTicker(server.BaseUrl() + target);
@@ -55,9 +52,9 @@ class ChartThumbnailsTest : public ::testing::Test {
   }
 
   LoopbackHttpServer server_;
-  FakeStatusBar status_;
-  FakeWindow window_;
-  FakeProgress progress_;
+  test::FakeStatusBar status_;
+  test::FakeMainWindow window_;
+  test::FakeProgress progress_;
   int profileApplied_ = 0;
   THttpClient client_;
   ChartThumbnails thumbnails_;
