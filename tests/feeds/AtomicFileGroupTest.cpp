@@ -91,7 +91,7 @@ TEST(AtomicFileGroup, RecoverRenamesOnlyTemporariesOverTheirOwnFiles) {
   EXPECT_EQ(test::ReadBytes(dir / "victim"), "keep");
   EXPECT_EQ(test::ReadBytes(dir / "other"), "other");
   EXPECT_EQ(test::ReadBytes(dir / "a"), "new a");
-  EXPECT_FALSE(fs::exists(dir / "journal"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "journal"));
 }
 
 TEST(AtomicFileGroup, PathWithLineBreakIsRefused) {
