@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/ui/CommandLine.h"
+#include "app/ui/LeanEngine.h"
 #include "app/ui/MessengerApp.h"
 #include "app/ui/QuarlenApplication.h"
 #include "app/ui/SingleInstance.h"
@@ -26,9 +27,10 @@ int main(int argc, char** argv) {
   }
   // The embedded browser's sandbox refuses to start for root; without this the
   // program would abort at its first banner.
-  if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) {
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
-  }
+  QByteArray engineFlags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  if (::geteuid() == 0 && engineFlags.trimmed().isEmpty()) engineFlags = "--no-sandbox";
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", LeanEngineFlags(engineFlags));
+  UseSoftwareDrawing();
   QuarlenApplication application(argc, argv);
   if (CommandLineRequest request = ReadCommandLine(application.arguments(), true); !request.run) {
     PrintCommandLineText(request);
