@@ -14,7 +14,7 @@
 #     every resident page of the program and its helper processes counted
 #     once, of it anonymous, and where it goes (tools/tree-memory --breakdown)
 #   - idle CPU over 120 s with the window hidden in the tray, timers running
-#   - the parser's ratios (bench/parse_ratios.sh, when BUILD_DIR has the bench)
+#   - the parser's ratios to libxml2's own parse (bench/parse_ratios.sh, built in BUILD_DIR)
 # QUARLEN_BENCH_IDLE_SECONDS and QUARLEN_BENCH_SETTLE_SECONDS shorten a trial run.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -70,6 +70,7 @@ python3 -c "print(f'idle CPU hidden in the tray over $idle_seconds s: {($after -
 "$top/tools/tree-memory" "$pid" "memory after the idle time:"
 stop_program "$pid"
 
-if [ -x "$top/bench/parse_ratios.sh" ] && [ -d "$build/bench/feedparser" ]; then
-  "$top/bench/parse_ratios.sh" "$build"
+# Instruction counts, so the machine's other load does not move them.
+if [ -f "$top/bench/parse_ratios.sh" ]; then
+  bash "$top/bench/parse_ratios.sh" "$build" --no-wall-clock
 fi
