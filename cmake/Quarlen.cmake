@@ -2,6 +2,8 @@
 
 set(QUARLEN_WARNINGS -Wall -Wextra -Wpedantic -Wno-unused-parameter)
 
+include(${CMAKE_CURRENT_LIST_DIR}/CheckLayers.cmake)
+
 # quarlen_core_library(name SOURCES...): a static library of the Qt-free core.
 # Core targets must not link Qt; the check below fails the configure if one does.
 function(quarlen_core_library name)
@@ -42,6 +44,32 @@ function(quarlen_check_core_targets)
         endif()
       endforeach()
     endif()
+  endforeach()
+endfunction()
+
+# Called at the end of the top-level file: the layering of cmake/Layers.cmake
+# holds for every include and link now, and the build checks the includes
+# again whenever a layered source changes (target layer_check, which every
+# layered library waits for).
+function(quarlen_check_layers)
+  quarlen_check_includes(${PROJECT_SOURCE_DIR})
+  quarlen_check_links()
+  quarlen_layered_files(${PROJECT_SOURCE_DIR} files)
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS ${files})
+  set(stamp ${PROJECT_BINARY_DIR}/layer_check.stamp)
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -DQUARLEN_SOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/CheckLayers.cmake
+    COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+    DEPENDS ${files} ${PROJECT_SOURCE_DIR}/cmake/Layers.cmake ${PROJECT_SOURCE_DIR}/cmake/CheckLayers.cmake
+    COMMENT "Checking the layering of cmake/Layers.cmake"
+    VERBATIM)
+  add_custom_target(layer_check ALL DEPENDS ${stamp})
+  foreach(folder IN LISTS QUARLEN_LAYERS)
+    foreach(target IN ITEMS ${folder} ${folder}_ui)
+      if(TARGET ${target})
+        add_dependencies(${target} layer_check)
+      endif()
+    endforeach()
   endforeach()
 endfunction()
 

@@ -11,7 +11,7 @@
 #include "feeds/ArticleStore.h"
 #include "platform/UiPorts.h"
 #include "net/HttpClient.h"
-#include "view/ThumbnailProgress.h"
+#include "feeds/ThumbnailProgress.h"
 
 class QComboBox;
 class QGroupBox;

@@ -12,8 +12,8 @@
 #include "tests/feeds/FaultyFileOps.h"
 #include "tests/feeds/TempFolder.h"
 #include "tests/support/LoopbackHttpServer.h"
-#include "tests/view/TestPng.h"
-#include "view/ThumbnailPng.h"
+#include "tests/feeds/TestPng.h"
+#include "feeds/ThumbnailPng.h"
 
 namespace quarlen {
 namespace {
