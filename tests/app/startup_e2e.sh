@@ -20,17 +20,17 @@ done
 if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
   found=""
   for _ in $(seq 50); do
-    found=$(xdotool search --all --onlyvisible --pid $pid --name "^Quarlen Messenger 1\.2\.5\.149$" 2>/dev/null | head -1)
+    found=$(xdotool search --all --onlyvisible --pid $pid --name "^Quarlen Messenger ${QUARLEN_VERSION//./\\.}$" 2>/dev/null | head -1)
     [ -n "$found" ] && break
     sleep 0.1
   done
-  [ -n "$found" ] || fail "no window titled Quarlen Messenger 1.2.5.149"
+  [ -n "$found" ] || fail "no window titled Quarlen Messenger ${QUARLEN_VERSION:?}"
   # The caption the window manager shows, with nothing appended.
   if command -v xprop >/dev/null; then
     net=$(xprop -id "$found" _NET_WM_NAME)
     wm=$(xprop -id "$found" WM_NAME)
-    [ "$net" = '_NET_WM_NAME(UTF8_STRING) = "Quarlen Messenger 1.2.5.149"' ] || fail "caption: $net"
-    case "$wm" in *' = "Quarlen Messenger 1.2.5.149"') ;; *) fail "caption: $wm" ;; esac
+    [ "$net" = "_NET_WM_NAME(UTF8_STRING) = \"Quarlen Messenger $QUARLEN_VERSION\"" ] || fail "caption: $net"
+    case "$wm" in *" = \"Quarlen Messenger $QUARLEN_VERSION\"") ;; *) fail "caption: $wm" ;; esac
   fi
 fi
 sleep 1

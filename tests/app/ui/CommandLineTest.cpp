@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ui/CommandLine.h"
+#include "platform/BuildConfig.h"
 
 namespace quarlen {
 namespace {
@@ -14,9 +15,10 @@ struct CommandLineCase {
 };
 
 TEST(CommandLineTest, AnswersHelpVersionAndBadArguments) {
+  const std::string VersionLine = std::string("quarlen-messenger ") + build::ProgramVersion + "\n";
   const CommandLineCase cases[] = {
       {{"quarlen-messenger"}, true, true, 0, ""},
-      {{"quarlen-messenger", "-v"}, true, false, 0, "quarlen-messenger 1.2.5.149\n"},
+      {{"quarlen-messenger", "-v"}, true, false, 0, VersionLine.c_str()},
       {{"/usr/bin/quarlen-messenger", "-h"}, false, false, 0, "Usage: quarlen-messenger [options]"},
       // --help wins over whatever else is on the line.
       {{"quarlen-messenger", "--bogus", "--help"}, true, false, 0, "--help"},

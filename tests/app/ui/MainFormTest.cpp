@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/ui/TfrmMainForm.h"
+#include "platform/BuildConfig.h"
 #include "feeds/ArticleActions.h"
 #include "view/ui/ArticleGrid.h"
 
@@ -52,8 +53,8 @@ QStringList Captions(const QMenu* menu) {
 
 TEST_F(MainFormTest, HasTheFixedWindowProperties) {
   TfrmMainForm form(env_);
-  EXPECT_EQ(form.windowTitle(), "Quarlen Messenger 1.2.5.149");
-  EXPECT_EQ(form.ProgramVersion, "1.2.5.149");
+  EXPECT_EQ(form.windowTitle(), QString("Quarlen Messenger ") + build::ProgramVersion);
+  EXPECT_EQ(form.ProgramVersion, build::ProgramVersion);
   EXPECT_FALSE(form.Exiting);
   EXPECT_EQ(form.statusText->text(), "Ready");
   EXPECT_EQ(form.statusBar()->height(), 19);
