@@ -97,7 +97,8 @@ function(quarlen_folder name)
 endfunction()
 
 # quarlen_folder_tests(folder LIBS... [UI_LIBS ...]): tests/<folder>/*.cpp make
-# <folder>_tests, tests/<folder>/ui/*.cpp make <folder>_ui_tests.
+# <folder>_tests, tests/<folder>/ui/*.cpp make <folder>_ui_tests. Tests see the
+# source and build folders and project()'s version as macros.
 function(quarlen_folder_tests folder)
   cmake_parse_arguments(QT "" "" "LIBS;UI_LIBS" ${ARGN})
   file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -107,14 +108,16 @@ function(quarlen_folder_tests folder)
     quarlen_existing_libraries(libs ${QT_LIBS})
     target_link_libraries(${folder}_tests PRIVATE ${libs})
     target_compile_definitions(${folder}_tests PRIVATE
-      QUARLEN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QUARLEN_BINARY_DIR="${PROJECT_BINARY_DIR}")
+      QUARLEN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QUARLEN_BINARY_DIR="${PROJECT_BINARY_DIR}"
+      QUARLEN_PROGRAM_VERSION="${PROJECT_VERSION}")
   endif()
   if(ui_sources AND QUARLEN_BUILD_UI)
     quarlen_test(${folder}_ui_tests ${ui_sources})
     quarlen_existing_libraries(ui_libs ${QT_LIBS} ${QT_UI_LIBS})
     target_link_libraries(${folder}_ui_tests PRIVATE ${ui_libs} Qt6::Test)
     target_compile_definitions(${folder}_ui_tests PRIVATE
-      QUARLEN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QUARLEN_BINARY_DIR="${PROJECT_BINARY_DIR}")
+      QUARLEN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QUARLEN_BINARY_DIR="${PROJECT_BINARY_DIR}"
+      QUARLEN_PROGRAM_VERSION="${PROJECT_VERSION}")
   endif()
 endfunction()
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "app/ui/CommandLine.h"
-#include "platform/BuildConfig.h"
 
 namespace quarlen {
 namespace {
@@ -15,10 +14,9 @@ struct CommandLineCase {
 };
 
 TEST(CommandLineTest, AnswersHelpVersionAndBadArguments) {
-  const std::string VersionLine = std::string("quarlen-messenger ") + build::ProgramVersion + "\n";
   const CommandLineCase cases[] = {
       {{"quarlen-messenger"}, true, true, 0, ""},
-      {{"quarlen-messenger", "-v"}, true, false, 0, VersionLine.c_str()},
+      {{"quarlen-messenger", "-v"}, true, false, 0, "quarlen-messenger " QUARLEN_PROGRAM_VERSION "\n"},
       {{"/usr/bin/quarlen-messenger", "-h"}, false, false, 0, "Usage: quarlen-messenger [options]"},
       // --help wins over whatever else is on the line.
       {{"quarlen-messenger", "--bogus", "--help"}, true, false, 0, "--help"},

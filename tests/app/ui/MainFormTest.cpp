@@ -20,7 +20,6 @@
 #include <vector>
 
 #include "app/ui/TfrmMainForm.h"
-#include "platform/BuildConfig.h"
 #include "feeds/ArticleActions.h"
 #include "view/ui/ArticleGrid.h"
 
@@ -53,8 +52,8 @@ QStringList Captions(const QMenu* menu) {
 
 TEST_F(MainFormTest, HasTheFixedWindowProperties) {
   TfrmMainForm form(env_);
-  EXPECT_EQ(form.windowTitle(), QString("Quarlen Messenger ") + build::ProgramVersion);
-  EXPECT_EQ(form.ProgramVersion, build::ProgramVersion);
+  EXPECT_EQ(form.windowTitle(), "Quarlen Messenger " QUARLEN_PROGRAM_VERSION);
+  EXPECT_EQ(form.ProgramVersion, QUARLEN_PROGRAM_VERSION);
   EXPECT_FALSE(form.Exiting);
   EXPECT_EQ(form.statusText->text(), "Ready");
   EXPECT_EQ(form.statusBar()->height(), 19);
