@@ -4,8 +4,7 @@
 # Sourcing only defines; e2e_setup makes the home folder, and everything
 # started through these functions ends with the script.
 e2e_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# The caption of the main window, with nothing appended (QUARLEN_VERSION is
-# project()'s version, handed over by the test registration).
+# The main window's caption, nothing appended; CTest hands over project()'s QUARLEN_VERSION.
 program_title="Quarlen Messenger ${QUARLEN_VERSION:-}"
 started_pids=()
 
