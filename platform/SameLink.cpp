@@ -16,4 +16,10 @@ bool SameLink(std::string_view a, std::string_view b) {
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
+std::string LinkKey(std::string_view link) {
+  std::string key(link);
+  for (char& c : key) c = AsciiLower(c);
+  return key;
+}
+
 }  // namespace quarlen
