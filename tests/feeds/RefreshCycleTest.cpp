@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "feeds/ArticleStore.h"
 #include "feeds/AtomicFile.h"
+#include "feeds/ListFile.h"
 #include "tests/feeds/FaultyFileOps.h"
 #include "tests/feeds/TempFolder.h"
 #include "tests/support/LoopbackHttpServer.h"
@@ -154,6 +156,13 @@ class RefreshCycleTest : public ::testing::Test {
 
   void ServeFeed(const std::vector<FeedItem>& items) { server_.Set(FeedPath, Feed(items)); }
 
+  // Empties the store in memory; SeedStore then writes it to disk.
+  void ResetStore() {
+    store_.url.clear(), store_.ticker.clear(), store_.subject.clear(), store_.description.clear();
+    store_.date.clear(), store_.read.clear(), store_.jvilRefreshCharts.clear();
+    store_.gone = GoneList();
+  }
+
   // Puts articles into the list files as an earlier run left them.
   void SeedStore(int count, const std::string& read = "read") {
     for (int i = 0; i < count; ++i) {
@@ -279,6 +288,8 @@ TEST_F(RefreshCycleTest, MergeCases) {
     std::vector<std::string> latest;
     std::vector<std::string> latestSubjects;
     std::string tickerText;  // "-": the ticker box is not set
+    std::vector<std::string> gone = {};       // gone list lines before, "<state> <short name>"
+    std::vector<std::string> goneAfter = {};  // and after the cycle
   };
   auto link = [](const std::string& name) { return "http://news.example/" + name + ".html"; };
   const std::vector<Case> cases = {
@@ -305,14 +316,30 @@ TEST_F(RefreshCycleTest, MergeCases) {
         {"N5", link("n5")}, {"N6", link("n6")}, {"N7", link("n7")}},
        {"n1", "n2", "n3", "n4", "n5"}, {}, std::vector<std::string>(5, "unread"),
        {"n1", "n2", "n3", "n4", "n5", "n6", "n7"}, {"N1", "N2", "N3", "N4", "N5", "N6", "N7"},
-       "ABC"},
+       "ABC", {}, {"unread n6", "unread n7"}},
+      {"a trimmed link is no news and returns below the stored ones while there is room", 2, 20,
+       {{"N1", link("n1"), "", "ONE"}, {"T1", link("t1")}, {"T2", link("t2")}},
+       {"n1", "s0", "s1", "t1", "t2"}, {}, {"unread", "read", "read", "read", "unread"}, {"n1"}, {"N1"},
+       "ONE", {"read t1", "unread t2", "read gone-from-feed"}, {}},
+      {"a trimmed link stays gone while the store is full", 5, 5, {{"T1", link("t1")}},
+       {"s0", "s1", "s2", "s3", "s4"}, {}, std::vector<std::string>(5, "read"), {}, {}, "-",
+       {"unread t1"}, {"unread t1"}},
+      {"a deleted link never returns", 1, 20, {{"D", link("d")}, {"S0", link("s0")}}, {"s0"}, {},
+       {"read"}, {}, {}, "-", {"deleted d"}, {"deleted d"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    // A fresh store on disk for every case.
-    store_.url.clear(), store_.ticker.clear(), store_.subject.clear(), store_.description.clear();
-    store_.date.clear(), store_.read.clear(), store_.jvilRefreshCharts.clear();
+    // A fresh store on disk for every case; without a gone list file it is a
+    // store saved before there was one.
+    ResetStore();
     SeedStore(c.stored);
+    std::filesystem::remove(store_.PathOf(ArticleStore::GoneFile));
+    auto withLinks = [&](const std::vector<std::string>& lines) {
+      std::vector<std::string> out;
+      for (const std::string& l : lines) out.push_back(l.substr(0, l.find(' ') + 1) + link(l.substr(l.find(' ') + 1)));
+      return out;
+    };
+    if (!c.gone.empty()) WriteListFile(store_.PathOf(ArticleStore::GoneFile), withLinks(c.gone));
     settings_.keep = c.keep;
     tray_ = FakeTray();
     window_.tickerTexts.clear();
@@ -332,6 +359,7 @@ TEST_F(RefreshCycleTest, MergeCases) {
     EXPECT_EQ(store_.read, c.reads);
     EXPECT_EQ(store_.latest, latest);
     EXPECT_EQ(store_.latest_subject, c.latestSubjects);
+    EXPECT_EQ(ReadListFile(store_.PathOf(ArticleStore::GoneFile)), withLinks(c.goneAfter));
     EXPECT_EQ(store_.ticker.size(), urls.size());
     EXPECT_EQ(store_.jvilCharts.size(), urls.size());
     EXPECT_EQ(ChartRequests(), static_cast<int>(urls.size()));
@@ -345,6 +373,58 @@ TEST_F(RefreshCycleTest, MergeCases) {
     } else {
       EXPECT_EQ(window_.tickerTexts, std::vector<std::string>{c.tickerText});
     }
+  }
+}
+
+// A feed longer than the keep limit is news once: not again after the keep
+// limit trimmed the rest, after a delete, or after the server reordered and
+// retitled items. The gone list shrinks with the feed.
+TEST_F(RefreshCycleTest, AFeedLongerThanTheKeepLimitIsNewsOnlyOnce) {
+  auto link = [](int i) { return "http://news.example/f" + std::to_string(i) + ".html"; };
+  struct Case {
+    int keep;
+    std::size_t goneAfterShrink;  // when the feed is cut to its first ten items
+  };
+  for (const Case& c : {Case{5, 5}, Case{20, 1}}) {
+    SCOPED_TRACE(c.keep);
+    ResetStore();
+    SeedStore(0);
+    settings_.keep = c.keep;
+    tray_ = FakeTray();
+    std::vector<FeedItem> items;
+    for (int i = 0; i < 35; ++i) items.push_back({"Item " + std::to_string(i), link(i), "", "F" + std::to_string(i)});
+    ServeFeed(items);
+    cycle_.FetchRSS();
+    ASSERT_EQ(store_.Count(), static_cast<std::size_t>(c.keep));
+    EXPECT_EQ(store_.latest.size(), 35u);
+
+    // The user reads item 1 and deletes item 0; the server swaps items 1 and 2
+    // and retitles item 3.
+    store_.SetRead(1, true);
+    store_.DeleteArticle(0);
+    store_.SaveLists();
+    std::swap(items[1], items[2]);
+    items[3].title = "Retitled";
+    ServeFeed(items);
+    cycle_.FetchRSS();
+    cycle_.FetchRSS();
+
+    EXPECT_EQ(tray_.icons, (std::vector<int>{1, 0, 0}));
+    EXPECT_EQ(tray_.balloons.size(), 1u);
+    std::vector<std::string> expected;
+    for (int i = 1; i <= c.keep; ++i) expected.push_back(link(i));  // item keep fills the deleted one's room
+    EXPECT_EQ(store_.url, expected);
+    EXPECT_EQ(store_.read.front(), "read");
+    EXPECT_EQ(store_.subject[2], "Retitled");
+    EXPECT_TRUE(store_.latest.empty());
+    EXPECT_EQ(store_.gone.Count(), 35u - c.keep);
+
+    items.resize(10);
+    ServeFeed(items);
+    cycle_.FetchRSS();
+    EXPECT_EQ(store_.gone.Count(), c.goneAfterShrink);
+    EXPECT_EQ(store_.gone.Find(link(0))->state, GoneList::Deleted);
+    EXPECT_EQ(tray_.balloons.size(), 1u);
   }
 }
 
