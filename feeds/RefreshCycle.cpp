@@ -157,7 +157,8 @@ void SettleGoneArticles(ArticleStore& store, const TRSSItems& items, int keep) {
     store.read.push_back(gone->state);
     store.gone.Remove(item.Link());
   }
-  // Bounded by the feed: a link it dropped cannot come back as a stranger.
+  // Bounded by the feed: a link it no longer carries is forgotten, so the
+  // list never outgrows one feed (published again later, it is news).
   store.gone.KeepOnly(carried);
 }
 
