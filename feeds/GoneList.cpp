@@ -19,7 +19,7 @@ GoneList GoneList::FromLines(const std::vector<std::string>& lines) {
     // The state never holds a blank, so the first blank ends it and the link
     // may hold anything a list entry can.
     const std::size_t blank = line.find(' ');
-    if (blank == std::string::npos || blank + 1 == line.size()) continue;
+    if (blank == std::string::npos) continue;  // an item without a link is "<state> " and kept too
     const std::string_view state(line.data(), blank);
     if (!IsState(state)) continue;
     list.Add(line.substr(blank + 1), std::string(state));

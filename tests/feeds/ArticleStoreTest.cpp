@@ -370,13 +370,13 @@ TEST(ArticleStore, GoneListKeepsStateAndLinkPerLineAndDropsOtherLines) {
   Fixture f;
   f.Write(ArticleStore::GoneFile,
           "read http://News.test/x\r\ndeleted http://news.test/a b\r\nbogus http://news.test/c\r\n"
-          "unread\r\nunread http://news.test/X\r\n");
+          "unread\r\nunread http://news.test/X\r\nread \r\n");
   ArticleStore s = f.Make();
   s.LoadLists();
   ASSERT_NE(s.gone.Find("HTTP://NEWS.TEST/a b"), nullptr);
   EXPECT_EQ(s.gone.Find("http://news.test/c"), nullptr);
   s.SaveLists();
-  EXPECT_EQ(f.Read(ArticleStore::GoneFile), "unread http://news.test/X\r\ndeleted http://news.test/a b\r\n");
+  EXPECT_EQ(f.Read(ArticleStore::GoneFile), "unread http://news.test/X\r\ndeleted http://news.test/a b\r\nread \r\n");
 }
 
 TEST(ArticleStore, SetReadChangesOnlyTheReadList) {
