@@ -170,7 +170,7 @@ void TSimpleParserBase::ReadSource(const TXMLNode& element, TRSSItem& item) {
 
 void TSimpleParserBase::ReadItemCategories(const TXMLNode& itemElement, TRSSItem& item) {
   for (const TXMLNode& child : itemElement.ChildNodes()) {
-    if (child.NodeType() != TNodeType::Element || child.LocalName() != feedname::Category) continue;
+    if (child.NodeType() != TNodeType::Element || !child.LocalNameIs(feedname::Category)) continue;
     TRSSItemCategory& category = item.Categories().Add();
     category.SetTitle(Value(child));
     if (child.HasAttribute(feedname::Domain)) category.SetDomain(Value(Attribute(child, feedname::Domain)));

@@ -7,10 +7,9 @@ void TSimpleParserRDF::ParseDocument() {
   // carry nothing but items.
   for (const TXMLNode& child : DocumentElement().ChildNodes()) {
     if (child.NodeType() != TNodeType::Element) continue;
-    const std::string name = child.NodeName();
-    if (name == feedname::Channel) {
+    if (child.NodeNameIs(feedname::Channel)) {
       ReadChannel(child);
-    } else if (name == feedname::Item) {
+    } else if (child.NodeNameIs(feedname::Item)) {
       ReadItem(child);
     } else {
       ReadChannelElement(child);
@@ -24,12 +23,11 @@ void TSimpleParserRDF::ReadChannel(const TXMLNode& channel) {
   TRSSChannelReq& required = Channel().Required();
   for (const TXMLNode& child : channel.ChildNodes()) {
     if (child.NodeType() != TNodeType::Element) continue;
-    const std::string name = child.NodeName();
-    if (name == feedname::Title) {
+    if (child.NodeNameIs(feedname::Title)) {
       required.SetTitle(Value(child));
-    } else if (name == feedname::Link) {
+    } else if (child.NodeNameIs(feedname::Link)) {
       required.SetLink(Value(child));
-    } else if (name == feedname::Description) {
+    } else if (child.NodeNameIs(feedname::Description)) {
       required.SetDesc(Value(child));
     }
   }

@@ -17,7 +17,7 @@ void TSimpleParserRSS::ParseDocument() {
 
   for (const TXMLNode& child : children) {
     if (child.NodeType() != TNodeType::Element) continue;
-    if (child.NodeName() == n::Item) {
+    if (child.NodeNameIs(n::Item)) {
       ReadItem(child);
     } else {
       ReadChannelElement(child);

@@ -61,18 +61,40 @@ bool HasName(const xmlNode* node) {
   return node->type == XML_ELEMENT_NODE || node->type == XML_ATTRIBUTE_NODE;
 }
 
+// The text equals the zero-terminated name: compared in one pass, with no
+// strlen first; readers look names up dozens of times per item, mostly in
+// vain, so the first byte usually decides.
+bool SameText(const xmlChar* zeroTerminated, std::string_view text) {
+  const char* name = Chars(zeroTerminated);
+  for (char c : text) {
+    if (*name != c) return false;  // also stops at the name's end: no text byte is 0 there
+    ++name;
+  }
+  return *name == 0;
+}
+
 // Qualified or local name equal to name, compared without building strings.
 bool NameMatches(const xmlNode* node, std::string_view name) {
-  if (!HasName(node) || node->name == nullptr) {
-    if (node->type == XML_PI_NODE || node->type == XML_ENTITY_REF_NODE) return node->name && name == Chars(node->name);
-    return false;
+  if (node->name == nullptr) return false;
+  if (!HasName(node)) {
+    return (node->type == XML_PI_NODE || node->type == XML_ENTITY_REF_NODE) && SameText(node->name, name);
   }
-  std::string_view local = Chars(node->name);
-  if (local == name) return true;
+  if (SameText(node->name, name)) return true;
   if (node->ns == nullptr || node->ns->prefix == nullptr) return false;
-  std::string_view prefix = Chars(node->ns->prefix);
-  return name.size() == prefix.size() + 1 + local.size() && name.substr(0, prefix.size()) == prefix &&
-         name[prefix.size()] == ':' && name.substr(prefix.size() + 1) == local;
+  const std::size_t colon = name.find(':');
+  return colon != std::string_view::npos && SameText(node->ns->prefix, name.substr(0, colon)) &&
+         SameText(node->name, name.substr(colon + 1));
+}
+
+// The qualified name of an element or attribute, as NodeName builds it,
+// equals name.
+bool QualifiedNameIs(const xmlNode* node, std::string_view name) {
+  static const xmlChar none[] = {0};
+  const xmlChar* local = node->name != nullptr ? node->name : none;
+  if (node->ns == nullptr || node->ns->prefix == nullptr) return SameText(local, name);
+  const std::size_t colon = name.find(':');
+  return colon != std::string_view::npos && SameText(node->ns->prefix, name.substr(0, colon)) &&
+         SameText(local, name.substr(colon + 1));
 }
 
 std::string_view NamespaceOf(const xmlNode* node) {
@@ -232,6 +254,18 @@ std::string TXMLNode::NodeName() const {
   return local;
 }
 
+bool TXMLNode::NodeNameIs(std::string_view name) const {
+  if (node_ != nullptr && HasName(node_)) return QualifiedNameIs(node_, name);
+  return NodeName() == name;
+}
+
+bool TXMLNode::LocalNameIs(std::string_view name) const {
+  if (node_ == nullptr || node_->name == nullptr) return name.empty();
+  if (HasName(node_) || node_->type == XML_PI_NODE || node_->type == XML_ENTITY_REF_NODE)
+    return SameText(node_->name, name);
+  return name.empty();
+}
+
 std::string TXMLNode::LocalName() const {
   if (node_ == nullptr || node_->name == nullptr) return {};
   if (HasName(node_) || node_->type == XML_PI_NODE || node_->type == XML_ENTITY_REF_NODE) return Chars(node_->name);
@@ -319,8 +353,13 @@ TXMLNodeList::TXMLNodeList(const TXMLDocument* document, _xmlNode* owner, bool a
     return;
   }
   if (owner_->type != XML_ELEMENT_NODE && owner_->type != XML_DOCUMENT_NODE) return;
-  defaultNamespace_ = std::string(NamespaceOf(owner_));
+  defaultNamespace_ = NamespaceOf(owner_);
   const bool preserve = (document_->ParseOptions() & poPreserveWhiteSpace) != 0;
+  // Counted first, so the list is allocated once rather than grown step by
+  // step: the readers make a list for every item.
+  std::size_t count = 0;
+  for (const xmlNode* child = owner_->children; child != nullptr; child = child->next) count += IsSignificant(child, preserve);
+  nodes_.reserve(count);
   for (xmlNode* child = owner_->children; child != nullptr; child = child->next) {
     if (IsSignificant(child, preserve)) nodes_.emplace_back(document_, child);
   }

@@ -67,6 +67,9 @@ class TXMLNode {
   std::string NodeName() const;
   // Name without prefix ("date"); empty for text, CDATA and comments.
   std::string LocalName() const;
+  // NodeName() == name and LocalName() == name, without building the name.
+  bool NodeNameIs(std::string_view name) const;
+  bool LocalNameIs(std::string_view name) const;
   // Namespace address of an element or attribute; empty when it has none.
   std::string NamespaceURI() const;
 
@@ -118,7 +121,7 @@ class TXMLNodeList {
   const TXMLDocument* document_;
   _xmlNode* owner_;
   bool attributes_;
-  std::string defaultNamespace_;
+  std::string_view defaultNamespace_;  // held by the document's tree, like the nodes
   std::vector<TXMLNode> nodes_;
 };
 
