@@ -5,12 +5,12 @@
 // Text is UTF-8; libxml2 converts the document's declared encoding.
 
 #include "feedparser/FeedError.h"
+#include <boost/container/small_vector.hpp>
 #include <cstddef>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
 struct _xmlDoc;
 struct _xmlNode;
@@ -122,7 +122,9 @@ class TXMLNodeList {
   _xmlNode* owner_;
   bool attributes_;
   std::string_view defaultNamespace_;  // held by the document's tree, like the nodes
-  std::vector<TXMLNode> nodes_;
+  // The readers make a list for every item, mostly of a dozen children or
+  // fewer: those stay off the heap.
+  boost::container::small_vector<TXMLNode, 16> nodes_;
 };
 
 // A document with its XML source text and the Active switch. Activating
