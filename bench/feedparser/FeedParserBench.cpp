@@ -153,24 +153,30 @@ void BM_HostileAttributes16MiB(benchmark::State& state) {
 }
 BENCHMARK(BM_HostileAttributes16MiB)->Arg(1001)->Arg(25)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// Console output as usual, plus the per-iteration times kept for the ratio:
-// the median of the repetitions when there are several, else the one run.
+// Console output as usual, plus the per-iteration times kept for the ratio
+// (wall clock and CPU time): the median of the repetitions when there are
+// several, else the one run.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  struct Times {
+    double real = 0;
+    double cpu = 0;
+  };
   RatioReporter() : ConsoleReporter(OO_None) {}
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       const std::string key = run.run_name.function_name + "/" + run.run_name.args;
+      const Times times{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
       if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-        times_[key] = run.GetAdjustedRealTime();
+        times_[key] = times;
         medians_[key] = true;
       } else if (run.run_type == Run::RT_Iteration && run.iterations > 0 && !medians_[key]) {
-        times_[key] = run.GetAdjustedRealTime();
+        times_[key] = times;
       }
     }
     ConsoleReporter::ReportRuns(runs);
   }
-  std::map<std::string, double> times_;
+  std::map<std::string, Times> times_;
 
  private:
   std::map<std::string, bool> medians_;
@@ -219,9 +225,16 @@ int main(int argc, char** argv) {
     const std::string arg = "/" + std::to_string(shape);
     const auto ours = reporter.times_.find("BM_SimpleRSSLoadAndParse" + arg);
     const auto lib = reporter.times_.find("BM_LibXml2ReadMemory" + arg);
-    if (ours != reporter.times_.end() && lib != reporter.times_.end() && lib->second > 0)
-      std::printf("%s: TSimpleRSS load-and-parse %.1f us, xmlReadMemory + xmlFreeDoc %.1f us, ratio %.2f\n",
-                  Shapes[shape].name, ours->second / 1000.0, lib->second / 1000.0, ours->second / lib->second);
+    if (ours == reporter.times_.end() || lib == reporter.times_.end() || lib->second.real <= 0 ||
+        lib->second.cpu <= 0)
+      continue;
+    const RatioReporter::Times& a = ours->second;
+    const RatioReporter::Times& b = lib->second;
+    std::printf(
+        "%s: TSimpleRSS load-and-parse %.1f us, xmlReadMemory + xmlFreeDoc %.1f us, ratio %.2f "
+        "(CPU time %.1f us / %.1f us, ratio %.2f)\n",
+        Shapes[shape].name, a.real / 1000.0, b.real / 1000.0, a.real / b.real, a.cpu / 1000.0, b.cpu / 1000.0,
+        a.cpu / b.cpu);
   }
   benchmark::Shutdown();
   return 0;
