@@ -40,6 +40,7 @@ printf '%-12s %15s %15s %7s\n' shape ours libxml2 ratio
 for shape in 0 1 2; do
   ours=$(instructions ours $shape '*MeasuredParseOurs*')
   lib=$(instructions libxml2 $shape '*MeasuredParseLibXml2*')
+  [ -n "$ours" ] && [ -n "$lib" ] || { echo "no instruction count for shape $shape" >&2; exit 1; }
   printf '%-12s %15s %15s %7s\n' "${names[$shape]}" "$ours" "$lib" "$(awk -v a="$ours" -v b="$lib" 'BEGIN { printf "%.2f", a / b }')"
 done
 echo "(instructions per load-and-parse, callgrind)"
