@@ -80,7 +80,7 @@ void HttpCookieJar::RememberOne(const std::string& host, const std::string& cook
   }
   const std::optional<std::time_t> expiry = maxAge ? maxAge : expires;
 
-  const std::string key = Lower(host);
+  const std::string key = AsciiLowered(host);
   auto& cookies = byHost_[key];
   DropExpired(cookies, now);
   const auto existing = std::find_if(cookies.begin(), cookies.end(), [&](const Cookie& c) { return c.name == name; });
@@ -129,7 +129,7 @@ void HttpCookieJar::DropOldestOverall() {
 }
 
 std::string HttpCookieJar::CookieHeader(const std::string& host) const {
-  const auto found = byHost_.find(Lower(host));
+  const auto found = byHost_.find(AsciiLowered(host));
   if (found == byHost_.end()) return {};
   const std::time_t now = Now();
   std::string header;
