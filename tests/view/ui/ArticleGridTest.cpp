@@ -15,6 +15,7 @@
 #include "feeds/ArticleStore.h"
 #include "view/GridLayout.h"
 #include "view/ui/ArticleGridActions.h"
+#include "tests/support/DirectRunner.h"
 
 namespace quarlen {
 namespace {
@@ -376,7 +377,8 @@ TEST(ArticleGrid, ContextMenuAndKeysActOnTheRightRow) {
   bool busy = false;
   ArticleActions actions(f.store, [&] { return busy; }, browser, ServerEndpoints("http://f"), [&] { f.grid.FillArticleGrid(); });
   int refreshes = 0;
-  ArticleGridActions commands(f.grid, actions, [&] { ++refreshes; });
+  DirectRunner run;
+  ArticleGridActions commands(f.grid, actions, [&] { ++refreshes; }, run);
   QStringList captions;
   for (QAction* a : commands.popupContextPopup()->actions()) captions << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(captions.join('|'), "Check for New Messages|-|Mark as Read|Mark as Unread|-|Delete");
