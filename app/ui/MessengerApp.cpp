@@ -32,6 +32,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
       browserProfile_(MakeCachelessProfile(nullptr)),
       mainForm_(std::make_unique<TfrmMainForm>(environment_, *store_, browserProfile_.get())) {
   TfrmMainForm& form = *mainForm_;
+  // The window is complete once the grid shows the saved articles, before any dialog exists.
   form.FillArticleGridAtStart();
   const std::string& folder = environment_.applicationDataFolder;
 

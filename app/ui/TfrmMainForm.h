@@ -76,11 +76,11 @@ class TfrmMainForm : public QMainWindow,
   // The work of the menu commands and timers that lives elsewhere; an empty
   // handler does nothing.
   struct CommandHandlers {
-    std::function<void()> fetchRSS;
-    std::function<void()> checkForUpdates;
-    std::function<void()> refreshBanner;
-    std::function<void()> notificationSettings;
-    std::function<void()> networkSettings;
+    std::function<void()> fetchRSS = nullptr;
+    std::function<void()> checkForUpdates = nullptr;
+    std::function<void()> refreshBanner = nullptr;
+    std::function<void()> notificationSettings = nullptr;
+    std::function<void()> networkSettings = nullptr;
   };
   void SetCommandHandlers(CommandHandlers handlers) { handlers_ = std::move(handlers); }
 

@@ -19,8 +19,6 @@
 #include <QWebEngineView>
 #include <filesystem>
 #include <fstream>
-#include <memory>
-#include <stdexcept>
 #include <vector>
 
 #include "app/ui/TfrmMainForm.h"
@@ -56,9 +54,8 @@ class MainFormTest : public ::testing::Test {
 
   // The window as MessengerApp makes it: on a store that reports through it.
   TfrmMainForm& MakeForm() {
-    store_ = std::make_unique<ArticleStore>(
-        env_.configFolder, [this](const std::string& text) { form_->ShowMessage(text); },
-        [this] { form_->QuitAtNextTurn(); });
+    store_ = std::make_unique<ArticleStore>(env_.configFolder, [this](const std::string& t) { form_->ShowMessage(t); },
+                                            [this] { form_->QuitAtNextTurn(); });
     form_ = std::make_unique<TfrmMainForm>(env_, *store_, profile_.get());
     form_->FillArticleGridAtStart();
     return *form_;
@@ -75,9 +72,7 @@ class MainFormTest : public ::testing::Test {
 
 // The window's timers and controls, found by their names.
 template <class T = QWidget>
-T* Child(const QObject& form, const char* name) {
-  return form.findChild<T*>(QString::fromLatin1(name));
-}
+T* Child(const QObject& form, const char* name) { return form.findChild<T*>(QString::fromLatin1(name)); }
 
 QStringList Captions(const QMenu* menu) {
   QStringList captions;
@@ -106,19 +101,14 @@ TEST_F(MainFormTest, HasTheFixedWindowProperties) {
 
 TEST_F(MainFormTest, PlacesEveryRegionOfTheLayout) {
   TfrmMainForm& form = MakeForm();
-  struct Region {
-    QWidget* widget;
-    QRect geometry;
-  } regions[] = {
-      {Child(form, "sGroupBox4"), {384, 0, 201, 73}},   {Child(form, "txtTicker"), {6, 15, 89, 21}},
-      {Child(form, "cbChartType"), {102, 15, 89, 21}},  {Child(form, "btnCreateChart"), {5, 42, 188, 23}},
-      {Child(form, "sGroupBox3"), {3, 340, 377, 143}},  {Child(form, "wbMidnight"), {8, 16, 353, 121}},
-      {Child(form, "btnContact"), {3, 486, 377, 22}},   {Child(form, "Image1"), {588, 0, 181, 81}},
-      {Child(form, "tabsChannels"), {384, 80, 385, 428}},
+  const std::pair<const char*, QRect> regions[] = {
+      {"sGroupBox4", {384, 0, 201, 73}},    {"txtTicker", {6, 15, 89, 21}},    {"cbChartType", {102, 15, 89, 21}},
+      {"btnCreateChart", {5, 42, 188, 23}}, {"sGroupBox3", {3, 340, 377, 143}}, {"wbMidnight", {8, 16, 353, 121}},
+      {"btnContact", {3, 486, 377, 22}},    {"Image1", {588, 0, 181, 81}},      {"tabsChannels", {384, 80, 385, 428}},
   };
-  for (const auto& region : regions) {
-    ASSERT_NE(region.widget, nullptr);
-    EXPECT_EQ(region.widget->geometry(), region.geometry) << region.widget->objectName().toStdString();
+  for (const auto& [name, geometry] : regions) {
+    ASSERT_NE(Child(form, name), nullptr) << name;
+    EXPECT_EQ(Child(form, name)->geometry(), geometry) << name;
   }
   EXPECT_EQ(Child<QGroupBox>(form, "sGroupBox4")->title(), "FREE Charts && RT News");  // shown as one "&"
   EXPECT_EQ(Child<QLineEdit>(form, "txtTicker")->text(), "QQQQ");
@@ -152,13 +142,10 @@ TEST_F(MainFormTest, MenusHoldEveryCaptionInOrder) {
 TEST_F(MainFormTest, MenuItemsRunTheirCommands) {
   TfrmMainForm& form = MakeForm();
   QStringList ran;
-  TfrmMainForm::CommandHandlers handlers;
-  handlers.fetchRSS = [&] { ran << "fetch"; };
-  handlers.checkForUpdates = [&] { ran << "updates"; };
   // A failing command shows its message; the commands after it still run.
-  handlers.notificationSettings = [&] { ran << "notification"; throw std::runtime_error("Cannot create file"); };
-  handlers.networkSettings = [&] { ran << "network"; };
-  form.SetCommandHandlers(handlers);
+  form.SetCommandHandlers({.fetchRSS = [&] { ran << "fetch"; }, .checkForUpdates = [&] { ran << "updates"; },
+      .notificationSettings = [&] { ran << "notification"; throw std::runtime_error("Disk full"); },
+      .networkSettings = [&] { ran << "network"; }});
   for (QAction* action : Child<QMenu>(form, "PopupMenu1")->actions()) {
     if (action->text() != "Exit" && !action->isSeparator()) action->trigger();
   }
@@ -168,41 +155,35 @@ TEST_F(MainFormTest, MenuItemsRunTheirCommands) {
     }
   }
   EXPECT_EQ(ran, QStringList({"fetch", "updates", "notification", "fetch", "updates", "notification", "network"}));
-  EXPECT_EQ(boxes_, QStringList({"Cannot create file", "Cannot create file"}));
+  EXPECT_EQ(boxes_, QStringList({"Disk full", "Disk full"}));
 }
 
 TEST_F(MainFormTest, TimersStartOnlyWithCompleteStartup) {
   TfrmMainForm& form = MakeForm();
-  QTimer *timerFetchRSS = &form.timerFetchRSS(), *timerStartup = Child<QTimer>(form, "timerStartup");
-  QTimer *timerCheckForUpdates = Child<QTimer>(form, "timerCheckForUpdates"),
-         *timerRefreshBanners = Child<QTimer>(form, "timerRefreshBanners");
-  auto* JvTrayIcon1 = Child<QSystemTrayIcon>(form, "JvTrayIcon1");
-  EXPECT_EQ(timerFetchRSS->interval(), 1800000);
-  EXPECT_EQ(timerStartup->interval(), 10000);
-  EXPECT_EQ(timerCheckForUpdates->interval(), 3600000);
-  EXPECT_EQ(timerRefreshBanners->interval(), 60000);
-  for (QTimer* timer :
-       {timerFetchRSS, timerStartup, timerCheckForUpdates, timerRefreshBanners, &form.timerRefreshChannel()}) {
-    EXPECT_FALSE(timer->isActive());
+  EXPECT_EQ(form.timerFetchRSS().interval(), 1800000);
+  EXPECT_EQ(Child<QTimer>(form, "timerStartup")->interval(), 10000);
+  EXPECT_EQ(Child<QTimer>(form, "timerCheckForUpdates")->interval(), 3600000);
+  EXPECT_EQ(Child<QTimer>(form, "timerRefreshBanners")->interval(), 60000);
+  for (const char* timer : {"timerFetchRSS", "timerStartup", "timerCheckForUpdates", "timerRefreshBanners",
+                            "timerRefreshChannel"}) {
+    EXPECT_FALSE(Child<QTimer>(form, timer)->isActive());
   }
-  EXPECT_FALSE(JvTrayIcon1->isVisible());
+  EXPECT_FALSE(Child<QSystemTrayIcon>(form, "JvTrayIcon1")->isVisible());
   form.CompleteStartup();
-  EXPECT_TRUE(JvTrayIcon1->isVisible());
+  EXPECT_TRUE(Child<QSystemTrayIcon>(form, "JvTrayIcon1")->isVisible());
   EXPECT_TRUE(fs::is_directory(env_.configFolder));
-  EXPECT_TRUE(timerFetchRSS->isActive());
-  EXPECT_TRUE(timerStartup->isActive());
-  EXPECT_TRUE(timerCheckForUpdates->isActive());
-  EXPECT_TRUE(timerRefreshBanners->isActive());
+  EXPECT_TRUE(form.timerFetchRSS().isActive());
+  EXPECT_TRUE(Child<QTimer>(form, "timerStartup")->isActive());
+  EXPECT_TRUE(Child<QTimer>(form, "timerCheckForUpdates")->isActive());
+  EXPECT_TRUE(Child<QTimer>(form, "timerRefreshBanners")->isActive());
   EXPECT_FALSE(form.timerRefreshChannel().isActive());
 }
 
 TEST_F(MainFormTest, StartupTimerFiresOnceWithUpdatesBeforeTheFirstRefresh) {
   TfrmMainForm& form = MakeForm();
   QStringList ran;
-  TfrmMainForm::CommandHandlers handlers;
-  handlers.fetchRSS = [&] { ran << "fetch"; };
-  handlers.checkForUpdates = [&] { ran << "updates"; throw 0; };  // the refresh runs all the same
-  form.SetCommandHandlers(handlers);
+  // A failing update check is shown; the refresh runs all the same.
+  form.SetCommandHandlers({.fetchRSS = [&] { ran << "fetch"; }, .checkForUpdates = [&] { ran << "updates"; throw 0; }});
   form.CompleteStartup();
   QTimer* timerStartup = Child<QTimer>(form, "timerStartup");
   timerStartup->setInterval(10);
@@ -215,9 +196,7 @@ TEST_F(MainFormTest, StartupTimerFiresOnceWithUpdatesBeforeTheFirstRefresh) {
 TEST_F(MainFormTest, ClosingKeepsTheProgramRunning) {
   TfrmMainForm& form = MakeForm();
   int banners = 0;
-  TfrmMainForm::CommandHandlers handlers;
-  handlers.refreshBanner = [&] { ++banners; };
-  form.SetCommandHandlers(handlers);
+  form.SetCommandHandlers({.refreshBanner = [&] { ++banners; }});
   form.CompleteStartup();
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -287,32 +266,30 @@ TEST_F(MainFormTest, TrayIconSwitchesBetweenItsTwoImages) {
 
 TEST_F(MainFormTest, StatusAndTickerTexts) {
   TfrmMainForm& form = MakeForm();
-  auto* statusText = Child<QLabel>(form, "sStatusBar1Text");
-  auto* thumbnailProgress = Child<QProgressBar>(form, "thumbnailProgress");
   form.SetStatusText("Fetching XML");
-  EXPECT_EQ(statusText->text(), "Fetching XML");
+  EXPECT_EQ(Child<QLabel>(form, "sStatusBar1Text")->text(), "Fetching XML");
   // Hovering a menu item sends its empty status tip; the text stays.
   QStatusTipEvent tip{QString()};
   QApplication::sendEvent(&form, &tip);
-  EXPECT_EQ(statusText->text(), "Fetching XML");
-  EXPECT_TRUE(statusText->isVisibleTo(&form));
+  EXPECT_EQ(Child<QLabel>(form, "sStatusBar1Text")->text(), "Fetching XML");
+  EXPECT_TRUE(Child<QLabel>(form, "sStatusBar1Text")->isVisibleTo(&form));
 
   // While thumbnails load, a small indicator at the right end leaves the text
   // all the room the window has.
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  EXPECT_FALSE(thumbnailProgress->isVisible());
+  EXPECT_FALSE(Child<QProgressBar>(form, "thumbnailProgress")->isVisible());
   form.SetStatusText("Refreshing chart for http://127.0.0.1:8421/chart.php?s=QQQQ&p=d&w=86&h=60&chartstyle=line");
   form.ShowThumbnailProgress(3, 50);
   QApplication::processEvents();
-  const QRect bar = thumbnailProgress->geometry();
-  EXPECT_TRUE(thumbnailProgress->isVisible());
+  const QRect bar = Child<QProgressBar>(form, "thumbnailProgress")->geometry();
+  EXPECT_TRUE(Child<QProgressBar>(form, "thumbnailProgress")->isVisible());
   EXPECT_LE(bar.width(), 80);
   EXPECT_GE(bar.right(), form.statusBar()->width() - 12);
-  EXPECT_GE(statusText->width(), form.statusBar()->width() - bar.width() - 24);
-  EXPECT_LE(statusText->geometry().right(), bar.left());
+  EXPECT_GE(Child<QLabel>(form, "sStatusBar1Text")->width(), form.statusBar()->width() - bar.width() - 24);
+  EXPECT_LE(Child<QLabel>(form, "sStatusBar1Text")->geometry().right(), bar.left());
   form.HideThumbnailProgress();
-  EXPECT_FALSE(thumbnailProgress->isVisible());
+  EXPECT_FALSE(Child<QProgressBar>(form, "thumbnailProgress")->isVisible());
   form.SetTickerText("MSFT");
   EXPECT_EQ(Child<QLineEdit>(form, "txtTicker")->text(), "MSFT");
 }
@@ -323,22 +300,20 @@ TEST_F(MainFormTest, BalloonClickOpensSelectsAndMarksTheNewestArticle) {
     void OpenUrl(const std::string& url) override { opened.push_back(url); }
   } browser;
   TfrmMainForm& form = MakeForm();
-  auto* JvTrayIcon1 = Child<QSystemTrayIcon>(form, "JvTrayIcon1");
-  auto* grdArticles = Child<ArticleGrid>(form, "grdArticles");
   ArticleStore& store = *store_;
   ArticleActions actions(store, [] { return false; }, browser, ServerEndpoints("http://f"), [&] { form.FillArticleGrid(); });
   form.AttachArticleActions(actions);
-  emit JvTrayIcon1->messageClicked();  // an empty store: nothing happens
+  emit Child<QSystemTrayIcon>(form, "JvTrayIcon1")->messageClicked();  // an empty store: nothing happens
   store.url = {"http://n/0", "http://n/1"};
   store.ticker = store.subject = store.description = store.date = {"x", "y"};
   store.read = {"unread", "unread"};
   store.jvilRefreshCharts.assign(2, RgbImage(86, 60));
   store.SaveLists();
   form.FillArticleGrid();
-  grdArticles->SetCurrentRow(1);
-  emit JvTrayIcon1->messageClicked();
+  Child<ArticleGrid>(form, "grdArticles")->SetCurrentRow(1);
+  emit Child<QSystemTrayIcon>(form, "JvTrayIcon1")->messageClicked();
   EXPECT_EQ(browser.opened, std::vector<std::string>{"http://f/redirect/redirect.php?url=http://n/0"});
-  EXPECT_EQ(grdArticles->CurrentRow(), 0);
+  EXPECT_EQ(Child<ArticleGrid>(form, "grdArticles")->CurrentRow(), 0);
   EXPECT_EQ(store.read_view, (std::vector<std::string>{"read", "unread"}));
 }
 

@@ -21,7 +21,6 @@
 #include "net/HttpClient.h"
 #include "settings/ui/SpinEdit.h"
 #include "settings/ui/TfrmNetworkSettings.h"
-#include "tests/support/DirectRunner.h"
 
 namespace quarlen {
 namespace {
@@ -53,7 +52,8 @@ class NetworkSettingsDialog : public ::testing::Test {
     fs::remove_all(folder_, ec);
   }
   TfrmNetworkSettings& Create() {
-    dialog_ = std::make_unique<TfrmNetworkSettings>(path_, [this](const std::string& m) { errors_.push_back(m); }, run_);
+    dialog_ = std::make_unique<TfrmNetworkSettings>(path_, [this](const std::string& m) { errors_.push_back(m); },
+                                                    run_);
     return *dialog_;
   }
   void WriteFile(const std::string& content) { std::ofstream(path_, std::ios::binary) << content; }
@@ -76,7 +76,7 @@ class NetworkSettingsDialog : public ::testing::Test {
   fs::path folder_;
   std::string path_;
   std::vector<std::string> errors_;
-  DirectRunner run_;
+  struct : ICommandRunner { void Run(const std::function<void()>& work) override { work(); } } run_;
   std::unique_ptr<TfrmNetworkSettings> dialog_;
 };
 

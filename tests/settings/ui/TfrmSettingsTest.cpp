@@ -19,7 +19,6 @@
 
 #include "settings/SettingsStore.h"
 #include "settings/ui/SpinEdit.h"
-#include "tests/support/DirectRunner.h"
 
 namespace quarlen {
 namespace {
@@ -65,7 +64,7 @@ class TfrmSettingsTest : public ::testing::Test {
   fs::path folder_;
   std::string path_;
   QTimer timer_;
-  DirectRunner run_;
+  struct : ICommandRunner { void Run(const std::function<void()>& work) override { work(); } } run_;
   std::vector<std::string> reports_;
   std::unique_ptr<SettingsStore> store_;
   std::unique_ptr<TfrmSettings> dialog_;

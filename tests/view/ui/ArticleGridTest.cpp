@@ -15,7 +15,6 @@
 #include "feeds/ArticleStore.h"
 #include "view/GridLayout.h"
 #include "view/ui/ArticleGridActions.h"
-#include "tests/support/DirectRunner.h"
 
 namespace quarlen {
 namespace {
@@ -377,7 +376,7 @@ TEST(ArticleGrid, ContextMenuAndKeysActOnTheRightRow) {
   bool busy = false;
   ArticleActions actions(f.store, [&] { return busy; }, browser, ServerEndpoints("http://f"), [&] { f.grid.FillArticleGrid(); });
   int refreshes = 0;
-  DirectRunner run;
+  struct : ICommandRunner { void Run(const std::function<void()>& work) override { work(); } } run;
   ArticleGridActions commands(f.grid, actions, [&] { ++refreshes; }, run);
   QStringList captions;
   for (QAction* a : commands.popupContextPopup()->actions()) captions << (a->isSeparator() ? "-" : a->text());
