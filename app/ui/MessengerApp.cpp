@@ -27,10 +27,11 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
       store_(std::make_unique<ArticleStore>(
           environment_.configFolder, [this](const std::string& text) { mainForm_->ShowMessage(text); },
           [this] { mainForm_->QuitAtNextTurn(); })),
-      // The main client keeps the window alive while it waits.
+      // The main client keeps the window alive while it waits; its pump is the
+      // program's one message pump.
       IdHTTP1_(std::make_unique<THttpClient>(THttpClientKind::MainClient, [] { QCoreApplication::processEvents(); })),
       browserProfile_(MakeCachelessProfile(nullptr)),
-      mainForm_(std::make_unique<TfrmMainForm>(environment_, *store_, browserProfile_.get())) {
+      mainForm_(std::make_unique<TfrmMainForm>(environment_, *store_, browserProfile_.get(), IdHTTP1_->Pump())) {
   TfrmMainForm& form = *mainForm_;
   // The window is complete once the grid shows the saved articles, before any dialog exists.
   form.FillArticleGridAtStart();
@@ -48,7 +49,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   auto applyProfile = [this](THttpClient& client) {
     ApplyHttpProfile(client, mainForm_->UserAgent(), *frmNetworkSettings_);
   };
-  auto pump = [] { QCoreApplication::processEvents(); };
+  const THttpClient::MessagePump pump = IdHTTP1_->Pump();
   const ServerEndpoints endpoints = ServerEndpoints::FromBuildConfig();
   services_ = std::make_unique<ServiceCalls>(endpoints, form.ProgramVersion(), std::string(), applyProfile, pump,
                                              ServiceCallPorts{form, form, form, form});

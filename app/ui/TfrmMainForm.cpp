@@ -57,8 +57,12 @@ QString Q(const std::string& text) { return QString::fromUtf8(text.data(), stati
 }  // namespace
 
 TfrmMainForm::TfrmMainForm(MainFormEnvironment environment, ArticleStore& store, QWebEngineProfile* browserProfile,
-                           QWidget* parent)
-    : QMainWindow(parent), environment_(std::move(environment)), store_(store), browserProfile_(browserProfile) {
+                           std::function<void()> pump, QWidget* parent)
+    : QMainWindow(parent),
+      environment_(std::move(environment)),
+      store_(store),
+      browserProfile_(browserProfile),
+      pump_(std::move(pump)) {
   FormCreate();
 }
 
@@ -391,7 +395,9 @@ void TfrmMainForm::BringToFront() {
 
 void TfrmMainForm::SetTickerText(const std::string& text) { txtTicker_->setText(Q(text)); }
 
-void TfrmMainForm::ProcessMessages() { QCoreApplication::processEvents(); }
+void TfrmMainForm::ProcessMessages() {
+  if (pump_) pump_();
+}
 
 void TfrmMainForm::EndProgramNow() { Exit2Click(); }
 

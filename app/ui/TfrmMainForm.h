@@ -53,9 +53,10 @@ class TfrmMainForm : public QMainWindow,
 
  public:
   // store (shown by the grid) and browserProfile (the banner's and the channel
-  // tabs') belong to the program and outlive the window.
+  // tabs') belong to the program and outlive the window; pump is the program's
+  // one message pump (the main client's), which ProcessMessages runs.
   TfrmMainForm(MainFormEnvironment environment, ArticleStore& store, QWebEngineProfile* browserProfile,
-               QWidget* parent = nullptr);
+               std::function<void()> pump, QWidget* parent = nullptr);
   ~TfrmMainForm() override;
 
   // The last step of the window's creation: FillArticleGrid; a failure is shown
@@ -168,6 +169,7 @@ class TfrmMainForm : public QMainWindow,
   MainFormEnvironment environment_;
   ArticleStore& store_;
   QWebEngineProfile* browserProfile_;
+  std::function<void()> pump_;
   bool Exiting_ = false;
   std::string UserAgent_;
   std::string ProgramVersion_;

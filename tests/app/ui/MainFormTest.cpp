@@ -56,7 +56,7 @@ class MainFormTest : public ::testing::Test {
   TfrmMainForm& MakeForm() {
     store_ = std::make_unique<ArticleStore>(env_.configFolder, [this](const std::string& t) { form_->ShowMessage(t); },
                                             [this] { form_->QuitAtNextTurn(); });
-    form_ = std::make_unique<TfrmMainForm>(env_, *store_, profile_.get());
+    form_ = std::make_unique<TfrmMainForm>(env_, *store_, profile_.get(), [] { QApplication::processEvents(); });
     form_->FillArticleGridAtStart();
     return *form_;
   }
