@@ -21,6 +21,7 @@
 #include "net/HttpClient.h"
 #include "settings/ui/SpinEdit.h"
 #include "settings/ui/TfrmNetworkSettings.h"
+#include "tests/support/FakePorts.h"
 
 namespace quarlen {
 namespace {
@@ -76,7 +77,7 @@ class NetworkSettingsDialog : public ::testing::Test {
   fs::path folder_;
   std::string path_;
   std::vector<std::string> errors_;
-  struct : ICommandRunner { void Run(const std::function<void()>& work) override { work(); } } run_;
+  test::FakeCommandRunner run_;
   std::unique_ptr<TfrmNetworkSettings> dialog_;
 };
 

@@ -19,6 +19,7 @@
 
 #include "settings/SettingsStore.h"
 #include "settings/ui/SpinEdit.h"
+#include "tests/support/FakePorts.h"
 
 namespace quarlen {
 namespace {
@@ -64,7 +65,7 @@ class TfrmSettingsTest : public ::testing::Test {
   fs::path folder_;
   std::string path_;
   QTimer timer_;
-  struct : ICommandRunner { void Run(const std::function<void()>& work) override { work(); } } run_;
+  test::FakeCommandRunner run_;
   std::vector<std::string> reports_;
   std::unique_ptr<SettingsStore> store_;
   std::unique_ptr<TfrmSettings> dialog_;
