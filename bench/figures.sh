@@ -27,6 +27,8 @@ if [ -z "${QUARLEN_BENCH_IN_NAMESPACE:-}" ]; then
   exec unshare -n env QUARLEN_BENCH_IN_NAMESPACE=1 bash -c 'ip link set lo up && exec bash "$0" "$@"' "$0" "$@"
 fi
 
+# The main window's caption carries the version the program prints.
+QUARLEN_VERSION=$("$program" --version | awk '{print $2}')
 source "$top/tests/app/e2e_lib.sh"
 e2e_setup
 started_pids=()
@@ -48,6 +50,7 @@ sleep "$settle_seconds"
 
 # Hidden in the tray as the window's close button does; the timers go on.
 window=$(main_window "$pid")
+[ -n "$window" ] || { echo "no main window titled '$program_title'" >&2; exit 1; }
 python3 "$top/tests/app/close_window.py" "$window"
 waitfor 50 is_unmapped "$window" || echo "(the window did not hide into the tray)"
 sleep 5
