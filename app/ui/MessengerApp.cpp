@@ -1,6 +1,9 @@
 #include "app/ui/MessengerApp.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+
+#include "app/ui/DesktopIntegration.h"
 
 #include "feeds/ArticleActions.h"
 #include "feeds/RefreshCycle.h"
@@ -21,6 +24,8 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
     : mainForm_(std::make_unique<TfrmMainForm>(std::move(environment))) {
   TfrmMainForm& form = *mainForm_;
   const std::string& folder = form.Environment().applicationDataFolder;
+  // New articles are announced through the desktop's own services where it has them.
+  desktop_ = new DesktopIntegration(form, QDBusConnection::sessionBus());
 
   xmlSettings_ = std::make_unique<SettingsStore>(SettingsFilePath(folder, NotificationSettings::FileName), form);
   frmSettings_ = std::make_unique<TfrmSettings>(*xmlSettings_, form.timerFetchRSS);
@@ -40,7 +45,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
                                              ServiceCallPorts{form, form, form, form});
   cycle_ = std::make_unique<RefreshCycle>(
       form.Store(), form.IdHTTP1(), endpoints.FeedUrl(), *frmSettings_, applyProfile,
-      [this] { return services_->PingServer(); }, RefreshCyclePorts{form, form, form, &form},
+      [this] { return services_->PingServer(); }, RefreshCyclePorts{form, *desktop_, *desktop_, &form},
       [&form] { form.FillArticleGrid(); });
   // The channel list: once per run, at the first banner refresh that finds the server.
   banner_ = std::make_unique<Banner>(

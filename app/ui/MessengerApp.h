@@ -15,6 +15,7 @@ class RefreshCycle;
 class Banner;
 class ArticleActions;
 class ChannelTabsUi;
+class DesktopIntegration;
 
 class MessengerApp {
  public:
@@ -33,6 +34,7 @@ class MessengerApp {
   RefreshCycle& Cycle() { return *cycle_; }
   ServiceCalls& Services() { return *services_; }
   ChannelTabsUi& Channels() { return *channels_; }
+  DesktopIntegration& Desktop() { return *desktop_; }
 
  private:
   void ConnectCommands();
@@ -40,6 +42,7 @@ class MessengerApp {
   void DestroyDialogs();
 
   std::unique_ptr<TfrmMainForm> mainForm_;
+  DesktopIntegration* desktop_ = nullptr;  // owned by the main window
   std::unique_ptr<SettingsStore> xmlSettings_;
   std::unique_ptr<TfrmSettings> frmSettings_;
   std::unique_ptr<TfrmNetworkSettings> frmNetworkSettings_;

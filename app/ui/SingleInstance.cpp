@@ -70,7 +70,9 @@ bool SingleInstance::AskRunningCopy() {
     QLocalSocket socket;
     socket.connectToServer(serverName_);
     if (socket.waitForConnected(1000)) {
-      socket.write(ShowRequest);
+      // The launcher's activation token travels along: on Wayland only the
+      // running copy's window can use it to come forward.
+      socket.write(ShowRequest + qgetenv("XDG_ACTIVATION_TOKEN").replace('\n', ' ') + '\n');
       const bool sent = socket.waitForBytesWritten(1000);
       socket.disconnectFromServer();
       if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(1000);
@@ -89,11 +91,29 @@ void SingleInstance::Listen() {
   server_->setMaxPendingConnections(4);
   QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
-      QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-      QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-        // Only a whole request counts; anything else on the socket is ignored.
-        if (socket->readAll().startsWith(ShowRequest) && onShow_) onShow_();
-        socket->disconnectFromServer();
+      // A request is "show", then the start's activation token on a line of
+      // its own (a copy of an older version sends no token line and hangs up);
+      // anything else on the socket is ignored.
+      auto answer = [this, socket](bool hungUp) {
+        const QByteArray request = socket->property("request").toByteArray();
+        if (!request.startsWith(ShowRequest)) return;
+        const QByteArray token = request.mid(sizeof ShowRequest - 1);
+        if (!token.contains('\n') && !hungUp) return;
+        socket->setProperty("request", QByteArray());
+        if (onShow_) onShow_(QString::fromUtf8(token.left(token.indexOf('\n'))));
+        if (!hungUp) socket->disconnectFromServer();
+      };
+      auto read = [socket] {
+        socket->setProperty("request", socket->property("request").toByteArray() + socket->readAll());
+      };
+      QObject::connect(socket, &QLocalSocket::readyRead, socket, [read, answer] {
+        read();
+        answer(false);
+      });
+      QObject::connect(socket, &QLocalSocket::disconnected, socket, [socket, read, answer] {
+        read();
+        answer(true);
+        socket->deleteLater();
       });
     }
   });

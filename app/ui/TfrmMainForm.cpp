@@ -232,7 +232,7 @@ void TfrmMainForm::BuildTimers() {
 }
 
 void TfrmMainForm::BuildTrayIcon() {
-  JvTrayIcon1 = new QSystemTrayIcon(QIcon(TrayIconImage(0)), this);
+  JvTrayIcon1 = new QSystemTrayIcon(TrayIcon(0), this);
   JvTrayIcon1->setToolTip(QStringLiteral("Quarlen Messenger"));
   JvTrayIcon1->setContextMenu(PopupMenu1);
   connect(JvTrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
@@ -351,7 +351,7 @@ bool TfrmMainForm::Confirm(const std::string& title, const std::string& question
 
 void TfrmMainForm::SetIconIndex(int index) {
   trayIconIndex_ = index == 1 ? 1 : 0;
-  JvTrayIcon1->setIcon(QIcon(TrayIconImage(trayIconIndex_)));
+  JvTrayIcon1->setIcon(TrayIcon(trayIconIndex_));
 }
 
 void TfrmMainForm::ShowBalloon(const std::string& title, const std::string& text) {
