@@ -93,7 +93,11 @@ tray)
   export DISPLAY=:$(tr -dc 0-9 <"$home/display") QT_QPA_PLATFORM=xcb
   start_program
   window() { xdotool search --all --pid "$pid" --name '^Quarlen Messenger 1\.2\.5\.149$' 2>/dev/null | head -1; }
-  viewable() { xwininfo -id "$(window)" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+  viewable() {  # (xwininfo without a window waits for a click)
+    local w
+    w=$(window)
+    [ -n "$w" ] && xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable'
+  }
   waitfor 300 viewable || fail "no main window"
   # No panel yet: closing must not hide the window where nothing could show it again.
   $python "$here/close_window.py" "$(window)"
