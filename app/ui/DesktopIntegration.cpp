@@ -56,8 +56,9 @@ void DesktopIntegration::ProcessMessages() { form_.ProcessMessages(); }
 void DesktopIntegration::EndProgramNow() { form_.EndProgramNow(); }
 
 void DesktopIntegration::ShowWindow(const QString& activationToken) {
-  UseActivationToken(form_, activationToken);
   form_.ShowFromTray();
+  // Shown first: the compositor activates a surface, and a hidden window has none.
+  ActivateWithToken(form_, activationToken);
   AskForAttentionUnlessActive();
 }
 

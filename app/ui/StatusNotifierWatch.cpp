@@ -51,7 +51,7 @@ void StatusNotifierWatch::WatcherAppeared() {
   if (qtPublishesItem_) return;  // Qt registers its own item again
   // Qt's icon is an XEmbed one: where an XEmbed tray holds it (and a proxy
   // makes it an item), a second icon would show twice.
-  if (QSystemTrayIcon::isSystemTrayAvailable() || !icon_.isVisible()) return;
+  if (QSystemTrayIcon::isSystemTrayAvailable() || !icon_.isVisible() || icon_.contextMenu() == nullptr) return;
   if (!ownItem_) {
     ownItem_ = std::make_unique<StatusNotifierItem>(bus_, [this] { return icon_.icon(); }, showWindow_,
                                                     *icon_.contextMenu());

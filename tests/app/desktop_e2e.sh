@@ -8,7 +8,8 @@
 #       closing minimises before and hides after it; the icon registers, with
 #       sizes up to 64 px; Activate shows the window
 #   desktop_e2e.sh PROGRAM wayland   under weston's headless compositor: the
-#       program starts, refreshes and sends its notification
+#       program starts, refreshes and sends its notification, whose click with
+#       an activation token opens the article
 set -u
 program=$1
 mode=$2
@@ -58,6 +59,10 @@ start_program() {
   started+=($pid)
 }
 notify_field() { $python -c 'import json, sys; n = json.loads(open(sys.argv[1]).readline()); print(eval(sys.argv[2]))' "$home/notifications.log" "$1"; }
+click() {  # ID ACTION [TOKEN]: the user clicks a notification
+  dbus-send --session --type=method_call --dest=org.freedesktop.Notifications /org/freedesktop/Notifications \
+    test.Control.Click "uint32:$1" "string:$2" "string:${3:-}"
+}
 first_line() { head -1 "$lists/kvt_$1_list.dat" | tr -d '\r'; }
 await_notification() {  # the first refresh runs 10 s after the start
   waitfor 600 test -s "$home/notifications.log" || fail "no notification was sent"
@@ -75,7 +80,6 @@ notifications)
   got=$(notify_field '" ".join([n["app_icon"], n["hints"]["desktop-entry"][1], ",".join(n["actions"]), str(n["hints"]["urgency"][1]), n["hints"]["urgency"][0], str(n["expire_timeout"])])')
   [ "$got" = "${expected/byte/Byte}" ] || fail "notification fields '$got', not '${expected/byte/Byte}'"
   id=$(notify_field 'n["id"]')
-  click() { dbus-send --session --type=method_call --dest=org.freedesktop.Notifications /org/freedesktop/Notifications test.Control.Click "uint32:$1" "string:$2" string:; }
   click $((id + 1)) default
   sleep 2
   [ ! -e "$home/opened" ] || fail "a click on another program's notification opened $(cat "$home/opened")"
@@ -127,6 +131,9 @@ wayland)
   export WAYLAND_DISPLAY=wayland-test QT_QPA_PLATFORM=wayland
   start_program
   await_notification
+  # With a token, the click hands it to the compositor before the article opens.
+  click "$(notify_field 'n["id"]')" default test-token
+  waitfor 100 test -s "$home/opened" || fail "a click on the notification opened nothing"
   kill -0 $pid 2>/dev/null || fail "the program ended"
   ;;
 esac

@@ -48,14 +48,6 @@ class Notifications(dbus.service.Object):
         self.log = log
         self.next_id = 40
 
-    @dbus.service.method(NOTIFICATIONS, in_signature="", out_signature="as")
-    def GetCapabilities(self):
-        return ["actions", "body", "sound"]
-
-    @dbus.service.method(NOTIFICATIONS, in_signature="", out_signature="ssss")
-    def GetServerInformation(self):
-        return ("test-notifications", "test", "1", "1.2")
-
     @dbus.service.method(NOTIFICATIONS, in_signature="susssasa{sv}i", out_signature="u")
     def Notify(self, app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout):
         self.next_id += 1
@@ -68,10 +60,6 @@ class Notifications(dbus.service.Object):
             "app_icon": str(app_icon), "summary": str(summary), "body": str(body),
             "actions": [str(a) for a in actions], "hints": hints_out, "expire_timeout": int(expire_timeout)}))
         return dbus.UInt32(self.next_id)
-
-    @dbus.service.method(NOTIFICATIONS, in_signature="u", out_signature="")
-    def CloseNotification(self, notification_id):
-        self.NotificationClosed(notification_id, 3)
 
     @dbus.service.signal(NOTIFICATIONS, signature="uu")
     def NotificationClosed(self, notification_id, reason):
