@@ -1,15 +1,12 @@
 #!/usr/bin/env python3
 """Desktop services for the end-to-end runs, on the test's private session bus.
 
-  desktop_peers.py notifications LOG   a notification server: every Notify call is
-                                       written to LOG as one JSON line; the test makes
-                                       it click with the Click method (below)
-  desktop_peers.py watcher LOG         a StatusNotifierWatcher with a host: every item
-                                       that registers is written to LOG as one line
-
-Click(id, action_key, token) on /org/freedesktop/Notifications, interface
-test.Control, sends ActivationToken(id, token) and ActionInvoked(id, key) as a
-server does when the user clicks; like some servers, it sends them to everybody.
+  desktop_peers.py notifications LOG   a notification server that writes every
+      Notify call to LOG as a JSON line; its Click(id, action, token) method
+      (interface test.Control) sends ActivationToken and ActionInvoked as a server
+      does when the user clicks, to everybody, as some servers do
+  desktop_peers.py watcher LOG         a StatusNotifierWatcher with a host that
+      writes every item that registers to LOG
 """
 import json
 import sys
@@ -21,19 +18,13 @@ from gi.repository import GLib
 
 NOTIFICATIONS = "org.freedesktop.Notifications"
 WATCHER = "org.kde.StatusNotifierWatcher"
-PROPERTIES = "org.freedesktop.DBus.Properties"
+# Clients read the watcher's properties only when its introspection declares them.
 WATCHER_XML = """<node><interface name="org.kde.StatusNotifierWatcher">
  <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
- <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
- <property name="RegisteredStatusNotifierItems" type="as" access="read"/>
  <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
- <property name="ProtocolVersion" type="i" access="read"/>
  <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
- <signal name="StatusNotifierHostRegistered"/>
-</interface>
-<interface name="org.freedesktop.DBus.Properties">
+</interface><interface name="org.freedesktop.DBus.Properties">
  <method name="Get"><arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="v" direction="out"/></method>
- <method name="GetAll"><arg type="s" direction="in"/><arg type="a{sv}" direction="out"/></method>
 </interface></node>"""
 
 
@@ -51,19 +42,13 @@ class Notifications(dbus.service.Object):
     @dbus.service.method(NOTIFICATIONS, in_signature="susssasa{sv}i", out_signature="u")
     def Notify(self, app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout):
         self.next_id += 1
-        hints_out = {}
-        for key, value in hints.items():
-            # The type matters for urgency (a byte), so keep it beside the value.
-            hints_out[str(key)] = [type(value).__name__, value if isinstance(value, (str, int)) else str(value)]
+        # A hint's type matters (urgency is a byte), so it is kept beside the value.
+        hints = {str(k): [type(v).__name__, v if isinstance(v, (str, int)) else str(v)] for k, v in hints.items()}
         log_line(self.log, json.dumps({
-            "id": self.next_id, "app_name": str(app_name), "replaces_id": int(replaces_id),
-            "app_icon": str(app_icon), "summary": str(summary), "body": str(body),
-            "actions": [str(a) for a in actions], "hints": hints_out, "expire_timeout": int(expire_timeout)}))
+            "id": self.next_id, "app_name": str(app_name), "app_icon": str(app_icon), "summary": str(summary),
+            "body": str(body), "actions": [str(a) for a in actions], "hints": hints,
+            "expire_timeout": int(expire_timeout)}))
         return dbus.UInt32(self.next_id)
-
-    @dbus.service.signal(NOTIFICATIONS, signature="uu")
-    def NotificationClosed(self, notification_id, reason):
-        pass
 
     @dbus.service.signal(NOTIFICATIONS, signature="us")
     def ActionInvoked(self, notification_id, action_key):
@@ -84,57 +69,33 @@ class Watcher(dbus.service.Object):
     def __init__(self, bus, log):
         super().__init__(bus, "/StatusNotifierWatcher")
         self.log = log
-        self.items = []
+
+    @dbus.service.method("org.freedesktop.DBus.Introspectable", in_signature="", out_signature="s")
+    def Introspect(self):
+        return WATCHER_XML
 
     @dbus.service.method(WATCHER, in_signature="s", out_signature="", sender_keyword="sender")
     def RegisterStatusNotifierItem(self, service, sender=None):
         # An item names its bus name, or only its object path on the caller's connection.
         item = sender + service if service.startswith("/") else service + "/StatusNotifierItem"
-        if item not in self.items:
-            self.items.append(item)
         log_line(self.log, item)
         self.StatusNotifierItemRegistered(item)
-
-    @dbus.service.method(WATCHER, in_signature="s", out_signature="")
-    def RegisterStatusNotifierHost(self, service):
-        pass
 
     @dbus.service.signal(WATCHER, signature="s")
     def StatusNotifierItemRegistered(self, item):
         pass
 
-    @dbus.service.signal(WATCHER, signature="")
-    def StatusNotifierHostRegistered(self):
-        pass
-
-    def properties(self):
-        return {"RegisteredStatusNotifierItems": dbus.Array(self.items, signature="s"),
-                "IsStatusNotifierHostRegistered": True, "ProtocolVersion": dbus.Int32(0)}
-
-    @dbus.service.method("org.freedesktop.DBus.Introspectable", in_signature="", out_signature="s")
-    def Introspect(self):
-        # Clients read the properties only when the introspection data declares them.
-        return WATCHER_XML
-
-    @dbus.service.method(PROPERTIES, in_signature="ss", out_signature="v")
+    @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="ss", out_signature="v")
     def Get(self, interface, name):
-        return self.properties()[name]
-
-    @dbus.service.method(PROPERTIES, in_signature="s", out_signature="a{sv}")
-    def GetAll(self, interface):
-        return self.properties()
+        return {"IsStatusNotifierHostRegistered": True}[name]
 
 
 def main():
     role, log = sys.argv[1], sys.argv[2]
     DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
-    if role == "notifications":
-        peer = Notifications(bus, log)
-        name = dbus.service.BusName(NOTIFICATIONS, bus, do_not_queue=True)
-    else:
-        peer = Watcher(bus, log)
-        name = dbus.service.BusName(WATCHER, bus, do_not_queue=True)
+    peer = (Notifications if role == "notifications" else Watcher)(bus, log)
+    name = dbus.service.BusName(NOTIFICATIONS if role == "notifications" else WATCHER, bus, do_not_queue=True)
     log_line(log + ".ready", "ready")
     GLib.MainLoop().run()
     del peer, name
