@@ -1,62 +1,46 @@
 #!/usr/bin/env bash
 # The program on a private session bus with desktop services written for the
 # test (desktop_peers.py), against the bundled feed server as its proxy.
-#   desktop_e2e.sh PROGRAM notifications FEED_SERVER_BASE_URL   the first refresh's notification: its
-#       fields; a click on a foreign id does nothing; a click on ours opens the
-#       newest article through a stand-in browser and marks it read
+#   desktop_e2e.sh PROGRAM notifications FEED_SERVER_BASE_URL   the first
+#       refresh's notification: its fields; a click on a foreign id does nothing;
+#       a click on ours opens the newest article through a stand-in browser and
+#       marks it read
 #   desktop_e2e.sh PROGRAM tray   a panel (watcher) that appears after the start:
 #       closing minimises before and hides after it; the icon registers, with
 #       sizes up to 64 px; Activate shows the window
 #   desktop_e2e.sh PROGRAM wayland   under weston's headless compositor: the
 #       program starts, refreshes and sends its notification, whose click with
 #       an activation token opens the article
-set -u
 program=$1
 mode=$2
 base=${3:-}
-here=$(cd "$(dirname "$0")" && pwd)
+source "$(dirname "$0")/e2e_lib.sh"
+here=$e2e_here
 top=$(cd "$here/../.." && pwd)
-skip() { echo "skipped: $*"; exit 77; }
 python=/usr/bin/python3
 command -v dbus-daemon >/dev/null || skip "no dbus-daemon (package dbus)"
 $python -c 'import dbus, gi' 2>/dev/null || skip "no python3-dbus or python3-gi"
 command -v nginx >/dev/null || [ -x /usr/sbin/nginx ] || skip "no nginx (package nginx-light)"
-
-home=$(mktemp -d)
-started=()
-cleanup() {
-  local p
-  for p in "${started[@]}"; do kill -KILL "$p" 2>/dev/null; wait "$p" 2>/dev/null; done
-  "$top/tools/feedserver/stop" "$home/feed" >/dev/null 2>&1
-  rm -rf "$home"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; for f in "$home"/*.log; do echo "--- $f"; cat "$f"; done; exit 1; }
-waitfor() { local n=$1; shift; for _ in $(seq "$n"); do "$@" && return 0; sleep 0.1; done; return 1; }
+e2e_setup
+# The feed server is a daemon of its own: it goes first at exit.
+eval "lib_exit=( $(trap -p EXIT) )"
+trap "\"$top/tools/feedserver/stop\" \"$home/feed\" >/dev/null 2>&1; ${lib_exit[2]}" EXIT
 lists=$home/.config/QuarlenMessenger
 
 # The bus, the feed server (the program's requests reach it as their proxy)
 # and a browser that records what it is asked to open.
-dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$home/bus.pid" >"$home/bus.address" 2>>"$home/bus.log"
+dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$home/bus.pid" >"$home/bus.address" 2>"$home/bus.log"
 export DBUS_SESSION_BUS_ADDRESS=$(head -1 "$home/bus.address")
-started+=("$(cat "$home/bus.pid")")
+started_pids+=("$(cat "$home/bus.pid")")
 port=$($python -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 "$top/tools/feedserver/start" "$home/feed" "$port" >"$home/feed.log" 2>&1 || fail "the feed server did not start"
-mkdir -p "$lists" "$home/bin"
-printf '<?xml version="1.0" encoding="iso-8859-1"?>\r\n<Configuration>\r\n  <UseProxy>True</UseProxy>\r\n  <UseProxyAuthentication>False</UseProxyAuthentication>\r\n  <Hostname>127.0.0.1</Hostname>\r\n  <Port>%s</Port>\r\n  <Username></Username>\r\n  <Password></Password>\r\n</Configuration>\r\n' "$port" >"$home/.config/KVTNetworkSettings.xml"
-printf '#!/bin/sh\necho "$*" >>"%s/opened"\n' "$home" >"$home/bin/xdg-open"
-chmod +x "$home/bin/xdg-open"
-export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
+network_settings "$port" False
+stand_in_browser
 
 start_peer() {  # ROLE: a desktop service on the bus, once it owns its name
   $python "$here/desktop_peers.py" "$1" "$home/$1.log" 2>>"$home/$1.err" &
-  started+=($!)
+  started_pids+=($!)
   waitfor 100 test -s "$home/$1.log.ready" || fail "the test's $1 service did not start"
-}
-start_program() {
-  HOME=$home XDG_CONFIG_HOME= PATH=$home/bin:$PATH "$program" >"$home/program.log" 2>&1 &
-  pid=$!
-  started+=($pid)
 }
 notify_field() { $python -c 'import json, sys; n = json.loads(open(sys.argv[1]).readline()); print(eval(sys.argv[2]))' "$home/notifications.log" "$1"; }
 click() {  # ID ACTION [TOKEN]: the user clicks a notification
@@ -74,7 +58,7 @@ case $mode in
 notifications)
   start_peer notifications
   export QT_QPA_PLATFORM=offscreen
-  start_program
+  start_program program.log
   await_notification
   expected='quarlen-messenger quarlen-messenger default,Open,open,Open 1 byte 10000'
   got=$(notify_field '" ".join([n["app_icon"], n["hints"]["desktop-entry"][1], ",".join(n["actions"]), str(n["hints"]["urgency"][1]), n["hints"]["urgency"][0], str(n["expire_timeout"])])')
@@ -86,21 +70,19 @@ notifications)
   [ "$(first_line read)" = unread ] || fail "a click on another program's notification marked the article read"
   click "$id" open
   waitfor 100 test -s "$home/opened" || fail "a click on the notification opened nothing"
-  [ "$(cat "$home/opened")" = "$base/redirect/redirect.php?url=$(first_line url)" ] || fail "opened $(cat "$home/opened")"
+  [ "$(cat "$home/opened")" = "1 $base/redirect/redirect.php?url=$(first_line url)" ] || fail "opened $(cat "$home/opened")"
   waitfor 50 eval '[ "$(first_line read)" = read ]' || fail "the clicked article was not marked read"
   ;;
 tray)
   command -v Xvfb >/dev/null && command -v xdotool >/dev/null || skip "no Xvfb or xdotool"
-  Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp 4>"$home/display" 2>"$home/xvfb.err" &
-  started+=($!)
-  waitfor 100 grep -q '[0-9]' "$home/display" || fail "Xvfb did not start"
-  export DISPLAY=:$(tr -dc 0-9 <"$home/display") QT_QPA_PLATFORM=xcb
-  start_program
-  window() { xdotool search --all --pid "$pid" --name '^Quarlen Messenger 1\.2\.5\.149$' 2>/dev/null | head -1; }
+  start_xvfb || start_xvfb || fail "Xvfb did not start"
+  export QT_QPA_PLATFORM=xcb
+  start_program program.log
+  window() { main_window "$pid"; }
   viewable() {  # (xwininfo without a window waits for a click)
     local w
     w=$(window)
-    [ -n "$w" ] && xwininfo -id "$w" 2>/dev/null | grep -q 'Map State: IsViewable'
+    [ -n "$w" ] && is_mapped "$w"
   }
   waitfor 300 viewable || fail "no main window"
   # No panel yet: closing must not hide the window where nothing could show it again.
@@ -125,11 +107,11 @@ wayland)
   export XDG_RUNTIME_DIR=$home/run
   mkdir -m 700 "$XDG_RUNTIME_DIR"
   weston --backend=headless-backend.so --socket=wayland-test --idle-time=0 >"$home/weston.log" 2>&1 &
-  started+=($!)
+  started_pids+=($!)
   waitfor 100 test -S "$XDG_RUNTIME_DIR/wayland-test" || fail "weston did not start"
   unset DISPLAY
   export WAYLAND_DISPLAY=wayland-test QT_QPA_PLATFORM=wayland
-  start_program
+  start_program program.log
   await_notification
   # With a token, the click hands it to the compositor before the article opens.
   click "$(notify_field 'n["id"]')" default test-token
@@ -137,8 +119,6 @@ wayland)
   kill -0 $pid 2>/dev/null || fail "the program ended"
   ;;
 esac
-kill -TERM $pid
-wait $pid
-code=$?
+stop_program $pid
 [ $code -eq 0 ] || fail "SIGTERM ended the program with code $code"
 echo PASS
