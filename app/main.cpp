@@ -61,7 +61,9 @@ int main(int argc, char** argv) {
   MessengerApp messenger(environment);
   TfrmMainForm& mainForm = messenger.MainForm();
   desktop = &messenger.Desktop();
-  instance.OnShowRequest([desktop](const QString& activationToken) { desktop->ShowWindow(activationToken); });
+  instance.OnShowRequest([&mainForm, desktop](const QString& activationToken) {
+    mainForm.Run([desktop, &activationToken] { desktop->ShowWindow(activationToken); });
+  });
   // Exit ends the process at once; the settings files are written first, then
   // the lock goes, so the next start finds everything in place.
   mainForm.AddExitHook([&instance] { instance.Release(); });
@@ -70,14 +72,16 @@ int main(int argc, char** argv) {
   TerminationSignals terminationSignals;
   QSocketNotifier signalNotifier(terminationSignals.ReadFd(), QSocketNotifier::Read);
   QObject::connect(&signalNotifier, &QSocketNotifier::activated, &mainForm, [&] {
-    terminationSignals.Drain();
-    mainForm.Exit2Click();
+    mainForm.Run([&] {
+      terminationSignals.Drain();
+      mainForm.Exit2Click();
+    });
   });
 
   messenger.CompleteStartup();
   mainForm.show();
 #ifdef QUARLEN_RELIABILITY_PROBE
-  ReliabilityProbe probe(mainForm);  // only in the reliability runs' build
+  ReliabilityProbe probe(mainForm, messenger.Store());  // only in the reliability runs' build
 #endif
   return application.exec();
 }

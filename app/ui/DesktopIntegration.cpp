@@ -27,8 +27,11 @@ DesktopIntegration::DesktopIntegration(TfrmMainForm& form, QDBusConnection bus)
       notifier_(bus, {QStringLiteral("Quarlen Messenger"), InstalledName, InstalledName}),
       // Qt's Wayland client has no beep at all; X11 keeps its bell.
       sound_(OnWayland(), [&form] { form.Beep(); }),
-      watch_(bus, *form.JvTrayIcon1, [this] { ShowWindow(QString()); }) {
-  connect(&notifier_, &DesktopNotifier::Clicked, this, [this](const QString& token) { NotificationClicked(token); });
+      watch_(bus, form.JvTrayIcon1(), [this] { form_.Run([this] { ShowWindow(QString()); }); }) {
+  // Through the window's runner, like every click: what the click throws (a
+  // link that can't be encoded) is shown, and the program goes on.
+  connect(&notifier_, &DesktopNotifier::Clicked, this,
+          [this](const QString& token) { form_.Run([this, &token] { NotificationClicked(token); }); });
 }
 
 void DesktopIntegration::SetIconIndex(int index) {
