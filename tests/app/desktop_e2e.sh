@@ -79,11 +79,7 @@ tray)
   export QT_QPA_PLATFORM=xcb
   start_program program.log
   window() { main_window "$pid"; }
-  viewable() {  # (xwininfo without a window waits for a click)
-    local w
-    w=$(window)
-    [ -n "$w" ] && is_mapped "$w"
-  }
+  viewable() { is_mapped "$(window)"; }
   waitfor 300 viewable || fail "no main window"
   # No panel yet: closing must not hide the window where nothing could show it again.
   $python "$here/close_window.py" "$(window)"
