@@ -35,7 +35,7 @@
 #include "view/ui/ArticleGrid.h"
 #include "view/ui/BannerBrowser.h"
 #include "view/ui/ArticleGridActions.h"
-#include "view/ui/SilentBrowser.h"
+#include "platform/ui/SilentBrowser.h"
 
 namespace quarlen {
 
