@@ -174,6 +174,8 @@ void TfrmMainForm::BuildLayout() {
   // window's width instead of pushing the progress bar out.
   statusText = new QLabel(QStringLiteral("Ready"), statusBar());
   statusText->setObjectName("sStatusBar1Text");
+  // Server texts land here; markup in them is shown, never interpreted.
+  statusText->setTextFormat(Qt::PlainText);
   statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   statusText->setMinimumWidth(0);
   statusBar()->addPermanentWidget(statusText, 1);
@@ -338,7 +340,14 @@ void TfrmMainForm::changeEvent(QEvent* event) {
   }
 }
 
-void TfrmMainForm::SetStatusText(const std::string& text) { statusText->setText(Q(text)); }
+void TfrmMainForm::SetStatusText(const std::string& text) {
+  // The bar has room for one line, and failure texts come as "Socket Error #
+  // 111" CR LF "Connection refused.": each line break becomes one blank.
+  QString line = Q(text);
+  line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+  line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+  statusText->setText(line);
+}
 
 void TfrmMainForm::ShowMessage(const std::string& text) {
   QMessageBox::information(isVisible() ? this : nullptr, QStringLiteral("Quarlen Messenger"), Q(text));

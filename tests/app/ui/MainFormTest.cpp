@@ -252,6 +252,17 @@ TEST_F(MainFormTest, TrayIconSwitchesBetweenItsTwoImages) {
 
 TEST_F(MainFormTest, StatusAndTickerTexts) {
   TfrmMainForm form(env_);
+  // One line in a one-line bar; markup from a server is shown as it is.
+  const std::pair<const char*, const char*> texts[] = {
+      {"Socket Error # 111\r\nConnection refused.", "Socket Error # 111 Connection refused."},
+      {"a\nb\rc", "a b c"},
+      {"<b>502</b>", "<b>502</b>"},
+  };
+  for (const auto& [text, shown] : texts) {
+    form.SetStatusText(text);
+    EXPECT_EQ(form.statusText->text(), shown);
+    EXPECT_EQ(form.statusText->textFormat(), Qt::PlainText);
+  }
   form.SetStatusText("Fetching XML");
   EXPECT_EQ(form.statusText->text(), "Fetching XML");
   // Hovering a menu item sends its empty status tip; the text stays.
