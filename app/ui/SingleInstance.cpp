@@ -9,6 +9,8 @@
 #include <QLocalSocket>
 #include <QThread>
 
+#include "platform/ConfigFolder.h"
+
 namespace quarlen {
 
 namespace {
@@ -45,7 +47,9 @@ QString SingleInstance::DefaultSocketFolder() {
 }
 
 SingleInstance::Role SingleInstance::Acquire() {
-  QDir().mkdir(configFolder_);
+  // The folder holds the list files: made where every other start makes it,
+  // readable by its owner only.
+  EnsureFolderExists(configFolder_.toStdString());
   lock_ = std::make_unique<QLockFile>(QDir(configFolder_).filePath(QStringLiteral("quarlen-messenger.lock")));
   // The copy runs for weeks: only a lock whose owner is gone is stale, never
   // an old one. QLockFile finds the owner gone by its process id and name.

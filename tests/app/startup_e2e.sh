@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts the program as a new user would and ends it with SIGTERM.
-# Passes when the config folder is made, the window appears, and the exit code is 0.
+# Passes when the config folder is made with mode 0700, the window appears, and the exit code is 0.
 set -u
 program=$1
 home=$(mktemp -d)
@@ -8,6 +8,7 @@ trap 'rm -rf "$home"' EXIT
 if [ -z "${DISPLAY:-}" ]; then export QT_QPA_PLATFORM=offscreen; fi
 export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
 
+umask 022
 HOME=$home XDG_CONFIG_HOME= "$program" >"$home/log" 2>&1 &
 pid=$!
 fail() { echo "FAIL: $*"; cat "$home/log"; kill -KILL $pid 2>/dev/null; exit 1; }
@@ -17,6 +18,9 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ -d "$home/.config/QuarlenMessenger" ] || fail "no config folder"
+# The list files are the user's alone, whatever the umask.
+mode=$(stat -c %a "$home/.config/QuarlenMessenger")
+[ "$mode" = 700 ] || fail "config folder mode $mode, not 700"
 if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
   found=""
   for _ in $(seq 50); do
