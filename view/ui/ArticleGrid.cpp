@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <optional>
 
 #include "feeds/ArticleStore.h"
 #include "platform/SameLink.h"
@@ -155,9 +156,13 @@ void ArticleGrid::SetCurrentRow(int row) {
 int ArticleGrid::RowAt(const QPoint& viewportPos) const { return grdArticles_->rowAt(viewportPos.y()); }
 
 void ArticleGrid::FillArticleGrid() {
-  store_.LoadLists();
-
+  // The highlight marks an article, not a row number: a refresh that puts new
+  // articles on top must not move it onto one the user never picked (Delete
+  // acts on the current row).
   const int previous = CurrentRow();
+  std::optional<std::string> picked;
+  if (const std::string* link = grid::EntryAt(store_.url_view, previous)) picked = *link;
+  store_.LoadLists();
   const int count = static_cast<int>(store_.url.size());
   // A grid keeps at least one row; an empty store paints "No messages" there.
   grdArticles_->setRowCount(std::max(1, count));
@@ -170,7 +175,17 @@ void ArticleGrid::FillArticleGrid() {
     grdArticles_->setItem(
         i, 1, new QTableWidgetItem(text(store_.subject) + QStringLiteral("\r\n") + text(store_.description)));
   }
-  // A current row past the new end is brought back inside, as a string grid does.
+  if (picked) {
+    for (int i = 0; i < static_cast<int>(store_.url_view.size()); ++i) {
+      if (SameLink(store_.url_view[static_cast<std::size_t>(i)], *picked)) {
+        SetCurrentRow(i);
+        grdArticles_->viewport()->update();
+        return;
+      }
+    }
+  }
+  // The article is gone: a current row past the new end is brought back
+  // inside, as a string grid does.
   const int last = grdArticles_->rowCount() - 1;
   SetCurrentRow(previous < 0 ? 0 : std::min(previous, last));
   grdArticles_->viewport()->update();

@@ -345,9 +345,28 @@ TEST(ArticleGrid, FillSetsRowsAndCellStringsAndKeepsTheCurrentRowInside) {
   f.grid.FillArticleGrid();
   EXPECT_EQ(g->rowCount(), 1);
   EXPECT_EQ(f.grid.CurrentRow(), 0);
-  f.Save({Plain(5), Plain(6)});
-  f.grid.FillArticleGrid();
-  EXPECT_EQ(f.grid.CurrentRow(), 0);
+
+  // The current row follows its article (the store's link rule) across a
+  // rebuild; when the article is gone the row stays inside the grid.
+  Article shouted = Plain(6);
+  shouted.url = "HTTP://NEWS.TEST/6";
+  const struct {
+    int pick;
+    std::vector<Article> next;
+    int current;
+  } rebuilds[] = {
+      {0, {Plain(5), Plain(6)}, 0},
+      {1, {Plain(7), Plain(8), Plain(5), Plain(6)}, 3},  // new articles on top
+      {3, {Plain(9), shouted, Plain(7)}, 1},
+      {2, {Plain(9), Plain(8), Plain(1), Plain(2)}, 2},  // gone: same row number
+      {3, {Plain(9)}, 0},
+  };
+  for (const auto& r : rebuilds) {
+    f.grid.SetCurrentRow(r.pick);
+    f.Save(r.next);
+    f.grid.FillArticleGrid();
+    EXPECT_EQ(f.grid.CurrentRow(), r.current) << r.pick << " of " << r.next.size();
+  }
 }
 
 TEST(ArticleGrid, DoubleClickReportsTheCurrentRow) {
