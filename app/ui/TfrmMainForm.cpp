@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QWebEngineView>
@@ -193,26 +194,31 @@ void TfrmMainForm::BuildMenus() {
   auto updates = [this] { Run(handlers_.checkForUpdates); };
   auto notification = [this] { Run(handlers_.notificationSettings); };
 
+  // Every menu and item has its access key ("&" underlines the next letter);
+  // the captions read as they always did.
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName("PopupMenu1");
-  add(PopupMenu1, "Open Message Browser", [this] { OpenMessageBrowser2Click(); });
-  add(PopupMenu1, "Check For New Messages", fetch);
-  add(PopupMenu1, "Check For Updates", updates);
+  add(PopupMenu1, "&Open Message Browser", [this] { OpenMessageBrowser2Click(); });
+  add(PopupMenu1, "Check For &New Messages", fetch);
+  add(PopupMenu1, "Check For &Updates", updates);
   PopupMenu1->addSeparator();
-  add(PopupMenu1, "Change Notification Settings", notification);
+  add(PopupMenu1, "Change Notification &Settings", notification);
   PopupMenu1->addSeparator();
-  add(PopupMenu1, "Exit", [this] { Exit2Click(); });
+  add(PopupMenu1, "E&xit", [this] { Exit2Click(); });
 
-  QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-  add(file, "Check For New Messages", fetch);
-  add(file, "Check For Updates", updates);
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  add(file, "Check For &New Messages", fetch);
+  add(file, "Check For &Updates", updates);
   file->addSeparator();
-  add(file, "Exit", [this] { Exit2Click(); });
-  QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
-  add(options, "Change Notification Settings", notification);
-  add(options, "Network Settings", [this] { Run(handlers_.networkSettings); });
-  QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
-  add(help, "About...", [this] {
+  add(file, "E&xit", [this] { Exit2Click(); });
+  QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+  add(options, "Change Notification &Settings", notification);
+  add(options, "&Network Settings", [this] { Run(handlers_.networkSettings); });
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  // F10 opens the first menu, as on every desktop.
+  auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(f10, &QShortcut::activated, this, [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
+  add(help, "&About...", [this] {
     QMessageBox::information(this, QStringLiteral("Quarlen Messenger"),
                              Q(AboutText(build::FeedServer)));
   });

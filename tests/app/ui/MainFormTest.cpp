@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QSet>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -45,10 +46,25 @@ class MainFormTest : public ::testing::Test {
   MainFormEnvironment env_;
 };
 
+// The captions as shown, without the access-key marks.
 QStringList Captions(const QMenu* menu) {
   QStringList captions;
-  for (const QAction* action : menu->actions()) captions << (action->isSeparator() ? "-" : action->text());
+  for (const QAction* action : menu->actions())
+    captions << (action->isSeparator() ? "-" : QString(action->text()).remove('&'));
   return captions;
+}
+
+// Each item of a menu has an access key of its own.
+void ExpectOwnAccessKeys(const QMenu* menu) {
+  QSet<QChar> keys;
+  for (const QAction* action : menu->actions()) {
+    if (action->isSeparator()) continue;
+    const QString text = action->text();
+    const qsizetype mark = text.indexOf('&');
+    ASSERT_TRUE(mark >= 0 && mark + 1 < text.size()) << text.toStdString();
+    EXPECT_FALSE(keys.contains(text[mark + 1].toLower())) << text.toStdString();
+    keys.insert(text[mark + 1].toLower());
+  }
 }
 
 TEST_F(MainFormTest, HasTheFixedWindowProperties) {
@@ -108,12 +124,30 @@ TEST_F(MainFormTest, MenusHoldEveryCaptionInOrder) {
                          "Change Notification Settings", "-", "Exit"}));
   const auto menus = form.menuBar()->actions();
   ASSERT_EQ(menus.size(), 3);
-  EXPECT_EQ(menus[0]->text(), "File");
+  EXPECT_EQ(menus[0]->text(), "&File");
   EXPECT_EQ(Captions(menus[0]->menu()), QStringList({"Check For New Messages", "Check For Updates", "-", "Exit"}));
-  EXPECT_EQ(menus[1]->text(), "Options");
+  EXPECT_EQ(menus[1]->text(), "&Options");
   EXPECT_EQ(Captions(menus[1]->menu()), QStringList({"Change Notification Settings", "Network Settings"}));
-  EXPECT_EQ(menus[2]->text(), "Help");
+  EXPECT_EQ(menus[2]->text(), "&Help");
   EXPECT_EQ(Captions(menus[2]->menu()), QStringList({"About..."}));
+  for (const QMenu* menu : {form.PopupMenu1, menus[0]->menu(), menus[1]->menu(), menus[2]->menu()})
+    ExpectOwnAccessKeys(menu);
+
+  // The menus are reached from the keyboard.
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  const struct {
+    QKeyCombination key;
+    int menu;
+  } keys[] = {{Qt::ALT | Qt::Key_F, 0}, {Qt::ALT | Qt::Key_O, 1}, {Qt::ALT | Qt::Key_H, 2}, {Qt::Key_F10, 0}};
+  for (const auto& k : keys) {
+    QTest::keyClick(&form, k.key.key(), k.key.keyboardModifiers());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menus[k.menu]->menu()->isVisible(); }, 2000)) << k.menu;
+    menus[k.menu]->menu()->close();
+    form.menuBar()->setActiveAction(nullptr);
+    QTest::qWait(50);
+  }
 }
 
 TEST_F(MainFormTest, MenuItemsRunTheirCommands) {
@@ -126,11 +160,11 @@ TEST_F(MainFormTest, MenuItemsRunTheirCommands) {
   handlers.networkSettings = [&] { ran << "network"; };
   form.SetCommandHandlers(handlers);
   for (QAction* action : form.PopupMenu1->actions()) {
-    if (action->text() != "Exit" && !action->isSeparator()) action->trigger();
+    if (action->text() != "E&xit" && !action->isSeparator()) action->trigger();
   }
   for (QAction* menu : form.menuBar()->actions()) {
     for (QAction* action : menu->menu()->actions()) {
-      if (action->text() != "Exit" && action->text() != "About..." && !action->isSeparator()) action->trigger();
+      if (action->text() != "E&xit" && action->text() != "&About..." && !action->isSeparator()) action->trigger();
     }
   }
   EXPECT_EQ(ran, QStringList({"fetch", "updates", "notification", "fetch", "updates", "notification", "network"}));
