@@ -270,6 +270,10 @@ void TfrmMainForm::CompleteStartup() {
   if (!EnsureFolderExists(environment_.configFolder)) {
     ShowMessage("Error creating config folder: " + environment_.configFolder);
     QuitAtNextTurn();
+    // The program is ending: no timer may start work that the boxes of the
+    // ending (a settings file that can't be written) would let run while the
+    // objects it reads are being destroyed.
+    return;
   }
   JvTrayIcon1->show();
   timerFetchRSS.start();
@@ -278,14 +282,22 @@ void TfrmMainForm::CompleteStartup() {
   timerCheckForUpdates.start();
 }
 
-void TfrmMainForm::Run(const std::function<void()>& handler) {
-  if (handler) handler();
+void TfrmMainForm::Run(const std::function<void()>& handler) const {
+  // Once Exit has begun, the objects a command reads may already be gone.
+  if (handler && !Exiting) handler();
 }
 
 void TfrmMainForm::AddExitHook(std::function<void()> hook) { exitHooks_.push_back(std::move(hook)); }
 
 void TfrmMainForm::Exit2Click() {
+  // The exit work may show a box (a settings file that can't be written),
+  // whose loop would fire timers and re-enter here.
+  if (Exiting) return;
   Exiting = true;
+  for (QTimer* timer : {&timerFetchRSS, &timerStartup, &timerCheckForUpdates, &timerRefreshBanners,
+                        &timerRefreshChannel}) {
+    timer->stop();
+  }
   // Settings are written once more; the article store was saved at its last change.
   for (auto& hook : exitHooks_) hook();
   exitHooks_.clear();

@@ -57,7 +57,8 @@ class TfrmMainForm : public QMainWindow,
 
   // Tray icon on, then timerFetchRSS, timerRefreshBanners, timerStartup and
   // timerCheckForUpdates, in this order. A config folder that can't be made is
-  // reported and ends the program at the next turn of the event loop.
+  // reported and ends the program at the next turn of the event loop; then
+  // neither the tray icon nor any timer starts.
   void CompleteStartup();
 
   // Exit: Exiting := true, the registered exit work runs (settings files are
@@ -169,7 +170,7 @@ class TfrmMainForm : public QMainWindow,
   void BuildMenus();
   void BuildTimers();
   void BuildTrayIcon();
-  static void Run(const std::function<void()>& handler);
+  void Run(const std::function<void()>& handler) const;  // nothing once Exit has begun
   void timerStartupTimer();
   void ConnectChartBoxAndSiteLinks();
   void EndWhenNoMessageShows();

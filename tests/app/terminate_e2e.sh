@@ -1,43 +1,85 @@
 #!/usr/bin/env bash
-# Starts the program where its config folder cannot be made (a plain file of
-# that name stands in its place). Passes when the "Error creating config
-# folder" box appears and, once it is closed, the program ends by itself with
-# exit code 0 and both settings files written. Needs a display and xdotool.
+# Starts the program where its config folder cannot be made, in two ways:
+#   blocked   a plain file of that name stands in its place;
+#   readonly  the application-data folder is read-only, so neither the folder
+#             nor the settings files can be written.
+# Passes when each case shows the "Error creating config folder" boxes and, once
+# they are closed, the program ends by itself with exit code 0. In the blocked
+# case both settings files are written. In the read-only case the boxes about
+# the settings files are left open for 11 s each: no timer work may run from
+# their loops (the update check is due 10 s after start-up). Needs a display
+# and xdotool; the read-only case as root needs a mount namespace of its own.
 set -u
 program=$1
 if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null; then
   echo "SKIP: needs a display and xdotool"
-  exit 0
+  exit 77
 fi
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
 export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
+home=""
+pid=""
+trap '[ -n "$pid" ] && kill -KILL $pid 2>/dev/null; [ -n "$home" ] && rm -rf "$home"' EXIT
+fail() { echo "FAIL ($case): $*"; cat "$home/log"; exit 1; }
+
+# Closes the program's boxes as they come (after holding those from the
+# (hold_from)th on for 11 s each) and waits for the program to end.
+close_boxes() {
+  local hold_from=$1 box
+  boxes=0
+  : >"$home/seen"
+  for _ in $(seq 600); do
+    kill -0 $pid 2>/dev/null || break
+    for box in $(xdotool search --pid $pid --onlyvisible --name "^Quarlen Messenger$" 2>/dev/null); do
+      if ! grep -qx "$box" "$home/seen"; then
+        echo "$box" >>"$home/seen"
+        boxes=$((boxes + 1))
+        if [ $boxes -ge $hold_from ]; then
+          sleep 11
+          kill -0 $pid 2>/dev/null || fail "the program ended while box $boxes was open"
+        fi
+      fi
+      xdotool windowfocus "$box" >/dev/null 2>&1
+      xdotool key --window "$box" Return 2>/dev/null
+    done
+    sleep 0.2
+  done
+  kill -0 $pid 2>/dev/null && fail "the program did not end after $boxes boxes"
+  wait $pid
+  code=$?
+  pid=""
+  [ $code -eq 0 ] || fail "exit code $code"
+}
+
+case=blocked
+home=$(mktemp -d)
 mkdir -p "$home/.config"
 echo "not a folder" >"$home/.config/QuarlenMessenger"
-
 HOME=$home XDG_CONFIG_HOME= "$program" >"$home/log" 2>&1 &
 pid=$!
-fail() { echo "FAIL: $*"; cat "$home/log"; kill -KILL $pid 2>/dev/null; exit 1; }
-
-# Each box is a window of the program whose text holds the message; closing
-# it with Return lets the start-up go on. The loop ends when the program does.
-boxes=0
-touch "$home/seen"
-for _ in $(seq 200); do
-  kill -0 $pid 2>/dev/null || break
-  for box in $(xdotool search --pid $pid --onlyvisible --name "^Quarlen Messenger$" 2>/dev/null); do
-    grep -qx "$box" "$home/seen" || { echo "$box" >>"$home/seen"; boxes=$((boxes + 1)); }
-    xdotool windowfocus "$box" >/dev/null 2>&1
-    xdotool key --window "$box" Return 2>/dev/null
-  done
-  sleep 0.2
-done
-kill -0 $pid 2>/dev/null && fail "the program did not end after $boxes boxes"
-wait $pid
-code=$?
-[ $code -eq 0 ] || fail "exit code $code"
+close_boxes 1000
 [ $boxes -ge 1 ] || fail "no message box"
 for f in KVTSettings.xml KVTNetworkSettings.xml; do
   [ -s "$home/.config/$f" ] || fail "$f not written"
 done
+rm -rf "$home"
+
+case=readonly
+home=$(mktemp -d)
+mkdir -p "$home/.config"
+if [ "$(id -u)" -eq 0 ]; then
+  # Root writes through permission bits; a read-only mount stops it.
+  unshare -m true 2>/dev/null || { echo "SKIP: the read-only case needs unshare -m as root"; exit 77; }
+  HOME=$home XDG_CONFIG_HOME= unshare -m sh -c \
+    'mount --bind -o ro "$HOME/.config" "$HOME/.config" && exec "$0"' "$program" >"$home/log" 2>&1 &
+else
+  chmod a-w "$home/.config"
+  HOME=$home XDG_CONFIG_HOME= "$program" >"$home/log" 2>&1 &
+fi
+pid=$!
+# Two folder boxes (loading the lists, completing the start-up), then one for
+# each settings file that can't be written at the end.
+close_boxes 3
+[ $boxes -ge 3 ] || fail "only $boxes boxes"
+[ $boxes -le 4 ] || fail "$boxes boxes"
+chmod -R u+w "$home"
 echo "PASS"

@@ -35,6 +35,9 @@ start_tray_host() {
 }
 panel_window() { xdotool search --name '^panel$' 2>/dev/null | head -1; }
 has_panel() { [ -n "$(panel_window)" ]; }
+for tool in Xvfb trayer xdotool xwininfo; do
+  command -v $tool >/dev/null || { echo "SKIP: needs $tool (tools/install-deps installs it)"; exit 77; }
+done
 unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
 export QT_QPA_PLATFORM=xcb
 export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"

@@ -253,11 +253,38 @@ TEST_F(MainFormTest, UncreatableConfigFolderEndsTheProgramAfterItsMessages) {
   form.AddExitHook([&] { ++exitHooks; });
   form.CompleteStartup();  // the start-up check shows its own box
   EXPECT_EQ(boxes, QStringList({message, message}));
+  // The program is ending: no timer starts work.
+  EXPECT_FALSE(form.timerStartup.isActive());
+  EXPECT_FALSE(form.timerFetchRSS.isActive());
   EXPECT_TRUE(ended.empty()) << "not before the next turn of a loop";
   QTest::qWait(300);
   EXPECT_EQ(ended, std::vector<int>({0}));
   EXPECT_EQ(exitHooks, 1);
   EXPECT_TRUE(form.Exiting);
+}
+
+// The exit work may hold a loop of its own (a box about a settings file that
+// can't be written): no timer or command may run from it, and Exit is not
+// entered twice.
+TEST_F(MainFormTest, NothingRunsWhileTheExitWorkWaits) {
+  std::vector<int> ended;
+  env_.endProcess = [&](int code) { ended.push_back(code); };
+  TfrmMainForm form(env_);
+  QStringList ran;
+  TfrmMainForm::CommandHandlers handlers;
+  handlers.fetchRSS = [&] { ran << "fetch"; };
+  handlers.checkForUpdates = [&] { ran << "updates"; };
+  handlers.refreshBanner = [&] { ran << "banner"; };
+  form.SetCommandHandlers(handlers);
+  form.CompleteStartup();
+  for (QTimer* timer : {&form.timerStartup, &form.timerFetchRSS, &form.timerRefreshBanners}) timer->setInterval(5);
+  form.AddExitHook([&] {
+    form.Exit2Click();
+    QTest::qWait(200);
+  });
+  form.Exit2Click();
+  EXPECT_EQ(ran, QStringList());
+  EXPECT_EQ(ended, std::vector<int>({0}));
 }
 
 TEST_F(MainFormTest, WithATrayClosingAndMinimisingHideTheWindow) {
