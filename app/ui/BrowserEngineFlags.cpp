@@ -26,7 +26,7 @@ QByteArray BrowserEngineFlags(const QByteArray& userFlags, bool root, bool engin
   // A desktop program prints nothing unless asked: the engine would otherwise
   // write its GPU and settings chatter to the terminal at every start.
   if (!engineLog) {
-    add("--disable-logging");
+    if (!HasFlag(flags, "--enable-logging")) add("--disable-logging");
     add("--log-level=3");
   }
   return flags;

@@ -17,7 +17,7 @@ TEST(BrowserEngineFlagsTest, QuietByDefaultAndTheUsersFlagsStand) {
       {"", true, true, "--no-sandbox"},
       {" --no-sandbox ", true, false, "--no-sandbox --disable-logging --log-level=3"},
       {"--log-level=0 --enable-gpu", false, false, "--log-level=0 --enable-gpu --disable-logging"},
-      {"--enable-logging=stderr", false, true, "--enable-logging=stderr"},
+      {"--enable-logging=stderr", false, false, "--enable-logging=stderr --log-level=3"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(BrowserEngineFlags(c.user, c.root, c.engineLog), QByteArray(c.flags)) << c.user << " " << c.root;
