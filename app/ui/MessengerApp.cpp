@@ -58,7 +58,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
 
   // The channel tabs download their list on a client of their own.
   channels_ = std::make_unique<ChannelTabsUi>(ChannelTabsSetup{
-      *form.tabsChannels, form.timerRefreshChannel, form.BrowserProfile(), form,
+      *form.tabsChannels, form.timerRefreshChannel, form.BrowserProfile(), form, form,
       ChannelFileUrls{endpoints.ChannelNamesUrl(), endpoints.ChannelLinksUrl(), endpoints.ChannelRefreshRatesUrl()},
       [this] { return services_->PingServer(); }, applyProfile, pump, NoConnectionHtml});
 

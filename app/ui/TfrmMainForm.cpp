@@ -143,7 +143,7 @@ void TfrmMainForm::BuildLayout() {
   // The banner never reads from or writes to a cache, and never asks anything;
   // the channel tabs share its profile.
   bannerProfile_ = MakeCachelessProfile(this);
-  bannerBrowser_ = std::make_unique<quarlen::BannerBrowser>(bannerProfile_, sGroupBox3);
+  bannerBrowser_ = std::make_unique<quarlen::BannerBrowser>(bannerProfile_, sGroupBox3, *this);
   wbMidnight = bannerBrowser_->View();
   wbMidnight->setObjectName("wbMidnight");
   wbMidnight->setGeometry(8, 16, 353, 121);

@@ -12,7 +12,8 @@
 
 namespace quarlen {
 
-ChannelTabsView::ChannelTabsView(QTabWidget& tabs, QWebEngineProfile* profile) : tabs_(tabs), profile_(profile) {
+ChannelTabsView::ChannelTabsView(QTabWidget& tabs, QWebEngineProfile* profile, IUrlOpener& opener)
+    : tabs_(tabs), profile_(profile), opener_(opener) {
   tabs_.tabBar()->setFont(VerdanaFont(6, true));
 }
 
@@ -38,7 +39,7 @@ QWebEngineView* ChannelTabsView::EnsureBrowser(int channel) {
   if (channel < 0 || channel >= static_cast<int>(ChannelBrowsers.size())) return nullptr;
   if (ChannelBrowsers[channel] == nullptr) {
     QWidget* sheet = tabs_.widget(channel);
-    QWebEngineView* browser = MakeSilentBrowser(profile_, sheet);
+    QWebEngineView* browser = MakeSilentBrowser(profile_, sheet, opener_, OutsideLinks::NewWindow);
     sheet->layout()->addWidget(browser);
     ChannelBrowsers[channel] = browser;
   }
