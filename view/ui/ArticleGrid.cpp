@@ -152,19 +152,26 @@ void ArticleGrid::FillArticleGrid() {
   // The highlight marks an article, not a row number: a refresh that puts new
   // articles on top must not move it onto one the user never picked (Delete
   // acts on the current row).
+  // Each row keeps the link it was filled with: the store's lists may have
+  // changed since (the refresh merged into them before this rebuild).
   const int previous = CurrentRow();
   std::optional<std::string> picked;
-  if (const std::string* link = grid::EntryAt(store_.url_view, previous)) picked = *link;
+  if (const QTableWidgetItem* item = grdArticles_->item(previous, 0); item && item->data(Qt::UserRole).isValid()) {
+    picked = item->data(Qt::UserRole).toString().toStdString();
+  }
   store_.LoadLists();
   const int count = static_cast<int>(store_.url.size());
   // A grid keeps at least one row; an empty store paints "No messages" there.
   grdArticles_->setRowCount(std::max(1, count));
+  grdArticles_->clearContents();  // an empty store's row names no article
   for (int i = 0; i < count; ++i) {
     const auto text = [&](const std::vector<std::string>& list) {
       const std::string* entry = grid::EntryAt(list, i);
       return entry ? QString::fromStdString(*entry) : QString();
     };
-    grdArticles_->setItem(i, 0, new QTableWidgetItem(text(store_.date)));
+    auto* chart = new QTableWidgetItem(text(store_.date));
+    chart->setData(Qt::UserRole, text(store_.url_view));
+    grdArticles_->setItem(i, 0, chart);
     grdArticles_->setItem(
         i, 1, new QTableWidgetItem(text(store_.subject) + QStringLiteral("\r\n") + text(store_.description)));
   }

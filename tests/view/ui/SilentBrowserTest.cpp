@@ -55,7 +55,7 @@ TEST(SilentBrowser, LinksTheUserFollowsOpenInTheUsersBrowser) {
     if (c.opened.empty()) {
       QTest::qWait(1500);
     } else {
-      QTest::qWaitFor([&] { return !browser.opened.empty(); }, 5000);
+      (void)QTest::qWaitFor([&] { return !browser.opened.empty(); }, 5000);
     }
     EXPECT_EQ(browser.opened, c.opened);
   }
