@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the program as a new user would and ends it with SIGTERM.
-# Passes when the config folder is made with mode 0700, the window appears, and the exit code is 0.
+# Passes when the config folder is made with mode 0700, the window appears,
+# the exit code is 0 and the browser engine printed nothing.
 set -u
 program=$1
 home=$(mktemp -d)
@@ -45,4 +46,6 @@ kill -0 $pid 2>/dev/null && fail "SIGTERM did not end the program"
 wait $pid
 code=$?
 [ $code -eq 0 ] || fail "exit code $code"
+# The browser engine keeps its settings dump and its log off the terminal.
+! grep -qE '^qt\.webengine|^\[[0-9:/.]+(ERROR|WARNING|INFO)' "$home/log" || fail "the engine's log reached the terminal"
 echo "PASS"
