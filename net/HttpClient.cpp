@@ -20,6 +20,7 @@
 #include "net/HttpCookieJar.h"
 #include "net/HttpRequest.h"
 #include "net/HttpUrl.h"
+#include "platform/ReentryGuard.h"
 
 namespace quarlen {
 
@@ -403,12 +404,8 @@ std::string THttpClient::Impl::Exchange(const std::string& request, const std::s
 }
 
 std::string THttpClient::Impl::Get(const std::string& url, std::size_t cap) {
-  if (busy) throw HttpError("The HTTP client is still busy with another request.");
-  busy = true;
-  struct BusyGuard {
-    bool& flag;
-    ~BusyGuard() { flag = false; }
-  } guard{busy};
+  ReentryGuard guard(busy);
+  if (!guard.Entered()) throw HttpError("The HTTP client is still busy with another request.");
 
   const HttpUrl target = ParseHttpUrl(url);
   HttpGetRequest request;
@@ -457,5 +454,7 @@ std::chrono::milliseconds THttpClient::ReadTimeout() const { return impl_->readT
 std::string THttpClient::Get(const std::string& url) { return impl_->Get(url, impl_->bodyCap); }
 std::string THttpClient::Get(const std::string& url, std::size_t bodyCap) { return impl_->Get(url, bodyCap); }
 bool THttpClient::Busy() const { return impl_->busy; }
+
+const THttpClient::MessagePump& THttpClient::Pump() const { return impl_->pump; }
 
 }  // namespace quarlen

@@ -8,77 +8,66 @@
 # case both settings files are written. In the read-only case the boxes about
 # the settings files are left open for 11 s each (while they last): no timer
 # work may run from their loops (the update check is due 10 s after start-up),
-# and at most the four boxes the program names appear. Needs a display
-# and xdotool; the read-only case as root needs a mount namespace of its own.
-set -u
+# and at most the four boxes the program names appear. Needs a display and
+# xdotool; the read-only case as root needs a mount namespace of its own.
 program=$1
-if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null; then
-  echo "SKIP: needs a display and xdotool"
-  exit 77
-fi
-export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
-home=""
-pid=""
-trap '[ -n "$pid" ] && kill -KILL $pid 2>/dev/null; [ -n "$home" ] && rm -rf "$home"' EXIT
-fail() { echo "FAIL ($case): $*"; cat "$home/log"; exit 1; }
+source "$(dirname "$0")/e2e_lib.sh"
+needs_display
+e2e_setup
 
-# Closes the program's boxes as they come (after holding those from the
-# (hold_from)th on for 11 s each) and waits for the program to end.
+# close_boxes HOLD_FROM: closes the program's boxes as they come, holding those
+# from the HOLD_FROMth on for 11 s each, and waits for the program to end;
+# sets $boxes and $code.
 close_boxes() {
-  local hold_from=$1 box
+  local box
   boxes=0
   : >"$home/seen"
   for _ in $(seq 600); do
-    kill -0 $pid 2>/dev/null || break
+    has_ended $pid && break
     for box in $(xdotool search --pid $pid --onlyvisible --name "^Quarlen Messenger$" 2>/dev/null); do
       if ! grep -qx "$box" "$home/seen"; then
         echo "$box" >>"$home/seen"
         boxes=$((boxes + 1))
         # Held past the update check's 10 s; a crash shows in the exit code.
-        [ $boxes -ge $hold_from ] && sleep 11
+        [ $boxes -ge $1 ] && sleep 11
       fi
       xdotool windowfocus "$box" >/dev/null 2>&1
       xdotool key --window "$box" Return 2>/dev/null
     done
     sleep 0.2
   done
-  kill -0 $pid 2>/dev/null && fail "the program did not end after $boxes boxes"
+  has_ended $pid || fail "the program did not end after $boxes boxes"
   wait $pid
   code=$?
-  pid=""
   [ $code -eq 0 ] || fail "exit code $code"
 }
 
-case=blocked
-home=$(mktemp -d)
 mkdir -p "$home/.config"
 echo "not a folder" >"$home/.config/QuarlenMessenger"
-HOME=$home XDG_CONFIG_HOME= "$program" >"$home/log" 2>&1 &
-pid=$!
+start_program blocked.log
 close_boxes 1000
-[ $boxes -ge 1 ] || fail "no message box"
+[ $boxes -ge 1 ] || fail "blocked: no message box"
 for f in KVTSettings.xml KVTNetworkSettings.xml; do
-  [ -s "$home/.config/$f" ] || fail "$f not written"
+  [ -s "$home/.config/$f" ] || fail "blocked: $f not written"
 done
-rm -rf "$home"
 
-case=readonly
-home=$(mktemp -d)
-mkdir -p "$home/.config"
+readonly_home=$home/readonly
+mkdir -p "$readonly_home/.config"
 if [ "$(id -u)" -eq 0 ]; then
   # Root writes through permission bits; a read-only mount stops it.
-  unshare -m true 2>/dev/null || { echo "SKIP: the read-only case needs unshare -m as root"; exit 77; }
-  HOME=$home XDG_CONFIG_HOME= unshare -m sh -c \
-    'mount --bind -o ro "$HOME/.config" "$HOME/.config" && exec "$0"' "$program" >"$home/log" 2>&1 &
+  unshare -m true 2>/dev/null || skip "the read-only case needs unshare -m as root"
+  HOME=$readonly_home XDG_CONFIG_HOME= unshare -m sh -c \
+    'mount --bind -o ro "$HOME/.config" "$HOME/.config" && exec "$0"' "$program" >"$home/readonly.log" 2>&1 &
 else
-  chmod a-w "$home/.config"
-  HOME=$home XDG_CONFIG_HOME= "$program" >"$home/log" 2>&1 &
+  chmod a-w "$readonly_home/.config"
+  HOME=$readonly_home XDG_CONFIG_HOME= "$program" >"$home/readonly.log" 2>&1 &
 fi
 pid=$!
+started_pids+=("$pid")
 # Two folder boxes (loading the lists, completing the start-up), then one for
 # each settings file that can't be written at the end.
 close_boxes 3
-[ $boxes -ge 2 ] || fail "only $boxes boxes"
-[ $boxes -le 4 ] || fail "$boxes boxes"
-chmod -R u+w "$home"
+[ $boxes -ge 2 ] || fail "read-only: only $boxes boxes"
+[ $boxes -le 4 ] || fail "read-only: $boxes boxes"
+chmod -R u+w "$readonly_home"
 echo "PASS"
