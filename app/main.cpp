@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
 
   MessengerApp messenger(environment);
   TfrmMainForm& mainForm = messenger.MainForm();
-  instance.OnShowRequest([&mainForm] { mainForm.ShowFromTray(); });
+  instance.OnShowRequest([&mainForm] { mainForm.Run([&mainForm] { mainForm.ShowFromTray(); }); });
   // Exit ends the process at once; the settings files are written first, then
   // the lock goes, so the next start finds everything in place.
   mainForm.AddExitHook([&instance] { instance.Release(); });
@@ -64,14 +64,16 @@ int main(int argc, char** argv) {
   TerminationSignals terminationSignals;
   QSocketNotifier signalNotifier(terminationSignals.ReadFd(), QSocketNotifier::Read);
   QObject::connect(&signalNotifier, &QSocketNotifier::activated, &mainForm, [&] {
-    terminationSignals.Drain();
-    mainForm.Exit2Click();
+    mainForm.Run([&] {
+      terminationSignals.Drain();
+      mainForm.Exit2Click();
+    });
   });
 
   messenger.CompleteStartup();
   mainForm.show();
 #ifdef QUARLEN_RELIABILITY_PROBE
-  ReliabilityProbe probe(mainForm);  // only in the reliability runs' build
+  ReliabilityProbe probe(mainForm, messenger.Store());  // only in the reliability runs' build
 #endif
   return application.exec();
 }

@@ -65,4 +65,9 @@ struct FakeProgress : IThumbnailProgress {
   void HideThumbnailProgress() override { ++hidden; }
 };
 
+// Runs the work as is, so what it throws reaches the test.
+struct FakeCommandRunner : ICommandRunner {
+  void Run(const std::function<void()>& work) override { work(); }
+};
+
 }  // namespace quarlen::test

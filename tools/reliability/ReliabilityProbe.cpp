@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "app/ui/TfrmMainForm.h"
+#include "feeds/ArticleStore.h"
 
 namespace quarlen {
 
@@ -38,7 +39,7 @@ void Say(const std::string& line) {
 }
 }  // namespace
 
-ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form) : form_(form) {
+ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store) : form_(form) {
   if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) throw std::system_error(errno, std::generic_category());
   struct sigaction action {};
   action.sa_handler = OnProbeSignal;
@@ -60,7 +61,6 @@ ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form) : form_(form) {
   gapTimer_.setInterval(5);
   connect(&gapTimer_, &QTimer::timeout, this, [this] { Tick(); });
 
-  const ArticleStore& store = form_.Store();
   Say("loaded " + std::to_string(MonotonicMs()) + " url=" + std::to_string(store.url.size()) +
       " ticker=" + std::to_string(store.ticker.size()) + " subject=" + std::to_string(store.subject.size()) +
       " description=" + std::to_string(store.description.size()) + " date=" + std::to_string(store.date.size()) +
@@ -90,7 +90,7 @@ void ReliabilityProbe::OnSignal() {
 void ReliabilityProbe::CheckForNewMessages() {
   // The tray menu's own action, so the command runs exactly as a click would.
   QAction* command = nullptr;
-  for (QAction* action : form_.PopupMenu1->actions()) {
+  for (QAction* action : form_.findChild<QMenu*>(QStringLiteral("PopupMenu1"))->actions()) {
     // The caption without its access-key mark.
     if (QString(action->text()).remove(QLatin1Char('&')) == QStringLiteral("Check For New Messages")) command = action;
   }
