@@ -13,7 +13,7 @@
 #include "platform/ConfigFolder.h"
 #include "platform/TerminationSignals.h"
 #ifdef QUARLEN_RELIABILITY_PROBE
-#include "tools/reliability/ReliabilityProbe.h"
+#include "app/probe/ReliabilityProbe.h"
 #endif
 
 int main(int argc, char** argv) {

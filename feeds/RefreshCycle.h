@@ -10,8 +10,8 @@
 #include "platform/UiPorts.h"
 #include "net/HttpClient.h"
 #include "settings/NotificationSettings.h"
-#include "view/ChartThumbnails.h"
-#include "view/ThumbnailProgress.h"
+#include "feeds/ChartThumbnails.h"
+#include "feeds/ThumbnailProgress.h"
 
 namespace quarlen {
 

@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "view/ui/VerdanaFont.h"
+#include "platform/ui/VerdanaFont.h"
 
 namespace quarlen {
 

@@ -14,7 +14,7 @@
 #include "service/ServerEndpoints.h"
 #include "service/ServiceCalls.h"
 #include "view/Banner.h"
-#include "view/ui/SilentBrowser.h"
+#include "platform/ui/SilentBrowser.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/TfrmNetworkSettings.h"
 #include "settings/ui/TfrmSettings.h"

@@ -33,11 +33,6 @@ class MessengerApp {
 
   TfrmMainForm& MainForm() { return *mainForm_; }
   ArticleStore& Store() { return *store_; }
-  TfrmSettings& Settings() { return *frmSettings_; }
-  TfrmNetworkSettings& NetworkSettings() { return *frmNetworkSettings_; }
-  RefreshCycle& Cycle() { return *cycle_; }
-  ServiceCalls& Services() { return *services_; }
-  ChannelTabsUi& Channels() { return *channels_; }
 
  private:
   void ConnectCommands();

@@ -36,8 +36,8 @@
 #include "view/ui/ArticleGrid.h"
 #include "view/ui/BannerBrowser.h"
 #include "view/ui/ArticleGridActions.h"
-#include "view/ui/SilentBrowser.h"
-#include "view/ui/VerdanaFont.h"
+#include "platform/ui/SilentBrowser.h"
+#include "platform/ui/VerdanaFont.h"
 
 namespace quarlen {
 

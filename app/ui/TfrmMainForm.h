@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/UiPorts.h"
-#include "view/ThumbnailProgress.h"
+#include "feeds/ThumbnailProgress.h"
 
 class QComboBox;
 class QGroupBox;

@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
-#include "view/ui/SilentBrowser.h"
-#include "view/ui/VerdanaFont.h"
+#include "platform/ui/SilentBrowser.h"
+#include "platform/ui/VerdanaFont.h"
 
 namespace quarlen {
 

@@ -41,8 +41,6 @@ class TfrmNetworkSettings : public SettingsDialog, public INetworkSettings {
   // What the controls hold right now, edits included.
   ProxySettings CurrentProxySettings() const override;
 
-  SettingsStore& xmlNetworkSettings() { return xmlNetworkSettings_; }
-
   // The controls, named as in the form.
   QCheckBox* cbUseProxy = nullptr;
   QGroupBox* grpProxyServer = nullptr;

@@ -32,7 +32,7 @@ help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/quarlen-me
 grep -q -- '--version' <<<"$help" || fail "--help does not list --version: $help"
 grep -q 'Usage: .*quarlen-messenger' <<<"$help" || fail "--help has no usage line: $help"
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/quarlen-messenger" --version) || fail "--version exit code"
-[ "$version" = "quarlen-messenger 1.2.5.149" ] || fail "--version printed '$version'"
+[ "$version" = "quarlen-messenger ${QUARLEN_VERSION:?}" ] || fail "--version printed '$version'"
 # So does a wrong option: the usage error and exit code 2, not an abort.
 bogus=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/quarlen-messenger" --bogus 2>&1)
 code=$?

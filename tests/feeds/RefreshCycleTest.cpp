@@ -15,8 +15,8 @@
 #include "tests/support/FaultyFileOps.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/LoopbackHttpServer.h"
-#include "tests/view/TestPng.h"
-#include "view/ThumbnailPng.h"
+#include "tests/feeds/TestPng.h"
+#include "feeds/ThumbnailPng.h"
 
 namespace quarlen {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/UiPorts.h"
-#include "view/ThumbnailProgress.h"
+#include "feeds/ThumbnailProgress.h"
 
 namespace quarlen::test {
 

@@ -12,7 +12,7 @@
 #include "feeds/ArticleStore.h"
 #include "platform/SameLink.h"
 #include "view/GridLayout.h"
-#include "view/ui/VerdanaFont.h"
+#include "platform/ui/VerdanaFont.h"
 
 namespace quarlen {
 namespace {

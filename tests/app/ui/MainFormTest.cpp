@@ -27,7 +27,7 @@
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
 #include "view/ui/ArticleGrid.h"
-#include "view/ui/SilentBrowser.h"
+#include "platform/ui/SilentBrowser.h"
 
 namespace quarlen {
 namespace {
@@ -99,8 +99,8 @@ void ExpectOwnAccessKeys(const QMenu* menu) {
 
 TEST_F(MainFormTest, HasTheFixedWindowProperties) {
   TfrmMainForm& form = MakeForm();
-  EXPECT_EQ(form.windowTitle(), "Quarlen Messenger 1.2.5.149");
-  EXPECT_EQ(form.ProgramVersion(), "1.2.5.149");
+  EXPECT_EQ(form.windowTitle(), "Quarlen Messenger " QUARLEN_PROGRAM_VERSION);
+  EXPECT_EQ(form.ProgramVersion(), QUARLEN_PROGRAM_VERSION);
   EXPECT_FALSE(form.Exiting());
   EXPECT_EQ(Child<QLabel>(form, "sStatusBar1Text")->text(), "Ready");
   EXPECT_EQ(form.statusBar()->height(), 19);

@@ -1,4 +1,4 @@
-#include "view/ui/VerdanaFont.h"
+#include "platform/ui/VerdanaFont.h"
 
 #include <QStringList>
 

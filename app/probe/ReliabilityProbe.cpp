@@ -1,4 +1,4 @@
-#include "tools/reliability/ReliabilityProbe.h"
+#include "app/probe/ReliabilityProbe.h"
 
 #include <QAction>
 #include <QMenu>
