@@ -4,8 +4,9 @@
 
 #include <cstdio>
 
+#include "app/ui/BrowserEngineFlags.h"
 #include "app/ui/CommandLine.h"
-#include "app/ui/LeanEngine.h"
+#include "app/ui/DesktopIntegration.h"
 #include "app/ui/MessengerApp.h"
 #include "app/ui/QuarlenApplication.h"
 #include "app/ui/SingleInstance.h"
@@ -25,11 +26,10 @@ int main(int argc, char** argv) {
     PrintCommandLineText(request);
     return request.exitCode;
   }
-  // The embedded browser's sandbox refuses to start for root; without this the
-  // program would abort at its first banner.
-  QByteArray engineFlags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-  if (::geteuid() == 0 && engineFlags.trimmed().isEmpty()) engineFlags = "--no-sandbox";
-  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", LeanEngineFlags(engineFlags));
+  const bool engineLog = qEnvironmentVariable(EngineLogVariable) == QLatin1String("1");
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+          LeanEngineFlags(BrowserEngineFlags(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), ::geteuid() == 0, engineLog)));
+  SetBrowserEngineLogRules(engineLog);
   UseSoftwareDrawing();
   QuarlenApplication application(argc, argv);
   if (CommandLineRequest request = ReadCommandLine(application.arguments(), true); !request.run) {
@@ -42,6 +42,10 @@ int main(int argc, char** argv) {
   EnsureApplicationDataFolder(environment.applicationDataFolder);
   environment.configFolder = ConfigFolderPath(environment.applicationDataFolder);
   environment.browserPath = FindBrowserOnPath(ProcessEnv("PATH").value_or("/usr/bin:/bin"));
+  // Closing hides the window only while a notification area shows the icon,
+  // asked at that moment (panels come and go).
+  DesktopIntegration* desktop = nullptr;
+  environment.hasTray = [&desktop] { return desktop != nullptr && desktop->TrayShowsIcon(); };
 
   // Before the store is loaded: a second copy would write the same list files.
   SingleInstance instance(QString::fromStdString(environment.configFolder), SingleInstance::DefaultSocketFolder());
@@ -57,7 +61,10 @@ int main(int argc, char** argv) {
 
   MessengerApp messenger(environment);
   TfrmMainForm& mainForm = messenger.MainForm();
-  instance.OnShowRequest([&mainForm] { mainForm.Run([&mainForm] { mainForm.ShowFromTray(); }); });
+  desktop = &messenger.Desktop();
+  instance.OnShowRequest([&mainForm, desktop](const QString& activationToken) {
+    mainForm.Run([desktop, &activationToken] { desktop->ShowWindow(activationToken); });
+  });
   // Exit ends the process at once; the settings files are written first, then
   // the lock goes, so the next start finds everything in place.
   mainForm.AddExitHook([&instance] { instance.Release(); });

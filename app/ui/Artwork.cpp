@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "platform/ui/VerdanaFont.h"
+
 namespace quarlen {
 
 namespace {
@@ -32,16 +34,23 @@ void DrawMark(QPainter& p, const QRectF& box, const QColor& fill, const QColor& 
 }
 }  // namespace
 
-QPixmap TrayIconImage(int index) {
-  QPixmap pixmap(16, 16);
+QPixmap TrayIconImage(int index, int size) {
+  QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
+  const QRectF box(size / 32.0, size / 32.0, size - size / 16.0, size - size / 16.0);
   if (index == 1) {
-    DrawMark(p, QRectF(0.5, 0.5, 15, 15), QColor(0xFA, 0xB2, 0x05), QColor(0xCC, 0x00, 0x00));
+    DrawMark(p, box, QColor(0xFA, 0xB2, 0x05), QColor(0xCC, 0x00, 0x00));
   } else {
-    DrawMark(p, QRectF(0.5, 0.5, 15, 15), QColor(0xB0, 0xCE, 0xF1), QColor(0x00, 0x66, 0x99));
+    DrawMark(p, box, QColor(0xB0, 0xCE, 0xF1), QColor(0x00, 0x66, 0x99));
   }
   return pixmap;
+}
+
+QIcon TrayIcon(int index) {
+  QIcon icon;
+  for (int size : {16, 22, 24, 32, 48, 64}) icon.addPixmap(TrayIconImage(index, size));
+  return icon;
 }
 
 QPixmap LogoImage() {
@@ -53,14 +62,12 @@ QPixmap LogoImage() {
   gradient.setColorAt(0, QColor(0x00, 0x66, 0x99));
   gradient.setColorAt(1, QColor(0x00, 0x33, 0x66));
   p.setPen(QPen(QBrush(gradient), 1));
-  QFont title("Verdana");
+  QFont title = VerdanaFont(8, true);
   title.setPixelSize(24);
-  title.setBold(true);
   p.setFont(title);
   p.drawText(QRect(64, 10, 117, 34), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Quarlen"));
-  QFont subtitle("Verdana");
+  QFont subtitle = VerdanaFont(8, true);
   subtitle.setPixelSize(13);
-  subtitle.setBold(true);
   p.setFont(subtitle);
   p.setPen(QColor(0xCC, 0x00, 0x00));
   p.drawText(QRect(64, 44, 117, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Messenger"));

@@ -65,7 +65,8 @@ class TfrmMainForm : public QMainWindow,
 
   // Tray icon on, then timerFetchRSS, timerRefreshBanners, timerStartup and
   // timerCheckForUpdates, in this order. A config folder that can't be made is
-  // reported and ends the program at the next turn of the event loop.
+  // reported and ends the program at the next turn of the event loop; then
+  // neither the tray icon nor any timer starts.
   void CompleteStartup();
 
   // Exit: Exiting := true, the registered exit work runs (settings files are
@@ -134,6 +135,8 @@ class TfrmMainForm : public QMainWindow,
   const std::string& ProgramVersion() const { return ProgramVersion_; }
   const std::string& UserAgent() const { return UserAgent_; }
   int TrayIconIndex() const { return trayIconIndex_; }
+  // The tray icon, which the desktop integration keeps on StatusNotifierItem panels.
+  QSystemTrayIcon& JvTrayIcon1() { return *JvTrayIcon1_; }
 
   // The controls the channel tabs and the notification settings drive.
   QTimer& timerFetchRSS() { return *timerFetchRSS_; }

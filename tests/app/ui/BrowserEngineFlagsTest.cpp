@@ -1,16 +1,35 @@
 #include <gtest/gtest.h>
 
-#include "app/ui/LeanEngine.h"
+#include "app/ui/BrowserEngineFlags.h"
 
 namespace quarlen {
 namespace {
+
+TEST(BrowserEngineFlagsTest, QuietByDefaultAndTheUsersFlagsStand) {
+  const struct {
+    const char* user;
+    bool root;
+    bool engineLog;
+    const char* flags;
+  } cases[] = {
+      {"", false, false, "--disable-logging --log-level=3"},
+      {"", true, false, "--no-sandbox --disable-logging --log-level=3"},
+      {"", true, true, "--no-sandbox"},
+      {" --no-sandbox ", true, false, "--no-sandbox --disable-logging --log-level=3"},
+      {"--log-level=0 --enable-gpu", false, false, "--log-level=0 --enable-gpu --disable-logging"},
+      {"--enable-logging=stderr", false, false, "--enable-logging=stderr --log-level=3"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BrowserEngineFlags(c.user, c.root, c.engineLog), QByteArray(c.flags)) << c.user << " " << c.root;
+  }
+}
 
 struct LeanFlagsCase {
   const char* given;
   const char* expected;
 };
 
-TEST(LeanEngineTest, AddsWhatTheFlagsLeaveOpen) {
+TEST(BrowserEngineFlagsTest, AddsWhatTheFlagsLeaveOpen) {
   const LeanFlagsCase cases[] = {
       // With the sandbox on, the zygote is what sandboxes the renderer: it stays.
       {"", "--disable-gpu --renderer-process-limit=1"},
@@ -29,7 +48,7 @@ TEST(LeanEngineTest, AddsWhatTheFlagsLeaveOpen) {
   }
 }
 
-TEST(LeanEngineTest, SoftwareDrawingKeepsTheUsersSettings) {
+TEST(BrowserEngineFlagsTest, SoftwareDrawingKeepsTheUsersSettings) {
   qputenv("QT_XCB_GL_INTEGRATION", "xcb_egl");
   qunsetenv("QT_QUICK_BACKEND");
   UseSoftwareDrawing();
