@@ -338,7 +338,14 @@ void TfrmMainForm::changeEvent(QEvent* event) {
   }
 }
 
-void TfrmMainForm::SetStatusText(const std::string& text) { statusText->setText(Q(text)); }
+void TfrmMainForm::SetStatusText(const std::string& text) {
+  statusText->setText(Q(text));
+  for (const auto& observer : statusObservers_) observer(text);
+}
+
+void TfrmMainForm::AddStatusObserver(std::function<void(const std::string&)> observer) {
+  statusObservers_.push_back(std::move(observer));
+}
 
 void TfrmMainForm::ShowMessage(const std::string& text) {
   QMessageBox::information(isVisible() ? this : nullptr, QStringLiteral("Quarlen Messenger"), Q(text));

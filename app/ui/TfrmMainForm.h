@@ -66,6 +66,8 @@ class TfrmMainForm : public QMainWindow,
 
   // Work that runs once when the program ends (settings stores flushing).
   void AddExitHook(std::function<void()> hook);
+  // Called with every status text, after the status bar shows it.
+  void AddStatusObserver(std::function<void(const std::string&)> observer);
   // The work of the menu commands and timers that lives elsewhere; an empty
   // handler does nothing.
   struct CommandHandlers {
@@ -179,6 +181,7 @@ class TfrmMainForm : public QMainWindow,
   std::unique_ptr<ArticleStore> store_;
   std::unique_ptr<THttpClient> IdHTTP1_;
   std::vector<std::function<void()>> exitHooks_;
+  std::vector<std::function<void(const std::string&)>> statusObservers_;
   CommandHandlers handlers_;
   QWebEngineProfile* bannerProfile_ = nullptr;
   std::unique_ptr<quarlen::BannerBrowser> bannerBrowser_;
