@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <optional>
 
-#include "feeds/AtomicFile.h"
+#include "feeds/AtomicFileGroup.h"
 #include "feeds/ChartsFile.h"
 #include "feeds/ListFile.h"
 #include "platform/ConfigFolder.h"

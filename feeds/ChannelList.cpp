@@ -3,23 +3,15 @@
 #include <charconv>
 
 #include "feeds/ListFile.h"
+#include "platform/AsciiText.h"
 
 namespace quarlen {
-
-namespace {
-std::string_view TrimBlanks(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-}  // namespace
 
 int ParseChannelRefreshRate(std::string_view line) {
   // Blanks around the number and a leading plus sign are what a hand-edited
   // file holds; anything else is irregular and stops the channel's timer
   // rather than raising an error box in the middle of building the tabs.
-  std::string_view digits = TrimBlanks(line);
+  std::string_view digits = TrimAscii(line, " \t");
   if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
   if (digits.empty() || digits.front() < '0' || digits.front() > '9') return 0;
   long long value = 0;

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "platform/ReentryGuard.h"
 #include "platform/UiPorts.h"
 
 namespace quarlen {
@@ -58,7 +59,7 @@ void ChannelTabs::tabsChannelsChange(int index) {
 void ChannelTabs::timerRefreshChannelTimer() {
   // The ping pumps window messages; a tick that fires meanwhile would only
   // stack a second ping on the first.
-  if (pingsWaiting_ > 0) return;
+  if (pingWaiting_) return;
   LoadActiveChannel();
 }
 
@@ -66,14 +67,11 @@ void ChannelTabs::LoadActiveChannel() {
   if (activeChannel_ < 0 || activeChannel_ >= ChannelCount()) return;
   const unsigned serial = ++loadSerial_;
   const int channel = activeChannel_;
-  struct Waiting {
-    int& count;
-    explicit Waiting(int& c) : count(c) { ++count; }
-    ~Waiting() { --count; }
-  };
   bool online = false;
   {
-    Waiting waiting(pingsWaiting_);
+    // A load nested inside this ping (a tab change) finds the flag set and
+    // leaves it to this outer guard, so it stays set while any ping waits.
+    ReentryGuard waiting(pingWaiting_);
     online = ping_();
   }
   // A tab change while the ping waited has blanked this channel and loaded

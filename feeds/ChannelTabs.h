@@ -99,7 +99,7 @@ class ChannelTabs {
   std::vector<int> channelRefreshRates_;
   int activeChannel_ = 0;
   unsigned loadSerial_ = 0;
-  int pingsWaiting_ = 0;
+  bool pingWaiting_ = false;
 };
 
 }  // namespace quarlen

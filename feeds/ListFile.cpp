@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "feeds/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 namespace quarlen {
 

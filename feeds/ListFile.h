@@ -29,7 +29,7 @@ std::string FormatListText(const std::vector<std::string>& entries);
 std::optional<std::vector<std::string>> ReadListFile(const std::string& path);
 
 // Writes a list file through a temporary file and a rename; throws
-// FileWriteError (feeds/AtomicFile.h) when that fails.
+// FileWriteError (platform/AtomicFile.h) when that fails.
 void WriteListFile(const std::string& path, const std::vector<std::string>& entries);
 
 // Reads a whole file; nullopt when it does not exist, ListFileError when it

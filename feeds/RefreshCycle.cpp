@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "feeds/ArticleStore.h"
+#include "platform/ReentryGuard.h"
 #include "platform/SameLink.h"
 
 namespace quarlen {
@@ -42,18 +43,6 @@ void SetEntry(std::vector<std::string>& list, std::size_t k, std::string value) 
   if (list.size() <= k) list.resize(k + 1);
   list[k] = std::move(value);
 }
-
-// Clears Busy on every way out of the cycle, an exception included.
-class BusyScope {
- public:
-  explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
-  ~BusyScope() { busy_ = false; }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  bool& busy_;
-};
 
 }  // namespace
 
@@ -139,11 +128,12 @@ RefreshCycle::RefreshCycle(ArticleStore& store, THttpClient& mainClient, std::st
                   ports.thumbnailProgress) {}
 
 void RefreshCycle::FetchRSS() {
-  if (busy_) return;
   // Busy is set before the ping rather than after it: the ping waits with the
   // message pump running, and a second command arriving then must find the
-  // gate closed, or two cycles would run one inside the other.
-  BusyScope busy(busy_);
+  // gate closed, or two cycles would run one inside the other. The guard
+  // clears Busy on every way out, an exception included.
+  ReentryGuard busy(busy_);
+  if (!busy.Entered()) return;
   if (ping_ && !ping_()) return;  // the status bar keeps the ping's message
   try {
     RunAfterPing();

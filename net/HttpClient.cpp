@@ -20,6 +20,7 @@
 #include "net/HttpCookieJar.h"
 #include "net/HttpRequest.h"
 #include "net/HttpUrl.h"
+#include "platform/ReentryGuard.h"
 
 namespace quarlen {
 
@@ -419,14 +420,10 @@ std::string THttpClient::Impl::Exchange(const std::string& request, const std::s
 }
 
 std::string THttpClient::Impl::Get(const std::string& url, std::size_t cap, milliseconds limit) {
-  if (busy) throw HttpError("The HTTP client is still busy with another request.");
+  ReentryGuard guard(busy);
+  if (!guard.Entered()) throw HttpError("The HTTP client is still busy with another request.");
   requestDeadline = limit;
   requestEnd = Clock::now() + limit;
-  busy = true;
-  struct BusyGuard {
-    bool& flag;
-    ~BusyGuard() { flag = false; }
-  } guard{busy};
 
   const HttpUrl target = ParseHttpUrl(url);
   HttpGetRequest request;
@@ -482,5 +479,7 @@ std::string THttpClient::Get(const std::string& url, std::size_t bodyCap, std::c
   return impl_->Get(url, bodyCap, deadline);
 }
 bool THttpClient::Busy() const { return impl_->busy; }
+
+const THttpClient::MessagePump& THttpClient::Pump() const { return impl_->pump; }
 
 }  // namespace quarlen

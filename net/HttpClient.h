@@ -86,6 +86,11 @@ class THttpClient {
   // True while a request is under way (for example inside the pump).
   bool Busy() const;
 
+  // The pump the client was made with (possibly empty). The main client's pump
+  // is the program's one message pump: whatever else must keep the window
+  // alive while it works calls this one.
+  const MessagePump& Pump() const;
+
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;

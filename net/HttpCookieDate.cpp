@@ -1,7 +1,8 @@
 #include "net/HttpCookieDate.h"
 
 #include <array>
-#include <cctype>
+
+#include "platform/AsciiText.h"
 
 namespace quarlen {
 
@@ -14,14 +15,12 @@ bool IsDelimiter(unsigned char c) {
          (c >= 0x7B && c <= 0x7E);
 }
 
-bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
-
 // Reads 1 to maxDigits digits at the front (at least minDigits); what follows
 // must not be a digit.
 bool LeadingNumber(std::string_view& token, std::size_t minDigits, std::size_t maxDigits, int& value) {
   std::size_t n = 0;
   value = 0;
-  while (n < token.size() && IsDigit(token[n])) {
+  while (n < token.size() && IsAsciiDigit(token[n])) {
     if (++n > maxDigits) return false;
     value = value * 10 + (token[n - 1] - '0');
   }
@@ -43,11 +42,7 @@ int Month(std::string_view token) {
                                                         "jul", "aug", "sep", "oct", "nov", "dec"};
   if (token.size() < 3) return 0;
   for (std::size_t m = 0; m < names.size(); ++m) {
-    bool same = true;
-    for (std::size_t i = 0; i < 3; ++i) {
-      same = same && std::tolower(static_cast<unsigned char>(token[i])) == names[m][i];
-    }
-    if (same) return static_cast<int>(m) + 1;
+    if (EqualsIgnoringAsciiCase(token.substr(0, 3), names[m])) return static_cast<int>(m) + 1;
   }
   return 0;
 }

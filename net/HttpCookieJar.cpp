@@ -1,25 +1,17 @@
 #include "net/HttpCookieJar.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
 #include "net/HttpCookieDate.h"
+#include "platform/AsciiText.h"
 
 namespace quarlen {
 
 namespace {
 
-std::string Trim(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-  return text;
-}
+// Cookie attributes are separated by spaces and tabs only.
+std::string Trim(std::string_view text) { return std::string(TrimAscii(text, " \t")); }
 
 // Splits on sep outside double quotes.
 std::vector<std::string> SplitUnquoted(const std::string& text, char sep) {
@@ -70,13 +62,12 @@ void HttpCookieJar::RememberOne(const std::string& host, const std::string& cook
     const std::string attribute = Trim(parts[i]);
     const std::size_t eq = attribute.find('=');
     if (eq == std::string::npos) continue;
-    const std::string key = Lower(Trim(attribute.substr(0, eq)));
+    const std::string key = AsciiLowered(Trim(attribute.substr(0, eq)));
     const std::string text = Trim(attribute.substr(eq + 1));
     if (key == "max-age") {
       const bool negative = !text.empty() && text.front() == '-';
       const std::string digits = negative ? text.substr(1) : text;
-      const auto isDigit = [](unsigned char c) { return std::isdigit(c) != 0; };
-      if (digits.empty() || !std::all_of(digits.begin(), digits.end(), isDigit)) {
+      if (digits.empty() || !std::all_of(digits.begin(), digits.end(), IsAsciiDigit)) {
         continue;  // not a number: the attribute is ignored
       }
       // Long enough to be "never" without overflowing the clock.
@@ -89,7 +80,7 @@ void HttpCookieJar::RememberOne(const std::string& host, const std::string& cook
   }
   const std::optional<std::time_t> expiry = maxAge ? maxAge : expires;
 
-  const std::string key = Lower(host);
+  const std::string key = AsciiLowered(host);
   auto& cookies = byHost_[key];
   DropExpired(cookies, now);
   const auto existing = std::find_if(cookies.begin(), cookies.end(), [&](const Cookie& c) { return c.name == name; });
@@ -138,12 +129,12 @@ void HttpCookieJar::DropOldestOverall() {
 }
 
 std::size_t HttpCookieJar::CountFor(const std::string& host) const {
-  const auto found = byHost_.find(Lower(host));
+  const auto found = byHost_.find(AsciiLowered(host));
   return found == byHost_.end() ? 0 : found->second.size();
 }
 
 std::string HttpCookieJar::CookieHeader(const std::string& host) const {
-  const auto found = byHost_.find(Lower(host));
+  const auto found = byHost_.find(AsciiLowered(host));
   if (found == byHost_.end()) return {};
   const std::time_t now = Now();
   std::string header;

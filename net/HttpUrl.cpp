@@ -1,9 +1,9 @@
 #include "net/HttpUrl.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "net/HttpError.h"
+#include "platform/AsciiText.h"
 
 namespace quarlen {
 
@@ -27,9 +27,7 @@ HttpUrl ParseHttpUrl(const std::string& url) {
     throw HttpError("Invalid URL: it contains control characters.");
   }
   constexpr std::string_view scheme = "http://";
-  if (url.size() < scheme.size() ||
-      !std::equal(scheme.begin(), scheme.end(), url.begin(),
-                  [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); })) {
+  if (!StartsWithIgnoringAsciiCase(url, scheme)) {
     throw HttpError("Unsupported URL: " + url);
   }
   const std::size_t authorityStart = scheme.size();
@@ -56,7 +54,7 @@ HttpUrl ParseHttpUrl(const std::string& url) {
   }
   if (result.host.empty() || result.host == "[]") throw HttpError("Invalid URL: " + url);
   if (!portText.empty()) {
-    if (portText.size() > 5 || !std::all_of(portText.begin(), portText.end(), ::isdigit)) {
+    if (portText.size() > 5 || !std::all_of(portText.begin(), portText.end(), IsAsciiDigit)) {
       throw HttpError("Invalid port in URL: " + url);
     }
     const unsigned long port = std::stoul(portText);

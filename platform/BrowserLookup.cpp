@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "platform/AsciiText.h"
+
 namespace quarlen {
 
 std::string BrowserPathFromRegistryValue(const std::optional<std::string>& value) {
@@ -13,7 +15,7 @@ std::string BrowserPathFromRegistryValue(const std::optional<std::string>& value
   for (char c : *value) {
     if (c == '"' || c == '\'') continue;
     // Only A to Z: the registry text is single-byte and other letters stay as they are.
-    text.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+    text.push_back(AsciiLower(c));
   }
   // Lower-casing comes first, so ".EXE" is found as ".exe".
   if (auto at = text.find(".exe"); at != std::string::npos) text.resize(at + 4);

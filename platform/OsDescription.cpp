@@ -3,9 +3,10 @@
 #include <sys/utsname.h>
 
 #include <algorithm>
-#include <cctype>
 #include <fstream>
 #include <sstream>
+
+#include "platform/AsciiText.h"
 
 namespace quarlen {
 
@@ -19,12 +20,6 @@ constexpr std::uint8_t Workstation = 1;
 constexpr std::uint8_t Server = 3;
 
 char SecondCharacter(const std::string& text) { return text.size() >= 2 ? text[1] : '\0'; }
-
-bool EqualsAsciiIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 std::string Windows95Family(const WindowsVersionRecord& r) {
   if (r.majorVersion == 4 && r.minorVersion == 0) {
@@ -75,7 +70,7 @@ std::string WindowsNt(const WindowsVersionRecord& r, const std::function<bool()>
   if (r.size == WindowsVersionRecord::ExtendedSize) text += NtEdition(r);
 
   // Service Pack 6a kept the text of Service Pack 6; only its hotfix key tells them apart.
-  if (r.majorVersion == 4 && EqualsAsciiIgnoringCase(r.servicePack, "Service Pack 6") && hotfixKeyOpens &&
+  if (r.majorVersion == 4 && EqualsIgnoringAsciiCase(r.servicePack, "Service Pack 6") && hotfixKeyOpens &&
       hotfixKeyOpens()) {
     text += " Service Pack 6a";
   } else {

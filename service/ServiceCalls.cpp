@@ -5,26 +5,19 @@
 #include <vector>
 
 #include "platform/ReentryGuard.h"
+#include "platform/AsciiText.h"
 #include "platform/UiPorts.h"
 
 namespace quarlen {
 namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
 
 // Trims white space at both ends, and a UTF-8 byte-order mark at the start,
 // which an editor on another system may put before the text of a file.
 std::string_view Trim(std::string_view text) {
   constexpr std::string_view Bom = "\xEF\xBB\xBF";
   if (text.substr(0, Bom.size()) == Bom) text.remove_prefix(Bom.size());
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
+  return TrimAscii(text);
 }
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The parts of a dotted version with their leading zeros removed, kept as
 // digit strings so that no part is too long to compare; nullopt for any text
@@ -34,7 +27,7 @@ std::optional<std::vector<std::string_view>> ParseDottedVersion(std::string_view
   std::size_t start = 0;
   while (true) {
     std::size_t end = start;
-    while (end < text.size() && IsDigit(text[end])) ++end;
+    while (end < text.size() && IsAsciiDigit(text[end])) ++end;
     if (end == start) return std::nullopt;
     std::string_view part = text.substr(start, end - start);
     while (part.size() > 1 && part.front() == '0') part.remove_prefix(1);
@@ -50,16 +43,6 @@ int ComparePart(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
   int c = a.compare(b);
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -81,9 +64,9 @@ bool OffersNewerVersion(std::string_view current, std::string_view body) {
 std::optional<std::string> DownloadAddressFromBody(std::string_view body) {
   std::string_view url = Trim(body);
   std::size_t schemeLength = 0;
-  if (StartsWithNoCase(url, "http://")) {
+  if (StartsWithIgnoringAsciiCase(url, "http://")) {
     schemeLength = 7;
-  } else if (StartsWithNoCase(url, "https://")) {
+  } else if (StartsWithIgnoringAsciiCase(url, "https://")) {
     schemeLength = 8;
   } else {
     return std::nullopt;

@@ -1,6 +1,5 @@
 #include "settings/SettingsStore.h"
 
-#include <fcntl.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
@@ -16,7 +15,9 @@
 #include <memory>
 #include <sstream>
 
+#include "platform/AtomicFile.h"
 #include "platform/UiPorts.h"
+#include "platform/AsciiText.h"
 #include "settings/XmlSettingsWriter.h"
 
 namespace quarlen {
@@ -28,23 +29,10 @@ namespace fs = std::filesystem;
 // A settings file holds a handful of short values; anything far larger is not one.
 constexpr std::uintmax_t MaxFileSize = 16u * 1024 * 1024;
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  }
-  return true;
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 // The key becomes an element name as it stands, so it has to be one.
 void CheckKey(const std::string& key) {
-  bool valid = !key.empty() && (IsLetter(key[0]) || key[0] == '_');
-  for (char c : key) valid = valid && (IsLetter(c) || IsDigit(c) || c == '_' || c == '-' || c == '.');
+  bool valid = !key.empty() && (IsAsciiLetter(key[0]) || key[0] == '_');
+  for (char c : key) valid = valid && (IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_' || c == '-' || c == '.');
   if (!valid) throw std::invalid_argument("not a settings key: \"" + key + "\"");
 }
 
@@ -93,8 +81,9 @@ bool FileIsReadOnly(const std::string& path, const struct stat& info) {
   return ::access(path.c_str(), W_OK) != 0;
 }
 
-// Writes content to a new file beside target and renames it over target.
-void ReplaceFile(const fs::path& target, const std::string& content, SettingsFileMode mode) {
+// Writes content through the one atomic writer, so a settings file is replaced
+// whole and the writer's failure injection reaches it too.
+void ReplaceFile(const fs::path& target, const std::string& content, SettingsFileMode mode, FileOps* fileOps) {
   const std::string targetText = target.string();
   const fs::path folder = target.parent_path();
   if (!folder.empty()) {
@@ -103,48 +92,23 @@ void ReplaceFile(const fs::path& target, const std::string& content, SettingsFil
     if (ec) throw SettingsStoreError("Cannot create folder \"" + folder.string() + "\". " + ec.message());
   }
 
+  // A rewritten file keeps the permissions the user gave it; the password file is always owner-only.
   struct stat existing {};
   const bool exists = ::stat(targetText.c_str(), &existing) == 0;
-  const mode_t createMode = mode == SettingsFileMode::OwnerOnly ? 0600 : 0666;
-
-  std::string tempPath;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    tempPath = targetText + "." + std::to_string(::getpid()) + "." + std::to_string(attempt) + ".tmp";
-    fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) throw SettingsStoreError("Cannot create file \"" + targetText + "\". " + ErrnoText(errno));
-
-  const auto failWith = [&](int error) {
-    ::close(fd);
-    ::unlink(tempPath.c_str());
-    throw SettingsStoreError("Cannot create file \"" + targetText + "\". " + ErrnoText(error));
-  };
-  // A rewritten file keeps the permissions the user gave it; the password file is always owner-only.
+  unsigned fileMode = 0666;
+  FileModeRule rule = FileModeRule::LessUmask;
   if (mode == SettingsFileMode::OwnerOnly) {
-    if (::fchmod(fd, 0600) != 0) failWith(errno);
+    fileMode = 0600;
+    rule = FileModeRule::Exact;
   } else if (exists) {
-    if (::fchmod(fd, existing.st_mode & 07777) != 0) failWith(errno);
+    fileMode = existing.st_mode & 07777;
+    rule = FileModeRule::Exact;
   }
-  for (std::size_t done = 0; done < content.size();) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      failWith(errno);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (::fsync(fd) != 0) failWith(errno);
-  if (::close(fd) != 0) {
-    const int error = errno;
-    ::unlink(tempPath.c_str());
-    throw SettingsStoreError("Cannot create file \"" + targetText + "\". " + ErrnoText(error));
-  }
-  if (::rename(tempPath.c_str(), targetText.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(tempPath.c_str());
-    throw SettingsStoreError("Cannot create file \"" + targetText + "\". " + ErrnoText(error));
+  FileOps realOps;
+  try {
+    WriteFileAtomically(targetText, content, fileMode, fileOps ? *fileOps : realOps, rule);
+  } catch (const FileWriteError& e) {
+    throw SettingsStoreError(e.what());
   }
 }
 
@@ -157,8 +121,7 @@ std::string SettingsFilePath(const std::string& folder, const std::string& fileN
 }
 
 bool SettingsTextToBool(const std::string& text) {
-  std::string upper = text;
-  for (char& c : upper) c = UpperAscii(c);
+  const std::string upper = AsciiUppered(text);
   for (const char* t : {"TRUE", "YES", "Y"}) {
     if (upper == t) return true;
   }
@@ -171,16 +134,16 @@ bool SettingsTextToBool(const std::string& text) {
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   std::size_t digits = 0;
   bool nonZero = false;
-  for (; i < text.size() && IsDigit(text[i]); ++i, ++digits) nonZero = nonZero || text[i] != '0';
+  for (; i < text.size() && IsAsciiDigit(text[i]); ++i, ++digits) nonZero = nonZero || text[i] != '0';
   if (i < text.size() && text[i] == '.') {
-    for (++i; i < text.size() && IsDigit(text[i]); ++i, ++digits) nonZero = nonZero || text[i] != '0';
+    for (++i; i < text.size() && IsAsciiDigit(text[i]); ++i, ++digits) nonZero = nonZero || text[i] != '0';
   }
   if (digits == 0) return false;
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
     ++i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
     std::size_t exponentDigits = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i) ++exponentDigits;
+    for (; i < text.size() && IsAsciiDigit(text[i]); ++i) ++exponentDigits;
     if (exponentDigits == 0) return false;
   }
   return i == text.size() && nonZero;
@@ -199,8 +162,9 @@ int SettingsTextToInteger(const std::string& text) {
 
 std::string SettingsBoolToText(bool value) { return value ? "TRUE" : "FALSE"; }
 
-SettingsStore::SettingsStore(std::string filePath, SettingsErrorSink errorSink, SettingsFileMode mode)
-    : filePath_(std::move(filePath)), errorSink_(std::move(errorSink)), mode_(mode) {
+SettingsStore::SettingsStore(std::string filePath, SettingsErrorSink errorSink, SettingsFileMode mode,
+                             FileOps* fileOps)
+    : filePath_(std::move(filePath)), errorSink_(std::move(errorSink)), mode_(mode), fileOps_(fileOps) {
   xmlInitParser();
 }
 
@@ -255,7 +219,7 @@ void SettingsStore::Reread() {
 const std::string* SettingsStore::Find(const std::string& key) const {
   if (rootName_ != RootName) return nullptr;
   for (const SettingsEntry& entry : entries_) {
-    if (EqualIgnoringCase(entry.name, key)) return &entry.value;
+    if (EqualsIgnoringAsciiCase(entry.name, key)) return &entry.value;
   }
   return nullptr;
 }
@@ -310,7 +274,7 @@ void SettingsStore::WriteValue(const std::string& key, const std::string& text) 
     if (readOnly_) return;
     SettingsEntry* found = nullptr;
     for (SettingsEntry& entry : entries_) {
-      if (EqualIgnoringCase(entry.name, key)) {
+      if (EqualsIgnoringAsciiCase(entry.name, key)) {
         found = &entry;
         break;
       }
@@ -335,7 +299,7 @@ void SettingsStore::WriteDocument() {
     const fs::path resolved = fs::canonical(target, ec);
     if (!ec) target = resolved;
   }
-  ReplaceFile(target, WriteSettingsDocument(rootName_, entries_), mode_);
+  ReplaceFile(target, WriteSettingsDocument(rootName_, entries_), mode_, fileOps_);
 }
 
 void SettingsStore::Flush() noexcept {

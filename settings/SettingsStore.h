@@ -10,6 +10,7 @@
 
 namespace quarlen {
 
+class FileOps;
 class IMessageBoxes;
 
 // A settings file that could not be read, parsed or written. what() is the
@@ -44,9 +45,10 @@ class SettingsStore {
   static constexpr const char* RootName = "Configuration";
 
   // filePath: the full path of the file (folder + "/" + file name). errorSink
-  // may be empty; failures are then only thrown.
+  // may be empty; failures are then only thrown. fileOps: the file-system
+  // steps of a write (nullptr: the real ones), kept, not owned.
   SettingsStore(std::string filePath, SettingsErrorSink errorSink,
-                SettingsFileMode mode = SettingsFileMode::Default);
+                SettingsFileMode mode = SettingsFileMode::Default, FileOps* fileOps = nullptr);
   // Failures go to messageBoxes.ShowMessage, which must outlive the store.
   SettingsStore(std::string filePath, IMessageBoxes& messageBoxes,
                 SettingsFileMode mode = SettingsFileMode::Default);
@@ -94,6 +96,7 @@ class SettingsStore {
   std::string filePath_;
   SettingsErrorSink errorSink_;
   SettingsFileMode mode_;
+  FileOps* fileOps_;
   bool readOnly_ = false;
   std::string rootName_ = RootName;
   std::vector<SettingsEntry> entries_;

@@ -34,7 +34,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   auto applyProfile = [this](THttpClient& client) {
     ApplyHttpProfile(client, mainForm_->UserAgent, *frmNetworkSettings_);
   };
-  auto pump = [] { QCoreApplication::processEvents(); };
+  const THttpClient::MessagePump pump = form.IdHTTP1().Pump();
   const ServerEndpoints endpoints = ServerEndpoints::FromBuildConfig();
   services_ = std::make_unique<ServiceCalls>(endpoints, form.ProgramVersion, std::string(), applyProfile, pump,
                                              ServiceCallPorts{form, form, form, form});

@@ -71,7 +71,8 @@ void TfrmMainForm::FormCreate() {
   store_ = std::make_unique<ArticleStore>(environment_.configFolder, *this, [this] { QuitAtNextTurn(); });
   Exiting = false;
   BrowserPath = environment_.browserPath;
-  // The main client keeps the window alive while it waits.
+  // The main client keeps the window alive while it waits; its pump is the
+  // program's one message pump.
   IdHTTP1_ = std::make_unique<THttpClient>(THttpClientKind::MainClient, [] { QCoreApplication::processEvents(); });
 
   setWindowIcon(ApplicationIcon());
@@ -374,7 +375,9 @@ void TfrmMainForm::BringToFront() {
 
 void TfrmMainForm::SetTickerText(const std::string& text) { txtTicker->setText(Q(text)); }
 
-void TfrmMainForm::ProcessMessages() { QCoreApplication::processEvents(); }
+void TfrmMainForm::ProcessMessages() {
+  if (const THttpClient::MessagePump& pump = IdHTTP1_->Pump()) pump();
+}
 
 void TfrmMainForm::EndProgramNow() { Exit2Click(); }
 

@@ -7,7 +7,6 @@
 //   T<digits> that many seconds pass
 // Each Set-Cookie value is also read by the date reader alone.
 // Run: fuzz_cookiejar -dict=fuzz/cookiejar/cookie.dict fuzz/cookiejar/corpus
-#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
@@ -19,6 +18,7 @@
 #include "net/HttpCookieJar.h"
 #include "net/HttpError.h"
 #include "net/HttpUrl.h"
+#include "platform/AsciiText.h"
 
 namespace {
 
@@ -27,11 +27,6 @@ using namespace quarlen;
 // The reader's range: years 1601 to 9999.
 constexpr std::time_t EarliestDate = -11644473600;
 constexpr std::time_t LatestDate = 253402300799;
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 void Check(bool ok) {
   if (!ok) std::abort();
@@ -71,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 'U':
         try {
           host = ParseHttpUrl(rest).ConnectHost();
-          hosts.insert(Lower(host));
+          hosts.insert(AsciiLowered(host));
         } catch (const HttpError&) {
         }
         break;

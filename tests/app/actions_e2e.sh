@@ -5,19 +5,14 @@
 # click and "Delete" removes a row from every list file, Home and Return open
 # the first row, the Delete key removes the current row.
 #   actions_e2e.sh PROGRAM FEED_SERVER_BASE_URL
-set -u
 program=$1
 base=$2
-if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null; then
-  echo "needs a display and xdotool; skipped"; exit 77
-fi
-home=$(mktemp -d)
-trap 'kill -KILL $pid 2>/dev/null; rm -rf "$home"' EXIT
-export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
+source "$(dirname "$0")/e2e_lib.sh"
+needs_display
+e2e_setup
+stand_in_browser
 lists=$home/.config/QuarlenMessenger
-mkdir -p "$lists" "$home/bin"
-printf '#!/bin/sh\necho "$# $*" >>"%s/opened"\n' "$home" >"$home/bin/xdg-open"
-chmod +x "$home/bin/xdg-open"
+mkdir -p "$lists"
 put() { local file=$1; shift; printf '%s\r\n' "$@" >"$lists/kvt_${file}_list.dat"; }
 put url "http://news.example.org/a0.html" "http://news.example.org/a b/item.html?id=5&x=1" \
   "http://news.example.org/a2.html"
@@ -29,19 +24,13 @@ put read unread unread unread
 put latest "http://news.example.org/a0.html"
 put latest_subject "Subject 0"
 
-HOME=$home XDG_CONFIG_HOME= PATH=$home/bin:$PATH "$program" >"$home/log" 2>&1 &
-pid=$!
-fail() { echo "FAIL: $*"; cat "$home/log"; exit 1; }
+start_program program.log
 lines() { grep -c '' "$lists/kvt_$1_list.dat"; }
-await() { for _ in $(seq 200); do eval "$1" && return 0; sleep 0.1; done; fail "$2"; }
+await() { waitfor 200 eval "$1" || fail "$2"; }
 
-wid=""
-for _ in $(seq 100); do
-  wid=$(xdotool search --onlyvisible --pid $pid --name "^Quarlen Messenger" 2>/dev/null | head -1)
-  [ -n "$wid" ] && break
-  sleep 0.1
-done
-[ -n "$wid" ] || fail "no window"
+waitfor 100 has_main_window $pid || fail "no window"
+wid=$(main_window $pid)
+waitfor 100 is_mapped "$wid" || fail "the window is not shown"
 sleep 2
 # Row r's middle: below the menu bar, the headers and r rows of 66 pixels.
 row() { echo $((22 + 28 + 66 * $1 + 33)); }
@@ -71,6 +60,5 @@ await '[ "$(grep -c "" "$home/opened")" = 2 ]' "Return opened nothing"
 xdotool key Delete
 await '[ "$(lines url)" = 1 ]' "the Delete key removed nothing"
 
-kill -TERM $pid
-wait $pid
+stop_program $pid
 echo "PASS"

@@ -34,9 +34,6 @@ third=$pid
 waitfor 300 has_main_window $third || fail "a start after kill -9 of the first copy showed no window"
 sleep 1
 kill -0 $third 2>/dev/null || fail "the start after kill -9 ended by itself"
-kill -TERM $third
-waitfor 100 bash -c "! kill -0 $third 2>/dev/null" || fail "SIGTERM did not end the program"
-wait $third
-code=$?
+stop_program $third
 [ $code -eq 0 ] || fail "exit code $code after SIGTERM"
 echo PASS

@@ -3,22 +3,14 @@
 # that name stands in its place). Passes when the "Error creating config
 # folder" box appears and, once it is closed, the program ends by itself with
 # exit code 0 and both settings files written. Needs a display and xdotool.
-set -u
 program=$1
-if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null; then
-  echo "SKIP: needs a display and xdotool"
-  exit 0
-fi
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
+source "$(dirname "$0")/e2e_lib.sh"
+needs_display
+e2e_setup
 mkdir -p "$home/.config"
 echo "not a folder" >"$home/.config/QuarlenMessenger"
 
-HOME=$home XDG_CONFIG_HOME= "$program" >"$home/log" 2>&1 &
-pid=$!
-fail() { echo "FAIL: $*"; cat "$home/log"; kill -KILL $pid 2>/dev/null; exit 1; }
-
+start_program program.log
 # Each box is a window of the program whose text holds the message; closing
 # it with Return lets the start-up go on. The loop ends when the program does.
 boxes=0

@@ -39,7 +39,7 @@ menu=$(menu_window)
 eval "$(xdotool getwindowgeometry --shell "$menu")"
 # Exit is the bottom entry: click a few pixels above the menu's lower edge.
 xdotool mousemove --window "$menu" $((WIDTH / 2)) $((HEIGHT - 8)) click 1
-waitfor 100 bash -c "! kill -0 $pid 2>/dev/null" || fail "Exit did not end the program"
+waitfor 100 has_ended $pid || fail "Exit did not end the program"
 wait $pid
 code=$?
 [ $code -eq 0 ] || fail "Exit ended the program with code $code"

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "TempFolder.h"
+#include "tests/support/FakePorts.h"
+#include "tests/support/TempFolder.h"
 #include "feeds/ArticleStore.h"
 #include "feeds/ChartsFile.h"
 #include "feeds/ListFile.h"
@@ -12,16 +13,12 @@ namespace {
 
 using Entries = std::vector<std::string>;
 
-struct NoBrowser : IUrlOpener {
-  void OpenUrl(const std::string&) override {}
-};
-
 // Three articles on disk (a0 unread, a1 read, a2 unread, a0 latest) and the
 // actions over them; the grid rebuild reloads the store as the grid does.
 struct Fixture {
   test::TempFolder dir;
   ArticleStore store{dir.Slash(), [](const std::string&) {}, [] {}};
-  NoBrowser browser;
+  test::FakeUrlOpener browser;
   bool busy = false;
   int rebuilds = 0;
   ArticleActions actions{store, [this] { return busy; }, browser, ServerEndpoints("http://feeds.test"),

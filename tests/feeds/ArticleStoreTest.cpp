@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
-#include "FaultyFileOps.h"
-#include "TempFolder.h"
-#include "feeds/AtomicFile.h"
+#include "tests/support/FaultyFileOps.h"
+#include "tests/support/TempFolder.h"
+#include "feeds/AtomicFileGroup.h"
 #include "feeds/ChartsFile.h"
 #include "feeds/ListFile.h"
 

@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "feeds/ArticleStore.h"
-#include "feeds/AtomicFile.h"
-#include "tests/feeds/FaultyFileOps.h"
-#include "tests/feeds/TempFolder.h"
+#include "platform/AtomicFile.h"
+#include "tests/support/FakePorts.h"
+#include "tests/support/FaultyFileOps.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/view/TestPng.h"
 #include "view/ThumbnailPng.h"
@@ -23,35 +24,6 @@ using testhttp::ScriptedResponse;
 
 constexpr const char* FeedPath = "/feeds/messenger4.xml.win-1251";
 
-struct FakeStatusBar : IStatusBar {
-  std::vector<std::string> texts;
-  void SetStatusText(const std::string& text) override { texts.push_back(text); }
-};
-
-struct FakeTray : ITrayIcon {
-  std::vector<int> icons;
-  std::vector<std::pair<std::string, std::string>> balloons;
-  void SetIconIndex(int index) override { icons.push_back(index); }
-  void ShowBalloon(const std::string& title, const std::string& text) override {
-    balloons.emplace_back(title, text);
-  }
-};
-
-struct FakeWindow : IMainWindow {
-  int beeps = 0, shown = 0, fronted = 0, pumped = 0;
-  std::vector<std::string> tickerTexts;
-  std::function<void()> onPump;
-  void Beep() override { ++beeps; }
-  void ShowFromTray() override { ++shown; }
-  void BringToFront() override { ++fronted; }
-  void SetTickerText(const std::string& text) override { tickerTexts.push_back(text); }
-  void ProcessMessages() override {
-    ++pumped;
-    if (onPump) onPump();
-  }
-  void EndProgramNow() override {}
-};
-
 struct FakeSettings : INotificationSettings {
   bool sound = true, balloon = true, browser = true;
   int keep = 20;
@@ -59,13 +31,6 @@ struct FakeSettings : INotificationSettings {
   bool ShowBaloon() const override { return balloon; }
   bool ShowBrowser() const override { return browser; }
   int KeepArticles() const override { return keep; }
-};
-
-struct FakeProgress : IThumbnailProgress {
-  std::vector<std::pair<int, int>> shown;
-  int hidden = 0;
-  void ShowThumbnailProgress(int done, int total) override { shown.emplace_back(done, total); }
-  void HideThumbnailProgress() override { ++hidden; }
 };
 
 struct FeedItem {
@@ -193,11 +158,11 @@ class RefreshCycleTest : public ::testing::Test {
   LoopbackHttpServer server_;
   test::FaultyFileOps fileOps_;
   std::vector<std::string> errors_;
-  FakeStatusBar status_;
-  FakeTray tray_;
-  FakeWindow window_;
+  test::FakeStatusBar status_;
+  test::FakeTray tray_;
+  test::FakeMainWindow window_;
   FakeSettings settings_;
-  FakeProgress progress_;
+  test::FakeProgress progress_;
   bool pingOk_ = true;
   std::function<void()> onPing_;
   int pings_ = 0, profiles_ = 0, gridFills_ = 0;
@@ -314,7 +279,7 @@ TEST_F(RefreshCycleTest, MergeCases) {
     store_.date.clear(), store_.read.clear(), store_.jvilRefreshCharts.clear();
     SeedStore(c.stored);
     settings_.keep = c.keep;
-    tray_ = FakeTray();
+    tray_ = test::FakeTray();
     window_.tickerTexts.clear();
     window_.beeps = 0;
     server_.ClearRequests();
@@ -403,7 +368,7 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
     c.serve();
     const auto before = ListFileBytes();
     status_.texts.clear();
-    tray_ = FakeTray();
+    tray_ = test::FakeTray();
     server_.ClearRequests();
     cycle_.FetchRSS();
     EXPECT_FALSE(cycle_.Busy());

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "settings/NotificationSettings.h"
+#include "tests/support/FaultyFileOps.h"
 
 namespace quarlen {
 namespace {
@@ -268,6 +269,17 @@ TEST_F(SettingsStoreTest, WriteFailureIsReportedAndThrown) {
   EXPECT_THAT(reports_[0], HasSubstr("blocker"));
   store.Flush();
   EXPECT_THAT(reports_, SizeIs(2)) << "a failed write at program end is reported, not thrown";
+
+  // A full disk or a failed rename leaves the old file whole and no temporary behind.
+  for (const bool renameFails : {false, true}) {
+    WriteFile("<Configuration><Port>1</Port></Configuration>");
+    test::FaultyFileOps ops;
+    (renameFails ? ops.renamesBeforeFailure : ops.writesBeforeFailure) = 0;
+    SettingsStore faulty(path_, nullptr, SettingsFileMode::Default, &ops);
+    EXPECT_THROW(faulty.WriteInteger("Port", 2), SettingsStoreError) << "rename fails: " << renameFails;
+    EXPECT_EQ(ReadFile(), "<Configuration><Port>1</Port></Configuration>");
+    EXPECT_THAT(FolderEntries(), SizeIs(2)) << "the file and the blocker only";
+  }
 }
 
 TEST_F(SettingsStoreTest, CreatesMissingFoldersAndKeepsPermissions) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/FakePorts.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/view/TestPng.h"
 #include "view/ThumbnailPng.h"
@@ -16,28 +17,6 @@ namespace {
 using testhttp::EncodeAsTicker;
 using testhttp::LoopbackHttpServer;
 using testhttp::ScriptedResponse;
-
-struct FakeStatusBar : IStatusBar {
-  std::vector<std::string> texts;
-  void SetStatusText(const std::string& text) override { texts.push_back(text); }
-};
-
-struct FakeWindow : IMainWindow {
-  int pumped = 0;
-  void Beep() override {}
-  void ShowFromTray() override {}
-  void BringToFront() override {}
-  void SetTickerText(const std::string&) override {}
-  void ProcessMessages() override { ++pumped; }
-  void EndProgramNow() override {}
-};
-
-struct FakeProgress : IThumbnailProgress {
-  std::vector<std::pair<int, int>> shown;
-  int hidden = 0;
-  void ShowThumbnailProgress(int done, int total) override { shown.emplace_back(done, total); }
-  void HideThumbnailProgress() override { ++hidden; }
-};
 
 std::string EncodedTicker(const LoopbackHttpServer& server, const std::string& target) {
   return EncodeAsTicker(server.BaseUrl() + target);
@@ -73,9 +52,9 @@ class ChartThumbnailsTest : public ::testing::Test {
   }
 
   LoopbackHttpServer server_;
-  FakeStatusBar status_;
-  FakeWindow window_;
-  FakeProgress progress_;
+  test::FakeStatusBar status_;
+  test::FakeMainWindow window_;
+  test::FakeProgress progress_;
   int profileApplied_ = 0;
   THttpClient client_;
   ChartThumbnails thumbnails_;

@@ -1,7 +1,6 @@
 #include "view/ui/ArticleGrid.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QAction>
 #include <QImage>
@@ -9,10 +8,10 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <array>
-#include <filesystem>
 
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
+#include "tests/support/TempFolder.h"
 #include "view/GridLayout.h"
 #include "view/ui/ArticleGridActions.h"
 
@@ -26,26 +25,13 @@ const QColor Highlight(0xFA, 0xB2, 0x05);
 const QColor Accent(0x00, 0x66, 0x99);
 const QColor DateRed(0xCC, 0x00, 0x00);
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quarlen-grid-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempFolder() { std::filesystem::remove_all(path_); }
-  std::string Slash() const { return path_.string() + "/"; }
-
- private:
-  std::filesystem::path path_;
-};
-
 struct Article {
   std::string url, subject, description, date, read;
 };
 
 // A store saved to disk with the given articles, so FillArticleGrid loads them.
 struct GridFixture {
-  TempFolder dir;
+  test::TempFolder dir;
   ArticleStore store{dir.Slash(), [](const std::string&) {}, [] {}};
   ArticleGrid grid{store};
 

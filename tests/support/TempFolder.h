@@ -2,11 +2,13 @@
 // A fresh folder under the system temporary folder, removed with everything in it.
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace quarlen::test {
 
@@ -29,6 +31,13 @@ class TempFolder {
   // The folder with a trailing "/", the form of the configuration folder.
   std::string Slash() const { return path_.string() + "/"; }
   std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  // The names of the files in the folder, sorted.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(path_)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
 
  private:
   std::filesystem::path path_;

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "feeds/AtomicFile.h"
+#include "platform/AtomicFile.h"
 
 namespace quarlen::test {
 

@@ -1,74 +1,14 @@
-#include "feeds/AtomicFile.h"
+#include "feeds/AtomicFileGroup.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <filesystem>
+#include <stdexcept>
 
-#include "FaultyFileOps.h"
-#include "TempFolder.h"
+#include "tests/support/FaultyFileOps.h"
+#include "tests/support/TempFolder.h"
 
 namespace quarlen {
 namespace {
-
-namespace fs = std::filesystem;
-
-std::vector<std::string> Listing(const test::TempFolder& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(fs::path(dir.Slash())))
-    names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-TEST(WriteFileAtomically, ReplacesTheFileAndLeavesNoTemporary) {
-  test::TempFolder dir;
-  const std::string path = dir / "settings.xml";
-  test::WriteBytes(path, "old contents that are longer");
-  WriteFileAtomically(path, "new");
-  EXPECT_EQ(test::ReadBytes(path), "new");
-  EXPECT_EQ(Listing(dir), std::vector<std::string>{"settings.xml"});
-}
-
-TEST(WriteFileAtomically, GivesTheRequestedMode) {
-  test::TempFolder dir;
-  const std::string path = dir / "secret.xml";
-  WriteFileAtomically(path, "password", 0600);
-  struct stat st {};
-  ASSERT_EQ(::stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
-}
-
-TEST(WriteFileAtomically, ReplacesAStaleTemporary) {
-  test::TempFolder dir;
-  const std::string path = dir / "a.dat";
-  test::WriteBytes(TemporaryPathFor(path), "left over from a crash, much longer than the new text");
-  WriteFileAtomically(path, "fresh");
-  EXPECT_EQ(test::ReadBytes(path), "fresh");
-  EXPECT_FALSE(fs::exists(TemporaryPathFor(path)));
-}
-
-TEST(WriteFileAtomically, FailureKeepsTheOldFileAndNamesIt) {
-  test::TempFolder dir;
-  const std::string path = dir / "a.dat";
-  test::WriteBytes(path, "old");
-  // Something the temporary cannot replace stands where it must go.
-  fs::create_directory(TemporaryPathFor(path));
-  fs::create_directory(TemporaryPathFor(path) + "/inside");
-  try {
-    WriteFileAtomically(path, "new");
-    FAIL() << "no error";
-  } catch (const FileWriteError& e) {
-    EXPECT_NE(std::string(e.what()).find("Cannot create file \"" + path + "\""), std::string::npos)
-        << e.what();
-  }
-  EXPECT_EQ(test::ReadBytes(path), "old");
-}
-
-TEST(WriteFileAtomically, MissingFolderFails) {
-  test::TempFolder dir;
-  EXPECT_THROW(WriteFileAtomically(dir / "no/such/file", "x"), FileWriteError);
-}
 
 constexpr int GroupSize = 4;
 
@@ -90,7 +30,7 @@ TEST(AtomicFileGroup, ReplacesEveryFile) {
   AddGroup(second, dir, "new");
   second.Commit();
   ExpectAll(dir, "new");
-  EXPECT_EQ(Listing(dir), (std::vector<std::string>{"f0", "f1", "f2", "f3"}));
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"f0", "f1", "f2", "f3"}));
 }
 
 TEST(AtomicFileGroup, WriteFailureAtAnyFileChangesNothing) {
@@ -109,7 +49,7 @@ TEST(AtomicFileGroup, WriteFailureAtAnyFileChangesNothing) {
     EXPECT_EQ(ops.renames, 0);
     ExpectAll(dir, "old");
     // No temporary and no journal stay behind.
-    EXPECT_EQ(Listing(dir), (std::vector<std::string>{"f0", "f1", "f2", "f3"}));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"f0", "f1", "f2", "f3"}));
     EXPECT_FALSE(AtomicFileGroup::Recover(dir / "journal"));
   }
 }
@@ -135,7 +75,7 @@ TEST(AtomicFileGroup, RecoverFinishesRenamesCutOffAtAnyPoint) {
     EXPECT_EQ(AtomicFileGroup::Recover(dir / "journal"), cutAt > 0);
     ExpectAll(dir, cutAt > 0 ? "new" : "old");
     if (cutAt == 0) continue;
-    EXPECT_EQ(Listing(dir), (std::vector<std::string>{"f0", "f1", "f2", "f3"}));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"f0", "f1", "f2", "f3"}));
   }
 }
 
@@ -151,7 +91,7 @@ TEST(AtomicFileGroup, RecoverRenamesOnlyTemporariesOverTheirOwnFiles) {
   EXPECT_EQ(test::ReadBytes(dir / "victim"), "keep");
   EXPECT_EQ(test::ReadBytes(dir / "other"), "other");
   EXPECT_EQ(test::ReadBytes(dir / "a"), "new a");
-  EXPECT_FALSE(fs::exists(dir / "journal"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "journal"));
 }
 
 TEST(AtomicFileGroup, PathWithLineBreakIsRefused) {
