@@ -2,6 +2,8 @@
 
 set(QUARLEN_WARNINGS -Wall -Wextra -Wpedantic -Wno-unused-parameter)
 
+include(${CMAKE_CURRENT_LIST_DIR}/CheckLayers.cmake)
+
 # quarlen_core_library(name SOURCES...): a static library of the Qt-free core.
 # Core targets must not link Qt; the check below fails the configure if one does.
 function(quarlen_core_library name)
@@ -45,6 +47,32 @@ function(quarlen_check_core_targets)
   endforeach()
 endfunction()
 
+# Called at the end of the top-level file: the layering of cmake/Layers.cmake
+# holds for every include and link now, and the build checks the includes
+# again whenever a layered source changes (target layer_check, which every
+# layered library waits for).
+function(quarlen_check_layers)
+  quarlen_check_includes(${PROJECT_SOURCE_DIR})
+  quarlen_check_links()
+  quarlen_layered_files(${PROJECT_SOURCE_DIR} files)
+  file(GLOB_RECURSE files CONFIGURE_DEPENDS ${files})
+  set(stamp ${PROJECT_BINARY_DIR}/layer_check.stamp)
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -DQUARLEN_SOURCE_DIR=${PROJECT_SOURCE_DIR} -P ${PROJECT_SOURCE_DIR}/cmake/CheckLayers.cmake
+    COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+    DEPENDS ${files} ${PROJECT_SOURCE_DIR}/cmake/Layers.cmake ${PROJECT_SOURCE_DIR}/cmake/CheckLayers.cmake
+    COMMENT "Checking the layering of cmake/Layers.cmake"
+    VERBATIM)
+  add_custom_target(layer_check ALL DEPENDS ${stamp})
+  foreach(folder IN LISTS QUARLEN_LAYERS)
+    foreach(target IN ITEMS ${folder} ${folder}_ui)
+      if(TARGET ${target})
+        add_dependencies(${target} layer_check)
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+
 # quarlen_folder(core_name LIBS... [UI_LIBS ...]): the standard folder layout.
 # Core sources are <folder>/*.cpp, widget sources <folder>/ui/*.cpp. Either
 # library is made only when it has sources, so a folder can grow piece by piece.
@@ -69,7 +97,8 @@ function(quarlen_folder name)
 endfunction()
 
 # quarlen_folder_tests(folder LIBS... [UI_LIBS ...]): tests/<folder>/*.cpp make
-# <folder>_tests, tests/<folder>/ui/*.cpp make <folder>_ui_tests.
+# <folder>_tests, tests/<folder>/ui/*.cpp make <folder>_ui_tests. Tests see the
+# source and build folders and project()'s version as macros.
 function(quarlen_folder_tests folder)
   cmake_parse_arguments(QT "" "" "LIBS;UI_LIBS" ${ARGN})
   file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -79,14 +108,16 @@ function(quarlen_folder_tests folder)
     quarlen_existing_libraries(libs ${QT_LIBS})
     target_link_libraries(${folder}_tests PRIVATE ${libs})
     target_compile_definitions(${folder}_tests PRIVATE
-      QUARLEN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QUARLEN_BINARY_DIR="${PROJECT_BINARY_DIR}")
+      QUARLEN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QUARLEN_BINARY_DIR="${PROJECT_BINARY_DIR}"
+      QUARLEN_PROGRAM_VERSION="${PROJECT_VERSION}")
   endif()
   if(ui_sources AND QUARLEN_BUILD_UI)
     quarlen_test(${folder}_ui_tests ${ui_sources})
     quarlen_existing_libraries(ui_libs ${QT_LIBS} ${QT_UI_LIBS})
     target_link_libraries(${folder}_ui_tests PRIVATE ${ui_libs} Qt6::Test)
     target_compile_definitions(${folder}_ui_tests PRIVATE
-      QUARLEN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QUARLEN_BINARY_DIR="${PROJECT_BINARY_DIR}")
+      QUARLEN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QUARLEN_BINARY_DIR="${PROJECT_BINARY_DIR}"
+      QUARLEN_PROGRAM_VERSION="${PROJECT_VERSION}")
   endif()
 endfunction()
 

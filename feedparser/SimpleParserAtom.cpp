@@ -77,13 +77,15 @@ void TSimpleParserAtom::ReadEntry(const TXMLNode& element) {
   namespace n = feedname;
   TRSSItem& item = Items().Add();
   const TXMLNodeList children = element.ChildNodes();
-  if (!children.FindNode(n::Title) && !children.FindNode(n::Content)) RaiseMissing(Entry, n::Title);
+  const TXMLNode title = children.FindNode(n::Title);
+  const TXMLNode content = children.FindNode(n::Content);
+  if (!title && !content) RaiseMissing(Entry, n::Title);
 
-  if (const TXMLNode title = children.FindNode(n::Title)) item.SetTitle(Value(title));
+  if (title) item.SetTitle(Value(title));
   if (const TXMLNode link = children.FindNode(n::Link)) {
     if (auto href = link.GetAttribute(Href)) item.SetLink(std::move(*href));
   }
-  if (const TXMLNode content = children.FindNode(n::Content)) {
+  if (content) {
     std::string text = RichValue(content);
     if (content.GetAttribute(Mode) == std::optional<std::string>(Base64Mode))
       text = ToValidUtf8(DecodeBase64Text(false, text));
@@ -105,7 +107,7 @@ void TSimpleParserAtom::ReadEntry(const TXMLNode& element) {
   }
   if (const TXMLNode pubDate = children.FindNode(n::PubDate)) item.PubDate().ParseRFC822Date(Value(pubDate));
   if (const TXMLNode source = children.FindNode(n::Source)) ReadSource(source, item);
-  ReadItemCategories(element, item);
+  ReadItemCategories(children, item);
 }
 
 }  // namespace quarlen

@@ -168,9 +168,9 @@ void TSimpleParserBase::ReadSource(const TXMLNode& element, TRSSItem& item) {
   source.SetURL(Value(Attribute(element, feedname::URL)));
 }
 
-void TSimpleParserBase::ReadItemCategories(const TXMLNode& itemElement, TRSSItem& item) {
-  for (const TXMLNode& child : itemElement.ChildNodes()) {
-    if (child.NodeType() != TNodeType::Element || child.LocalName() != feedname::Category) continue;
+void TSimpleParserBase::ReadItemCategories(const TXMLNodeList& itemChildren, TRSSItem& item) {
+  for (const TXMLNode& child : itemChildren) {
+    if (child.NodeType() != TNodeType::Element || !child.LocalNameIs(feedname::Category)) continue;
     TRSSItemCategory& category = item.Categories().Add();
     category.SetTitle(Value(child));
     if (child.HasAttribute(feedname::Domain)) category.SetDomain(Value(Attribute(child, feedname::Domain)));

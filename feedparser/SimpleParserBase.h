@@ -69,8 +69,9 @@ class TSimpleParserBase {
   // permaLinkByDefault: IsPermaLink when the element has no isPermaLink.
   static void ReadGUID(const TXMLNode& element, TRSSItem& item, bool permaLinkByDefault);
   static void ReadSource(const TXMLNode& element, TRSSItem& item);
-  // A category entry for every child whose local name is "category".
-  static void ReadItemCategories(const TXMLNode& itemElement, TRSSItem& item);
+  // A category entry for every node of the item's children whose local name
+  // is "category".
+  static void ReadItemCategories(const TXMLNodeList& itemChildren, TRSSItem& item);
 
  private:
   TSimpleRSS& owner_;

@@ -7,10 +7,9 @@ void TSimpleParserRDF::ParseDocument() {
   // carry nothing but items.
   for (const TXMLNode& child : DocumentElement().ChildNodes()) {
     if (child.NodeType() != TNodeType::Element) continue;
-    const std::string name = child.NodeName();
-    if (name == feedname::Channel) {
+    if (child.NodeNameIs(feedname::Channel)) {
       ReadChannel(child);
-    } else if (name == feedname::Item) {
+    } else if (child.NodeNameIs(feedname::Item)) {
       ReadItem(child);
     } else {
       ReadChannelElement(child);
@@ -24,12 +23,11 @@ void TSimpleParserRDF::ReadChannel(const TXMLNode& channel) {
   TRSSChannelReq& required = Channel().Required();
   for (const TXMLNode& child : channel.ChildNodes()) {
     if (child.NodeType() != TNodeType::Element) continue;
-    const std::string name = child.NodeName();
-    if (name == feedname::Title) {
+    if (child.NodeNameIs(feedname::Title)) {
       required.SetTitle(Value(child));
-    } else if (name == feedname::Link) {
+    } else if (child.NodeNameIs(feedname::Link)) {
       required.SetLink(Value(child));
-    } else if (name == feedname::Description) {
+    } else if (child.NodeNameIs(feedname::Description)) {
       required.SetDesc(Value(child));
     }
   }
@@ -39,13 +37,15 @@ void TSimpleParserRDF::ReadItem(const TXMLNode& element) {
   namespace n = feedname;
   TRSSItem& item = Items().Add();
   const TXMLNodeList children = element.ChildNodes();
-  if (!children.FindNode(n::Title) && !children.FindNode(n::Description)) RaiseMissing(n::Item, n::Title);
+  const TXMLNode title = children.FindNode(n::Title);
+  const TXMLNode description = children.FindNode(n::Description);
+  if (!title && !description) RaiseMissing(n::Item, n::Title);
 
   // RSS 1.0 knows no "ticker" or "content" in an item, and its description
   // is plain text, so it is read as a value rather than a rich value.
-  if (const TXMLNode title = children.FindNode(n::Title)) item.SetTitle(Value(title));
+  if (title) item.SetTitle(Value(title));
   if (const TXMLNode link = children.FindNode(n::Link)) item.SetLink(Value(link));
-  if (const TXMLNode description = children.FindNode(n::Description)) item.SetDescription(Value(description));
+  if (description) item.SetDescription(Value(description));
   if (const TXMLNode author = children.FindNode(n::Author)) item.Author().SetName(Value(author));
   if (const TXMLNode comments = children.FindNode(n::Comments)) item.SetComments(Value(comments));
   if (const TXMLNode date = children.FindNode(n::DcDate)) item.PubDate().ParseISO8601Date(Value(date));
@@ -53,7 +53,7 @@ void TSimpleParserRDF::ReadItem(const TXMLNode& element) {
   if (const TXMLNode guid = children.FindNode(n::Guid)) ReadGUID(guid, item, false);
   if (const TXMLNode pubDate = children.FindNode(n::PubDate)) item.PubDate().ParseRFC822Date(Value(pubDate));
   if (const TXMLNode source = children.FindNode(n::Source)) ReadSource(source, item);
-  ReadItemCategories(element, item);
+  ReadItemCategories(children, item);
 }
 
 }  // namespace quarlen

@@ -17,7 +17,7 @@ void TSimpleParserRSS::ParseDocument() {
 
   for (const TXMLNode& child : children) {
     if (child.NodeType() != TNodeType::Element) continue;
-    if (child.NodeName() == n::Item) {
+    if (child.NodeNameIs(n::Item)) {
       ReadItem(child);
     } else {
       ReadChannelElement(child);
@@ -29,15 +29,17 @@ void TSimpleParserRSS::ReadItem(const TXMLNode& element) {
   namespace n = feedname;
   TRSSItem& item = Items().Add();
   const TXMLNodeList children = element.ChildNodes();
-  if (!children.FindNode(n::Title) && !children.FindNode(n::Description)) RaiseMissing(n::Item, n::Title);
+  const TXMLNode title = children.FindNode(n::Title);
+  const TXMLNode description = children.FindNode(n::Description);
+  if (!title && !description) RaiseMissing(n::Item, n::Title);
 
-  if (const TXMLNode node = children.FindNode(n::Title)) item.SetTitle(Value(node));
+  if (title) item.SetTitle(Value(title));
   if (const TXMLNode node = children.FindNode(n::Ticker)) item.SetTicker(Value(node));
   if (const TXMLNode node = children.FindNode(n::Link)) item.SetLink(Value(node));
   // Later rows replace earlier ones: description over content:encoded over content.
   if (const TXMLNode node = children.FindNode(n::Content)) item.SetDescription(RichValue(node));
   if (const TXMLNode node = children.FindNode(n::ContentEncoded)) item.SetDescription(RichValue(node));
-  if (const TXMLNode node = children.FindNode(n::Description)) item.SetDescription(RichValue(node));
+  if (description) item.SetDescription(RichValue(description));
   if (const TXMLNode node = children.FindNode(n::Author)) item.Author().SetName(Value(node));
   if (const TXMLNode node = children.FindNode(n::Comments)) item.SetComments(Value(node));
   // dc:date may leave its zone in TimeZone even when pubDate sets the time.
@@ -46,7 +48,7 @@ void TSimpleParserRSS::ReadItem(const TXMLNode& element) {
   if (const TXMLNode node = children.FindNode(n::Guid)) ReadGUID(node, item, true);
   if (const TXMLNode node = children.FindNode(n::PubDate)) item.PubDate().ParseRFC822Date(Value(node));
   if (const TXMLNode node = children.FindNode(n::Source)) ReadSource(node, item);
-  ReadItemCategories(element, item);
+  ReadItemCategories(children, item);
 }
 
 }  // namespace quarlen

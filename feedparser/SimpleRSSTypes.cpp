@@ -58,12 +58,5 @@ TRSSChannelOpt::TRSSChannelOpt()
 TRSSChannel::TRSSChannel()
     : required_(std::make_unique<TRSSChannelReq>()), optional_(std::make_unique<TRSSChannelOpt>()) {}
 
-TRSSItem::TRSSItem()
-    : author_(std::make_unique<TRSSAuthor>()),
-      categories_(std::make_unique<TRSSItemCategories>()),
-      enclosure_(std::make_unique<TRSSItemEnclosure>()),
-      guid_(std::make_unique<TRSSItemGUID>()),
-      pubDate_(std::make_unique<TRFC822DateTime>()),
-      source_(std::make_unique<TRSSItemSource>()) {}
 
 }  // namespace quarlen

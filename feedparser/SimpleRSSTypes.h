@@ -3,7 +3,8 @@
 // The feed document model: one channel with its nested parts and an ordered
 // collection of items. Every value is a copy of text (UTF-8); nothing refers
 // back to the XML document. Each object owns the parts it holds; a setter of
-// an object-typed part replaces (and frees) the part it held.
+// an object-typed part replaces the part it held (and frees it, unless it
+// was built in place with an item).
 
 #include "feedparser/FeedError.h"
 #include "feedparser/SimpleRSSConst.h"
@@ -36,6 +37,29 @@ void ReplacePart(std::unique_ptr<T>& slot, std::unique_ptr<T> value) {
   if (!value) throw std::invalid_argument("a feed model part cannot be null");
   slot = std::move(value);
 }
+
+// A part built in place with its owner, so that an item and its parts are one
+// allocation (a feed has thousands of items); replaced like any other part,
+// after which it gives the replacement, which it owns.
+template <typename T>
+class TInPlacePart {
+ public:
+  TInPlacePart() = default;
+  TInPlacePart(const TInPlacePart&) = delete;
+  TInPlacePart& operator=(const TInPlacePart&) = delete;
+
+  T& operator*() { return *current_; }
+  const T& operator*() const { return *current_; }
+  void Replace(std::unique_ptr<T> value) {
+    ReplacePart(replacement_, std::move(value));
+    current_ = replacement_.get();
+  }
+
+ private:
+  T own_;
+  std::unique_ptr<T> replacement_;
+  T* current_ = &own_;
+};
 
 // Gives the stored text unless it is blank (only characters up to U+0020 at
 // both ends), then the placeholder.
@@ -354,7 +378,7 @@ class TRSSItemSource {
 
 class TRSSItem {
  public:
-  TRSSItem();
+  TRSSItem() = default;
 
   const std::string& Title() const { return title_; }
   void SetTitle(std::string value) { title_ = std::move(value); }
@@ -367,37 +391,37 @@ class TRSSItem {
   void SetDescription(std::string value) { description_ = std::move(value); }
   TRSSAuthor& Author() { return *author_; }
   const TRSSAuthor& Author() const { return *author_; }
-  void SetAuthor(std::unique_ptr<TRSSAuthor> value) { ReplacePart(author_, std::move(value)); }
+  void SetAuthor(std::unique_ptr<TRSSAuthor> value) { author_.Replace(std::move(value)); }
   TRSSItemCategories& Categories() { return *categories_; }
   const TRSSItemCategories& Categories() const { return *categories_; }
-  void SetCategories(std::unique_ptr<TRSSItemCategories> value) { ReplacePart(categories_, std::move(value)); }
+  void SetCategories(std::unique_ptr<TRSSItemCategories> value) { categories_.Replace(std::move(value)); }
   const std::string& Comments() const { return comments_; }
   void SetComments(std::string value) { comments_ = std::move(value); }
   TRSSItemEnclosure& Enclosure() { return *enclosure_; }
   const TRSSItemEnclosure& Enclosure() const { return *enclosure_; }
-  void SetEnclosure(std::unique_ptr<TRSSItemEnclosure> value) { ReplacePart(enclosure_, std::move(value)); }
+  void SetEnclosure(std::unique_ptr<TRSSItemEnclosure> value) { enclosure_.Replace(std::move(value)); }
   TRSSItemGUID& GUID() { return *guid_; }
   const TRSSItemGUID& GUID() const { return *guid_; }
-  void SetGUID(std::unique_ptr<TRSSItemGUID> value) { ReplacePart(guid_, std::move(value)); }
+  void SetGUID(std::unique_ptr<TRSSItemGUID> value) { guid_.Replace(std::move(value)); }
   // Created with the current local time and zone "GMT".
   TRFC822DateTime& PubDate() { return *pubDate_; }
   const TRFC822DateTime& PubDate() const { return *pubDate_; }
-  void SetPubDate(std::unique_ptr<TRFC822DateTime> value) { ReplacePart(pubDate_, std::move(value)); }
+  void SetPubDate(std::unique_ptr<TRFC822DateTime> value) { pubDate_.Replace(std::move(value)); }
   TRSSItemSource& Source() { return *source_; }
   const TRSSItemSource& Source() const { return *source_; }
-  void SetSource(std::unique_ptr<TRSSItemSource> value) { ReplacePart(source_, std::move(value)); }
+  void SetSource(std::unique_ptr<TRSSItemSource> value) { source_.Replace(std::move(value)); }
   TContentType ContentType() const { return contentType_; }
   void SetContentType(TContentType value) { contentType_ = value; }
 
  private:
   std::string title_, ticker_, link_, description_;
-  std::unique_ptr<TRSSAuthor> author_;
-  std::unique_ptr<TRSSItemCategories> categories_;
+  TInPlacePart<TRSSAuthor> author_;
+  TInPlacePart<TRSSItemCategories> categories_;
   std::string comments_;
-  std::unique_ptr<TRSSItemEnclosure> enclosure_;
-  std::unique_ptr<TRSSItemGUID> guid_;
-  std::unique_ptr<TRFC822DateTime> pubDate_;
-  std::unique_ptr<TRSSItemSource> source_;
+  TInPlacePart<TRSSItemEnclosure> enclosure_;
+  TInPlacePart<TRSSItemGUID> guid_;
+  TInPlacePart<TRFC822DateTime> pubDate_;
+  TInPlacePart<TRSSItemSource> source_;
   TContentType contentType_ = ctText;
 };
 

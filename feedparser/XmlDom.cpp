@@ -61,19 +61,52 @@ bool HasName(const xmlNode* node) {
   return node->type == XML_ELEMENT_NODE || node->type == XML_ATTRIBUTE_NODE;
 }
 
-// Qualified or local name equal to name, compared without building strings.
-bool NameMatches(const xmlNode* node, std::string_view name) {
-  if (!HasName(node) || node->name == nullptr) {
-    if (node->type == XML_PI_NODE || node->type == XML_ENTITY_REF_NODE) return node->name && name == Chars(node->name);
-    return false;
+// The text equals the zero-terminated name: compared in one pass, with no
+// strlen first; readers look names up dozens of times per item, mostly in
+// vain, so the first byte usually decides.
+bool SameText(const xmlChar* zeroTerminated, std::string_view text) {
+  const char* name = Chars(zeroTerminated);
+  for (char c : text) {
+    if (*name != c || c == 0) return false;  // a name ends at its first 0
+    ++name;
   }
-  std::string_view local = Chars(node->name);
-  if (local == name) return true;
-  if (node->ns == nullptr || node->ns->prefix == nullptr) return false;
-  std::string_view prefix = Chars(node->ns->prefix);
-  return name.size() == prefix.size() + 1 + local.size() && name.substr(0, prefix.size()) == prefix &&
-         name[prefix.size()] == ':' && name.substr(prefix.size() + 1) == local;
+  return *name == 0;
 }
+
+// A name looked for: its prefix and local part are split once, not at every
+// node it is compared with.
+class WantedName {
+ public:
+  explicit WantedName(std::string_view name) : name_(name), colon_(name.find(':')) {}
+
+  // The node's qualified or local name equals the name.
+  bool Matches(const xmlNode* node) const {
+    if (node->name == nullptr) return false;
+    if (!HasName(node)) {
+      return (node->type == XML_PI_NODE || node->type == XML_ENTITY_REF_NODE) && SameText(node->name, name_);
+    }
+    return SameText(node->name, name_) || (node->ns != nullptr && IsPrefixed(node->ns->prefix, node->name));
+  }
+
+  // The qualified name of an element or attribute, as NodeName builds it,
+  // equals the name.
+  bool IsQualifiedNameOf(const xmlNode* node) const {
+    static const xmlChar none[] = {0};
+    const xmlChar* local = node->name != nullptr ? node->name : none;
+    if (node->ns == nullptr || node->ns->prefix == nullptr) return SameText(local, name_);
+    return IsPrefixed(node->ns->prefix, local);
+  }
+
+ private:
+  // The name is prefix:local.
+  bool IsPrefixed(const xmlChar* prefix, const xmlChar* local) const {
+    return prefix != nullptr && colon_ != std::string_view::npos && SameText(prefix, name_.substr(0, colon_)) &&
+           SameText(local, name_.substr(colon_ + 1));
+  }
+
+  std::string_view name_;
+  std::size_t colon_;
+};
 
 std::string_view NamespaceOf(const xmlNode* node) {
   if (!HasName(node) || node->ns == nullptr || node->ns->href == nullptr) return {};
@@ -232,6 +265,18 @@ std::string TXMLNode::NodeName() const {
   return local;
 }
 
+bool TXMLNode::NodeNameIs(std::string_view name) const {
+  if (node_ != nullptr && HasName(node_)) return WantedName(name).IsQualifiedNameOf(node_);
+  return NodeName() == name;
+}
+
+bool TXMLNode::LocalNameIs(std::string_view name) const {
+  if (node_ == nullptr || node_->name == nullptr) return name.empty();
+  if (HasName(node_) || node_->type == XML_PI_NODE || node_->type == XML_ENTITY_REF_NODE)
+    return SameText(node_->name, name);
+  return name.empty();
+}
+
 std::string TXMLNode::LocalName() const {
   if (node_ == nullptr || node_->name == nullptr) return {};
   if (HasName(node_) || node_->type == XML_PI_NODE || node_->type == XML_ENTITY_REF_NODE) return Chars(node_->name);
@@ -289,17 +334,19 @@ TXMLNodeList TXMLNode::AttributeNodes() const { return TXMLNodeList(document_, n
 
 bool TXMLNode::HasAttribute(std::string_view name) const {
   if (node_ == nullptr || node_->type != XML_ELEMENT_NODE) return false;
+  const WantedName wanted(name);
   for (const xmlAttr* attr = node_->properties; attr != nullptr; attr = attr->next) {
-    if (NameMatches(reinterpret_cast<const xmlNode*>(attr), name)) return true;
+    if (wanted.Matches(reinterpret_cast<const xmlNode*>(attr))) return true;
   }
   return false;
 }
 
 std::optional<std::string> TXMLNode::GetAttribute(std::string_view name) const {
   if (node_ != nullptr && node_->type == XML_ELEMENT_NODE) {
+    const WantedName wanted(name);
     for (const xmlAttr* attr = node_->properties; attr != nullptr; attr = attr->next) {
       auto* asNode = reinterpret_cast<const xmlNode*>(attr);
-      if (NameMatches(asNode, name)) return AttributeText(asNode);
+      if (wanted.Matches(asNode)) return AttributeText(asNode);
     }
   }
   if (document_ != nullptr && (document_->Options() & doAttrNull) == 0) return std::string();
@@ -319,7 +366,7 @@ TXMLNodeList::TXMLNodeList(const TXMLDocument* document, _xmlNode* owner, bool a
     return;
   }
   if (owner_->type != XML_ELEMENT_NODE && owner_->type != XML_DOCUMENT_NODE) return;
-  defaultNamespace_ = std::string(NamespaceOf(owner_));
+  defaultNamespace_ = NamespaceOf(owner_);
   const bool preserve = (document_->ParseOptions() & poPreserveWhiteSpace) != 0;
   for (xmlNode* child = owner_->children; child != nullptr; child = child->next) {
     if (IsSignificant(child, preserve)) nodes_.emplace_back(document_, child);
@@ -332,10 +379,16 @@ TXMLNode TXMLNodeList::Nodes(int index) const {
 }
 
 TXMLNode TXMLNodeList::FindNode(std::string_view name) const {
+  const WantedName wanted(name);
   for (const TXMLNode& node : nodes_) {
     const xmlNode* raw = node.Raw();
-    if (!defaultNamespace_.empty() && !EqualsIgnoringAsciiCase(NamespaceOf(raw), defaultNamespace_)) continue;
-    if (NameMatches(raw, name)) return node;
+    if (!defaultNamespace_.empty()) {
+      // Children mostly share their parent's namespace declaration, and so
+      // the very same text.
+      const std::string_view space = NamespaceOf(raw);
+      if (space.data() != defaultNamespace_.data() && !EqualsIgnoringAsciiCase(space, defaultNamespace_)) continue;
+    }
+    if (wanted.Matches(raw)) return node;
   }
   return {};
 }

@@ -5,12 +5,12 @@
 // Text is UTF-8; libxml2 converts the document's declared encoding.
 
 #include "feedparser/FeedError.h"
+#include <boost/container/small_vector.hpp>
 #include <cstddef>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
 struct _xmlDoc;
 struct _xmlNode;
@@ -67,6 +67,9 @@ class TXMLNode {
   std::string NodeName() const;
   // Name without prefix ("date"); empty for text, CDATA and comments.
   std::string LocalName() const;
+  // NodeName() == name and LocalName() == name, without building the name.
+  bool NodeNameIs(std::string_view name) const;
+  bool LocalNameIs(std::string_view name) const;
   // Namespace address of an element or attribute; empty when it has none.
   std::string NamespaceURI() const;
 
@@ -118,8 +121,10 @@ class TXMLNodeList {
   const TXMLDocument* document_;
   _xmlNode* owner_;
   bool attributes_;
-  std::string defaultNamespace_;
-  std::vector<TXMLNode> nodes_;
+  std::string_view defaultNamespace_;  // held by the document's tree, like the nodes
+  // The readers make a list for every item, mostly of a dozen children or
+  // fewer: those stay off the heap.
+  boost::container::small_vector<TXMLNode, 16> nodes_;
 };
 
 // A document with its XML source text and the Active switch. Activating

@@ -1,7 +1,7 @@
 #include "feeds/ArticleActions.h"
 
 #include "feeds/ArticleStore.h"
-#include "view/ArticleLink.h"
+#include "feeds/ArticleLink.h"
 
 namespace quarlen {
 

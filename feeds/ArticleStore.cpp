@@ -94,6 +94,7 @@ void ArticleStore::LoadLists() {
   auto newRead = ReadListFile(PathOf(ReadFile));
   auto newLatest = ReadListFile(PathOf(LatestFile));
   auto newLatestSubject = ReadListFile(PathOf(LatestSubjectFile));
+  auto newGone = ReadListFile(PathOf(GoneFile));
   auto newCharts = LoadCharts(PathOf(ChartsFile), newUrl ? newUrl->size() : url.size());
 
   if (newUrl) {
@@ -114,6 +115,9 @@ void ArticleStore::LoadLists() {
   }
   if (newLatest) latest = std::move(*newLatest);
   if (newLatestSubject) latest_subject = std::move(*newLatestSubject);
+  // A store saved before the gone list existed has no such file and starts
+  // with an empty one.
+  if (newGone) gone = GoneList::FromLines(*newGone);
   CheckLists();
 }
 
@@ -128,6 +132,7 @@ void ArticleStore::SaveLists() {
   group.Add(PathOf(ReadFile), FormatListText(read));
   group.Add(PathOf(LatestFile), FormatListText(latest));
   group.Add(PathOf(LatestSubjectFile), FormatListText(latest_subject));
+  group.Add(PathOf(GoneFile), FormatListText(gone.Lines()));
   group.Add(PathOf(ChartsFile), EncodeChartsFile(jvilRefreshCharts));
   group.Commit();
 }
@@ -158,6 +163,9 @@ void ArticleStore::ClearLists() {
 }
 
 void ArticleStore::DeleteArticle(std::size_t index) {
+  // Remembered so the next refresh does not bring it back as a new article
+  // while the feed still carries it.
+  if (index < url.size()) gone.Add(url[index], GoneList::Deleted);
   EraseAt(url, index);
   EraseAt(subject, index);
   EraseAt(description, index);

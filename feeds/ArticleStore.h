@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "feeds/GoneList.h"
 #include "platform/RgbImage.h"
 
 namespace quarlen {
@@ -27,6 +28,8 @@ class ArticleStore {
   static constexpr const char* LatestFile = "kvt_latest_list.dat";
   static constexpr const char* LatestSubjectFile = "kvt_latest_subject_list.dat";
   static constexpr const char* ChartsFile = "kvt_charts_list.dat";
+  // The links trimmed or deleted while the feed still carries them (GoneList).
+  static constexpr const char* GoneFile = "kvt_gone_list.dat";
   // Names the files of a save while their renames run (see AtomicFileGroup).
   static constexpr const char* SaveJournalFile = "kvt_save_journal.dat";
 
@@ -49,12 +52,14 @@ class ArticleStore {
   void SaveLists();
   // Clears the whole store when a length invariant is broken.
   void CheckLists();
-  // Empties every list and both image lists, then SaveLists.
+  // Empties every list and both image lists, then SaveLists. The gone list
+  // stays: it records what the user has already seen.
   void ClearLists();
 
   // Removes entry index from url, subject, description, date, read,
   // read_view, url_view and ticker and image index from both image lists
-  // (each list only when it is that long). Saves nothing.
+  // (each list only when it is that long), and records its link in gone as
+  // deleted. Saves nothing.
   void DeleteArticle(std::size_t index);
   // Sets read[index] to "read" or "unread"; nothing when index is past the end.
   void SetRead(std::size_t index, bool isRead);
@@ -74,6 +79,8 @@ class ArticleStore {
   std::vector<std::string> read_view;
   std::vector<std::string> latest;
   std::vector<std::string> latest_subject;
+  // Links that left the store and must not come back as new.
+  GoneList gone;
   // Thumbnails, 86 x 60: jvilCharts is painted, jvilRefreshCharts is saved.
   std::vector<RgbImage> jvilCharts;
   std::vector<RgbImage> jvilRefreshCharts;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "feeds/ArticleStore.h"
+#include "feeds/GoneList.h"
 #include "platform/ReentryGuard.h"
 #include "platform/SameLink.h"
 
@@ -13,6 +14,7 @@ namespace quarlen {
 namespace {
 
 constexpr const char* UnreadEntry = "unread";
+constexpr const char* ReadEntry = "read";
 
 // Links are URLs: letter case is folded for ASCII letters; other bytes (UTF-8
 // sequences) must match exactly. The grid compares by the same rule.
@@ -82,6 +84,9 @@ std::string MergeFeedItems(ArticleStore& store, const TRSSItems& items) {
   for (int i = items.Count() - 1; i >= 0; --i) {
     const TRSSItem& item = items[i];
     const long k = FindLink(store.url, item.Link());
+    // An article the store held once is no news while the feed still carries
+    // it, even after the keep limit trimmed it or the user deleted it.
+    if (k < 0 && store.gone.Find(item.Link())) continue;
     if (k < 0) {
       InsertFront(store.url, item.Link());
       InsertFront(store.subject, CleanText(item.Title()));
@@ -107,10 +112,43 @@ std::string MergeFeedItems(ArticleStore& store, const TRSSItems& items) {
 void TrimArticles(ArticleStore& store, int keep) {
   const std::size_t limit = static_cast<std::size_t>(std::max(keep, 0));
   if (store.url.size() <= limit) return;
+  for (std::size_t j = limit; j < store.url.size(); ++j) {
+    const bool wasRead = j < store.read.size() && store.read[j] == ReadEntry;
+    store.gone.Add(store.url[j], wasRead ? ReadEntry : UnreadEntry);
+  }
   for (auto* list : {&store.url, &store.subject, &store.description, &store.date, &store.ticker,
                      &store.read}) {
     if (list->size() > limit) list->resize(limit);
   }
+}
+
+void SettleGoneArticles(ArticleStore& store, const TRSSItems& items, int keep) {
+  // Room below the keep limit (a raised limit, a deleted article) is filled
+  // with the trimmed articles the feed still carries: below the stored ones,
+  // which are newer, and with the read state the user left them in.
+  const std::size_t limit = static_cast<std::size_t>(std::max(keep, 0));
+  std::vector<std::string> carried;
+  carried.reserve(static_cast<std::size_t>(items.Count()));
+  for (int i = 0; i < items.Count(); ++i) {
+    const TRSSItem& item = items[i];
+    carried.push_back(item.Link());
+    const GoneList::Entry* gone = store.gone.Find(item.Link());
+    if (store.url.size() >= limit || !gone || gone->state == GoneList::Deleted) continue;
+    if (FindLink(store.url, item.Link()) >= 0) {  // list files edited by hand: never a second copy
+      store.gone.Remove(item.Link());
+      continue;
+    }
+    store.url.push_back(item.Link());
+    store.subject.push_back(CleanText(item.Title()));
+    store.description.push_back(CleanText(item.Description()));
+    store.date.push_back(ArticleDateText(item));
+    store.ticker.push_back(item.Ticker());
+    store.read.push_back(gone->state);
+    store.gone.Remove(item.Link());
+  }
+  // Bounded by the feed: a link it no longer carries is forgotten, so the
+  // list never outgrows one feed (published again later, it is news).
+  store.gone.KeepOnly(carried);
 }
 
 RefreshCycle::RefreshCycle(ArticleStore& store, THttpClient& mainClient, std::string feedUrl,
@@ -179,7 +217,9 @@ void RefreshCycle::RunAfterPing() {
   store_.latest.clear();
   store_.latest_subject.clear();
   const std::string newestNewTicker = MergeFeedItems(store_, rss_.Items());
-  TrimArticles(store_, settings_.KeepArticles());
+  const int keep = settings_.KeepArticles();
+  TrimArticles(store_, keep);
+  SettleGoneArticles(store_, rss_.Items(), keep);
 
   thumbnails_.RefreshChartThumbnails(store_.ticker, store_.jvilRefreshCharts);
 

@@ -11,8 +11,8 @@
 #include "platform/UiPorts.h"
 #include "net/HttpClient.h"
 #include "settings/NotificationSettings.h"
-#include "view/ChartThumbnails.h"
-#include "view/ThumbnailProgress.h"
+#include "feeds/ChartThumbnails.h"
+#include "feeds/ThumbnailProgress.h"
 
 namespace quarlen {
 
@@ -33,15 +33,23 @@ std::string ExtractTickerSymbol(std::string_view ticker);
 // The date entry of a feed item: author name, " - ", and "mmm d yyyy".
 std::string ArticleDateText(const TRSSItem& item);
 
-// Merges items into the store from the last item to the first: a link not
-// stored yet (letter case ignored) is inserted at the top as "unread" and
-// added to latest and latest subject; a known one is updated in place and
-// keeps its read entry. Returns the ticker of the newest new item ("" if none).
+// Merges items into the store from the last item to the first: a link neither
+// stored nor gone (letter case ignored) is inserted at the top as "unread"
+// and added to latest and latest subject; a stored one is updated in place
+// and keeps its read entry; a gone one is left alone. Returns the ticker of
+// the newest new item ("" if none).
 std::string MergeFeedItems(ArticleStore& store, const TRSSItems& items);
 
 // Deletes the oldest articles past keep from url, subject, description, date,
-// ticker and read. The latest lists and the image lists are left alone.
+// ticker and read, recording each link in the gone list with its read entry.
+// The latest lists and the image lists are left alone.
 void TrimArticles(ArticleStore& store, int keep);
+
+// While the store holds fewer than keep articles, appends the trimmed gone
+// links the items carry, in document order, with the read entry they had
+// (not new: the latest lists stay). Deleted links never return. Then forgets
+// every gone link the items no longer carry.
+void SettleGoneArticles(ArticleStore& store, const TRSSItems& items, int keep);
 
 // The window parts the cycle reaches; all outlive the RefreshCycle.
 struct RefreshCyclePorts {

@@ -457,7 +457,6 @@ std::string THttpClient::Impl::Get(const std::string& url, std::size_t cap, mill
 THttpClient::THttpClient(THttpClientKind kind, MessagePump pump) : impl_(std::make_unique<Impl>(kind, std::move(pump))) {}
 THttpClient::~THttpClient() = default;
 
-THttpClientKind THttpClient::Kind() const { return impl_->kind; }
 void THttpClient::SetUserAgent(const std::string& agent) { impl_->userAgent = agent; }
 const std::string& THttpClient::UserAgent() const { return impl_->userAgent; }
 void THttpClient::SetProxy(const HttpProxy& proxy) { impl_->proxy = proxy; }

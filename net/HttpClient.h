@@ -50,8 +50,6 @@ class THttpClient {
   THttpClient(const THttpClient&) = delete;
   THttpClient& operator=(const THttpClient&) = delete;
 
-  THttpClientKind Kind() const;
-
   void SetUserAgent(const std::string& agent);
   const std::string& UserAgent() const;
   void SetProxy(const HttpProxy& proxy);

@@ -11,4 +11,6 @@ bool SameLink(std::string_view a, std::string_view b) {
   return EqualsIgnoringAsciiCase(a, b);
 }
 
+std::string LinkKey(std::string_view link) { return AsciiLowered(link); }
+
 }  // namespace quarlen

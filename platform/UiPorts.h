@@ -1,6 +1,7 @@
 #pragma once
 // The small interfaces through which the Qt-free core reaches the main window.
 // TfrmMainForm implements them; core tests pass fakes.
+#include <functional>
 #include <string>
 
 namespace quarlen {
@@ -47,6 +48,15 @@ class IUrlOpener {
  public:
   virtual ~IUrlOpener() = default;
   virtual void OpenUrl(const std::string& url) = 0;
+};
+
+// The one entry through which every timer tick, menu command and window event
+// runs its work: whatever the work throws is shown in the error box and the
+// program goes on, so no exception ever travels through the toolkit's delivery.
+class ICommandRunner {
+ public:
+  virtual ~ICommandRunner() = default;
+  virtual void Run(const std::function<void()>& work) = 0;
 };
 
 }  // namespace quarlen

@@ -68,8 +68,6 @@ class ServiceCalls {
   // while the question is open) returns at once.
   void CheckForUpdates();
 
-  const ServerEndpoints& Endpoints() const { return endpoints_; }
-
  private:
   // The check up to the opening of the download address; true when the
   // program is to end.

@@ -75,7 +75,6 @@ class SettingsStore {
   // write failures go to the sink. Never throws.
   void Flush() noexcept;
 
-  const std::string& FilePath() const { return filePath_; }
   // Whether the file was read-only at the last re-read.
   bool ReadOnly() const { return readOnly_; }
   // The document of the last re-read: root element name and its keys in order.

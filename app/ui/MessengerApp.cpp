@@ -1,16 +1,20 @@
 #include "app/ui/MessengerApp.h"
 
 #include <QCoreApplication>
+#include <QWebEngineProfile>
 
 #include "feeds/ArticleActions.h"
+#include "feeds/ArticleStore.h"
 #include "feeds/RefreshCycle.h"
 #include "feeds/ui/ChannelTabsUi.h"
 #include "platform/BuildConfig.h"
+#include "net/HttpClient.h"
 #include "net/HttpProfile.h"
 #include "settings/NetworkSettings.h"
 #include "service/ServerEndpoints.h"
 #include "service/ServiceCalls.h"
 #include "view/Banner.h"
+#include "platform/ui/SilentBrowser.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/TfrmNetworkSettings.h"
 #include "settings/ui/TfrmSettings.h"
@@ -18,28 +22,39 @@
 namespace quarlen {
 
 MessengerApp::MessengerApp(MainFormEnvironment environment)
-    : mainForm_(std::make_unique<TfrmMainForm>(std::move(environment))) {
+    : environment_(std::move(environment)),
+      // The store reports through the window, which exists before anything is loaded.
+      store_(std::make_unique<ArticleStore>(
+          environment_.configFolder, [this](const std::string& text) { mainForm_->ShowMessage(text); },
+          [this] { mainForm_->QuitAtNextTurn(); })),
+      // The main client keeps the window alive while it waits; its pump is the
+      // program's one message pump.
+      IdHTTP1_(std::make_unique<THttpClient>(THttpClientKind::MainClient, [] { QCoreApplication::processEvents(); })),
+      browserProfile_(MakeCachelessProfile(nullptr)),
+      mainForm_(std::make_unique<TfrmMainForm>(environment_, *store_, browserProfile_.get(), IdHTTP1_->Pump())) {
   TfrmMainForm& form = *mainForm_;
-  const std::string& folder = form.Environment().applicationDataFolder;
+  // The window is complete once the grid shows the saved articles, before any dialog exists.
+  form.FillArticleGridAtStart();
+  const std::string& folder = environment_.applicationDataFolder;
 
   xmlSettings_ = std::make_unique<SettingsStore>(SettingsFilePath(folder, NotificationSettings::FileName), form);
-  frmSettings_ = std::make_unique<TfrmSettings>(*xmlSettings_, form.timerFetchRSS);
+  frmSettings_ = std::make_unique<TfrmSettings>(*xmlSettings_, form.timerFetchRSS(), form);
 
   frmNetworkSettings_ = std::make_unique<TfrmNetworkSettings>(
       SettingsFilePath(folder, NetworkSettings::FileName),
-      [&form](const std::string& message) { form.ShowMessage(message); });
+      [&form](const std::string& message) { form.ShowMessage(message); }, form);
 
   // Every request carries the agent string and goes through the proxy the
   // dialog's controls hold at that moment.
   auto applyProfile = [this](THttpClient& client) {
-    ApplyHttpProfile(client, mainForm_->UserAgent, *frmNetworkSettings_);
+    ApplyHttpProfile(client, mainForm_->UserAgent(), *frmNetworkSettings_);
   };
-  const THttpClient::MessagePump pump = form.IdHTTP1().Pump();
+  const THttpClient::MessagePump pump = IdHTTP1_->Pump();
   const ServerEndpoints endpoints = ServerEndpoints::FromBuildConfig();
-  services_ = std::make_unique<ServiceCalls>(endpoints, form.ProgramVersion, std::string(), applyProfile, pump,
+  services_ = std::make_unique<ServiceCalls>(endpoints, form.ProgramVersion(), std::string(), applyProfile, pump,
                                              ServiceCallPorts{form, form, form, form});
   cycle_ = std::make_unique<RefreshCycle>(
-      form.Store(), form.IdHTTP1(), endpoints.FeedUrl(), *frmSettings_, applyProfile,
+      *store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile,
       [this] { return services_->PingServer(); }, RefreshCyclePorts{form, form, form, &form},
       [&form] { form.FillArticleGrid(); });
   // The channel list: once per run, at the first banner refresh that finds the server.
@@ -52,13 +67,13 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   // Article actions: open, mark and delete from the grid and the balloon;
   // marks and deletes wait for the refresh cycle to finish.
   articleActions_ = std::make_unique<ArticleActions>(
-      form.Store(), [this] { return cycle_->Busy(); }, form, endpoints,
+      *store_, [this] { return cycle_->Busy(); }, form, endpoints,
       [&form] { form.FillArticleGrid(); });
   form.AttachArticleActions(*articleActions_);
 
   // The channel tabs download their list on a client of their own.
   channels_ = std::make_unique<ChannelTabsUi>(ChannelTabsSetup{
-      *form.tabsChannels, form.timerRefreshChannel, form.BrowserProfile(), form,
+      form.tabsChannels(), form.timerRefreshChannel(), browserProfile_.get(), form, form,
       ChannelFileUrls{endpoints.ChannelNamesUrl(), endpoints.ChannelLinksUrl(), endpoints.ChannelRefreshRatesUrl()},
       [this] { return services_->PingServer(); }, applyProfile, pump, NoConnectionHtml});
 

@@ -1,9 +1,12 @@
 #pragma once
-// The program's composition root: creates the windows in start-up order and
-// connects the menus and timers of the main window to the work they start.
+// The program's composition root: owns the core objects (the article store,
+// the main HTTP client, the browser profile), creates the windows in start-up
+// order and connects the menus and timers of the main window to the work they start.
 #include <memory>
 
 #include "app/ui/TfrmMainForm.h"
+
+class QWebEngineProfile;
 
 namespace quarlen {
 
@@ -15,12 +18,13 @@ class RefreshCycle;
 class Banner;
 class ArticleActions;
 class ChannelTabsUi;
+class THttpClient;
 
 class MessengerApp {
  public:
-  // The main window (which loads and shows the store), the notification
-  // settings dialog (which sets the refresh interval), then the network
-  // settings dialog.
+  // The store, the main client and the browser profile; the main window
+  // (which loads and shows the store), the notification settings dialog
+  // (which sets the refresh interval), then the network settings dialog.
   explicit MessengerApp(MainFormEnvironment environment);
   ~MessengerApp();
 
@@ -28,17 +32,20 @@ class MessengerApp {
   void CompleteStartup();
 
   TfrmMainForm& MainForm() { return *mainForm_; }
-  TfrmSettings& Settings() { return *frmSettings_; }
-  TfrmNetworkSettings& NetworkSettings() { return *frmNetworkSettings_; }
+  ArticleStore& Store() { return *store_; }
+  // The refresh cycle; the reliability probe's build shortens its feed deadline.
   RefreshCycle& Cycle() { return *cycle_; }
-  ServiceCalls& Services() { return *services_; }
-  ChannelTabsUi& Channels() { return *channels_; }
 
  private:
   void ConnectCommands();
   // The settings files are written once more; the dialogs go first.
   void DestroyDialogs();
 
+  MainFormEnvironment environment_;
+  // Declared before the windows, so they go only after every window that uses them.
+  std::unique_ptr<ArticleStore> store_;
+  std::unique_ptr<THttpClient> IdHTTP1_;  // the main client: the feed and the charts
+  std::unique_ptr<QWebEngineProfile> browserProfile_;  // cache-less, shared by the banner and the channel tabs
   std::unique_ptr<TfrmMainForm> mainForm_;
   std::unique_ptr<SettingsStore> xmlSettings_;
   std::unique_ptr<TfrmSettings> frmSettings_;

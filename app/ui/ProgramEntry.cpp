@@ -54,7 +54,7 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
 
   MessengerApp messenger(environment);
   TfrmMainForm& mainForm = messenger.MainForm();
-  instance.OnShowRequest([&mainForm] { mainForm.ShowFromTray(); });
+  instance.OnShowRequest([&mainForm] { mainForm.Run([&mainForm] { mainForm.ShowFromTray(); }); });
   // Exit ends the process at once; the settings files are written first, then
   // the lock goes, so the next start finds everything in place.
   mainForm.AddExitHook([&instance] { instance.Release(); });
@@ -63,8 +63,10 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
   TerminationSignals terminationSignals;
   QSocketNotifier signalNotifier(terminationSignals.ReadFd(), QSocketNotifier::Read);
   QObject::connect(&signalNotifier, &QSocketNotifier::activated, &mainForm, [&] {
-    terminationSignals.Drain();
-    mainForm.Exit2Click();
+    mainForm.Run([&] {
+      terminationSignals.Drain();
+      mainForm.Exit2Click();
+    });
   });
 
   messenger.CompleteStartup();

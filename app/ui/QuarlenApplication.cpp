@@ -14,8 +14,8 @@ QuarlenApplication::QuarlenApplication(int& argc, char** argv) : QApplication(ar
 }
 
 bool QuarlenApplication::notify(QObject* receiver, QEvent* event) {
-  // An error no operation handled lands here: show it and keep running, so a
-  // bad feed or a full disk never takes the program down.
+  // Nothing the program does throws through here (TfrmMainForm::Run catches
+  // first); this only keeps a stray exception from ending the program.
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& error) {

@@ -1,6 +1,7 @@
 #pragma once
-// The application object: any exception that reaches the event loop is shown
-// in a message box and the program goes on.
+// The application object. Every handler of the program runs through the main
+// window's Run, which shows failures itself; notify only catches what slips
+// past that, as a last resort.
 #include <QApplication>
 
 namespace quarlen {
@@ -10,7 +11,7 @@ class QuarlenApplication : public QApplication {
   QuarlenApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
 
-  // Shows a failure's text the way unhandled errors are shown.
+  // The error box: a failure no operation handled, shown with its text.
   static void ShowError(const QString& text);
 };
 

@@ -37,8 +37,6 @@ class SingleInstance {
   // The per-user socket folder: $XDG_RUNTIME_DIR when it exists, else the
   // temporary folder.
   static QString DefaultSocketFolder();
-  // The socket's full name, derived from the user id and the config folder.
-  QString ServerName() const { return serverName_; }
 
  private:
   bool AskRunningCopy();

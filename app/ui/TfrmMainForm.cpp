@@ -23,6 +23,8 @@
 #include <cstdlib>
 
 #include "app/ui/Artwork.h"
+#include "app/ui/QuarlenApplication.h"
+#include "feeds/ArticleStore.h"
 #include "feeds/ArticleActions.h"
 #include "platform/BuildConfig.h"
 #include "platform/ConfigFolder.h"
@@ -33,7 +35,7 @@
 #include "view/ui/ArticleGrid.h"
 #include "view/ui/BannerBrowser.h"
 #include "view/ui/ArticleGridActions.h"
-#include "view/ui/SilentBrowser.h"
+#include "platform/ui/SilentBrowser.h"
 
 namespace quarlen {
 
@@ -54,26 +56,27 @@ QFont WindowFont() {
 QString Q(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
 }  // namespace
 
-TfrmMainForm::TfrmMainForm(MainFormEnvironment environment, QWidget* parent)
-    : QMainWindow(parent), environment_(std::move(environment)) {
+TfrmMainForm::TfrmMainForm(MainFormEnvironment environment, ArticleStore& store, QWebEngineProfile* browserProfile,
+                           std::function<void()> pump, QWidget* parent)
+    : QMainWindow(parent),
+      environment_(std::move(environment)),
+      store_(store),
+      browserProfile_(browserProfile),
+      pump_(std::move(pump)) {
   FormCreate();
 }
 
 TfrmMainForm::~TfrmMainForm() {
   // FormDestroy: the store's lists and the channel links go with their owners.
-  if (JvTrayIcon1 != nullptr) JvTrayIcon1->hide();
+  if (JvTrayIcon1_ != nullptr) JvTrayIcon1_->hide();
 }
 
 void TfrmMainForm::FormCreate() {
-  ProgramVersion = build::ProgramVersion;
-  UserAgent = MakeUserAgent(ProgramVersion, DescribeOperatingSystem());
-  setWindowTitle(Q("Quarlen Messenger " + ProgramVersion));
-  store_ = std::make_unique<ArticleStore>(environment_.configFolder, *this, [this] { QuitAtNextTurn(); });
-  Exiting = false;
-  BrowserPath = environment_.browserPath;
-  // The main client keeps the window alive while it waits; its pump is the
-  // program's one message pump.
-  IdHTTP1_ = std::make_unique<THttpClient>(THttpClientKind::MainClient, [] { QCoreApplication::processEvents(); });
+  ProgramVersion_ = build::ProgramVersion;
+  UserAgent_ = MakeUserAgent(ProgramVersion_, DescribeOperatingSystem());
+  setWindowTitle(Q("Quarlen Messenger " + ProgramVersion_));
+  Exiting_ = false;
+  BrowserPath_ = environment_.browserPath;
 
   setWindowIcon(ApplicationIcon());
   // A single frame: system menu, minimise and close, no maximise, no resizing.
@@ -97,7 +100,9 @@ void TfrmMainForm::FormCreate() {
     const QRect area = screen->availableGeometry();
     move(area.center() - rect().center());
   }
+}
 
+void TfrmMainForm::FillArticleGridAtStart() {
   // No event loop runs yet, so a failure here is shown at once instead of
   // taking the program down before its window exists.
   try {
@@ -107,64 +112,63 @@ void TfrmMainForm::FormCreate() {
   }
 }
 
-void TfrmMainForm::FillArticleGrid() { grdArticles->FillArticleGrid(); }
+void TfrmMainForm::FillArticleGrid() { grdArticles_->FillArticleGrid(); }
 
 void TfrmMainForm::BuildLayout() {
-  clientArea = new QWidget(this);
-  clientArea->setFixedSize(ClientWidth, ClientHeight - StatusBarHeight);
-  setCentralWidget(clientArea);
+  clientArea_ = new QWidget(this);
+  clientArea_->setFixedSize(ClientWidth, ClientHeight - StatusBarHeight);
+  setCentralWidget(clientArea_);
 
   // The grid places itself and its header panels.
-  grdArticles = new ArticleGrid(*store_, clientArea);
-  grdArticles->setObjectName("grdArticles");
+  grdArticles_ = new ArticleGrid(store_, clientArea_);
+  grdArticles_->setObjectName("grdArticles");
 
   // "&&" shows one "&"; a single one would underline the next letter instead.
-  sGroupBox4 = new QGroupBox(QStringLiteral("FREE Charts && RT News"), clientArea);
-  sGroupBox4->setObjectName("sGroupBox4");
-  sGroupBox4->setGeometry(384, 0, 201, 73);
+  sGroupBox4_ = new QGroupBox(QStringLiteral("FREE Charts && RT News"), clientArea_);
+  sGroupBox4_->setObjectName("sGroupBox4");
+  sGroupBox4_->setGeometry(384, 0, 201, 73);
   QPalette white;
   white.setColor(QPalette::Base, Qt::white);
   white.setColor(QPalette::Text, Qt::black);
-  txtTicker = new QLineEdit(QStringLiteral("QQQQ"), sGroupBox4);
-  txtTicker->setObjectName("txtTicker");
-  txtTicker->setGeometry(6, 15, 89, 21);
-  txtTicker->setPalette(white);
-  cbChartType = new QComboBox(sGroupBox4);
-  cbChartType->setObjectName("cbChartType");
-  cbChartType->setGeometry(102, 15, 89, 21);
-  cbChartType->addItems({QStringLiteral("Daily"), QStringLiteral("Weekly"), QStringLiteral("Intraday"),
+  txtTicker_ = new QLineEdit(QStringLiteral("QQQQ"), sGroupBox4_);
+  txtTicker_->setObjectName("txtTicker");
+  txtTicker_->setGeometry(6, 15, 89, 21);
+  txtTicker_->setPalette(white);
+  cbChartType_ = new QComboBox(sGroupBox4_);
+  cbChartType_->setObjectName("cbChartType");
+  cbChartType_->setGeometry(102, 15, 89, 21);
+  cbChartType_->addItems({QStringLiteral("Daily"), QStringLiteral("Weekly"), QStringLiteral("Intraday"),
                          QStringLiteral("P&F")});
-  cbChartType->setCurrentIndex(0);
-  cbChartType->setEditable(false);
-  cbChartType->setPalette(white);
-  btnCreateChart = new QPushButton(QStringLiteral("GO!"), sGroupBox4);
-  btnCreateChart->setObjectName("btnCreateChart");
-  btnCreateChart->setGeometry(5, 42, 188, 23);
+  cbChartType_->setCurrentIndex(0);
+  cbChartType_->setEditable(false);
+  cbChartType_->setPalette(white);
+  btnCreateChart_ = new QPushButton(QStringLiteral("GO!"), sGroupBox4_);
+  btnCreateChart_->setObjectName("btnCreateChart");
+  btnCreateChart_->setGeometry(5, 42, 188, 23);
 
-  sGroupBox3 = new QGroupBox(clientArea);
-  sGroupBox3->setObjectName("sGroupBox3");
-  sGroupBox3->setGeometry(3, 340, 377, 143);
+  sGroupBox3_ = new QGroupBox(clientArea_);
+  sGroupBox3_->setObjectName("sGroupBox3");
+  sGroupBox3_->setGeometry(3, 340, 377, 143);
   // The banner never reads from or writes to a cache, and never asks anything;
   // the channel tabs share its profile.
-  bannerProfile_ = MakeCachelessProfile(this);
-  bannerBrowser_ = std::make_unique<quarlen::BannerBrowser>(bannerProfile_, sGroupBox3);
-  wbMidnight = bannerBrowser_->View();
-  wbMidnight->setObjectName("wbMidnight");
-  wbMidnight->setGeometry(8, 16, 353, 121);
+  bannerBrowser_ = std::make_unique<quarlen::BannerBrowser>(browserProfile_, sGroupBox3_);
+  wbMidnight_ = bannerBrowser_->View();
+  wbMidnight_->setObjectName("wbMidnight");
+  wbMidnight_->setGeometry(8, 16, 353, 121);
 
-  btnContact = new QPushButton(QStringLiteral("Contact Quarlen!"), clientArea);
-  btnContact->setObjectName("btnContact");
-  btnContact->setGeometry(3, 486, 377, 22);
+  btnContact_ = new QPushButton(QStringLiteral("Contact Quarlen!"), clientArea_);
+  btnContact_->setObjectName("btnContact");
+  btnContact_->setGeometry(3, 486, 377, 22);
 
-  Image1 = new QLabel(clientArea);
-  Image1->setObjectName("Image1");
-  Image1->setGeometry(588, 0, 181, 81);
-  Image1->setPixmap(LogoImage());
-  Image1->setCursor(Qt::PointingHandCursor);
+  Image1_ = new QLabel(clientArea_);
+  Image1_->setObjectName("Image1");
+  Image1_->setGeometry(588, 0, 181, 81);
+  Image1_->setPixmap(LogoImage());
+  Image1_->setCursor(Qt::PointingHandCursor);
 
-  tabsChannels = new QTabWidget(clientArea);
-  tabsChannels->setObjectName("tabsChannels");
-  tabsChannels->setGeometry(384, 80, 385, 428);
+  tabsChannels_ = new QTabWidget(clientArea_);
+  tabsChannels_->setObjectName("tabsChannels");
+  tabsChannels_->setGeometry(384, 80, 385, 428);
 
   statusBar()->setObjectName("sStatusBar1");
   statusBar()->setFixedHeight(StatusBarHeight);
@@ -173,38 +177,38 @@ void TfrmMainForm::BuildLayout() {
   // whenever a menu item is hovered, and this text must stay until the
   // program sets another. Its size policy lets a long text be cut by the
   // window's width instead of pushing the progress bar out.
-  statusText = new QLabel(QStringLiteral("Ready"), statusBar());
-  statusText->setObjectName("sStatusBar1Text");
-  statusText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  statusText->setMinimumWidth(0);
-  statusBar()->addPermanentWidget(statusText, 1);
-  thumbnailProgress = new QProgressBar(statusBar());
-  thumbnailProgress->setFixedSize(ThumbnailProgressWidth, 14);
-  thumbnailProgress->setFormat(QStringLiteral("%v/%m"));
-  thumbnailProgress->setTextVisible(true);
-  statusBar()->addPermanentWidget(thumbnailProgress, 0);
-  thumbnailProgress->hide();
+  statusText_ = new QLabel(QStringLiteral("Ready"), statusBar());
+  statusText_->setObjectName("sStatusBar1Text");
+  statusText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  statusText_->setMinimumWidth(0);
+  statusBar()->addPermanentWidget(statusText_, 1);
+  thumbnailProgress_ = new QProgressBar(statusBar());
+  thumbnailProgress_->setObjectName("thumbnailProgress");
+  thumbnailProgress_->setFixedSize(ThumbnailProgressWidth, 14);
+  thumbnailProgress_->setFormat(QStringLiteral("%v/%m"));
+  thumbnailProgress_->setTextVisible(true);
+  statusBar()->addPermanentWidget(thumbnailProgress_, 0);
+  thumbnailProgress_->hide();
 }
 
 void TfrmMainForm::BuildMenus() {
-  auto add = [this](QMenu* menu, const char* caption, auto handler) {
+  auto add = [this](QMenu* menu, const char* caption, std::function<void()> handler) {
     QAction* action = menu->addAction(QString::fromUtf8(caption));
-    connect(action, &QAction::triggered, this, handler);
-    return action;
+    connect(action, &QAction::triggered, this, [this, handler] { Run(handler); });
   };
-  auto fetch = [this] { Run(handlers_.fetchRSS); };
-  auto updates = [this] { Run(handlers_.checkForUpdates); };
-  auto notification = [this] { Run(handlers_.notificationSettings); };
+  const auto fetch = Command(&CommandHandlers::fetchRSS);
+  const auto updates = Command(&CommandHandlers::checkForUpdates);
+  const auto notification = Command(&CommandHandlers::notificationSettings);
 
-  PopupMenu1 = new QMenu(this);
-  PopupMenu1->setObjectName("PopupMenu1");
-  add(PopupMenu1, "Open Message Browser", [this] { OpenMessageBrowser2Click(); });
-  add(PopupMenu1, "Check For New Messages", fetch);
-  add(PopupMenu1, "Check For Updates", updates);
-  PopupMenu1->addSeparator();
-  add(PopupMenu1, "Change Notification Settings", notification);
-  PopupMenu1->addSeparator();
-  add(PopupMenu1, "Exit", [this] { Exit2Click(); });
+  PopupMenu1_ = new QMenu(this);
+  PopupMenu1_->setObjectName("PopupMenu1");
+  add(PopupMenu1_, "Open Message Browser", [this] { OpenMessageBrowser2Click(); });
+  add(PopupMenu1_, "Check For New Messages", fetch);
+  add(PopupMenu1_, "Check For Updates", updates);
+  PopupMenu1_->addSeparator();
+  add(PopupMenu1_, "Change Notification Settings", notification);
+  PopupMenu1_->addSeparator();
+  add(PopupMenu1_, "Exit", [this] { Exit2Click(); });
 
   QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
   add(file, "Check For New Messages", fetch);
@@ -213,7 +217,7 @@ void TfrmMainForm::BuildMenus() {
   add(file, "Exit", [this] { Exit2Click(); });
   QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
   add(options, "Change Notification Settings", notification);
-  add(options, "Network Settings", [this] { Run(handlers_.networkSettings); });
+  add(options, "Network Settings", Command(&CommandHandlers::networkSettings));
   QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
   add(help, "About...", [this] {
     QMessageBox::information(this, QStringLiteral("Quarlen Messenger"),
@@ -222,43 +226,49 @@ void TfrmMainForm::BuildMenus() {
 }
 
 void TfrmMainForm::BuildTimers() {
-  timerFetchRSS.setInterval(30 * 60000);
-  timerStartup.setInterval(10000);
-  timerCheckForUpdates.setInterval(3600000);
-  timerRefreshBanners.setInterval(60000);
-  connect(&timerFetchRSS, &QTimer::timeout, this, [this] { Run(handlers_.fetchRSS); });
-  connect(&timerStartup, &QTimer::timeout, this, [this] { timerStartupTimer(); });
-  connect(&timerCheckForUpdates, &QTimer::timeout, this, [this] { Run(handlers_.checkForUpdates); });
-  connect(&timerRefreshBanners, &QTimer::timeout, this, [this] { Run(handlers_.refreshBanner); });
+  const auto make = [this](const char* name, int interval, std::function<void()> onTick) {
+    auto* timer = new QTimer(this);
+    timer->setObjectName(QString::fromLatin1(name));
+    timer->setInterval(interval);
+    if (onTick) connect(timer, &QTimer::timeout, this, [this, onTick] { Run(onTick); });
+    return timer;
+  };
+  timerFetchRSS_ = make("timerFetchRSS", 30 * 60000, Command(&CommandHandlers::fetchRSS));
+  timerStartup_ = make("timerStartup", 10000, [this] { timerStartupTimer(); });
+  timerCheckForUpdates_ = make("timerCheckForUpdates", 3600000, Command(&CommandHandlers::checkForUpdates));
+  timerRefreshBanners_ = make("timerRefreshBanners", 60000, Command(&CommandHandlers::refreshBanner));
+  // The channel tabs connect their own tick.
+  timerRefreshChannel_ = make("timerRefreshChannel", 0, nullptr);
 }
 
 void TfrmMainForm::BuildTrayIcon() {
-  JvTrayIcon1 = new QSystemTrayIcon(QIcon(TrayIconImage(0)), this);
-  JvTrayIcon1->setToolTip(QStringLiteral("Quarlen Messenger"));
-  JvTrayIcon1->setContextMenu(PopupMenu1);
-  connect(JvTrayIcon1, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-    if (reason == QSystemTrayIcon::DoubleClick) ShowFromTray();
+  JvTrayIcon1_ = new QSystemTrayIcon(QIcon(TrayIconImage(0)), this);
+  JvTrayIcon1_->setObjectName("JvTrayIcon1");
+  JvTrayIcon1_->setToolTip(QStringLiteral("Quarlen Messenger"));
+  JvTrayIcon1_->setContextMenu(PopupMenu1_);
+  connect(JvTrayIcon1_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::DoubleClick) Run([this] { ShowFromTray(); });
   });
 }
 
 void TfrmMainForm::AttachArticleActions(ArticleActions& actions) {
   articleActions_ = &actions;
-  gridActions_ = new ArticleGridActions(*grdArticles, actions, [this] { Run(handlers_.fetchRSS); });
-  connect(JvTrayIcon1, &QSystemTrayIcon::messageClicked, this, [this] { JvTrayIcon1BalloonClick(); });
+  gridActions_ = new ArticleGridActions(*grdArticles_, actions, Command(&CommandHandlers::fetchRSS), *this);
+  connect(JvTrayIcon1_, &QSystemTrayIcon::messageClicked, this, [this] { Run([this] { JvTrayIcon1BalloonClick(); }); });
 }
 
 void TfrmMainForm::JvTrayIcon1BalloonClick() {
   if (articleActions_ == nullptr || !articleActions_->HasArticles()) return;
   // The balloon announced the newest article; whatever row was selected before.
   articleActions_->OpenArticleLink(0);
-  grdArticles->SetCurrentRow(0);
+  grdArticles_->SetCurrentRow(0);
   articleActions_->MarkArticleRead(0);
 }
 
 void TfrmMainForm::OpenMessageBrowser2Click() { ShowFromTray(); }
 
 void TfrmMainForm::timerStartupTimer() {
-  timerStartup.stop();
+  timerStartup_->stop();
   Run(handlers_.checkForUpdates);
   Run(handlers_.fetchRSS);
 }
@@ -268,25 +278,42 @@ void TfrmMainForm::CompleteStartup() {
     ShowMessage("Error creating config folder: " + environment_.configFolder);
     QuitAtNextTurn();
   }
-  JvTrayIcon1->show();
-  timerFetchRSS.start();
-  timerRefreshBanners.start();
-  timerStartup.start();
-  timerCheckForUpdates.start();
+  JvTrayIcon1_->show();
+  timerFetchRSS_->start();
+  timerRefreshBanners_->start();
+  timerStartup_->start();
+  timerCheckForUpdates_->start();
 }
 
-void TfrmMainForm::Run(const std::function<void()>& handler) {
-  if (handler) handler();
+std::function<void()> TfrmMainForm::Command(std::function<void()> CommandHandlers::*handler) {
+  // Looked up when the command runs: the wiring sets the handlers after the menus and timers exist.
+  return [this, handler] {
+    if (handlers_.*handler) (handlers_.*handler)();
+  };
+}
+
+void TfrmMainForm::Run(const std::function<void()>& work) {
+  if (!work) return;
+  // An exception thrown through Qt's signal and event delivery is undefined
+  // behaviour, so every handler's failure stops here: shown as an error the
+  // program did not expect, and the event loop goes on.
+  try {
+    work();
+  } catch (const std::exception& error) {
+    QuarlenApplication::ShowError(QString::fromUtf8(error.what()));
+  } catch (...) {
+    QuarlenApplication::ShowError(QStringLiteral("Unknown error"));
+  }
 }
 
 void TfrmMainForm::AddExitHook(std::function<void()> hook) { exitHooks_.push_back(std::move(hook)); }
 
 void TfrmMainForm::Exit2Click() {
-  Exiting = true;
+  Exiting_ = true;
   // Settings are written once more; the article store was saved at its last change.
   for (auto& hook : exitHooks_) hook();
   exitHooks_.clear();
-  if (JvTrayIcon1 != nullptr) JvTrayIcon1->hide();
+  if (JvTrayIcon1_ != nullptr) JvTrayIcon1_->hide();
   std::fflush(nullptr);
   if (environment_.endProcess) {
     environment_.endProcess(0);
@@ -299,7 +326,7 @@ void TfrmMainForm::Exit2Click() {
 
 bool TfrmMainForm::TrayShowsIcon() const {
   const bool available = environment_.hasTray ? environment_.hasTray() : QSystemTrayIcon::isSystemTrayAvailable();
-  return available && JvTrayIcon1 != nullptr && JvTrayIcon1->isVisible();
+  return available && JvTrayIcon1_ != nullptr && JvTrayIcon1_->isVisible();
 }
 
 void TfrmMainForm::HideToTray() {
@@ -318,12 +345,12 @@ void TfrmMainForm::ShowFromTray() {
 }
 
 void TfrmMainForm::closeEvent(QCloseEvent* event) {
-  if (Exiting) {
+  if (Exiting_) {
     event->accept();
     return;
   }
   event->ignore();
-  HideToTray();
+  Run([this] { HideToTray(); });
 }
 
 void TfrmMainForm::showEvent(QShowEvent* event) {
@@ -335,12 +362,12 @@ void TfrmMainForm::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   // Minimising hides the window and its taskbar button; the tray icon stays.
   if (event->type() == QEvent::WindowStateChange && isMinimized() && TrayShowsIcon()) {
-    QTimer::singleShot(0, this, [this] { hide(); });
+    QTimer::singleShot(0, this, [this] { Run([this] { hide(); }); });
   }
 }
 
 void TfrmMainForm::SetStatusText(const std::string& text) {
-  statusText->setText(Q(text));
+  statusText_->setText(Q(text));
   for (const auto& observer : statusObservers_) observer(text);
 }
 
@@ -359,11 +386,11 @@ bool TfrmMainForm::Confirm(const std::string& title, const std::string& question
 
 void TfrmMainForm::SetIconIndex(int index) {
   trayIconIndex_ = index == 1 ? 1 : 0;
-  JvTrayIcon1->setIcon(QIcon(TrayIconImage(trayIconIndex_)));
+  JvTrayIcon1_->setIcon(QIcon(TrayIconImage(trayIconIndex_)));
 }
 
 void TfrmMainForm::ShowBalloon(const std::string& title, const std::string& text) {
-  JvTrayIcon1->showMessage(Q(title), Q(text), QSystemTrayIcon::Information, 10000);
+  JvTrayIcon1_->showMessage(Q(title), Q(text), QSystemTrayIcon::Information, 10000);
 }
 
 void TfrmMainForm::Beep() { QApplication::beep(); }
@@ -373,10 +400,10 @@ void TfrmMainForm::BringToFront() {
   activateWindow();
 }
 
-void TfrmMainForm::SetTickerText(const std::string& text) { txtTicker->setText(Q(text)); }
+void TfrmMainForm::SetTickerText(const std::string& text) { txtTicker_->setText(Q(text)); }
 
 void TfrmMainForm::ProcessMessages() {
-  if (const THttpClient::MessagePump& pump = IdHTTP1_->Pump()) pump();
+  if (pump_) pump_();
 }
 
 void TfrmMainForm::EndProgramNow() { Exit2Click(); }
@@ -387,48 +414,48 @@ void TfrmMainForm::QuitAtNextTurn() {
   // the window only hides it into the tray. A timer fires in any loop.
   if (terminateRequested_) return;
   terminateRequested_ = true;
-  QTimer::singleShot(0, this, [this] { EndWhenNoMessageShows(); });
+  QTimer::singleShot(0, this, [this] { Run([this] { EndWhenNoMessageShows(); }); });
 }
 
 void TfrmMainForm::EndWhenNoMessageShows() {
   // A box that is up (the next folder error, a failed write) is read first.
   if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr) {
-    QTimer::singleShot(100, this, [this] { EndWhenNoMessageShows(); });
+    QTimer::singleShot(100, this, [this] { Run([this] { EndWhenNoMessageShows(); }); });
     return;
   }
   Exit2Click();
 }
 
 void TfrmMainForm::ShowThumbnailProgress(int done, int total) {
-  thumbnailProgress->setRange(0, total);
-  thumbnailProgress->setValue(done);
-  thumbnailProgress->show();
+  thumbnailProgress_->setRange(0, total);
+  thumbnailProgress_->setValue(done);
+  thumbnailProgress_->show();
 }
 
-void TfrmMainForm::HideThumbnailProgress() { thumbnailProgress->hide(); }
+void TfrmMainForm::HideThumbnailProgress() { thumbnailProgress_->hide(); }
 
 IBannerBrowser& TfrmMainForm::BannerBrowser() { return *bannerBrowser_; }
 
 void TfrmMainForm::OpenUrl(const std::string& url) {
   // Never through a shell: the URL is one argument, whatever it holds.
-  if (BrowserPath.empty()) return;
-  QProcess::startDetached(Q(BrowserPath), {Q(url)});
+  if (BrowserPath_.empty()) return;
+  QProcess::startDetached(Q(BrowserPath_), {Q(url)});
 }
 
 // --- The chart request box and the site links ---
 
 void TfrmMainForm::ConnectChartBoxAndSiteLinks() {
-  connect(btnCreateChart, &QPushButton::clicked, this, [this] { btnCreateChartClick(); });
+  connect(btnCreateChart_, &QPushButton::clicked, this, [this] { Run([this] { btnCreateChartClick(); }); });
   // Return in the ticker box acts as "GO!", as in any search box.
-  connect(txtTicker, &QLineEdit::returnPressed, this, [this] { btnCreateChartClick(); });
-  connect(btnContact, &QPushButton::clicked, this, [this] { btnContactClick(); });
-  Image1->installEventFilter(this);
+  connect(txtTicker_, &QLineEdit::returnPressed, this, [this] { Run([this] { btnCreateChartClick(); }); });
+  connect(btnContact_, &QPushButton::clicked, this, [this] { Run([this] { btnContactClick(); }); });
+  Image1_->installEventFilter(this);
 }
 
 bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == Image1 && event->type() == QEvent::MouseButtonRelease &&
+  if (watched == Image1_ && event->type() == QEvent::MouseButtonRelease &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-    Image1Click();
+    Run([this] { Image1Click(); });
     return true;
   }
   return QMainWindow::eventFilter(watched, event);
@@ -436,9 +463,9 @@ bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TfrmMainForm::btnCreateChartClick() {
   // The ticker exactly as typed: the chart server gets what the user sees.
-  const QByteArray ticker = txtTicker->text().toUtf8();
+  const QByteArray ticker = txtTicker_->text().toUtf8();
   OpenUrl(ChartRequestUrl(build::ChartServer, std::string_view(ticker.constData(), ticker.size()),
-                          cbChartType->currentIndex()));
+                          cbChartType_->currentIndex()));
 }
 
 void TfrmMainForm::Image1Click() { OpenUrl(std::string(build::WebSite) + "/"); }

@@ -8,10 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "feeds/ArticleStore.h"
 #include "platform/UiPorts.h"
-#include "net/HttpClient.h"
-#include "view/ThumbnailProgress.h"
+#include "feeds/ThumbnailProgress.h"
 
 class QComboBox;
 class QGroupBox;
@@ -27,6 +25,7 @@ class QWebEngineView;
 namespace quarlen {
 
 class ArticleGrid;
+class ArticleStore;
 class BannerBrowser;
 class IBannerBrowser;
 class ArticleActions;
@@ -48,12 +47,21 @@ class TfrmMainForm : public QMainWindow,
                      public ITrayIcon,
                      public IMainWindow,
                      public IUrlOpener,
-                     public IThumbnailProgress {
+                     public IThumbnailProgress,
+                     public ICommandRunner {
   Q_OBJECT
 
  public:
-  explicit TfrmMainForm(MainFormEnvironment environment, QWidget* parent = nullptr);
+  // store (shown by the grid) and browserProfile (the banner's and the channel
+  // tabs') belong to the program and outlive the window; pump is the program's
+  // one message pump (the main client's), which ProcessMessages runs.
+  TfrmMainForm(MainFormEnvironment environment, ArticleStore& store, QWebEngineProfile* browserProfile,
+               std::function<void()> pump, QWidget* parent = nullptr);
   ~TfrmMainForm() override;
+
+  // The last step of the window's creation: FillArticleGrid; a failure is shown
+  // in a message box at once (no event loop runs yet) and the grid stays empty.
+  void FillArticleGridAtStart();
 
   // Tray icon on, then timerFetchRSS, timerRefreshBanners, timerStartup and
   // timerCheckForUpdates, in this order. A config folder that can't be made is
@@ -71,13 +79,17 @@ class TfrmMainForm : public QMainWindow,
   // The work of the menu commands and timers that lives elsewhere; an empty
   // handler does nothing.
   struct CommandHandlers {
-    std::function<void()> fetchRSS;
-    std::function<void()> checkForUpdates;
-    std::function<void()> refreshBanner;
-    std::function<void()> notificationSettings;
-    std::function<void()> networkSettings;
+    std::function<void()> fetchRSS = nullptr;
+    std::function<void()> checkForUpdates = nullptr;
+    std::function<void()> refreshBanner = nullptr;
+    std::function<void()> notificationSettings = nullptr;
+    std::function<void()> networkSettings = nullptr;
   };
   void SetCommandHandlers(CommandHandlers handlers) { handlers_ = std::move(handlers); }
+
+  // ICommandRunner: every timer, menu command, tray click and window event of
+  // the program runs through here; what it throws is shown in the error box.
+  void Run(const std::function<void()>& work) override;
 
   // Hiding into the tray and showing from it.
   void HideToTray();
@@ -118,37 +130,17 @@ class TfrmMainForm : public QMainWindow,
   void FillArticleGrid();
   // The banner's browser (`wbMidnight`).
   IBannerBrowser& BannerBrowser();
-  ArticleStore& Store() { return *store_; }
-  THttpClient& IdHTTP1() { return *IdHTTP1_; }
 
-  const MainFormEnvironment& Environment() const { return environment_; }
-  bool Exiting = false;
-  std::string UserAgent;
-  std::string ProgramVersion;
-  std::string BrowserPath;
-
-  // The controls other parts of the program reach.
-  QTimer timerFetchRSS;
-  QTimer timerStartup;
-  QTimer timerCheckForUpdates;
-  QTimer timerRefreshBanners;
-  QTimer timerRefreshChannel;
-  QSystemTrayIcon* JvTrayIcon1 = nullptr;
-  QMenu* PopupMenu1 = nullptr;
-  QWidget* clientArea = nullptr;  // absolute layout of the 768 x 510 area above the status bar
-  QGroupBox* sGroupBox4 = nullptr;
-  QLineEdit* txtTicker = nullptr;
-  QComboBox* cbChartType = nullptr;
-  QPushButton* btnCreateChart = nullptr;
-  QGroupBox* sGroupBox3 = nullptr;
-  QWebEngineView* wbMidnight = nullptr;
-  QPushButton* btnContact = nullptr;
-  QLabel* Image1 = nullptr;
-  ArticleGrid* grdArticles = nullptr;  // the grid with its header panels "Chart" and "Subject"
-  QProgressBar* thumbnailProgress = nullptr;
-  QLabel* statusText = nullptr;  // the status bar's one text panel; stays until replaced
-  QTabWidget* tabsChannels = nullptr;
+  // The window's state: the user chose Exit; the version and agent string made at creation.
+  bool Exiting() const { return Exiting_; }
+  const std::string& ProgramVersion() const { return ProgramVersion_; }
+  const std::string& UserAgent() const { return UserAgent_; }
   int TrayIconIndex() const { return trayIconIndex_; }
+
+  // The controls the channel tabs and the notification settings drive.
+  QTimer& timerFetchRSS() { return *timerFetchRSS_; }
+  QTimer& timerRefreshChannel() { return *timerRefreshChannel_; }
+  QTabWidget& tabsChannels() { return *tabsChannels_; }
 
   // The chart request box and the site links; each opens its page in the browser.
   void btnCreateChartClick();  // the chart page for txtTicker and cbChartType
@@ -156,8 +148,6 @@ class TfrmMainForm : public QMainWindow,
   void btnContactClick();      // SupportSite + "/"
   void sGroupBox2Click();      // ForumSite + "/"; bound to no control
   void sLabel1Click();         // ForumSite + "/"; bound to no control
-  // The banner's cache-less, silent browser profile, shared with the channel tabs.
-  QWebEngineProfile* BrowserProfile() const { return bannerProfile_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -171,24 +161,51 @@ class TfrmMainForm : public QMainWindow,
   void BuildMenus();
   void BuildTimers();
   void BuildTrayIcon();
-  static void Run(const std::function<void()>& handler);
+  // The handler's work as a command (nothing while it is empty).
+  std::function<void()> Command(std::function<void()> CommandHandlers::*handler);
   void timerStartupTimer();
   void ConnectChartBoxAndSiteLinks();
   void EndWhenNoMessageShows();
   bool TrayShowsIcon() const;
 
   MainFormEnvironment environment_;
-  std::unique_ptr<ArticleStore> store_;
-  std::unique_ptr<THttpClient> IdHTTP1_;
+  ArticleStore& store_;
+  QWebEngineProfile* browserProfile_;
+  std::function<void()> pump_;
+  bool Exiting_ = false;
+  std::string UserAgent_;
+  std::string ProgramVersion_;
+  std::string BrowserPath_;
   std::vector<std::function<void()>> exitHooks_;
   std::vector<std::function<void(const std::string&)>> statusObservers_;
   CommandHandlers handlers_;
-  QWebEngineProfile* bannerProfile_ = nullptr;
   std::unique_ptr<quarlen::BannerBrowser> bannerBrowser_;
   int trayIconIndex_ = 0;
   ArticleActions* articleActions_ = nullptr;
   ArticleGridActions* gridActions_ = nullptr;
   bool terminateRequested_ = false;
+
+  // The timers and controls, children of the window under their own names.
+  QTimer* timerFetchRSS_ = nullptr;
+  QTimer* timerStartup_ = nullptr;
+  QTimer* timerCheckForUpdates_ = nullptr;
+  QTimer* timerRefreshBanners_ = nullptr;
+  QTimer* timerRefreshChannel_ = nullptr;
+  QSystemTrayIcon* JvTrayIcon1_ = nullptr;
+  QMenu* PopupMenu1_ = nullptr;
+  QWidget* clientArea_ = nullptr;  // absolute layout of the 768 x 510 area above the status bar
+  QGroupBox* sGroupBox4_ = nullptr;
+  QLineEdit* txtTicker_ = nullptr;
+  QComboBox* cbChartType_ = nullptr;
+  QPushButton* btnCreateChart_ = nullptr;
+  QGroupBox* sGroupBox3_ = nullptr;
+  QWebEngineView* wbMidnight_ = nullptr;
+  QPushButton* btnContact_ = nullptr;
+  QLabel* Image1_ = nullptr;
+  ArticleGrid* grdArticles_ = nullptr;  // the grid with its header panels "Chart" and "Subject"
+  QProgressBar* thumbnailProgress_ = nullptr;
+  QLabel* statusText_ = nullptr;  // the status bar's one text panel; stays until replaced
+  QTabWidget* tabsChannels_ = nullptr;
 };
 
 }  // namespace quarlen

@@ -23,10 +23,11 @@
 
 #include "feeds/ArticleStore.h"
 #include "feeds/RefreshCycle.h"
+#include "feeds/ThumbnailPng.h"
 #include "net/HttpClient.h"
+#include "platform/BuildConfig.h"
+#include "tests/feeds/TestPng.h"
 #include "tests/support/LoopbackHttpServer.h"
-#include "tests/view/TestPng.h"
-#include "view/ThumbnailPng.h"
 
 namespace quarlen {
 namespace {
@@ -91,7 +92,7 @@ void ServeFeed(testhttp::LoopbackHttpServer& server, int generation) {
            quarlen::testhttp::EncodeAsTicker(server.BaseUrl() + target) + "</ticker></item>\n";
   }
   server.Set(FeedPath, xml + "</channel></rss>\n");
-  server.Set("/ping.php?version=1.2.5.149&email=", "OK");
+  server.Set(std::string("/ping.php?version=") + build::ProgramVersion + "&email=", "OK");
 }
 
 double ThreadCpuMs() {
@@ -117,10 +118,10 @@ void RunCycles(benchmark::State& state, bool newArticlesEveryCycle,
     ArticleStore store(folder + "/", [](const std::string&) {}, [] {});
     THttpClient client(THttpClientKind::MainClient, nullptr);
     auto profile = [](THttpClient& c) {
-      c.SetUserAgent("Quarlen Messenger 1.2.5.149 bench");
+      c.SetUserAgent(std::string("Quarlen Messenger ") + build::ProgramVersion + " bench");
       c.ResetProxy();
     };
-    const std::string pingUrl = base + "/ping.php?version=1.2.5.149&email=";
+    const std::string pingUrl = base + "/ping.php?version=" + build::ProgramVersion + "&email=";
     RefreshCycle cycle(
         store, client, base + FeedPath, settings, profile,
         [&] {

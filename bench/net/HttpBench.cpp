@@ -11,6 +11,7 @@
 #include <string>
 
 #include "net/HttpClient.h"
+#include "platform/BuildConfig.h"
 #include "tests/support/LoopbackHttpServer.h"
 
 namespace {
@@ -67,7 +68,7 @@ void BM_FiftyGetsKeptAlive(benchmark::State& state) {
   FeedServer server(std::chrono::milliseconds(0));
   int pumps = 0;
   quarlen::THttpClient client(quarlen::THttpClientKind::MainClient, [&] { ++pumps; });
-  client.SetUserAgent("Quarlen Messenger 1.2.5.149 bench");
+  client.SetUserAgent(std::string("Quarlen Messenger ") + quarlen::build::ProgramVersion + " bench");
   for (auto _ : state) {
     for (int i = 0; i < 50; ++i) benchmark::DoNotOptimize(client.Get(server.Url()));
   }

@@ -12,10 +12,12 @@ ChannelTabsUi::ChannelTabsUi(ChannelTabsSetup setup)
       tabs_(ChannelTabsPorts{view_, view_, timer_, downloader_, setup.statusBar}, std::move(setup.urls),
             std::move(setup.ping), std::move(setup.offlineHtml)),
       connections_(std::make_unique<QObject>()) {
-  QObject::connect(&setup.tabsChannels, &QTabWidget::currentChanged, connections_.get(),
-                   [this](int index) { tabs_.tabsChannelsChange(index); });
+  ICommandRunner& run = setup.run;
+  QObject::connect(&setup.tabsChannels, &QTabWidget::currentChanged, connections_.get(), [this, &run](int index) {
+    run.Run([this, index] { tabs_.tabsChannelsChange(index); });
+  });
   QObject::connect(&setup.timerRefreshChannel, &QTimer::timeout, connections_.get(),
-                   [this] { tabs_.timerRefreshChannelTimer(); });
+                   [this, &run] { run.Run([this] { tabs_.timerRefreshChannelTimer(); }); });
 }
 
 ChannelTabsUi::~ChannelTabsUi() = default;

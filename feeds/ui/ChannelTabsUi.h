@@ -11,6 +11,7 @@
 #include "feeds/ChannelTabs.h"
 #include "feeds/ui/ChannelTabsView.h"
 #include "feeds/ui/ChannelTimer.h"
+#include "platform/UiPorts.h"
 
 class QTabWidget;
 class QTimer;
@@ -23,6 +24,7 @@ struct ChannelTabsSetup {
   QTimer& timerRefreshChannel;
   QWebEngineProfile* profile;  // the banner's cache-less profile
   IStatusBar& statusBar;
+  ICommandRunner& run;  // the page control's changes and the timer's ticks run through it
   ChannelFileUrls urls;
   std::function<bool()> ping;                      // the usage ping
   std::function<void(THttpClient&)> applyProfile;  // ApplyHttpProfile with the live settings

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
-#include "view/ui/SilentBrowser.h"
+#include "platform/ui/SilentBrowser.h"
 
 namespace quarlen {
 

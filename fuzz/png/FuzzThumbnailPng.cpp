@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "view/ThumbnailPng.h"
+#include "feeds/ThumbnailPng.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const quarlen::RgbImage image =

@@ -34,6 +34,11 @@ QPushButton* SettingsDialog::MakeDialogButton(const QString& caption, const QStr
   return button;
 }
 
+void SettingsDialog::ConnectButtons(QPushButton* ok, QPushButton* cancel) {
+  connect(ok, &QPushButton::clicked, this, [this] { run_.Run([this] { btnOkClick(); }); });
+  connect(cancel, &QPushButton::clicked, this, [this] { run_.Run([this] { btnCancelClick(); }); });
+}
+
 void SettingsDialog::keyPressEvent(QKeyEvent* event) {
   // The dialogs have no cancel button of the platform's kind, so Escape does not close them.
   if (event->key() == Qt::Key_Escape) {

@@ -3,6 +3,8 @@
 // reads the stored values back, and Escape does not close the dialog.
 #include <QDialog>
 
+#include "platform/UiPorts.h"
+
 class QPushButton;
 
 namespace quarlen {
@@ -11,9 +13,9 @@ class SettingsDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // A fixed-size dialog window over parent.
-  explicit SettingsDialog(QWidget* parent = nullptr)
-      : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {}
+  // A fixed-size dialog window over parent; its buttons run their work through run.
+  explicit SettingsDialog(ICommandRunner& run, QWidget* parent = nullptr)
+      : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), run_(run) {}
 
   // The stored values into the controls; throws SettingsStoreError when the file cannot be read.
   virtual void LoadSettings() = 0;
@@ -29,7 +31,12 @@ class SettingsDialog : public QDialog {
  protected:
   // A push button of the dialog that is never its default: Enter in a field must not press one.
   QPushButton* MakeDialogButton(const QString& caption, const QString& name);
+  // "OK" and "Cancel" clicked run btnOkClick and btnCancelClick.
+  void ConnectButtons(QPushButton* ok, QPushButton* cancel);
   void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  ICommandRunner& run_;
 };
 
 }  // namespace quarlen

@@ -26,8 +26,9 @@ std::string FromQt(const QString& text) { return text.toStdString(); }
 
 }  // namespace
 
-TfrmNetworkSettings::TfrmNetworkSettings(std::string filePath, SettingsErrorSink errorSink, QWidget* parent)
-    : SettingsDialog(parent),
+TfrmNetworkSettings::TfrmNetworkSettings(std::string filePath, SettingsErrorSink errorSink, ICommandRunner& run,
+                                         QWidget* parent)
+    : SettingsDialog(run, parent),
       xmlNetworkSettings_(std::move(filePath), std::move(errorSink), SettingsFileMode::OwnerOnly) {
   setObjectName(QStringLiteral("frmNetworkSettings"));
   setWindowTitle(QStringLiteral("Network Settings"));
@@ -74,8 +75,7 @@ TfrmNetworkSettings::TfrmNetworkSettings(std::string filePath, SettingsErrorSink
   layout->addStretch(1);
   layout->addLayout(buttons);
 
-  connect(btnOk, &QPushButton::clicked, this, &TfrmNetworkSettings::btnOkClick);
-  connect(btnCancel, &QPushButton::clicked, this, &TfrmNetworkSettings::btnCancelClick);
+  ConnectButtons(btnOk, btnCancel);
 
   spinPort->SetValue(8080);  // the form's design value; the load replaces it
   FormCreate();

@@ -24,8 +24,9 @@ class TfrmNetworkSettings : public SettingsDialog, public INetworkSettings {
  public:
   // filePath: the full path of "KVTNetworkSettings.xml". Loads the settings
   // (FormCreate); a store failure has already gone to errorSink, and creation
-  // goes on with the form's values.
-  TfrmNetworkSettings(std::string filePath, SettingsErrorSink errorSink, QWidget* parent = nullptr);
+  // goes on with the form's values. The buttons run through run.
+  TfrmNetworkSettings(std::string filePath, SettingsErrorSink errorSink, ICommandRunner& run,
+                      QWidget* parent = nullptr);
   // Program end: the store writes its file once more.
   ~TfrmNetworkSettings() override;
 
@@ -39,8 +40,6 @@ class TfrmNetworkSettings : public SettingsDialog, public INetworkSettings {
 
   // What the controls hold right now, edits included.
   ProxySettings CurrentProxySettings() const override;
-
-  SettingsStore& xmlNetworkSettings() { return xmlNetworkSettings_; }
 
   // The controls, named as in the form.
   QCheckBox* cbUseProxy = nullptr;

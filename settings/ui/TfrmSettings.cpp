@@ -17,8 +17,9 @@ namespace quarlen {
 
 namespace ns = NotificationSettings;
 
-TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, QWidget* parent)
-    : SettingsDialog(parent),
+TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, ICommandRunner& run,
+                           QWidget* parent)
+    : SettingsDialog(run, parent),
       xmlSettings_(xmlSettings),
       timerFetchRSS_(timerFetchRSS) {
   setObjectName(QStringLiteral("frmSettings"));
@@ -70,8 +71,7 @@ TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, QW
   const QSize fit = layout->totalSizeHint();
   setFixedSize(std::max(327, fit.width()), std::max(280, fit.height()));
 
-  connect(btnOk, &QPushButton::clicked, this, &TfrmSettings::btnOkClick);
-  connect(btnCancel, &QPushButton::clicked, this, &TfrmSettings::btnCancelClick);
+  ConnectButtons(btnOk, btnCancel);
 
   // The form's own values, in force when the file cannot be read.
   cbPlaySound->setChecked(ns::PlaySoundDefault);

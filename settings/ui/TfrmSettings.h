@@ -25,7 +25,8 @@ class TfrmSettings : public SettingsDialog, public INotificationSettings {
   // Loads the settings from the store (FormCreate). The store and the timer
   // must outlive the dialog. A store failure has already been reported by the
   // store; creation goes on with the controls not yet loaded at their defaults.
-  TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, QWidget* parent = nullptr);
+  // The buttons run through run.
+  TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, ICommandRunner& run, QWidget* parent = nullptr);
   // Program end: the store writes its file once more.
   ~TfrmSettings() override;
 

@@ -4,8 +4,8 @@
 # Sourcing only defines; e2e_setup makes the home folder, and everything
 # started through these functions ends with the script.
 e2e_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# The caption of the main window, with nothing appended.
-program_title="Quarlen Messenger 1.2.5.149"
+# The main window's caption, nothing appended; CTest hands over project()'s QUARLEN_VERSION.
+program_title="Quarlen Messenger ${QUARLEN_VERSION:-}"
 started_pids=()
 
 # waitfor TENTHS COMMAND...: true once COMMAND succeeds, false after TENTHS tenths of a second.

@@ -31,5 +31,5 @@ help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/quarlen-me
 grep -q -- '--version' <<<"$help" || fail "--help does not list --version: $help"
 grep -q 'Usage: .*quarlen-messenger' <<<"$help" || fail "--help has no usage line: $help"
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/quarlen-messenger" --version) || fail "--version exit code"
-[ "$version" = "quarlen-messenger 1.2.5.149" ] || fail "--version printed '$version'"
+[ "$version" = "quarlen-messenger ${QUARLEN_VERSION:?}" ] || fail "--version printed '$version'"
 echo PASS

@@ -16,11 +16,11 @@ waitfor 300 test -s "$home/requests"
 stop_program $pid
 
 agent=$(grep -a '^User-Agent: ' "$home/requests" | head -1 | tr -d '\r')
-expected=$(printf 'GET http://127.0.0.1:8421/ping.php?version=1.2.5.149&email= HTTP/1.1\r\nContent-Type: text/html\r\nHost: 127.0.0.1:8421\r\nAccept: text/html, */*\r\n%s\r\nProxy-Authorization: Basic %s\r\n\r\n' \
+expected=$(printf 'GET http://127.0.0.1:8421/ping.php?version='"${QUARLEN_VERSION:?}"'&email= HTTP/1.1\r\nContent-Type: text/html\r\nHost: 127.0.0.1:8421\r\nAccept: text/html, */*\r\n%s\r\nProxy-Authorization: Basic %s\r\n\r\n' \
   "$agent" "$(printf 'joe:s&cret' | base64)")
 actual=$(cat "$home/requests")
 case "$agent" in
-  "User-Agent: Quarlen Messenger 1.2.5.149 "?*) ;;
+  "User-Agent: Quarlen Messenger ${QUARLEN_VERSION:?} "?*) ;;
   *) echo "FAIL: agent line '$agent'"; cat -A "$home/requests"; exit 1 ;;
 esac
 if [ "$actual" != "$expected" ]; then

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <unistd.h>
 
@@ -103,6 +105,16 @@ TEST(XmlDom, FindNodeMatchesQualifiedOrLocalNameInTheParentsNamespace) {
       {"<p xmlns='URN:RSS'><q xmlns='urn:rss'/></p>", "q", "q"},
       {"<p><!-- c --><x/></p>", "x", "x"},
       {"<p/>", "x", nullptr},
+      // Names are whole: neither a beginning nor a longer name matches.
+      {"<p><title/></p>", "titl", nullptr},
+      {"<p><title/></p>", "titles", nullptr},
+      {"<p><dc:date xmlns:dc='urn:dc'/></p>", "dc:dat", nullptr},
+      {"<p><dc:date xmlns:dc='urn:dc'/></p>", "d:date", nullptr},
+      {"<p><dc:date xmlns:dc='urn:dc'/></p>", "dc:", nullptr},
+      {"<p><dc:date xmlns:dc='urn:dc'/></p>", ":date", nullptr},
+      // More children than a list keeps off the heap.
+      {"<p><a/><b/><c/><d/><e/><f/><g/><h/><i/><j/><k/><l/><m/><n/><o/><q/><r/><s/><z>1</z><z>2</z></p>", "z",
+       "z"},
   };
   for (const FindCase& c : cases) {
     SCOPED_TRACE(std::string(c.xml) + " / " + c.name);
@@ -134,6 +146,26 @@ TEST(XmlDom, NamesOfNodes) {
   EXPECT_EQ(attributes.Nodes(1).NodeName(), "dc:b");
   EXPECT_EQ(children.Nodes(1).GetAttribute("b"), std::optional<std::string>("2"));
   EXPECT_THROW(children.Nodes(4), TXMLDocError);
+}
+
+// NodeNameIs and LocalNameIs answer as comparing NodeName and LocalName would.
+TEST(XmlDom, NameTestsAgreeWithTheNames) {
+  TXMLDocument document;
+  const TXMLNode root =
+      Root(document, "<r xmlns:dc='urn:dc'>t<dc:date a='1' dc:b='2'/><date/><![CDATA[c]]><!--x--><?pi d?></r>");
+  const std::string_view names[] = {"dc:date", "date", "dc", "dc:b", "b", "a", "#text", "#comment",
+                                    "#cdata-section", "pi", "", std::string_view("date\0", 5), "dc:date:"};
+  const TXMLNodeList children = root.ChildNodes();
+  std::vector<TXMLNode> nodes(children.begin(), children.end());
+  for (const TXMLNode& attribute : children.Nodes(1).AttributeNodes()) nodes.push_back(attribute);
+  ASSERT_EQ(nodes.size(), 8u);
+  for (const TXMLNode& node : nodes) {
+    for (std::string_view name : names) {
+      SCOPED_TRACE(node.NodeName() + " / " + std::string(name));
+      EXPECT_EQ(node.NodeNameIs(name), node.NodeName() == name);
+      EXPECT_EQ(node.LocalNameIs(name), node.LocalName() == name);
+    }
+  }
 }
 
 TEST(XmlDom, MissingNodesAskedForByNameAreCreatedEmpty) {

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace quarlen {
 namespace {
@@ -115,6 +116,30 @@ TEST(FeedModel, CollectionsKeepOrderAndOwnTheirItems) {
   channel.SetOptional(std::move(replacement));
   EXPECT_EQ(&channel.Optional(), raw);
   EXPECT_THROW(channel.SetOptional(nullptr), std::invalid_argument);
+}
+
+// An item's parts are built in place with it, yet replaced like any other.
+TEST(FeedModel, ItemPartsAreReplacedByWhatIsGiven) {
+  TRSSItem item;
+  item.Author().SetName("before");
+  TRSSAuthor& builtIn = item.Author();
+  auto author = std::make_unique<TRSSAuthor>();
+  author->SetName("given");
+  const TRSSAuthor* given = author.get();
+  item.SetAuthor(std::move(author));
+  EXPECT_EQ(&item.Author(), given);
+  EXPECT_EQ(item.Author().Name(), "given");
+  EXPECT_EQ(builtIn.Name(), "before");  // still alive, no longer read
+
+  item.SetAuthor(std::make_unique<TRSSAuthor>());  // a second replacement frees the first
+  EXPECT_EQ(item.Author().Name(), "");
+  EXPECT_THROW(item.SetGUID(nullptr), std::invalid_argument);
+  item.GUID().SetGUID("kept");
+  EXPECT_EQ(item.GUID().GUID(), "kept");
+  auto date = std::make_unique<TRFC822DateTime>();
+  date->SetTimeZone("+0400");
+  item.SetPubDate(std::move(date));
+  EXPECT_EQ(std::as_const(item).PubDate().TimeZone(), "+0400");
 }
 
 TEST(FeedModel, LanguageTable) {

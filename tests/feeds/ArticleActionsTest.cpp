@@ -77,6 +77,8 @@ TEST(ArticleActionsTest, DeletingEveryArticleLeavesAnEmptyStore) {
   EXPECT_FALSE(f.actions.HasArticles());
   EXPECT_EQ(test::ReadBytes(f.dir / ArticleStore::UrlFile), "");
   EXPECT_EQ(f.OnDisk(ArticleStore::LatestSubjectFile), Entries{"a0"});
+  EXPECT_EQ(f.OnDisk(ArticleStore::GoneFile),
+            (Entries{"deleted http://news.test/a0", "deleted http://news.test/a1", "deleted http://news.test/a2"}));
 }
 
 TEST(ArticleActionsTest, ActsOnTheArticleTheGridShowsAfterARefreshLeftTheListsShifted) {

@@ -20,7 +20,7 @@ using Entries = std::vector<std::string>;
 const char* const TextFiles[] = {
     ArticleStore::UrlFile,      ArticleStore::TickerFile, ArticleStore::SubjectFile,
     ArticleStore::DescriptionFile, ArticleStore::DateFile, ArticleStore::ReadFile,
-    ArticleStore::LatestFile,   ArticleStore::LatestSubjectFile,
+    ArticleStore::LatestFile,   ArticleStore::LatestSubjectFile, ArticleStore::GoneFile,
 };
 
 RgbImage Solid(std::uint8_t shade) { return RgbImage(ChartThumbnailWidth, ChartThumbnailHeight, shade, 0, 255 - shade); }
@@ -125,10 +125,10 @@ TEST(ArticleStore, SaveThenLoadGivesTheSameStore) {
     EXPECT_EQ(loaded.jvilRefreshCharts, saved.jvilRefreshCharts);
     ExpectConsistent(loaded);
   }
-  // Only the nine files, no temporary and no journal.
+  // Only the ten files, no temporary and no journal.
   int files = 0;
   for ([[maybe_unused]] const auto& e : fs::directory_iterator(f.dir.Slash())) ++files;
-  EXPECT_EQ(files, 9);
+  EXPECT_EQ(files, 10);
 }
 
 TEST(ArticleStore, LineFeedFilesLoadLikeCrLfAndAreWrittenBackWithCrLf) {
@@ -171,7 +171,7 @@ struct MismatchCase {
 
 class CheckListsTest : public ::testing::TestWithParam<MismatchCase> {};
 
-TEST_P(CheckListsTest, UnequalLengthsEmptyTheStoreAndRewriteAllNineFiles) {
+TEST_P(CheckListsTest, UnequalLengthsEmptyTheStoreAndRewriteAllTenFiles) {
   Fixture f;
   f.WriteThreeArticles();
   if (std::string(GetParam().file) == ArticleStore::ChartsFile) {
@@ -298,7 +298,7 @@ TEST(ArticleStore, FailedWriteAtAnyFileKeepsTheOldFilesWhole) {
 TEST(ArticleStore, SaveCutOffAtAnyRenameLoadsOneWholeStore) {
   // Rename 0 puts the journal in place: cut there, the old store stays; cut
   // later, the next load finishes the save.
-  for (int cutAt = 0; cutAt <= 9; ++cutAt) {
+  for (int cutAt = 0; cutAt <= 10; ++cutAt) {
     SCOPED_TRACE("rename " + std::to_string(cutAt) + " fails");
     Fixture f;
     f.WriteThreeArticles();
@@ -364,6 +364,19 @@ TEST(ArticleStore, DeleteArticleRemovesOneIndexButNotTheLatestLists) {
   ExpectConsistent(s);
   s.DeleteArticle(7);  // past the end: nothing
   EXPECT_EQ(s.Count(), 2u);
+}
+
+TEST(ArticleStore, GoneListKeepsStateAndLinkPerLineAndDropsOtherLines) {
+  Fixture f;
+  f.Write(ArticleStore::GoneFile,
+          "read http://News.test/x\r\ndeleted http://news.test/a b\r\nbogus http://news.test/c\r\n"
+          "unread\r\nunread http://news.test/X\r\nread \r\n");
+  ArticleStore s = f.Make();
+  s.LoadLists();
+  ASSERT_NE(s.gone.Find("HTTP://NEWS.TEST/a b"), nullptr);
+  EXPECT_EQ(s.gone.Find("http://news.test/c"), nullptr);
+  s.SaveLists();
+  EXPECT_EQ(f.Read(ArticleStore::GoneFile), "unread http://news.test/X\r\ndeleted http://news.test/a b\r\nread \r\n");
 }
 
 TEST(ArticleStore, SetReadChangesOnlyTheReadList) {

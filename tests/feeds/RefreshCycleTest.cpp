@@ -2,19 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "feeds/ArticleStore.h"
+#include "feeds/ListFile.h"
 #include "platform/AtomicFile.h"
 #include "tests/support/FakePorts.h"
 #include "tests/support/FaultyFileOps.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/LoopbackHttpServer.h"
-#include "tests/view/TestPng.h"
-#include "view/ThumbnailPng.h"
+#include "tests/feeds/TestPng.h"
+#include "feeds/ThumbnailPng.h"
 
 namespace quarlen {
 namespace {
@@ -118,6 +120,13 @@ class RefreshCycleTest : public ::testing::Test {
   }
 
   void ServeFeed(const std::vector<FeedItem>& items) { server_.Set(FeedPath, Feed(items)); }
+
+  // Empties the store in memory; SeedStore then writes it to disk.
+  void ResetStore() {
+    store_.url.clear(), store_.ticker.clear(), store_.subject.clear(), store_.description.clear();
+    store_.date.clear(), store_.read.clear(), store_.jvilRefreshCharts.clear();
+    store_.gone = GoneList();
+  }
 
   // Puts articles into the list files as an earlier run left them.
   void SeedStore(int count, const std::string& read = "read") {
@@ -244,6 +253,8 @@ TEST_F(RefreshCycleTest, MergeCases) {
     std::vector<std::string> latest;
     std::vector<std::string> latestSubjects;
     std::string tickerText;  // "-": the ticker box is not set
+    std::vector<std::string> gone = {};       // gone list lines before the cycle
+    std::vector<std::string> goneAfter = {};  // and after it
   };
   auto link = [](const std::string& name) { return "http://news.example/" + name + ".html"; };
   const std::vector<Case> cases = {
@@ -270,14 +281,22 @@ TEST_F(RefreshCycleTest, MergeCases) {
         {"N5", link("n5")}, {"N6", link("n6")}, {"N7", link("n7")}},
        {"n1", "n2", "n3", "n4", "n5"}, {}, std::vector<std::string>(5, "unread"),
        {"n1", "n2", "n3", "n4", "n5", "n6", "n7"}, {"N1", "N2", "N3", "N4", "N5", "N6", "N7"},
-       "ABC"},
+       "ABC", {}, {"unread " + link("n6"), "unread " + link("n7")}},
+      {"a trimmed link is no news and returns below the stored ones while there is room", 2, 20,
+       {{"N1", link("n1"), "", "ONE"}, {"T1", link("t1")}, {"T2", link("t2")}},
+       {"n1", "s0", "s1", "t1", "t2"}, {}, {"unread", "read", "read", "read", "unread"}, {"n1"}, {"N1"},
+       "ONE", {"read " + link("t1"), "unread " + link("t2"), "read " + link("gone-from-feed")}},
+      {"a deleted link never returns", 1, 20, {{"D", link("d")}, {"S0", link("s0")}}, {"s0"}, {},
+       {"read"}, {}, {}, "-", {"deleted " + link("d")}, {"deleted " + link("d")}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    // A fresh store on disk for every case.
-    store_.url.clear(), store_.ticker.clear(), store_.subject.clear(), store_.description.clear();
-    store_.date.clear(), store_.read.clear(), store_.jvilRefreshCharts.clear();
+    // A fresh store on disk for every case; without a gone list file it is a
+    // store saved before there was one.
+    ResetStore();
     SeedStore(c.stored);
+    std::filesystem::remove(store_.PathOf(ArticleStore::GoneFile));
+    if (!c.gone.empty()) WriteListFile(store_.PathOf(ArticleStore::GoneFile), c.gone);
     settings_.keep = c.keep;
     tray_ = test::FakeTray();
     window_.tickerTexts.clear();
@@ -297,6 +316,7 @@ TEST_F(RefreshCycleTest, MergeCases) {
     EXPECT_EQ(store_.read, c.reads);
     EXPECT_EQ(store_.latest, latest);
     EXPECT_EQ(store_.latest_subject, c.latestSubjects);
+    EXPECT_EQ(ReadListFile(store_.PathOf(ArticleStore::GoneFile)), c.goneAfter);
     EXPECT_EQ(store_.ticker.size(), urls.size());
     EXPECT_EQ(store_.jvilCharts.size(), urls.size());
     EXPECT_EQ(ChartRequests(), static_cast<int>(urls.size()));
@@ -310,6 +330,45 @@ TEST_F(RefreshCycleTest, MergeCases) {
     } else {
       EXPECT_EQ(window_.tickerTexts, std::vector<std::string>{c.tickerText});
     }
+  }
+}
+
+// A feed longer than the keep limit is news once: not again after the keep
+// limit trimmed the rest, after a delete, or after the server reordered and
+// retitled items.
+TEST_F(RefreshCycleTest, AFeedLongerThanTheKeepLimitIsNewsOnlyOnce) {
+  auto link = [](int i) { return "http://news.example/f" + std::to_string(i) + ".html"; };
+  for (int keep : {5, 20}) {
+    SCOPED_TRACE(keep);
+    ResetStore();
+    SeedStore(0);
+    settings_.keep = keep;
+    tray_ = test::FakeTray();
+    std::vector<FeedItem> items;
+    for (int i = 0; i < 35; ++i) items.push_back({"Item " + std::to_string(i), link(i), "", "F" + std::to_string(i)});
+    ServeFeed(items);
+    cycle_.FetchRSS();
+    ASSERT_EQ(store_.Count(), static_cast<std::size_t>(keep));
+
+    // The user reads item 1 and deletes item 0; the server swaps items 1 and 2
+    // and retitles item 3.
+    store_.SetRead(1, true);
+    store_.DeleteArticle(0);
+    store_.SaveLists();
+    std::swap(items[1], items[2]);
+    items[3].title = "Retitled";
+    ServeFeed(items);
+    cycle_.FetchRSS();
+    cycle_.FetchRSS();
+
+    EXPECT_EQ(tray_.icons, (std::vector<int>{1, 0, 0}));
+    EXPECT_EQ(tray_.balloons.size(), 1u);
+    std::vector<std::string> expected;
+    for (int i = 1; i <= keep; ++i) expected.push_back(link(i));  // item keep fills the deleted one's room
+    EXPECT_EQ(store_.url, expected);
+    EXPECT_EQ(store_.read.front(), "read");
+    EXPECT_EQ(store_.subject[2], "Retitled");
+    EXPECT_EQ(store_.gone.Count(), 35u - keep);
   }
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/UiPorts.h"
-#include "view/ThumbnailProgress.h"
+#include "feeds/ThumbnailProgress.h"
 
 namespace quarlen::test {
 
@@ -63,6 +63,11 @@ struct FakeProgress : IThumbnailProgress {
   int hidden = 0;
   void ShowThumbnailProgress(int done, int total) override { shown.emplace_back(done, total); }
   void HideThumbnailProgress() override { ++hidden; }
+};
+
+// Runs the work as is, so what it throws reaches the test.
+struct FakeCommandRunner : ICommandRunner {
+  void Run(const std::function<void()>& work) override { work(); }
 };
 
 }  // namespace quarlen::test

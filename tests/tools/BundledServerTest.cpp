@@ -17,8 +17,8 @@
 #include "service/ServiceCalls.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ServiceCallsFixture.h"
-#include "view/ThumbnailPng.h"
-#include "view/ThumbnailUrl.h"
+#include "feeds/ThumbnailPng.h"
+#include "feeds/ThumbnailUrl.h"
 
 namespace quarlen {
 namespace {

@@ -19,9 +19,10 @@ int ContextMenuRow(int y, int topRow, int rowCount) {
 }
 
 ArticleGridActions::ArticleGridActions(ArticleGrid& grid, ArticleActions& actions,
-                                       std::function<void()> checkForNewMessages)
+                                       std::function<void()> checkForNewMessages, ICommandRunner& run)
     : QObject(&grid),
       grid_(grid),
+      run_(run),
       actions_(actions),
       checkForNewMessages_(std::move(checkForNewMessages)),
       popupContextPopup_(new QMenu(&grid)) {
@@ -29,7 +30,7 @@ ArticleGridActions::ArticleGridActions(ArticleGrid& grid, ArticleActions& action
   const auto add = [this](const char* name, const char* caption, void (ArticleGridActions::*handler)()) {
     QAction* action = popupContextPopup_->addAction(QString::fromLatin1(caption));
     action->setObjectName(QString::fromLatin1(name));
-    connect(action, &QAction::triggered, this, handler);
+    connect(action, &QAction::triggered, this, [this, handler] { run_.Run([this, handler] { (this->*handler)(); }); });
   };
   // No entry is ever disabled: each handler drops what it cannot serve.
   add("CheckforNewMessages3", "Check for New Messages", &ArticleGridActions::CheckforNewMessages3Click);
@@ -39,10 +40,12 @@ ArticleGridActions::ArticleGridActions(ArticleGrid& grid, ArticleActions& action
   popupContextPopup_->addSeparator();
   add("Delete1", "Delete", &ArticleGridActions::Delete1Click);
 
-  connect(&grid, &ArticleGrid::rowDoubleClicked, this, [this] { grdArticlesDblClick(); });
+  connect(&grid, &ArticleGrid::rowDoubleClicked, this, [this] { run_.Run([this] { grdArticlesDblClick(); }); });
   connect(&grid, &ArticleGrid::contextMenuRequested, this, [this](const QPoint& pos, const QPoint& globalPos) {
-    popupContextPopupPopup(pos);
-    popupContextPopup_->popup(globalPos);
+    run_.Run([&] {
+      popupContextPopupPopup(pos);
+      popupContextPopup_->popup(globalPos);
+    });
   });
   grid.grdArticles()->installEventFilter(this);
 }
@@ -93,35 +96,34 @@ void ArticleGridActions::ShowMenuForCurrentRow() {
 
 bool ArticleGridActions::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
-  const auto* key = static_cast<QKeyEvent*>(event);
-  const int rows = grid_.grdArticles()->rowCount();
-  switch (key->key()) {
+  const std::function<void()> command = KeyCommand(*static_cast<QKeyEvent*>(event));
+  if (!command) return QObject::eventFilter(watched, event);
+  run_.Run(command);
+  return true;
+}
+
+std::function<void()> ArticleGridActions::KeyCommand(const QKeyEvent& key) {
+  switch (key.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      grdArticlesDblClick();
-      return true;
+      return [this] { grdArticlesDblClick(); };
     case Qt::Key_Delete:
-      Delete1Click();
-      return true;
+      return [this] { Delete1Click(); };
     case Qt::Key_Menu:
-      ShowMenuForCurrentRow();
-      return true;
+      return [this] { ShowMenuForCurrentRow(); };
     case Qt::Key_F10:
-      if (!(key->modifiers() & Qt::ShiftModifier)) break;
-      ShowMenuForCurrentRow();
-      return true;
+      if (!(key.modifiers() & Qt::ShiftModifier)) break;
+      return [this] { ShowMenuForCurrentRow(); };
     // A table's Home and End move along the row; in this list they go to
     // the first and the last article.
     case Qt::Key_Home:
-      grid_.SetCurrentRow(0);
-      return true;
+      return [this] { grid_.SetCurrentRow(0); };
     case Qt::Key_End:
-      grid_.SetCurrentRow(rows - 1);
-      return true;
+      return [this] { grid_.SetCurrentRow(grid_.grdArticles()->rowCount() - 1); };
     default:
       break;
   }
-  return QObject::eventFilter(watched, event);
+  return nullptr;
 }
 
 }  // namespace quarlen

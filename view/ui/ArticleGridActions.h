@@ -7,7 +7,10 @@
 #include <QPoint>
 #include <functional>
 
+#include "platform/UiPorts.h"
+
 class QAction;
+class QKeyEvent;
 class QMenu;
 
 namespace quarlen {
@@ -24,8 +27,10 @@ class ArticleGridActions : public QObject {
   Q_OBJECT
 
  public:
-  // grid and actions are borrowed; checkForNewMessages runs the refresh cycle.
-  ArticleGridActions(ArticleGrid& grid, ArticleActions& actions, std::function<void()> checkForNewMessages);
+  // grid, actions and run are borrowed; checkForNewMessages runs the refresh
+  // cycle. Every click, menu command and key runs its work through run.
+  ArticleGridActions(ArticleGrid& grid, ArticleActions& actions, std::function<void()> checkForNewMessages,
+                     ICommandRunner& run);
 
   QMenu* popupContextPopup() const { return popupContextPopup_; }
 
@@ -44,8 +49,11 @@ class ArticleGridActions : public QObject {
 
  private:
   void ShowMenuForCurrentRow();
+  // The grid's own work for a key; empty for keys the table handles itself.
+  std::function<void()> KeyCommand(const QKeyEvent& key);
 
   ArticleGrid& grid_;
+  ICommandRunner& run_;
   ArticleActions& actions_;
   std::function<void()> checkForNewMessages_;
   QMenu* popupContextPopup_;

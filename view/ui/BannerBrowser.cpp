@@ -2,7 +2,7 @@
 
 #include <QWebEngineView>
 
-#include "view/ui/SilentBrowser.h"
+#include "platform/ui/SilentBrowser.h"
 
 namespace quarlen {
 

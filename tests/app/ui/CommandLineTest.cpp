@@ -16,7 +16,7 @@ struct CommandLineCase {
 TEST(CommandLineTest, AnswersHelpVersionAndBadArguments) {
   const CommandLineCase cases[] = {
       {{"quarlen-messenger"}, true, true, 0, ""},
-      {{"quarlen-messenger", "-v"}, true, false, 0, "quarlen-messenger 1.2.5.149\n"},
+      {{"quarlen-messenger", "-v"}, true, false, 0, "quarlen-messenger " QUARLEN_PROGRAM_VERSION "\n"},
       {{"/usr/bin/quarlen-messenger", "-h"}, false, false, 0, "Usage: quarlen-messenger [options]"},
       // --help wins over whatever else is on the line.
       {{"quarlen-messenger", "--bogus", "--help"}, true, false, 0, "--help"},

@@ -12,8 +12,10 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTest>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <filesystem>
 #include <fstream>
@@ -21,7 +23,9 @@
 
 #include "app/ui/TfrmMainForm.h"
 #include "feeds/ArticleActions.h"
+#include "feeds/ArticleStore.h"
 #include "view/ui/ArticleGrid.h"
+#include "platform/ui/SilentBrowser.h"
 
 namespace quarlen {
 namespace {
@@ -37,12 +41,38 @@ class MainFormTest : public ::testing::Test {
     env_.applicationDataFolder = (root_ / ".config").string();
     env_.configFolder = env_.applicationDataFolder + "/QuarlenMessenger/";
     env_.browserPath = "/bin/true";
+    // Every message box is read and closed, as a user would.
+    QObject::connect(&closer_, &QTimer::timeout, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        boxes_ << box->text();
+        box->accept();
+      }
+    });
+    closer_.start(20);
   }
   void TearDown() override { fs::remove_all(root_); }
 
+  // The window as MessengerApp makes it: on a store that reports through it.
+  TfrmMainForm& MakeForm() {
+    store_ = std::make_unique<ArticleStore>(env_.configFolder, [this](const std::string& t) { form_->ShowMessage(t); },
+                                            [this] { form_->QuitAtNextTurn(); });
+    form_ = std::make_unique<TfrmMainForm>(env_, *store_, profile_.get(), [] { QApplication::processEvents(); });
+    form_->FillArticleGridAtStart();
+    return *form_;
+  }
+
   fs::path root_;
   MainFormEnvironment env_;
+  QTimer closer_;
+  QStringList boxes_;
+  std::unique_ptr<QWebEngineProfile> profile_{MakeCachelessProfile(nullptr)};
+  std::unique_ptr<ArticleStore> store_;
+  std::unique_ptr<TfrmMainForm> form_;
 };
+
+// The window's timers and controls, found by their names.
+template <class T = QWidget>
+T* Child(const QObject& form, const char* name) { return form.findChild<T*>(QString::fromLatin1(name)); }
 
 QStringList Captions(const QMenu* menu) {
   QStringList captions;
@@ -51,11 +81,11 @@ QStringList Captions(const QMenu* menu) {
 }
 
 TEST_F(MainFormTest, HasTheFixedWindowProperties) {
-  TfrmMainForm form(env_);
-  EXPECT_EQ(form.windowTitle(), "Quarlen Messenger 1.2.5.149");
-  EXPECT_EQ(form.ProgramVersion, "1.2.5.149");
-  EXPECT_FALSE(form.Exiting);
-  EXPECT_EQ(form.statusText->text(), "Ready");
+  TfrmMainForm& form = MakeForm();
+  EXPECT_EQ(form.windowTitle(), "Quarlen Messenger " QUARLEN_PROGRAM_VERSION);
+  EXPECT_EQ(form.ProgramVersion(), QUARLEN_PROGRAM_VERSION);
+  EXPECT_FALSE(form.Exiting());
+  EXPECT_EQ(Child<QLabel>(form, "sStatusBar1Text")->text(), "Ready");
   EXPECT_EQ(form.statusBar()->height(), 19);
   EXPECT_EQ(form.palette().color(QPalette::Window), QColor(0xB0, 0xCE, 0xF1));
   EXPECT_EQ(form.font().family(), "Verdana");
@@ -70,37 +100,33 @@ TEST_F(MainFormTest, HasTheFixedWindowProperties) {
 }
 
 TEST_F(MainFormTest, PlacesEveryRegionOfTheLayout) {
-  TfrmMainForm form(env_);
-  struct Region {
-    QWidget* widget;
-    QRect geometry;
-  } regions[] = {
-      {form.sGroupBox4, {384, 0, 201, 73}},   {form.txtTicker, {6, 15, 89, 21}},
-      {form.cbChartType, {102, 15, 89, 21}},  {form.btnCreateChart, {5, 42, 188, 23}},
-      {form.sGroupBox3, {3, 340, 377, 143}},  {form.wbMidnight, {8, 16, 353, 121}},
-      {form.btnContact, {3, 486, 377, 22}},   {form.Image1, {588, 0, 181, 81}},
-      {form.tabsChannels, {384, 80, 385, 428}},
+  TfrmMainForm& form = MakeForm();
+  const std::pair<const char*, QRect> regions[] = {
+      {"sGroupBox4", {384, 0, 201, 73}},    {"txtTicker", {6, 15, 89, 21}},    {"cbChartType", {102, 15, 89, 21}},
+      {"btnCreateChart", {5, 42, 188, 23}}, {"sGroupBox3", {3, 340, 377, 143}}, {"wbMidnight", {8, 16, 353, 121}},
+      {"btnContact", {3, 486, 377, 22}},    {"Image1", {588, 0, 181, 81}},      {"tabsChannels", {384, 80, 385, 428}},
   };
-  for (const auto& region : regions) {
-    ASSERT_NE(region.widget, nullptr);
-    EXPECT_EQ(region.widget->geometry(), region.geometry) << region.widget->objectName().toStdString();
+  for (const auto& [name, geometry] : regions) {
+    ASSERT_NE(Child(form, name), nullptr) << name;
+    EXPECT_EQ(Child(form, name)->geometry(), geometry) << name;
   }
-  EXPECT_EQ(form.sGroupBox4->title(), "FREE Charts && RT News");  // shown as one "&"
-  EXPECT_EQ(form.txtTicker->text(), "QQQQ");
+  EXPECT_EQ(Child<QGroupBox>(form, "sGroupBox4")->title(), "FREE Charts && RT News");  // shown as one "&"
+  EXPECT_EQ(Child<QLineEdit>(form, "txtTicker")->text(), "QQQQ");
   QStringList types;
-  for (int i = 0; i < form.cbChartType->count(); ++i) types << form.cbChartType->itemText(i);
+  const auto* cbChartType = Child<QComboBox>(form, "cbChartType");
+  for (int i = 0; i < cbChartType->count(); ++i) types << cbChartType->itemText(i);
   EXPECT_EQ(types, QStringList({"Daily", "Weekly", "Intraday", "P&F"}));
-  EXPECT_EQ(form.cbChartType->currentIndex(), 0);
-  EXPECT_FALSE(form.cbChartType->isEditable());
-  EXPECT_EQ(form.btnCreateChart->text(), "GO!");
-  EXPECT_EQ(form.btnContact->text(), "Contact Quarlen!");
-  EXPECT_EQ(form.tabsChannels->count(), 0);
-  EXPECT_FALSE(form.Image1->pixmap().isNull());
+  EXPECT_EQ(cbChartType->currentIndex(), 0);
+  EXPECT_FALSE(cbChartType->isEditable());
+  EXPECT_EQ(Child<QPushButton>(form, "btnCreateChart")->text(), "GO!");
+  EXPECT_EQ(Child<QPushButton>(form, "btnContact")->text(), "Contact Quarlen!");
+  EXPECT_EQ(Child<QTabWidget>(form, "tabsChannels")->count(), 0);
+  EXPECT_FALSE(Child<QLabel>(form, "Image1")->pixmap().isNull());
 }
 
 TEST_F(MainFormTest, MenusHoldEveryCaptionInOrder) {
-  TfrmMainForm form(env_);
-  EXPECT_EQ(Captions(form.PopupMenu1),
+  TfrmMainForm& form = MakeForm();
+  EXPECT_EQ(Captions(Child<QMenu>(form, "PopupMenu1")),
             QStringList({"Open Message Browser", "Check For New Messages", "Check For Updates", "-",
                          "Change Notification Settings", "-", "Exit"}));
   const auto menus = form.menuBar()->actions();
@@ -114,15 +140,13 @@ TEST_F(MainFormTest, MenusHoldEveryCaptionInOrder) {
 }
 
 TEST_F(MainFormTest, MenuItemsRunTheirCommands) {
-  TfrmMainForm form(env_);
+  TfrmMainForm& form = MakeForm();
   QStringList ran;
-  TfrmMainForm::CommandHandlers handlers;
-  handlers.fetchRSS = [&] { ran << "fetch"; };
-  handlers.checkForUpdates = [&] { ran << "updates"; };
-  handlers.notificationSettings = [&] { ran << "notification"; };
-  handlers.networkSettings = [&] { ran << "network"; };
-  form.SetCommandHandlers(handlers);
-  for (QAction* action : form.PopupMenu1->actions()) {
+  // A failing command shows its message; the commands after it still run.
+  form.SetCommandHandlers({.fetchRSS = [&] { ran << "fetch"; }, .checkForUpdates = [&] { ran << "updates"; },
+      .notificationSettings = [&] { ran << "notification"; throw std::runtime_error("Disk full"); },
+      .networkSettings = [&] { ran << "network"; }});
+  for (QAction* action : Child<QMenu>(form, "PopupMenu1")->actions()) {
     if (action->text() != "Exit" && !action->isSeparator()) action->trigger();
   }
   for (QAction* menu : form.menuBar()->actions()) {
@@ -131,49 +155,48 @@ TEST_F(MainFormTest, MenuItemsRunTheirCommands) {
     }
   }
   EXPECT_EQ(ran, QStringList({"fetch", "updates", "notification", "fetch", "updates", "notification", "network"}));
+  EXPECT_EQ(boxes_, QStringList({"Disk full", "Disk full"}));
 }
 
 TEST_F(MainFormTest, TimersStartOnlyWithCompleteStartup) {
-  TfrmMainForm form(env_);
-  EXPECT_EQ(form.timerFetchRSS.interval(), 1800000);
-  EXPECT_EQ(form.timerStartup.interval(), 10000);
-  EXPECT_EQ(form.timerCheckForUpdates.interval(), 3600000);
-  EXPECT_EQ(form.timerRefreshBanners.interval(), 60000);
-  for (QTimer* timer : {&form.timerFetchRSS, &form.timerStartup, &form.timerCheckForUpdates,
-                        &form.timerRefreshBanners, &form.timerRefreshChannel}) {
-    EXPECT_FALSE(timer->isActive());
+  TfrmMainForm& form = MakeForm();
+  EXPECT_EQ(form.timerFetchRSS().interval(), 1800000);
+  EXPECT_EQ(Child<QTimer>(form, "timerStartup")->interval(), 10000);
+  EXPECT_EQ(Child<QTimer>(form, "timerCheckForUpdates")->interval(), 3600000);
+  EXPECT_EQ(Child<QTimer>(form, "timerRefreshBanners")->interval(), 60000);
+  for (const char* timer : {"timerFetchRSS", "timerStartup", "timerCheckForUpdates", "timerRefreshBanners",
+                            "timerRefreshChannel"}) {
+    EXPECT_FALSE(Child<QTimer>(form, timer)->isActive());
   }
-  EXPECT_FALSE(form.JvTrayIcon1->isVisible());
+  EXPECT_FALSE(Child<QSystemTrayIcon>(form, "JvTrayIcon1")->isVisible());
   form.CompleteStartup();
-  EXPECT_TRUE(form.JvTrayIcon1->isVisible());
+  EXPECT_TRUE(Child<QSystemTrayIcon>(form, "JvTrayIcon1")->isVisible());
   EXPECT_TRUE(fs::is_directory(env_.configFolder));
-  EXPECT_TRUE(form.timerFetchRSS.isActive());
-  EXPECT_TRUE(form.timerStartup.isActive());
-  EXPECT_TRUE(form.timerCheckForUpdates.isActive());
-  EXPECT_TRUE(form.timerRefreshBanners.isActive());
-  EXPECT_FALSE(form.timerRefreshChannel.isActive());
+  EXPECT_TRUE(form.timerFetchRSS().isActive());
+  EXPECT_TRUE(Child<QTimer>(form, "timerStartup")->isActive());
+  EXPECT_TRUE(Child<QTimer>(form, "timerCheckForUpdates")->isActive());
+  EXPECT_TRUE(Child<QTimer>(form, "timerRefreshBanners")->isActive());
+  EXPECT_FALSE(form.timerRefreshChannel().isActive());
 }
 
 TEST_F(MainFormTest, StartupTimerFiresOnceWithUpdatesBeforeTheFirstRefresh) {
-  TfrmMainForm form(env_);
+  TfrmMainForm& form = MakeForm();
   QStringList ran;
-  TfrmMainForm::CommandHandlers handlers;
-  handlers.fetchRSS = [&] { ran << "fetch"; };
-  handlers.checkForUpdates = [&] { ran << "updates"; };
-  form.SetCommandHandlers(handlers);
+  // A failing update check is shown; the refresh runs all the same.
+  form.SetCommandHandlers({.fetchRSS = [&] { ran << "fetch"; }, .checkForUpdates = [&] { ran << "updates"; throw 0; }});
   form.CompleteStartup();
-  form.timerStartup.setInterval(10);
+  QTimer* timerStartup = Child<QTimer>(form, "timerStartup");
+  timerStartup->setInterval(10);
   QTest::qWait(200);
-  EXPECT_FALSE(form.timerStartup.isActive());
+  EXPECT_FALSE(timerStartup->isActive());
   EXPECT_EQ(ran, QStringList({"updates", "fetch"}));
+  EXPECT_EQ(boxes_, QStringList({"Unknown error"}));
 }
 
 TEST_F(MainFormTest, ClosingKeepsTheProgramRunning) {
-  TfrmMainForm form(env_);
+  TfrmMainForm& form = MakeForm();
   int banners = 0;
-  TfrmMainForm::CommandHandlers handlers;
-  handlers.refreshBanner = [&] { ++banners; };
-  form.SetCommandHandlers(handlers);
+  form.SetCommandHandlers({.refreshBanner = [&] { ++banners; }});
   form.CompleteStartup();
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
@@ -186,7 +209,7 @@ TEST_F(MainFormTest, ClosingKeepsTheProgramRunning) {
   QTest::qWait(50);
   // Hidden into the tray where there is one, minimised where there is none.
   EXPECT_TRUE(!form.isVisible() || form.isMinimized());
-  EXPECT_TRUE(form.timerFetchRSS.isActive());
+  EXPECT_TRUE(form.timerFetchRSS().isActive());
   form.ShowFromTray();
   EXPECT_TRUE(form.isVisible());
   EXPECT_FALSE(form.isMinimized());
@@ -199,33 +222,24 @@ TEST_F(MainFormTest, UncreatableConfigFolderEndsTheProgramAfterItsMessages) {
   std::ofstream(root_ / ".config" / "QuarlenMessenger") << "not a folder";
   std::vector<int> ended;
   env_.endProcess = [&](int code) { ended.push_back(code); };
-  QStringList boxes;
-  QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      boxes << box->text();
-      box->accept();
-    }
-  });
-  closer.start(20);
   const QString message = QString::fromStdString("Error creating config folder: " + env_.configFolder);
 
-  TfrmMainForm form(env_);  // loading the lists checks first
-  EXPECT_EQ(boxes, QStringList({message}));
+  TfrmMainForm& form = MakeForm();  // loading the lists checks first
+  EXPECT_EQ(boxes_, QStringList({message}));
   int exitHooks = 0;
   form.AddExitHook([&] { ++exitHooks; });
   form.CompleteStartup();  // the start-up check shows its own box
-  EXPECT_EQ(boxes, QStringList({message, message}));
+  EXPECT_EQ(boxes_, QStringList({message, message}));
   EXPECT_TRUE(ended.empty()) << "not before the next turn of a loop";
   QTest::qWait(300);
   EXPECT_EQ(ended, std::vector<int>({0}));
   EXPECT_EQ(exitHooks, 1);
-  EXPECT_TRUE(form.Exiting);
+  EXPECT_TRUE(form.Exiting());
 }
 
 TEST_F(MainFormTest, WithATrayClosingAndMinimisingHideTheWindow) {
   env_.hasTray = [] { return true; };
-  TfrmMainForm form(env_);
+  TfrmMainForm& form = MakeForm();
   form.CompleteStartup();
   for (const char* way : {"close", "minimise"}) {
     form.ShowFromTray();
@@ -241,43 +255,43 @@ TEST_F(MainFormTest, WithATrayClosingAndMinimisingHideTheWindow) {
 }
 
 TEST_F(MainFormTest, TrayIconSwitchesBetweenItsTwoImages) {
-  TfrmMainForm form(env_);
+  TfrmMainForm& form = MakeForm();
   EXPECT_EQ(form.TrayIconIndex(), 0);
   form.SetIconIndex(1);
   EXPECT_EQ(form.TrayIconIndex(), 1);
-  EXPECT_FALSE(form.JvTrayIcon1->icon().isNull());
+  EXPECT_FALSE(Child<QSystemTrayIcon>(form, "JvTrayIcon1")->icon().isNull());
   form.SetIconIndex(0);
   EXPECT_EQ(form.TrayIconIndex(), 0);
 }
 
 TEST_F(MainFormTest, StatusAndTickerTexts) {
-  TfrmMainForm form(env_);
+  TfrmMainForm& form = MakeForm();
   form.SetStatusText("Fetching XML");
-  EXPECT_EQ(form.statusText->text(), "Fetching XML");
+  EXPECT_EQ(Child<QLabel>(form, "sStatusBar1Text")->text(), "Fetching XML");
   // Hovering a menu item sends its empty status tip; the text stays.
   QStatusTipEvent tip{QString()};
   QApplication::sendEvent(&form, &tip);
-  EXPECT_EQ(form.statusText->text(), "Fetching XML");
-  EXPECT_TRUE(form.statusText->isVisibleTo(&form));
+  EXPECT_EQ(Child<QLabel>(form, "sStatusBar1Text")->text(), "Fetching XML");
+  EXPECT_TRUE(Child<QLabel>(form, "sStatusBar1Text")->isVisibleTo(&form));
 
   // While thumbnails load, a small indicator at the right end leaves the text
   // all the room the window has.
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  EXPECT_FALSE(form.thumbnailProgress->isVisible());
+  EXPECT_FALSE(Child<QProgressBar>(form, "thumbnailProgress")->isVisible());
   form.SetStatusText("Refreshing chart for http://127.0.0.1:8421/chart.php?s=QQQQ&p=d&w=86&h=60&chartstyle=line");
   form.ShowThumbnailProgress(3, 50);
   QApplication::processEvents();
-  const QRect bar = form.thumbnailProgress->geometry();
-  EXPECT_TRUE(form.thumbnailProgress->isVisible());
+  const QRect bar = Child<QProgressBar>(form, "thumbnailProgress")->geometry();
+  EXPECT_TRUE(Child<QProgressBar>(form, "thumbnailProgress")->isVisible());
   EXPECT_LE(bar.width(), 80);
   EXPECT_GE(bar.right(), form.statusBar()->width() - 12);
-  EXPECT_GE(form.statusText->width(), form.statusBar()->width() - bar.width() - 24);
-  EXPECT_LE(form.statusText->geometry().right(), bar.left());
+  EXPECT_GE(Child<QLabel>(form, "sStatusBar1Text")->width(), form.statusBar()->width() - bar.width() - 24);
+  EXPECT_LE(Child<QLabel>(form, "sStatusBar1Text")->geometry().right(), bar.left());
   form.HideThumbnailProgress();
-  EXPECT_FALSE(form.thumbnailProgress->isVisible());
+  EXPECT_FALSE(Child<QProgressBar>(form, "thumbnailProgress")->isVisible());
   form.SetTickerText("MSFT");
-  EXPECT_EQ(form.txtTicker->text(), "MSFT");
+  EXPECT_EQ(Child<QLineEdit>(form, "txtTicker")->text(), "MSFT");
 }
 
 TEST_F(MainFormTest, BalloonClickOpensSelectsAndMarksTheNewestArticle) {
@@ -285,21 +299,21 @@ TEST_F(MainFormTest, BalloonClickOpensSelectsAndMarksTheNewestArticle) {
     std::vector<std::string> opened;
     void OpenUrl(const std::string& url) override { opened.push_back(url); }
   } browser;
-  TfrmMainForm form(env_);
-  ArticleActions actions(form.Store(), [] { return false; }, browser, ServerEndpoints("http://f"), [&] { form.FillArticleGrid(); });
+  TfrmMainForm& form = MakeForm();
+  ArticleStore& store = *store_;
+  ArticleActions actions(store, [] { return false; }, browser, ServerEndpoints("http://f"), [&] { form.FillArticleGrid(); });
   form.AttachArticleActions(actions);
-  emit form.JvTrayIcon1->messageClicked();  // an empty store: nothing happens
-  ArticleStore& store = form.Store();
+  emit Child<QSystemTrayIcon>(form, "JvTrayIcon1")->messageClicked();  // an empty store: nothing happens
   store.url = {"http://n/0", "http://n/1"};
   store.ticker = store.subject = store.description = store.date = {"x", "y"};
   store.read = {"unread", "unread"};
   store.jvilRefreshCharts.assign(2, RgbImage(86, 60));
   store.SaveLists();
   form.FillArticleGrid();
-  form.grdArticles->SetCurrentRow(1);
-  emit form.JvTrayIcon1->messageClicked();
+  Child<ArticleGrid>(form, "grdArticles")->SetCurrentRow(1);
+  emit Child<QSystemTrayIcon>(form, "JvTrayIcon1")->messageClicked();
   EXPECT_EQ(browser.opened, std::vector<std::string>{"http://f/redirect/redirect.php?url=http://n/0"});
-  EXPECT_EQ(form.grdArticles->CurrentRow(), 0);
+  EXPECT_EQ(Child<ArticleGrid>(form, "grdArticles")->CurrentRow(), 0);
   EXPECT_EQ(store.read_view, (std::vector<std::string>{"read", "unread"}));
 }
 

@@ -21,6 +21,7 @@
 #include "net/HttpClient.h"
 #include "settings/ui/SpinEdit.h"
 #include "settings/ui/TfrmNetworkSettings.h"
+#include "tests/support/FakePorts.h"
 
 namespace quarlen {
 namespace {
@@ -52,7 +53,8 @@ class NetworkSettingsDialog : public ::testing::Test {
     fs::remove_all(folder_, ec);
   }
   TfrmNetworkSettings& Create() {
-    dialog_ = std::make_unique<TfrmNetworkSettings>(path_, [this](const std::string& m) { errors_.push_back(m); });
+    dialog_ = std::make_unique<TfrmNetworkSettings>(path_, [this](const std::string& m) { errors_.push_back(m); },
+                                                    run_);
     return *dialog_;
   }
   void WriteFile(const std::string& content) { std::ofstream(path_, std::ios::binary) << content; }
@@ -75,6 +77,7 @@ class NetworkSettingsDialog : public ::testing::Test {
   fs::path folder_;
   std::string path_;
   std::vector<std::string> errors_;
+  test::FakeCommandRunner run_;
   std::unique_ptr<TfrmNetworkSettings> dialog_;
 };
 

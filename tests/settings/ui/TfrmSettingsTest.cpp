@@ -19,6 +19,7 @@
 
 #include "settings/SettingsStore.h"
 #include "settings/ui/SpinEdit.h"
+#include "tests/support/FakePorts.h"
 
 namespace quarlen {
 namespace {
@@ -51,7 +52,7 @@ class TfrmSettingsTest : public ::testing::Test {
     dialog_.reset();  // the old dialog writes through the old store at its end
     store_ = std::make_unique<SettingsStore>(path.empty() ? path_ : path,
                                              [this](const std::string& m) { reports_.push_back(m); });
-    dialog_ = std::make_unique<TfrmSettings>(*store_, timer_);
+    dialog_ = std::make_unique<TfrmSettings>(*store_, timer_, run_);
     return *dialog_;
   }
   void WriteFile(const std::string& content) { std::ofstream(path_, std::ios::binary) << content; }
@@ -64,6 +65,7 @@ class TfrmSettingsTest : public ::testing::Test {
   fs::path folder_;
   std::string path_;
   QTimer timer_;
+  test::FakeCommandRunner run_;
   std::vector<std::string> reports_;
   std::unique_ptr<SettingsStore> store_;
   std::unique_ptr<TfrmSettings> dialog_;

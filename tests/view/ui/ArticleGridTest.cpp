@@ -14,6 +14,7 @@
 #include "tests/support/TempFolder.h"
 #include "view/GridLayout.h"
 #include "view/ui/ArticleGridActions.h"
+#include "tests/support/FakePorts.h"
 
 namespace quarlen {
 namespace {
@@ -362,7 +363,8 @@ TEST(ArticleGrid, ContextMenuAndKeysActOnTheRightRow) {
   bool busy = false;
   ArticleActions actions(f.store, [&] { return busy; }, browser, ServerEndpoints("http://f"), [&] { f.grid.FillArticleGrid(); });
   int refreshes = 0;
-  ArticleGridActions commands(f.grid, actions, [&] { ++refreshes; });
+  test::FakeCommandRunner run;
+  ArticleGridActions commands(f.grid, actions, [&] { ++refreshes; }, run);
   QStringList captions;
   for (QAction* a : commands.popupContextPopup()->actions()) captions << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(captions.join('|'), "Check for New Messages|-|Mark as Read|Mark as Unread|-|Delete");

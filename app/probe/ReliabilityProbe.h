@@ -16,13 +16,14 @@ class QSocketNotifier;
 
 namespace quarlen {
 
+class ArticleStore;
 class TfrmMainForm;
 
 class ReliabilityProbe : public QObject {
  public:
   // Prints the loaded store at once and lives as long as form, its parent;
   // throws std::system_error when the signal pipe can't be made.
-  explicit ReliabilityProbe(TfrmMainForm& form);
+  ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store);
   ~ReliabilityProbe() override;
 
  private:

@@ -1,4 +1,4 @@
-#include "view/ThumbnailPng.h"
+#include "feeds/ThumbnailPng.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -6,7 +6,7 @@
 #include <array>
 #include <functional>
 
-#include "tests/view/TestPng.h"
+#include "tests/feeds/TestPng.h"
 
 namespace quarlen {
 namespace {

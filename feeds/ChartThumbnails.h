@@ -8,7 +8,7 @@
 #include "platform/RgbImage.h"
 #include "platform/UiPorts.h"
 #include "net/HttpClient.h"
-#include "view/ThumbnailProgress.h"
+#include "feeds/ThumbnailProgress.h"
 
 namespace quarlen {
 

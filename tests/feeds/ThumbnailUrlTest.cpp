@@ -1,4 +1,4 @@
-#include "view/ThumbnailUrl.h"
+#include "feeds/ThumbnailUrl.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "view/ChartThumbnails.h"
+#include "feeds/ChartThumbnails.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 
 #include "tests/support/FakePorts.h"
 #include "tests/support/LoopbackHttpServer.h"
-#include "tests/view/TestPng.h"
-#include "view/ThumbnailPng.h"
-#include "view/ThumbnailUrl.h"
+#include "tests/feeds/TestPng.h"
+#include "feeds/ThumbnailPng.h"
+#include "feeds/ThumbnailUrl.h"
 
 namespace quarlen {
 namespace {

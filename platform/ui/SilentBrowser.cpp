@@ -1,4 +1,4 @@
-#include "view/ui/SilentBrowser.h"
+#include "platform/ui/SilentBrowser.h"
 
 #include <QAuthenticator>
 #include <QWebEngineCertificateError>

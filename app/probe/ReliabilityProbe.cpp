@@ -1,4 +1,4 @@
-#include "tools/reliability/ReliabilityProbe.h"
+#include "app/probe/ReliabilityProbe.h"
 
 #include <QAction>
 #include <QMenu>
@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "app/ui/TfrmMainForm.h"
+#include "feeds/ArticleStore.h"
 
 namespace quarlen {
 
@@ -38,7 +39,7 @@ void Say(const std::string& line) {
 }
 }  // namespace
 
-ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form) : QObject(&form), form_(form) {
+ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store) : QObject(&form), form_(form) {
   if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) throw std::system_error(errno, std::generic_category());
   struct sigaction action {};
   action.sa_handler = OnProbeSignal;
@@ -65,7 +66,6 @@ ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form) : QObject(&form), form_(f
   gapTimer_.setInterval(5);
   connect(&gapTimer_, &QTimer::timeout, this, [this] { Tick(); });
 
-  const ArticleStore& store = form_.Store();
   Say("loaded " + std::to_string(MonotonicMs()) + " url=" + std::to_string(store.url.size()) +
       " ticker=" + std::to_string(store.ticker.size()) + " subject=" + std::to_string(store.subject.size()) +
       " description=" + std::to_string(store.description.size()) + " date=" + std::to_string(store.date.size()) +
@@ -95,7 +95,7 @@ void ReliabilityProbe::OnSignal() {
 void ReliabilityProbe::CheckForNewMessages() {
   // The tray menu's own action, so the command runs exactly as a click would.
   QAction* command = nullptr;
-  for (QAction* action : form_.PopupMenu1->actions()) {
+  for (QAction* action : form_.findChild<QMenu*>(QStringLiteral("PopupMenu1"))->actions()) {
     if (action->text() == QStringLiteral("Check For New Messages")) command = action;
   }
   if (command == nullptr) {

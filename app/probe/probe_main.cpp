@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/probe/ReliabilityProbe.h"
 #include "app/ui/MessengerApp.h"
 #include "app/ui/ProgramEntry.h"
 #include "feeds/RefreshCycle.h"
-#include "tools/reliability/ReliabilityProbe.h"
 
 int main(int argc, char** argv) {
   using namespace quarlen;
@@ -17,6 +17,6 @@ int main(int argc, char** argv) {
     if (const char* deadline = std::getenv("QUARLEN_PROBE_FEED_DEADLINE_MS"); deadline && *deadline) {
       messenger.Cycle().SetFeedDeadline(std::chrono::milliseconds(std::stoll(deadline)));
     }
-    new ReliabilityProbe(messenger.MainForm());  // owned by the main window
+    new ReliabilityProbe(messenger.MainForm(), messenger.Store());  // owned by the main window
   });
 }

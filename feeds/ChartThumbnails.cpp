@@ -1,9 +1,9 @@
-#include "view/ChartThumbnails.h"
+#include "feeds/ChartThumbnails.h"
 
 #include <utility>
 
-#include "view/ThumbnailPng.h"
-#include "view/ThumbnailUrl.h"
+#include "feeds/ThumbnailPng.h"
+#include "feeds/ThumbnailUrl.h"
 
 namespace quarlen {
 

@@ -1,4 +1,4 @@
-#include "view/ThumbnailPng.h"
+#include "feeds/ThumbnailPng.h"
 
 #include <png.h>
 

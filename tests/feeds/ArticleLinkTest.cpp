@@ -1,4 +1,4 @@
-#include "view/ArticleLink.h"
+#include "feeds/ArticleLink.h"
 
 #include <gtest/gtest.h>
 
