@@ -13,4 +13,9 @@ bool IsValidUtf8(std::string_view text);
 // replaced by U+FFFD.
 std::string ToValidUtf8(std::string_view text);
 
+// text itself when it is valid UTF-8, else text decoded from windows-1251 (the
+// feed server's single-byte code page); the one byte that code page leaves
+// undefined becomes U+FFFD.
+std::string Utf8OrWindows1251(std::string_view text);
+
 }  // namespace quarlen

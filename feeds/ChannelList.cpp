@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "feedparser/Utf8.h"
 #include "feeds/ListFile.h"
 #include "platform/AsciiText.h"
 
@@ -22,7 +23,9 @@ int ParseChannelRefreshRate(std::string_view line) {
 }
 
 std::vector<Channel> ParseChannelFiles(std::string_view names, std::string_view links, std::string_view rates) {
-  const std::vector<std::string> nameLines = ParseListText(names);
+  // The server writes its texts in its single-byte code page; a names file
+  // that is valid UTF-8 is taken as such.
+  const std::vector<std::string> nameLines = ParseListText(Utf8OrWindows1251(names));
   const std::vector<std::string> linkLines = ParseListText(links);
   const std::vector<std::string> rateLines = ParseListText(rates);
   std::vector<Channel> channels;

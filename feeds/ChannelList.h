@@ -11,14 +11,15 @@ namespace quarlen {
 inline constexpr int MaxChannelRefreshRate = 2147483;
 
 struct Channel {
-  std::string name;  // the tab caption, as the names line holds it
+  std::string name;  // the tab caption in UTF-8
   std::string link;  // the page URL; empty when the links file has no line for it
   int refreshRate = 0;  // seconds between reloads while active; 0 = none
 
   bool operator==(const Channel&) const = default;
 };
 
-// One channel per line of the names file (lines split as the list files are).
+// One channel per line of the names file (lines split as the list files are;
+// UTF-8 when it is valid UTF-8, else windows-1251).
 // Irregular files never fail: a channel without a links line gets no link and
 // rate 0; a missing rates line, a rate that is not a decimal whole number, a
 // negative rate or one over MaxChannelRefreshRate gives rate 0; links and

@@ -30,8 +30,7 @@ inline constexpr std::uint32_t DateRed = 0xCC0000;
 inline constexpr std::uint32_t White = 0xFFFFFF;
 inline constexpr std::uint32_t Black = 0x000000;
 
-// Font sizes in points; every text is "Verdana".
-inline constexpr const char* FontName = "Verdana";
+// Font sizes in points; every text is "Verdana" (or its substitute, platform/ui/VerdanaFont.h).
 inline constexpr int HeaderPoints = 8;
 inline constexpr int SubjectPoints = 7;
 inline constexpr int DatePoints = 6;

@@ -96,7 +96,8 @@ void ReliabilityProbe::CheckForNewMessages() {
   // The tray menu's own action, so the command runs exactly as a click would.
   QAction* command = nullptr;
   for (QAction* action : form_.findChild<QMenu*>(QStringLiteral("PopupMenu1"))->actions()) {
-    if (action->text() == QStringLiteral("Check For New Messages")) command = action;
+    // The caption without its access-key mark.
+    if (QString(action->text()).remove(QLatin1Char('&')) == QStringLiteral("Check For New Messages")) command = action;
   }
   if (command == nullptr) {
     Say("error no Check For New Messages command");

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "platform/ui/VerdanaFont.h"
+
 namespace quarlen {
 
 namespace {
@@ -53,14 +55,12 @@ QPixmap LogoImage() {
   gradient.setColorAt(0, QColor(0x00, 0x66, 0x99));
   gradient.setColorAt(1, QColor(0x00, 0x33, 0x66));
   p.setPen(QPen(QBrush(gradient), 1));
-  QFont title("Verdana");
+  QFont title = VerdanaFont(8, true);
   title.setPixelSize(24);
-  title.setBold(true);
   p.setFont(title);
   p.drawText(QRect(64, 10, 117, 34), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Quarlen"));
-  QFont subtitle("Verdana");
+  QFont subtitle = VerdanaFont(8, true);
   subtitle.setPixelSize(13);
-  subtitle.setBold(true);
   p.setFont(subtitle);
   p.setPen(QColor(0xCC, 0x00, 0x00));
   p.drawText(QRect(64, 44, 117, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Messenger"));

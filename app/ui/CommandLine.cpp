@@ -8,6 +8,30 @@
 
 namespace quarlen {
 
+namespace {
+// The options the toolkit takes out of the command line when it starts (its
+// documented ones, of the application and the X11 platform). They are known
+// here so that anything else can be refused before the toolkit starts: with
+// no display it would abort before a wrong option could be reported.
+void AddToolkitOptions(QCommandLineParser& parser) {
+  static const char* const withValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
+                                          "qmljsdebugger", "qwindowgeometry", "qwindowicon", "qwindowtitle",
+                                          "session", "display", "geometry", "title", "name", "style",
+                                          "stylesheet", "visual", "ncols", "im", "dialogs", "fontengine"};
+  static const char* const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "cmap", "testability"};
+  for (const char* name : withValue) {
+    QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(option);
+  }
+  for (const char* name : flags) {
+    QCommandLineOption option(QString::fromLatin1(name));
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(option);
+  }
+}
+}  // namespace
+
 CommandLineRequest ReadCommandLine(const QStringList& arguments, bool strict) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
@@ -19,6 +43,9 @@ CommandLineRequest ReadCommandLine(const QStringList& arguments, bool strict) {
                                 QStringLiteral("Displays this help and exits."));
   parser.addOption(help);
   const QCommandLineOption version = parser.addVersionOption();
+  // The toolkit's options are single-dash words ("-platform offscreen").
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  if (!strict) AddToolkitOptions(parser);
   const bool parsed = parser.parse(arguments);
 
   CommandLineRequest request;
@@ -34,7 +61,7 @@ CommandLineRequest ReadCommandLine(const QStringList& arguments, bool strict) {
   } else if (parser.isSet(version)) {
     request.run = false;
     request.text = QStringLiteral("quarlen-messenger %1\n").arg(QString::fromLatin1(build::ProgramVersion));
-  } else if (strict && (!parsed || !parser.positionalArguments().isEmpty())) {
+  } else if (!parsed || !parser.positionalArguments().isEmpty()) {
     request.run = false;
     request.exitCode = 2;
     const QString error = !parsed ? parser.errorText()

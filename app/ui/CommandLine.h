@@ -13,8 +13,10 @@ struct CommandLineRequest {
 };
 
 // arguments: the whole command line, the program name first. While `strict`
-// is false, unknown options are left alone (the toolkit has its own, such as
-// -platform); once the toolkit has taken those, `strict` reports the rest.
+// is false, the toolkit's own options (-platform, -style ...) are let through
+// and anything else is a bad command line, so it is reported before a window
+// system is needed; once the toolkit has taken its options, `strict` reports
+// whatever is left.
 CommandLineRequest ReadCommandLine(const QStringList& arguments, bool strict);
 
 // Prints the request's text to stdout or stderr.

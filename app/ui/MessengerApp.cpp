@@ -73,7 +73,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
 
   // The channel tabs download their list on a client of their own.
   channels_ = std::make_unique<ChannelTabsUi>(ChannelTabsSetup{
-      form.tabsChannels(), form.timerRefreshChannel(), browserProfile_.get(), form, form,
+      form.tabsChannels(), form.timerRefreshChannel(), browserProfile_.get(), form, form, form,
       ChannelFileUrls{endpoints.ChannelNamesUrl(), endpoints.ChannelLinksUrl(), endpoints.ChannelRefreshRatesUrl()},
       [this] { return services_->PingServer(); }, applyProfile, pump, NoConnectionHtml});
 

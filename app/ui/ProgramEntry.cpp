@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "app/ui/BrowserEngineFlags.h"
 #include "app/ui/CommandLine.h"
 #include "app/ui/MessengerApp.h"
 #include "app/ui/QuarlenApplication.h"
@@ -23,11 +24,10 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
     PrintCommandLineText(request);
     return request.exitCode;
   }
-  // The embedded browser's sandbox refuses to start for root; without this the
-  // program would abort at its first banner.
-  if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS")) {
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox");
-  }
+  const bool engineLog = qEnvironmentVariable(EngineLogVariable) == QLatin1String("1");
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+          BrowserEngineFlags(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), ::geteuid() == 0, engineLog));
+  SetBrowserEngineLogRules(engineLog);
   QuarlenApplication application(argc, argv);
   if (CommandLineRequest request = ReadCommandLine(application.arguments(), true); !request.run) {
     PrintCommandLineText(request);

@@ -8,11 +8,15 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QThread>
+#include <algorithm>
+
+#include "platform/ConfigFolder.h"
 
 namespace quarlen {
 
 namespace {
 constexpr char ShowRequest[] = "show\n";
+constexpr char ShownAnswer[] = "shown\n";
 // A first copy that holds the lock listens a moment later; give it that long.
 constexpr int AnswerWaitMs = 5000;
 }  // namespace
@@ -45,7 +49,9 @@ QString SingleInstance::DefaultSocketFolder() {
 }
 
 SingleInstance::Role SingleInstance::Acquire() {
-  QDir().mkdir(configFolder_);
+  // The folder holds the list files: made where every other start makes it,
+  // readable by its owner only.
+  EnsureFolderExists(configFolder_.toStdString());
   lock_ = std::make_unique<QLockFile>(QDir(configFolder_).filePath(QStringLiteral("quarlen-messenger.lock")));
   // The copy runs for weeks: only a lock whose owner is gone is stale, never
   // an old one. QLockFile finds the owner gone by its process id and name.
@@ -64,20 +70,26 @@ SingleInstance::Role SingleInstance::Acquire() {
 }
 
 bool SingleInstance::AskRunningCopy() {
+  // A connection and a written request prove nothing: the kernel accepts both
+  // for a copy that is stopped or hung. Only its answer counts.
   QElapsedTimer waited;
   waited.start();
+  const auto left = [&waited] { return std::max<qint64>(0, AnswerWaitMs - waited.elapsed()); };
   do {
     QLocalSocket socket;
     socket.connectToServer(serverName_);
-    if (socket.waitForConnected(1000)) {
+    if (socket.waitForConnected(static_cast<int>(left()))) {
       socket.write(ShowRequest);
-      const bool sent = socket.waitForBytesWritten(1000);
-      socket.disconnectFromServer();
-      if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(1000);
-      if (sent) return true;
+      QByteArray answer;
+      while (!answer.contains('\n') && left() > 0 &&
+             (socket.bytesAvailable() > 0 || socket.waitForReadyRead(static_cast<int>(left())))) {
+        answer += socket.readAll();
+      }
+      socket.abort();
+      if (answer.startsWith(ShownAnswer)) return true;
     }
-    QThread::msleep(100);
-  } while (waited.elapsed() < AnswerWaitMs);
+    if (left() > 0) QThread::msleep(100);
+  } while (left() > 0);
   return false;
 }
 
@@ -92,7 +104,13 @@ void SingleInstance::Listen() {
       QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
       QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
         // Only a whole request counts; anything else on the socket is ignored.
-        if (socket->readAll().startsWith(ShowRequest) && onShow_) onShow_();
+        if (!socket->readAll().startsWith(ShowRequest)) {
+          socket->disconnectFromServer();
+          return;
+        }
+        if (onShow_) onShow_();
+        // The later start waits for this before it exits quietly.
+        socket->write(ShownAnswer);
         socket->disconnectFromServer();
       });
     }

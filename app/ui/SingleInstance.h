@@ -18,7 +18,7 @@ class SingleInstance {
     OtherSilent,  // another copy holds the lock but did not answer
   };
 
-  // configFolder: where the lock file lies (created if missing, one level).
+  // configFolder: where the lock file lies (created if missing, one level, mode 0700).
   // socketFolder: where the local socket is made (a per-user runtime folder).
   SingleInstance(const QString& configFolder, const QString& socketFolder);
   ~SingleInstance();

@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QWebEngineView>
@@ -36,6 +37,7 @@
 #include "view/ui/BannerBrowser.h"
 #include "view/ui/ArticleGridActions.h"
 #include "platform/ui/SilentBrowser.h"
+#include "platform/ui/VerdanaFont.h"
 
 namespace quarlen {
 
@@ -46,12 +48,7 @@ constexpr int StatusBarHeight = 19;
 constexpr int ThumbnailProgressWidth = 64;
 const QColor WindowColour(0xB0, 0xCE, 0xF1);
 
-QFont WindowFont() {
-  QFont font(QStringLiteral("Verdana"));
-  font.setPointSize(8);
-  font.setBold(true);
-  return font;
-}
+QFont WindowFont() { return VerdanaFont(8, true); }
 
 QString Q(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
 }  // namespace
@@ -151,7 +148,7 @@ void TfrmMainForm::BuildLayout() {
   sGroupBox3_->setGeometry(3, 340, 377, 143);
   // The banner never reads from or writes to a cache, and never asks anything;
   // the channel tabs share its profile.
-  bannerBrowser_ = std::make_unique<quarlen::BannerBrowser>(browserProfile_, sGroupBox3_);
+  bannerBrowser_ = std::make_unique<quarlen::BannerBrowser>(browserProfile_, sGroupBox3_, *this);
   wbMidnight_ = bannerBrowser_->View();
   wbMidnight_->setObjectName("wbMidnight");
   wbMidnight_->setGeometry(8, 16, 353, 121);
@@ -179,6 +176,8 @@ void TfrmMainForm::BuildLayout() {
   // window's width instead of pushing the progress bar out.
   statusText_ = new QLabel(QStringLiteral("Ready"), statusBar());
   statusText_->setObjectName("sStatusBar1Text");
+  // Server texts land here; markup in them is shown, never interpreted.
+  statusText_->setTextFormat(Qt::PlainText);
   statusText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   statusText_->setMinimumWidth(0);
   statusBar()->addPermanentWidget(statusText_, 1);
@@ -200,26 +199,31 @@ void TfrmMainForm::BuildMenus() {
   const auto updates = Command(&CommandHandlers::checkForUpdates);
   const auto notification = Command(&CommandHandlers::notificationSettings);
 
+  // Every menu and item has its access key ("&" underlines the next letter);
+  // the captions read as they always did.
   PopupMenu1_ = new QMenu(this);
   PopupMenu1_->setObjectName("PopupMenu1");
-  add(PopupMenu1_, "Open Message Browser", [this] { OpenMessageBrowser2Click(); });
-  add(PopupMenu1_, "Check For New Messages", fetch);
-  add(PopupMenu1_, "Check For Updates", updates);
+  add(PopupMenu1_, "&Open Message Browser", [this] { OpenMessageBrowser2Click(); });
+  add(PopupMenu1_, "Check For &New Messages", fetch);
+  add(PopupMenu1_, "Check For &Updates", updates);
   PopupMenu1_->addSeparator();
-  add(PopupMenu1_, "Change Notification Settings", notification);
+  add(PopupMenu1_, "Change Notification &Settings", notification);
   PopupMenu1_->addSeparator();
-  add(PopupMenu1_, "Exit", [this] { Exit2Click(); });
+  add(PopupMenu1_, "E&xit", [this] { Exit2Click(); });
 
-  QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-  add(file, "Check For New Messages", fetch);
-  add(file, "Check For Updates", updates);
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  add(file, "Check For &New Messages", fetch);
+  add(file, "Check For &Updates", updates);
   file->addSeparator();
-  add(file, "Exit", [this] { Exit2Click(); });
-  QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
-  add(options, "Change Notification Settings", notification);
-  add(options, "Network Settings", Command(&CommandHandlers::networkSettings));
-  QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
-  add(help, "About...", [this] {
+  add(file, "E&xit", [this] { Exit2Click(); });
+  QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+  add(options, "Change Notification &Settings", notification);
+  add(options, "&Network Settings", Command(&CommandHandlers::networkSettings));
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  // F10 opens the first menu, as on every desktop.
+  auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(f10, &QShortcut::activated, this, [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
+  add(help, "&About...", [this] {
     QMessageBox::information(this, QStringLiteral("Quarlen Messenger"),
                              Q(AboutText(build::FeedServer)));
   });
@@ -277,6 +281,10 @@ void TfrmMainForm::CompleteStartup() {
   if (!EnsureFolderExists(environment_.configFolder)) {
     ShowMessage("Error creating config folder: " + environment_.configFolder);
     QuitAtNextTurn();
+    // The program is ending: no timer may start work that the boxes of the
+    // ending (a settings file that can't be written) would let run while the
+    // objects it reads are being destroyed.
+    return;
   }
   JvTrayIcon1_->show();
   timerFetchRSS_->start();
@@ -293,7 +301,8 @@ std::function<void()> TfrmMainForm::Command(std::function<void()> CommandHandler
 }
 
 void TfrmMainForm::Run(const std::function<void()>& work) {
-  if (!work) return;
+  // Once Exit has begun, the objects a command reads may already be gone.
+  if (!work || Exiting_) return;
   // An exception thrown through Qt's signal and event delivery is undefined
   // behaviour, so every handler's failure stops here: shown as an error the
   // program did not expect, and the event loop goes on.
@@ -309,7 +318,14 @@ void TfrmMainForm::Run(const std::function<void()>& work) {
 void TfrmMainForm::AddExitHook(std::function<void()> hook) { exitHooks_.push_back(std::move(hook)); }
 
 void TfrmMainForm::Exit2Click() {
+  // The exit work may show a box (a settings file that can't be written),
+  // whose loop would fire timers and re-enter here.
+  if (Exiting_) return;
   Exiting_ = true;
+  for (QTimer* timer : {timerFetchRSS_, timerStartup_, timerCheckForUpdates_, timerRefreshBanners_,
+                        timerRefreshChannel_}) {
+    timer->stop();
+  }
   // Settings are written once more; the article store was saved at its last change.
   for (auto& hook : exitHooks_) hook();
   exitHooks_.clear();
@@ -367,7 +383,12 @@ void TfrmMainForm::changeEvent(QEvent* event) {
 }
 
 void TfrmMainForm::SetStatusText(const std::string& text) {
-  statusText_->setText(Q(text));
+  // The bar has room for one line, and failure texts come as "Socket Error #
+  // 111" CR LF "Connection refused.": each line break becomes one blank.
+  QString line = Q(text);
+  line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+  line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+  statusText_->setText(line);
   for (const auto& observer : statusObservers_) observer(text);
 }
 

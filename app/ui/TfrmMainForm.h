@@ -65,7 +65,8 @@ class TfrmMainForm : public QMainWindow,
 
   // Tray icon on, then timerFetchRSS, timerRefreshBanners, timerStartup and
   // timerCheckForUpdates, in this order. A config folder that can't be made is
-  // reported and ends the program at the next turn of the event loop.
+  // reported and ends the program at the next turn of the event loop; then
+  // neither the tray icon nor any timer starts.
   void CompleteStartup();
 
   // Exit: Exiting := true, the registered exit work runs (settings files are

@@ -24,6 +24,7 @@ struct ChannelTabsSetup {
   QTimer& timerRefreshChannel;
   QWebEngineProfile* profile;  // the banner's cache-less profile
   IStatusBar& statusBar;
+  IUrlOpener& urlOpener;  // the user's browser, for links that ask for a new window
   ICommandRunner& run;  // the page control's changes and the timer's ticks run through it
   ChannelFileUrls urls;
   std::function<bool()> ping;                      // the usage ping

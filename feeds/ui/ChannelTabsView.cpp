@@ -8,14 +8,13 @@
 #include <QWebEngineView>
 
 #include "platform/ui/SilentBrowser.h"
+#include "platform/ui/VerdanaFont.h"
 
 namespace quarlen {
 
-ChannelTabsView::ChannelTabsView(QTabWidget& tabs, QWebEngineProfile* profile) : tabs_(tabs), profile_(profile) {
-  QFont font(QStringLiteral("Verdana"));
-  font.setPointSize(6);
-  font.setBold(true);
-  tabs_.tabBar()->setFont(font);
+ChannelTabsView::ChannelTabsView(QTabWidget& tabs, QWebEngineProfile* profile, IUrlOpener& opener)
+    : tabs_(tabs), profile_(profile), opener_(opener) {
+  tabs_.tabBar()->setFont(VerdanaFont(6, true));
 }
 
 void ChannelTabsView::AddChannelTab(const std::string& caption) {
@@ -40,7 +39,7 @@ QWebEngineView* ChannelTabsView::EnsureBrowser(int channel) {
   if (channel < 0 || channel >= static_cast<int>(ChannelBrowsers.size())) return nullptr;
   if (ChannelBrowsers[channel] == nullptr) {
     QWidget* sheet = tabs_.widget(channel);
-    QWebEngineView* browser = MakeSilentBrowser(profile_, sheet);
+    QWebEngineView* browser = MakeSilentBrowser(profile_, sheet, opener_, OutsideLinks::NewWindow);
     sheet->layout()->addWidget(browser);
     ChannelBrowsers[channel] = browser;
   }

@@ -13,10 +13,13 @@ class QWebEngineView;
 
 namespace quarlen {
 
+class IUrlOpener;
+
 class ChannelTabsView : public IChannelTabStrip, public IChannelBrowsers {
  public:
-  // tabs and profile outlive this object; the browsers are children of the tabs.
-  ChannelTabsView(QTabWidget& tabs, QWebEngineProfile* profile);
+  // tabs, profile and opener outlive this object; the browsers are children of
+  // the tabs. Links that ask for a new window open through opener.
+  ChannelTabsView(QTabWidget& tabs, QWebEngineProfile* profile, IUrlOpener& opener);
 
   void AddChannelTab(const std::string& caption) override;
   void Navigate(int channel, const std::string& url) override;
@@ -30,6 +33,7 @@ class ChannelTabsView : public IChannelTabStrip, public IChannelBrowsers {
 
   QTabWidget& tabs_;
   QWebEngineProfile* profile_;
+  IUrlOpener& opener_;
   std::vector<QWebEngineView*> ChannelBrowsers;
 };
 

@@ -3,9 +3,12 @@
 #include <QAuthenticator>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+
+#include "platform/UiPorts.h"
 
 namespace quarlen {
 
@@ -21,6 +24,10 @@ SilentWebPage::SilentWebPage(QWebEngineProfile* profile, QObject* parent) : QWeb
           [this](const QUrl& origin, Feature feature) {
             setFeaturePermission(origin, feature, PermissionDeniedByUser);
           });
+  // A link with a target opens no window here: the page has nowhere to show
+  // one. Unanswered, the request is refused; SendLinksTo hands it on.
+  connect(this, &QWebEnginePage::newWindowRequested, this,
+          [this](QWebEngineNewWindowRequest& request) { OpenOutside(request.requestedUrl()); });
   settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
   settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
 }
@@ -37,6 +44,31 @@ void SilentWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, cons
 
 QStringList SilentWebPage::chooseFiles(FileSelectionMode, const QStringList&, const QStringList&) { return {}; }
 
+void SilentWebPage::SendLinksTo(IUrlOpener& opener, OutsideLinks which) {
+  opener_ = &opener;
+  outside_ = which;
+}
+
+bool SilentWebPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
+  // The banner is a strip of headlines: what the user clicks there is meant
+  // for the browser, as the system's embedded browser does with such links.
+  // The program's own loads (the address set, reloads, HTML) stay here.
+  if (type == NavigationTypeLinkClicked && opener_ != nullptr && outside_ == OutsideLinks::EveryUserLink) {
+    OpenOutside(url);
+    return false;
+  }
+  return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+void SilentWebPage::OpenOutside(const QUrl& url) {
+  // The address comes from a web page: only web addresses reach the browser
+  // command, never a file, a script or another program's scheme.
+  if (opener_ == nullptr || !url.isValid()) return;
+  if (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) return;
+  const QByteArray encoded = url.toEncoded();
+  opener_->OpenUrl(std::string(encoded.constData(), static_cast<std::size_t>(encoded.size())));
+}
+
 QWebEngineProfile* MakeCachelessProfile(QObject* parent) {
   // A profile without a storage name is off the record: cookies, local
   // storage and the rest live in memory and go with the program.
@@ -52,6 +84,13 @@ QWebEngineView* MakeSilentBrowser(QWebEngineProfile* profile, QWidget* parent) {
   auto* view = new QWebEngineView(parent);
   view->setPage(new SilentWebPage(profile, view));
   view->setContextMenuPolicy(Qt::NoContextMenu);
+  return view;
+}
+
+QWebEngineView* MakeSilentBrowser(QWebEngineProfile* profile, QWidget* parent, IUrlOpener& opener,
+                                  OutsideLinks which) {
+  QWebEngineView* view = MakeSilentBrowser(profile, parent);
+  static_cast<SilentWebPage*>(view->page())->SendLinksTo(opener, which);
   return view;
 }
 

@@ -10,6 +10,14 @@ class QWidget;
 
 namespace quarlen {
 
+class IUrlOpener;
+
+// Which links of a page open in the user's browser instead of in the page.
+enum class OutsideLinks {
+  NewWindow,      // links that ask for a new window (the page can't make one)
+  EveryUserLink,  // those, and every link the user follows inside the page
+};
+
 // A page that never asks the user anything: script alerts, confirms and
 // prompts, certificate errors, log-ins, file choosers and permission requests
 // are all answered "no" without a box; console messages are dropped.
@@ -18,6 +26,11 @@ class SilentWebPage : public QWebEnginePage {
 
  public:
   SilentWebPage(QWebEngineProfile* profile, QObject* parent);
+
+  // From now on the links of `which` go to opener (http and https only; any
+  // other address is refused) and the page stays where it is. Without a call
+  // such links do nothing. opener outlives the page.
+  void SendLinksTo(IUrlOpener& opener, OutsideLinks which);
 
  protected:
   void javaScriptAlert(const QUrl& securityOrigin, const QString& msg) override;
@@ -28,6 +41,13 @@ class SilentWebPage : public QWebEnginePage {
                                 const QString& sourceID) override;
   QStringList chooseFiles(FileSelectionMode mode, const QStringList& oldFiles,
                           const QStringList& acceptedMimeTypes) override;
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+
+ private:
+  void OpenOutside(const QUrl& url);
+
+  IUrlOpener* opener_ = nullptr;
+  OutsideLinks outside_ = OutsideLinks::NewWindow;
 };
 
 // An off-the-record profile without HTTP cache: every navigation reaches the
@@ -36,6 +56,9 @@ QWebEngineProfile* MakeCachelessProfile(QObject* parent);
 
 // A browser view on profile with a SilentWebPage and no context menu. Owned by parent.
 QWebEngineView* MakeSilentBrowser(QWebEngineProfile* profile, QWidget* parent);
+// The same, whose links of `which` open through opener (SilentWebPage::SendLinksTo).
+QWebEngineView* MakeSilentBrowser(QWebEngineProfile* profile, QWidget* parent, IUrlOpener& opener,
+                                  OutsideLinks which);
 
 // Shows an HTML text in place of the browser's page.
 void LoadHtmlIntoBrowser(QWebEngineView& browser, const std::string& html);

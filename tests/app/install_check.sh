@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # `cmake --install` into a staging folder, then the freedesktop validators on
-# what it put there, the icon sizes, and --help / --version with no display.
+# what it put there, the icon sizes, and --help / --version / a wrong option
+# with no display.
 set -u
 build=$1
 stage=$(mktemp -d)
@@ -32,4 +33,9 @@ grep -q -- '--version' <<<"$help" || fail "--help does not list --version: $help
 grep -q 'Usage: .*quarlen-messenger' <<<"$help" || fail "--help has no usage line: $help"
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/quarlen-messenger" --version) || fail "--version exit code"
 [ "$version" = "quarlen-messenger ${QUARLEN_VERSION:?}" ] || fail "--version printed '$version'"
+# So does a wrong option: the usage error and exit code 2, not an abort.
+bogus=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/quarlen-messenger" --bogus 2>&1)
+code=$?
+[ $code -eq 2 ] || fail "--bogus ended with code $code: $bogus"
+grep -q "Unknown option 'bogus'" <<<"$bogus" || fail "--bogus printed '$bogus'"
 echo PASS

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # One running copy per user: a second start shows the first copy's window and
-# exits 0 without loading the store; after a kill -9 of the first copy the next
+# exits 0 without loading the store; beside a stopped first copy it says so
+# and exits 1; after a kill -9 of the first copy the next
 # start runs normally.
 program=$1
 source "$(dirname "$0")/tray_host.sh"
@@ -26,6 +27,14 @@ code=$?
 [ $code -eq 0 ] || fail "the second start ended with code $code"
 waitfor 50 is_mapped "$window" || fail "the second start did not show the running copy's window"
 kill -0 $first 2>/dev/null || fail "the first copy ended"
+
+# A first copy that does not answer (stopped here) is reported, not trusted.
+kill -STOP $first
+HOME=$home XDG_CONFIG_HOME= timeout 20 "$program" >"$home/hung.log" 2>&1
+code=$?
+kill -CONT $first
+[ $code -eq 1 ] || fail "a start beside a stopped copy ended with code $code"
+grep -q "already running, but did not answer" "$home/hung.log" || fail "no message about the stopped copy"
 
 kill -KILL $first
 wait $first 2>/dev/null

@@ -13,6 +13,9 @@ start_tray_host() {
 }
 panel_window() { xdotool search --name '^panel$' 2>/dev/null | head -1; }
 has_panel() { [ -n "$(panel_window)" ]; }
+for tool in Xvfb trayer xdotool xwininfo; do
+  command -v $tool >/dev/null || skip "needs $tool (tools/install-deps installs it)"
+done
 unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
 export QT_QPA_PLATFORM=xcb
 start_tray_host || start_tray_host || fail "trayer did not start"

@@ -27,6 +27,12 @@ TEST(ChannelListTest, ReadsRegularAndIrregularFiles) {
       {"negative, signed, blanks, huge", "A\nB\nC\nD\nE", "a\nb\nc\nd\ne", "-60\n+7\n 30 \n2147484\n99999999999999999999",
        {{"A", "a", 0}, {"B", "b", 7}, {"C", "c", 30}, {"D", "d", 0}, {"E", "e", 0}}},
       {"largest rate the timer takes", "A", "a", "2147483", {{"A", "a", 2147483}}},
+      {"names in UTF-8", "\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8\r\n", "a", "1",
+       {{"\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8", "a", 1}}},
+      {"names in windows-1251", "\xCD\xEE\xE2\xEE\xF1\xF2\xE8\r\xAB\xC1\xE8\xF0\xE6\xE0\xBB \x98\r\n",
+       "a\nb", "1\n2",
+       {{"\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8", "a", 1},
+        {"\xC2\xAB\xD0\x91\xD0\xB8\xD1\x80\xD0\xB6\xD0\xB0\xC2\xBB \xEF\xBF\xBD", "b", 2}}},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseChannelFiles(c.names, c.links, c.rates), c.expected) << c.what;
 }

@@ -7,10 +7,12 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <optional>
 
 #include "feeds/ArticleStore.h"
 #include "platform/SameLink.h"
 #include "view/GridLayout.h"
+#include "platform/ui/VerdanaFont.h"
 
 namespace quarlen {
 namespace {
@@ -20,15 +22,7 @@ QColor Colour(std::uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)
 QRect ToRect(const grid::Box& b) { return QRect(b.left, b.top, b.right - b.left, b.bottom - b.top); }
 grid::Box ToBox(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
-QFont GridFont(int points, bool bold) {
-  QFont font(QString::fromLatin1(grid::FontName));
-  font.setPointSize(points);
-  font.setBold(bold);
-  // The small texts of a row are drawn crisp, as the system's text drawing does
-  // at these sizes: every glyph pixel has the text's own colour.
-  if (points < grid::NoMessagesPoints) font.setStyleStrategy(QFont::NoAntialias);
-  return font;
-}
+QFont GridFont(int points, bool bold) { return VerdanaFont(points, bold); }
 
 // Every text of the grid: wrapped at word boundaries, "&&" shown as "&" and a
 // single "&" underlining the next character, opaque on the row's fill, and
@@ -155,22 +149,43 @@ void ArticleGrid::SetCurrentRow(int row) {
 int ArticleGrid::RowAt(const QPoint& viewportPos) const { return grdArticles_->rowAt(viewportPos.y()); }
 
 void ArticleGrid::FillArticleGrid() {
-  store_.LoadLists();
-
+  // The highlight marks an article, not a row number: a refresh that puts new
+  // articles on top must not move it onto one the user never picked (Delete
+  // acts on the current row).
+  // Each row keeps the link it was filled with: the store's lists may have
+  // changed since (the refresh merged into them before this rebuild).
   const int previous = CurrentRow();
+  std::optional<std::string> picked;
+  if (const QTableWidgetItem* item = grdArticles_->item(previous, 0); item && item->data(Qt::UserRole).isValid()) {
+    picked = item->data(Qt::UserRole).toString().toStdString();
+  }
+  store_.LoadLists();
   const int count = static_cast<int>(store_.url.size());
   // A grid keeps at least one row; an empty store paints "No messages" there.
   grdArticles_->setRowCount(std::max(1, count));
+  grdArticles_->clearContents();  // an empty store's row names no article
   for (int i = 0; i < count; ++i) {
     const auto text = [&](const std::vector<std::string>& list) {
       const std::string* entry = grid::EntryAt(list, i);
       return entry ? QString::fromStdString(*entry) : QString();
     };
-    grdArticles_->setItem(i, 0, new QTableWidgetItem(text(store_.date)));
+    auto* chart = new QTableWidgetItem(text(store_.date));
+    chart->setData(Qt::UserRole, text(store_.url_view));
+    grdArticles_->setItem(i, 0, chart);
     grdArticles_->setItem(
         i, 1, new QTableWidgetItem(text(store_.subject) + QStringLiteral("\r\n") + text(store_.description)));
   }
-  // A current row past the new end is brought back inside, as a string grid does.
+  if (picked) {
+    for (int i = 0; i < static_cast<int>(store_.url_view.size()); ++i) {
+      if (SameLink(store_.url_view[static_cast<std::size_t>(i)], *picked)) {
+        SetCurrentRow(i);
+        grdArticles_->viewport()->update();
+        return;
+      }
+    }
+  }
+  // The article is gone: a current row past the new end is brought back
+  // inside, as a string grid does.
   const int last = grdArticles_->rowCount() - 1;
   SetCurrentRow(previous < 0 ? 0 : std::min(previous, last));
   grdArticles_->viewport()->update();

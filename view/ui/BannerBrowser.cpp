@@ -6,8 +6,8 @@
 
 namespace quarlen {
 
-BannerBrowser::BannerBrowser(QWebEngineProfile* profile, QWidget* parent)
-    : view_(MakeSilentBrowser(profile, parent)) {}
+BannerBrowser::BannerBrowser(QWebEngineProfile* profile, QWidget* parent, IUrlOpener& opener)
+    : view_(MakeSilentBrowser(profile, parent, opener, OutsideLinks::EveryUserLink)) {}
 
 void BannerBrowser::Navigate(const std::string& url) { NavigateWithoutCache(*view_, url); }
 

@@ -10,10 +10,13 @@ class QWidget;
 
 namespace quarlen {
 
+class IUrlOpener;
+
 class BannerBrowser : public IBannerBrowser {
  public:
-  // The view is a child of parent and goes with it; profile outlives it.
-  BannerBrowser(QWebEngineProfile* profile, QWidget* parent);
+  // The view is a child of parent and goes with it; profile and opener outlive
+  // it. Every link the user follows in the banner opens through opener.
+  BannerBrowser(QWebEngineProfile* profile, QWidget* parent, IUrlOpener& opener);
 
   void Navigate(const std::string& url) override;
   void LoadHtml(const std::string& html) override;

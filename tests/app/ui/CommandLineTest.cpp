@@ -21,8 +21,11 @@ TEST(CommandLineTest, AnswersHelpVersionAndBadArguments) {
       // --help wins over whatever else is on the line.
       {{"quarlen-messenger", "--bogus", "--help"}, true, false, 0, "--help"},
       // Before the toolkit has taken its own options they are left alone.
-      {{"quarlen-messenger", "-platform", "offscreen"}, false, true, 0, ""},
-      {{"quarlen-messenger", "--bogus"}, false, true, 0, ""},
+      {{"quarlen-messenger", "-platform", "offscreen", "-reverse"}, false, true, 0, ""},
+      // Anything else is refused already then: the toolkit aborts without a display.
+      {{"quarlen-messenger", "--bogus"}, false, false, 2, "'bogus'"},
+      {{"quarlen-messenger", "-style", "fusion", "stray"}, false, false, 2, "'stray'"},
+      {{"quarlen-messenger", "-platform", "offscreen"}, true, false, 2, "'platform'"},
       {{"quarlen-messenger", "--bogus"}, true, false, 2, "'bogus'"},
       {{"quarlen-messenger", "stray"}, true, false, 2, "Unexpected argument 'stray'"},
   };

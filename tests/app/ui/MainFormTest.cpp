@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QSet>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -74,10 +76,25 @@ class MainFormTest : public ::testing::Test {
 template <class T = QWidget>
 T* Child(const QObject& form, const char* name) { return form.findChild<T*>(QString::fromLatin1(name)); }
 
+// The captions as shown, without the access-key marks.
 QStringList Captions(const QMenu* menu) {
   QStringList captions;
-  for (const QAction* action : menu->actions()) captions << (action->isSeparator() ? "-" : action->text());
+  for (const QAction* action : menu->actions())
+    captions << (action->isSeparator() ? "-" : QString(action->text()).remove('&'));
   return captions;
+}
+
+// Each item of a menu has an access key of its own.
+void ExpectOwnAccessKeys(const QMenu* menu) {
+  QSet<QChar> keys;
+  for (const QAction* action : menu->actions()) {
+    if (action->isSeparator()) continue;
+    const QString text = action->text();
+    const qsizetype mark = text.indexOf('&');
+    ASSERT_TRUE(mark >= 0 && mark + 1 < text.size()) << text.toStdString();
+    EXPECT_FALSE(keys.contains(text[mark + 1].toLower())) << text.toStdString();
+    keys.insert(text[mark + 1].toLower());
+  }
 }
 
 TEST_F(MainFormTest, HasTheFixedWindowProperties) {
@@ -88,7 +105,9 @@ TEST_F(MainFormTest, HasTheFixedWindowProperties) {
   EXPECT_EQ(Child<QLabel>(form, "sStatusBar1Text")->text(), "Ready");
   EXPECT_EQ(form.statusBar()->height(), 19);
   EXPECT_EQ(form.palette().color(QPalette::Window), QColor(0xB0, 0xCE, 0xF1));
-  EXPECT_EQ(form.font().family(), "Verdana");
+  // Verdana, or where it is missing the substitute of the same proportions.
+  EXPECT_TRUE(QFontInfo(form.font()).family() == "Verdana" || QFontInfo(form.font()).family() == "DejaVu Sans")
+      << QFontInfo(form.font()).family().toStdString();
   EXPECT_EQ(form.font().pointSize(), 8);
   EXPECT_TRUE(form.font().bold());
   // Fixed size: client 768 x 529 below the menu bar; no maximise button.
@@ -131,12 +150,33 @@ TEST_F(MainFormTest, MenusHoldEveryCaptionInOrder) {
                          "Change Notification Settings", "-", "Exit"}));
   const auto menus = form.menuBar()->actions();
   ASSERT_EQ(menus.size(), 3);
-  EXPECT_EQ(menus[0]->text(), "File");
+  EXPECT_EQ(menus[0]->text(), "&File");
   EXPECT_EQ(Captions(menus[0]->menu()), QStringList({"Check For New Messages", "Check For Updates", "-", "Exit"}));
-  EXPECT_EQ(menus[1]->text(), "Options");
+  EXPECT_EQ(menus[1]->text(), "&Options");
   EXPECT_EQ(Captions(menus[1]->menu()), QStringList({"Change Notification Settings", "Network Settings"}));
-  EXPECT_EQ(menus[2]->text(), "Help");
+  EXPECT_EQ(menus[2]->text(), "&Help");
   EXPECT_EQ(Captions(menus[2]->menu()), QStringList({"About..."}));
+  for (const QMenu* menu : {Child<QMenu>(form, "PopupMenu1"), menus[0]->menu(), menus[1]->menu(), menus[2]->menu()})
+    ExpectOwnAccessKeys(menu);
+
+  // The menus are reached from the keyboard (on a real display: the offscreen
+  // platform does not turn Alt+letter into the menu bar's access keys).
+  if (QGuiApplication::platformName() == "offscreen") return;
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  // A bare X server has no window manager to make the window active.
+  QApplication::setActiveWindow(&form);
+  const struct {
+    QKeyCombination key;
+    int menu;
+  } keys[] = {{Qt::ALT | Qt::Key_F, 0}, {Qt::ALT | Qt::Key_O, 1}, {Qt::ALT | Qt::Key_H, 2}, {Qt::Key_F10, 0}};
+  for (const auto& k : keys) {
+    QTest::keyClick(&form, k.key.key(), k.key.keyboardModifiers());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menus[k.menu]->menu()->isVisible(); }, 2000)) << k.menu;
+    menus[k.menu]->menu()->close();
+    form.menuBar()->setActiveAction(nullptr);
+    QTest::qWait(50);
+  }
 }
 
 TEST_F(MainFormTest, MenuItemsRunTheirCommands) {
@@ -147,11 +187,11 @@ TEST_F(MainFormTest, MenuItemsRunTheirCommands) {
       .notificationSettings = [&] { ran << "notification"; throw std::runtime_error("Disk full"); },
       .networkSettings = [&] { ran << "network"; }});
   for (QAction* action : Child<QMenu>(form, "PopupMenu1")->actions()) {
-    if (action->text() != "Exit" && !action->isSeparator()) action->trigger();
+    if (action->text() != "E&xit" && !action->isSeparator()) action->trigger();
   }
   for (QAction* menu : form.menuBar()->actions()) {
     for (QAction* action : menu->menu()->actions()) {
-      if (action->text() != "Exit" && action->text() != "About..." && !action->isSeparator()) action->trigger();
+      if (action->text() != "E&xit" && action->text() != "&About..." && !action->isSeparator()) action->trigger();
     }
   }
   EXPECT_EQ(ran, QStringList({"fetch", "updates", "notification", "fetch", "updates", "notification", "network"}));
@@ -230,11 +270,36 @@ TEST_F(MainFormTest, UncreatableConfigFolderEndsTheProgramAfterItsMessages) {
   form.AddExitHook([&] { ++exitHooks; });
   form.CompleteStartup();  // the start-up check shows its own box
   EXPECT_EQ(boxes_, QStringList({message, message}));
+  // The program is ending: no timer starts work.
+  EXPECT_FALSE(Child<QTimer>(form, "timerStartup")->isActive());
+  EXPECT_FALSE(Child<QTimer>(form, "timerFetchRSS")->isActive());
   EXPECT_TRUE(ended.empty()) << "not before the next turn of a loop";
   QTest::qWait(300);
   EXPECT_EQ(ended, std::vector<int>({0}));
   EXPECT_EQ(exitHooks, 1);
   EXPECT_TRUE(form.Exiting());
+}
+
+// The exit work may hold a loop of its own (a box about a settings file that
+// can't be written): no timer or command may run from it, and Exit is not
+// entered twice.
+TEST_F(MainFormTest, NothingRunsWhileTheExitWorkWaits) {
+  std::vector<int> ended;
+  env_.endProcess = [&](int code) { ended.push_back(code); };
+  TfrmMainForm& form = MakeForm();
+  QStringList ran;
+  form.SetCommandHandlers({.fetchRSS = [&] { ran << "fetch"; }, .checkForUpdates = [&] { ran << "updates"; },
+                           .refreshBanner = [&] { ran << "banner"; }});
+  form.CompleteStartup();
+  for (const char* timer : {"timerStartup", "timerFetchRSS", "timerRefreshBanners"})
+    Child<QTimer>(form, timer)->setInterval(5);
+  form.AddExitHook([&] {
+    form.Exit2Click();
+    QTest::qWait(200);
+  });
+  form.Exit2Click();
+  EXPECT_EQ(ran, QStringList());
+  EXPECT_EQ(ended, std::vector<int>({0}));
 }
 
 TEST_F(MainFormTest, WithATrayClosingAndMinimisingHideTheWindow) {
@@ -266,6 +331,18 @@ TEST_F(MainFormTest, TrayIconSwitchesBetweenItsTwoImages) {
 
 TEST_F(MainFormTest, StatusAndTickerTexts) {
   TfrmMainForm& form = MakeForm();
+  // One line in a one-line bar; markup from a server is shown as it is.
+  auto* status = Child<QLabel>(form, "sStatusBar1Text");
+  const std::pair<const char*, const char*> texts[] = {
+      {"Socket Error # 111\r\nConnection refused.", "Socket Error # 111 Connection refused."},
+      {"a\nb\rc", "a b c"},
+      {"<b>502</b>", "<b>502</b>"},
+  };
+  for (const auto& [text, shown] : texts) {
+    form.SetStatusText(text);
+    EXPECT_EQ(status->text(), shown);
+    EXPECT_EQ(status->textFormat(), Qt::PlainText);
+  }
   form.SetStatusText("Fetching XML");
   EXPECT_EQ(Child<QLabel>(form, "sStatusBar1Text")->text(), "Fetching XML");
   // Hovering a menu item sends its empty status tip; the text stays.

@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox", 0);  // the engine refuses root otherwise
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
