@@ -165,9 +165,10 @@ class Program:
         with self.cond:
             return len(self.lines)
 
-    def statuses(self, after=0):
+    def statuses(self, after=0, before=None):
+        """Status texts from line index after up to (not including) before."""
         with self.cond:
-            return [l[7:].split(" ", 1)[1] for _, l in self.lines[after:] if l.startswith("status ")]
+            return [l[7:].split(" ", 1)[1] for _, l in self.lines[after:before] if l.startswith("status ")]
 
     def signal(self, number):
         os.kill(self.pid, number)

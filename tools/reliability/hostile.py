@@ -188,7 +188,7 @@ def main():
         mark = program.count()
         program.signal(signal.SIGUSR1)
         end = program.wait_for("cycle-end", after=mark, timeout=wait)
-        return end, program.statuses(mark)
+        return end, program.statuses(mark, end[0] if end else None)
 
     try:
         if not program.wait_for("loaded", timeout=60):

@@ -86,7 +86,8 @@ def main():
             program.signal(signal.SIGUSR1)
             end = program.wait_for("cycle-end", after=mark, timeout=max(args.interval, 130))
             urls = harness.read_lines(os.path.join(home, ".config/QuarlenMessenger/kvt_url_list.dat")) or []
-            statuses = program.statuses(mark)
+            # Up to the cycle's end: a banner reload may show "Connected" just after it.
+            statuses = program.statuses(mark, end[0] if end else None)
             minute = (time.monotonic() - start) / 60
             if end is None:
                 failures += 1
