@@ -7,6 +7,7 @@
 
 #include "app/ui/BrowserEngineFlags.h"
 #include "app/ui/CommandLine.h"
+#include "app/ui/DesktopIntegration.h"
 #include "app/ui/MessengerApp.h"
 #include "app/ui/QuarlenApplication.h"
 #include "app/ui/SingleInstance.h"
@@ -39,6 +40,10 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
   EnsureApplicationDataFolder(environment.applicationDataFolder);
   environment.configFolder = ConfigFolderPath(environment.applicationDataFolder);
   environment.browserPath = FindBrowserOnPath(ProcessEnv("PATH").value_or("/usr/bin:/bin"));
+  // Closing hides the window only while a notification area shows the icon,
+  // asked at that moment (panels come and go).
+  DesktopIntegration* desktop = nullptr;
+  environment.hasTray = [&desktop] { return desktop != nullptr && desktop->TrayShowsIcon(); };
 
   // Before the store is loaded: a second copy would write the same list files.
   SingleInstance instance(QString::fromStdString(environment.configFolder), SingleInstance::DefaultSocketFolder());
@@ -54,7 +59,10 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
 
   MessengerApp messenger(environment);
   TfrmMainForm& mainForm = messenger.MainForm();
-  instance.OnShowRequest([&mainForm] { mainForm.Run([&mainForm] { mainForm.ShowFromTray(); }); });
+  desktop = &messenger.Desktop();
+  instance.OnShowRequest([&mainForm, desktop](const QString& activationToken) {
+    mainForm.Run([desktop, &activationToken] { desktop->ShowWindow(activationToken); });
+  });
   // Exit ends the process at once; the settings files are written first, then
   // the lock goes, so the next start finds everything in place.
   mainForm.AddExitHook([&instance] { instance.Release(); });

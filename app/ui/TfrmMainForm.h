@@ -137,6 +137,8 @@ class TfrmMainForm : public QMainWindow,
   const std::string& ProgramVersion() const { return ProgramVersion_; }
   const std::string& UserAgent() const { return UserAgent_; }
   int TrayIconIndex() const { return trayIconIndex_; }
+  // The tray icon, which the desktop integration keeps on StatusNotifierItem panels.
+  QSystemTrayIcon& JvTrayIcon1() { return *JvTrayIcon1_; }
 
   // The controls the channel tabs and the notification settings drive.
   QTimer& timerFetchRSS() { return *timerFetchRSS_; }
