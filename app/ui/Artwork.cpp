@@ -34,16 +34,23 @@ void DrawMark(QPainter& p, const QRectF& box, const QColor& fill, const QColor& 
 }
 }  // namespace
 
-QPixmap TrayIconImage(int index) {
-  QPixmap pixmap(16, 16);
+QPixmap TrayIconImage(int index, int size) {
+  QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
+  const QRectF box(size / 32.0, size / 32.0, size - size / 16.0, size - size / 16.0);
   if (index == 1) {
-    DrawMark(p, QRectF(0.5, 0.5, 15, 15), QColor(0xFA, 0xB2, 0x05), QColor(0xCC, 0x00, 0x00));
+    DrawMark(p, box, QColor(0xFA, 0xB2, 0x05), QColor(0xCC, 0x00, 0x00));
   } else {
-    DrawMark(p, QRectF(0.5, 0.5, 15, 15), QColor(0xB0, 0xCE, 0xF1), QColor(0x00, 0x66, 0x99));
+    DrawMark(p, box, QColor(0xB0, 0xCE, 0xF1), QColor(0x00, 0x66, 0x99));
   }
   return pixmap;
+}
+
+QIcon TrayIcon(int index) {
+  QIcon icon;
+  for (int size : {16, 22, 24, 32, 48, 64}) icon.addPixmap(TrayIconImage(index, size));
+  return icon;
 }
 
 QPixmap LogoImage() {

@@ -6,8 +6,11 @@
 
 namespace quarlen {
 
-// Tray icon image 0 (normal) or 1 (the last refresh brought new articles), 16 x 16.
-QPixmap TrayIconImage(int index);
+// Tray icon image 0 (normal) or 1 (the last refresh brought new articles), size x size.
+QPixmap TrayIconImage(int index, int size = 16);
+// The tray icon with images from 16 to 64 pixels, so a panel that draws it
+// larger gets a sharp one.
+QIcon TrayIcon(int index);
 // The logo `Image1`, 181 x 81.
 QPixmap LogoImage();
 // The window icon.

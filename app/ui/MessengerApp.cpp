@@ -1,7 +1,10 @@
 #include "app/ui/MessengerApp.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QWebEngineProfile>
+
+#include "app/ui/DesktopIntegration.h"
 
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
@@ -36,6 +39,8 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   // The window is complete once the grid shows the saved articles, before any dialog exists.
   form.FillArticleGridAtStart();
   const std::string& folder = environment_.applicationDataFolder;
+  // New articles are announced through the desktop's own services where it has them.
+  desktop_ = new DesktopIntegration(form, QDBusConnection::sessionBus());
 
   xmlSettings_ = std::make_unique<SettingsStore>(SettingsFilePath(folder, NotificationSettings::FileName), form);
   frmSettings_ = std::make_unique<TfrmSettings>(*xmlSettings_, form.timerFetchRSS(), form);
@@ -55,7 +60,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
                                              ServiceCallPorts{form, form, form, form});
   cycle_ = std::make_unique<RefreshCycle>(
       *store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile,
-      [this] { return services_->PingServer(); }, RefreshCyclePorts{form, form, form, &form},
+      [this] { return services_->PingServer(); }, RefreshCyclePorts{form, *desktop_, *desktop_, &form},
       [&form] { form.FillArticleGrid(); });
   // The channel list: once per run, at the first banner refresh that finds the server.
   banner_ = std::make_unique<Banner>(

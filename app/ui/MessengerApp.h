@@ -18,6 +18,7 @@ class RefreshCycle;
 class Banner;
 class ArticleActions;
 class ChannelTabsUi;
+class DesktopIntegration;
 class THttpClient;
 
 class MessengerApp {
@@ -33,6 +34,9 @@ class MessengerApp {
 
   TfrmMainForm& MainForm() { return *mainForm_; }
   ArticleStore& Store() { return *store_; }
+  DesktopIntegration& Desktop() { return *desktop_; }
+  // The refresh cycle; the reliability probe's build shortens its feed deadline.
+  RefreshCycle& Cycle() { return *cycle_; }
 
  private:
   void ConnectCommands();
@@ -45,6 +49,7 @@ class MessengerApp {
   std::unique_ptr<THttpClient> IdHTTP1_;  // the main client: the feed and the charts
   std::unique_ptr<QWebEngineProfile> browserProfile_;  // cache-less, shared by the banner and the channel tabs
   std::unique_ptr<TfrmMainForm> mainForm_;
+  DesktopIntegration* desktop_ = nullptr;  // owned by the main window
   std::unique_ptr<SettingsStore> xmlSettings_;
   std::unique_ptr<TfrmSettings> frmSettings_;
   std::unique_ptr<TfrmNetworkSettings> frmNetworkSettings_;

@@ -79,7 +79,9 @@ bool SingleInstance::AskRunningCopy() {
     QLocalSocket socket;
     socket.connectToServer(serverName_);
     if (socket.waitForConnected(static_cast<int>(left()))) {
-      socket.write(ShowRequest);
+      // The launcher's activation token travels along: on Wayland only the
+      // running copy's window can use it to come forward.
+      socket.write(ShowRequest + qgetenv("XDG_ACTIVATION_TOKEN").replace('\n', ' ') + '\n');
       QByteArray answer;
       while (!answer.contains('\n') && left() > 0 &&
              (socket.bytesAvailable() > 0 || socket.waitForReadyRead(static_cast<int>(left())))) {
@@ -101,17 +103,35 @@ void SingleInstance::Listen() {
   server_->setMaxPendingConnections(4);
   QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
-      QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-      QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-        // Only a whole request counts; anything else on the socket is ignored.
-        if (!socket->readAll().startsWith(ShowRequest)) {
-          socket->disconnectFromServer();
+      // A request is "show", then the start's activation token on a line of
+      // its own (a copy of an older version sends no token line and hangs up);
+      // anything else on the socket is ignored.
+      auto answer = [this, socket](bool hungUp) {
+        const QByteArray request = socket->property("request").toByteArray();
+        if (!request.startsWith(ShowRequest)) {
+          if (!hungUp && request.size() >= qsizetype(sizeof ShowRequest - 1)) socket->disconnectFromServer();
           return;
         }
-        if (onShow_) onShow_();
+        const QByteArray token = request.mid(sizeof ShowRequest - 1);
+        if (!token.contains('\n') && !hungUp) return;
+        socket->setProperty("request", QByteArray());
+        if (onShow_) onShow_(QString::fromUtf8(token.left(token.indexOf('\n'))));
+        if (hungUp) return;
         // The later start waits for this before it exits quietly.
         socket->write(ShownAnswer);
         socket->disconnectFromServer();
+      };
+      auto read = [socket] {
+        socket->setProperty("request", socket->property("request").toByteArray() + socket->readAll());
+      };
+      QObject::connect(socket, &QLocalSocket::readyRead, socket, [read, answer] {
+        read();
+        answer(false);
+      });
+      QObject::connect(socket, &QLocalSocket::disconnected, socket, [socket, read, answer] {
+        read();
+        answer(true);
+        socket->deleteLater();
       });
     }
   });

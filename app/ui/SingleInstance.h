@@ -31,12 +31,15 @@ class SingleInstance {
   // Stops answering and gives the lock up; the program ends right after.
   void Release();
 
-  // Called, on the event loop, whenever a later start asks for the window.
-  void OnShowRequest(std::function<void()> handler) { onShow_ = std::move(handler); }
+  // Called, on the event loop, whenever a later start asks for the window,
+  // with the activation token the desktop gave that start (empty if none).
+  void OnShowRequest(std::function<void(const QString&)> handler) { onShow_ = std::move(handler); }
 
   // The per-user socket folder: $XDG_RUNTIME_DIR when it exists, else the
   // temporary folder.
   static QString DefaultSocketFolder();
+  // The socket's full name, derived from the user id and the config folder.
+  QString ServerName() const { return serverName_; }
 
  private:
   bool AskRunningCopy();
@@ -46,7 +49,7 @@ class SingleInstance {
   QString serverName_;
   std::unique_ptr<QLockFile> lock_;
   std::unique_ptr<QLocalServer> server_;
-  std::function<void()> onShow_;
+  std::function<void(const QString&)> onShow_;
 };
 
 }  // namespace quarlen

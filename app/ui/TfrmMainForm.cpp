@@ -246,7 +246,7 @@ void TfrmMainForm::BuildTimers() {
 }
 
 void TfrmMainForm::BuildTrayIcon() {
-  JvTrayIcon1_ = new QSystemTrayIcon(QIcon(TrayIconImage(0)), this);
+  JvTrayIcon1_ = new QSystemTrayIcon(TrayIcon(0), this);
   JvTrayIcon1_->setObjectName("JvTrayIcon1");
   JvTrayIcon1_->setToolTip(QStringLiteral("Quarlen Messenger"));
   JvTrayIcon1_->setContextMenu(PopupMenu1_);
@@ -389,6 +389,11 @@ void TfrmMainForm::SetStatusText(const std::string& text) {
   line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
   line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
   statusText_->setText(line);
+  for (const auto& observer : statusObservers_) observer(text);
+}
+
+void TfrmMainForm::AddStatusObserver(std::function<void(const std::string&)> observer) {
+  statusObservers_.push_back(std::move(observer));
 }
 
 void TfrmMainForm::ShowMessage(const std::string& text) {
@@ -402,7 +407,7 @@ bool TfrmMainForm::Confirm(const std::string& title, const std::string& question
 
 void TfrmMainForm::SetIconIndex(int index) {
   trayIconIndex_ = index == 1 ? 1 : 0;
-  JvTrayIcon1_->setIcon(QIcon(TrayIconImage(trayIconIndex_)));
+  JvTrayIcon1_->setIcon(TrayIcon(trayIconIndex_));
 }
 
 void TfrmMainForm::ShowBalloon(const std::string& title, const std::string& text) {

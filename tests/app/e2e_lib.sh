@@ -97,8 +97,20 @@ stop_program() {
 }
 has_ended() { ! kill -0 "$1" 2>/dev/null; }
 
-# main_window PID: the id of the program's main window (mapped or not).
-main_window() { xdotool search --all --pid "$1" --name "^${program_title//./\\.}\$" 2>/dev/null | head -1; }
-has_main_window() { [ -n "$(main_window "$1")" ]; }
-is_mapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
-is_unmapped() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsUnMapped'; }
+# main_window PID: the id of the program's main window (mapped or not). A
+# search that meets a window vanishing under it (the browser engine makes and
+# drops some) finds nothing, so a caller that needs the id asks again.
+find_main_window() { xdotool search --all --pid "$1" --name "^${program_title//./\\.}\$" 2>/dev/null | head -1; }
+main_window() {
+  local w
+  for _ in 1 2 3; do
+    w=$(find_main_window "$1")
+    [ -n "$w" ] && { echo "$w"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+has_main_window() { [ -n "$(find_main_window "$1")" ]; }
+# Never without a window id: xwininfo would wait for a click on the screen.
+is_mapped() { [ -n "$1" ] && xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+is_unmapped() { [ -n "$1" ] && xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsUnMapped'; }

@@ -1,0 +1,84 @@
+#include "app/ui/DesktopIntegration.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QTimer>
+
+#include "app/ui/TfrmMainForm.h"
+#include "app/ui/WindowActivation.h"
+
+namespace quarlen {
+
+namespace {
+// The names the package installs: the icon in the hicolor theme and the menu entry.
+const QString InstalledName = QStringLiteral("quarlen-messenger");
+// How long a window manager may take to hand the focus over before the
+// window asks for attention instead.
+constexpr int FocusWaitMs = 700;
+
+QString Q(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
+
+bool OnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+}  // namespace
+
+DesktopIntegration::DesktopIntegration(TfrmMainForm& form, QDBusConnection bus)
+    : QObject(&form),
+      form_(form),
+      notifier_(bus, {QStringLiteral("Quarlen Messenger"), InstalledName, InstalledName}),
+      // Qt's Wayland client has no beep at all; X11 keeps its bell.
+      sound_(OnWayland(), [&form] { form.Beep(); }),
+      watch_(bus, form.JvTrayIcon1(), [this] { form_.Run([this] { ShowWindow(QString()); }); }) {
+  // Through the window's runner, like every click: what the click throws (a
+  // link that can't be encoded) is shown, and the program goes on.
+  connect(&notifier_, &DesktopNotifier::Clicked, this,
+          [this](const QString& token) { form_.Run([this, &token] { NotificationClicked(token); }); });
+}
+
+void DesktopIntegration::SetIconIndex(int index) {
+  form_.SetIconIndex(index);
+  watch_.IconChanged();
+}
+
+void DesktopIntegration::ShowBalloon(const std::string& title, const std::string& text) {
+  notifier_.Notify(Q(title), Q(text), [this, title, text] { form_.ShowBalloon(title, text); });
+}
+
+void DesktopIntegration::Beep() { sound_.Play(); }
+
+void DesktopIntegration::ShowFromTray() { form_.ShowFromTray(); }
+
+void DesktopIntegration::BringToFront() {
+  form_.BringToFront();
+  AskForAttentionUnlessActive();
+}
+
+void DesktopIntegration::SetTickerText(const std::string& text) { form_.SetTickerText(text); }
+
+void DesktopIntegration::ProcessMessages() { form_.ProcessMessages(); }
+
+void DesktopIntegration::EndProgramNow() { form_.EndProgramNow(); }
+
+void DesktopIntegration::ShowWindow(const QString& activationToken) {
+  form_.ShowFromTray();
+  // Shown first: the compositor activates a surface, and a hidden window has none.
+  ActivateWithToken(form_, activationToken);
+  AskForAttentionUnlessActive();
+}
+
+void DesktopIntegration::NotificationClicked(const QString& activationToken) {
+  // The window comes forward where the desktop handed a token over for it, and
+  // where no tray icon shows (a minimised window would otherwise stay lost);
+  // first, so the browser opened next lands on top of it.
+  if (!activationToken.isEmpty() || !TrayShowsIcon()) ShowWindow(activationToken);
+  form_.JvTrayIcon1BalloonClick();
+}
+
+void DesktopIntegration::AskForAttentionUnlessActive() {
+  // Wayland never lets a client raise itself without a token, and focus
+  // stealing prevention may keep the window back elsewhere too.
+  QTimer::singleShot(FocusWaitMs, &form_, [this] {
+    if (form_.isVisible() && !form_.isActiveWindow()) QApplication::alert(&form_);
+  });
+}
+
+}  // namespace quarlen

@@ -1,0 +1,59 @@
+#pragma once
+// How new articles reach the desktop. Stands between the refresh cycle and the
+// main window: the balloon goes out as a desktop notification whose click is
+// the balloon click, the sound is the desktop's event sound where the window
+// system has no beep, a window that can't come forward asks for attention,
+// and the tray icon follows StatusNotifierItem panels.
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+
+#include "app/ui/DesktopNotifier.h"
+#include "app/ui/EventSound.h"
+#include "app/ui/StatusNotifierWatch.h"
+#include "platform/UiPorts.h"
+
+namespace quarlen {
+
+class TfrmMainForm;
+
+class DesktopIntegration : public QObject, public ITrayIcon, public IMainWindow {
+  Q_OBJECT
+
+ public:
+  // form: the main window, with its tray icon made; bus: the session bus (one
+  // that is not connected leaves Qt's balloon and tray as they are).
+  DesktopIntegration(TfrmMainForm& form, QDBusConnection bus);
+
+  // ITrayIcon: the icon goes to the window's tray icon and to the panel; the
+  // balloon is a desktop notification, Qt's balloon where no server answers.
+  void SetIconIndex(int index) override;
+  void ShowBalloon(const std::string& title, const std::string& text) override;
+  // IMainWindow: as the window does, but the sound and the bringing forward as above.
+  void Beep() override;
+  void ShowFromTray() override;
+  void BringToFront() override;
+  void SetTickerText(const std::string& text) override;
+  void ProcessMessages() override;
+  void EndProgramNow() override;
+
+  // Shows the window and brings it forward, with the activation token the
+  // desktop handed over (a notification click, a later start); where the
+  // window system keeps it back, the window asks for attention.
+  void ShowWindow(const QString& activationToken);
+  // Whether a notification area shows the icon at this moment.
+  bool TrayShowsIcon() const { return watch_.TrayShowsIcon(); }
+
+  DesktopNotifier& Notifier() { return notifier_; }
+
+ private:
+  void NotificationClicked(const QString& activationToken);
+  void AskForAttentionUnlessActive();
+
+  TfrmMainForm& form_;
+  DesktopNotifier notifier_;
+  EventSound sound_;
+  StatusNotifierWatch watch_;
+};
+
+}  // namespace quarlen
