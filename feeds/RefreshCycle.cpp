@@ -193,7 +193,12 @@ void RefreshCycle::RunAfterPing() {
   std::string body;
   try {
     if (applyProfile_) applyProfile_(client_);
-    body = client_.Get(feedUrl_, FeedBodyCap);
+    body = client_.Get(feedUrl_, FeedBodyCap, feedDeadline_);
+  } catch (const HttpDeadlineError& e) {
+    // Unlike a plain failure, this one held the window's work for minutes;
+    // "Ready" alone would leave the user guessing why nothing came.
+    status.SetStatusText(e.what());
+    return;
   } catch (const std::exception&) {
     status.SetStatusText("Ready");
     return;

@@ -2,6 +2,7 @@
 // The feed refresh cycle `FetchRSS`: ping, fetch the feed, parse, merge into
 // the article store, trim to the keep limit, refresh the chart thumbnails,
 // save, rebuild the grid and announce the new articles.
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -76,10 +77,14 @@ class RefreshCycle {
   // One refresh cycle. Returns at once while a cycle runs (a timer or command
   // arriving through the message pump). A failed ping, fetch or parse ends the
   // cycle quietly (status "Ready" after a failed fetch or parse; the ping's
-  // message after a failed ping) with the store and latest lists as they were.
+  // message after a failed ping, the failure's text after a feed download that
+  // outran its deadline) with the store and latest lists as they were.
   // Any other failure (a write error in SaveLists, a list file that cannot be
   // read) sets "Ready" and propagates to the caller; Busy is false either way.
   void FetchRSS();
+
+  // How long the feed download may take in all (default FeedTransferDeadline).
+  void SetFeedDeadline(std::chrono::milliseconds deadline) { feedDeadline_ = deadline; }
 
   // True from the gate to the end of a cycle; the article actions do nothing then.
   bool Busy() const { return busy_; }
@@ -94,6 +99,7 @@ class RefreshCycle {
   ArticleStore& store_;
   THttpClient& client_;
   std::string feedUrl_;
+  std::chrono::milliseconds feedDeadline_ = FeedTransferDeadline;
   const INotificationSettings& settings_;
   ClientProfile applyProfile_;
   PingCall ping_;

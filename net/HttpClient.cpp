@@ -106,6 +106,13 @@ HttpError InvalidResponse(const ErrorCode& ec) {
   return HttpError("Invalid HTTP response: " + ec.message());
 }
 
+HttpDeadlineError TransferTimedOut(milliseconds deadline) {
+  const bool wholeSeconds = deadline.count() % 1000 == 0;
+  const std::string span = wholeSeconds ? std::to_string(deadline.count() / 1000) + " s"
+                                        : std::to_string(deadline.count()) + " ms";
+  return HttpDeadlineError("Transfer timed out: the server did not complete its answer within " + span + ".");
+}
+
 HttpError OverCap(std::size_t cap) {
   return HttpError("The response is larger than the limit of " + std::to_string(cap) + " bytes.");
 }
@@ -123,7 +130,7 @@ std::string_view View(const beast::flat_buffer& buffer) {
 struct THttpClient::Impl {
   Impl(THttpClientKind k, MessagePump p) : kind(k), pump(std::move(p)) {}
 
-  std::string Get(const std::string& url, std::size_t cap);
+  std::string Get(const std::string& url, std::size_t cap, milliseconds deadline);
 
   bool Await(Pending& pending, milliseconds slice, std::optional<Clock::time_point> deadline);
   void Abort(Pending& pending);
@@ -144,6 +151,7 @@ struct THttpClient::Impl {
   std::size_t bodyCap = DefaultBodyCap;
   milliseconds connectTimeout = DefaultConnectTimeout;
   milliseconds readTimeout = DefaultReadTimeout;
+  milliseconds transferDeadline = DefaultTransferDeadline;
   HttpCookieJar cookies;
   bool busy = false;
 
@@ -155,6 +163,8 @@ struct THttpClient::Impl {
   int peerPort = 0;
   beast::flat_buffer buffer;
   // State of the exchange under way.
+  milliseconds requestDeadline{0};
+  Clock::time_point requestEnd;
   bool reused = false;
   bool receivedAny = false;
   bool peerClosed = false;
@@ -164,6 +174,12 @@ struct THttpClient::Impl {
 // messages between them. run_for returns early once the operation completes.
 bool THttpClient::Impl::Await(Pending& pending, milliseconds slice, std::optional<Clock::time_point> deadline) {
   while (!pending.done) {
+    // Checked before every slice, also when each operation completes within
+    // its first one: a drip keeps every single wait short.
+    if (Clock::now() >= requestEnd) {
+      Abort(pending);
+      throw TransferTimedOut(requestDeadline);
+    }
     io.restart();
     io.run_for(slice);
     if (pending.done) break;
@@ -403,9 +419,11 @@ std::string THttpClient::Impl::Exchange(const std::string& request, const std::s
   }
 }
 
-std::string THttpClient::Impl::Get(const std::string& url, std::size_t cap) {
+std::string THttpClient::Impl::Get(const std::string& url, std::size_t cap, milliseconds limit) {
   ReentryGuard guard(busy);
   if (!guard.Entered()) throw HttpError("The HTTP client is still busy with another request.");
+  requestDeadline = limit;
+  requestEnd = Clock::now() + limit;
 
   const HttpUrl target = ParseHttpUrl(url);
   HttpGetRequest request;
@@ -450,8 +468,15 @@ void THttpClient::SetConnectTimeout(std::chrono::milliseconds timeout) { impl_->
 std::chrono::milliseconds THttpClient::ConnectTimeout() const { return impl_->connectTimeout; }
 void THttpClient::SetReadTimeout(std::chrono::milliseconds timeout) { impl_->readTimeout = timeout; }
 std::chrono::milliseconds THttpClient::ReadTimeout() const { return impl_->readTimeout; }
-std::string THttpClient::Get(const std::string& url) { return impl_->Get(url, impl_->bodyCap); }
-std::string THttpClient::Get(const std::string& url, std::size_t bodyCap) { return impl_->Get(url, bodyCap); }
+void THttpClient::SetTransferDeadline(std::chrono::milliseconds deadline) { impl_->transferDeadline = deadline; }
+std::chrono::milliseconds THttpClient::TransferDeadline() const { return impl_->transferDeadline; }
+std::string THttpClient::Get(const std::string& url) { return impl_->Get(url, impl_->bodyCap, impl_->transferDeadline); }
+std::string THttpClient::Get(const std::string& url, std::size_t bodyCap) {
+  return impl_->Get(url, bodyCap, impl_->transferDeadline);
+}
+std::string THttpClient::Get(const std::string& url, std::size_t bodyCap, std::chrono::milliseconds deadline) {
+  return impl_->Get(url, bodyCap, deadline);
+}
 bool THttpClient::Busy() const { return impl_->busy; }
 
 const THttpClient::MessagePump& THttpClient::Pump() const { return impl_->pump; }

@@ -30,6 +30,13 @@ inline constexpr std::size_t FeedBodyCap = std::size_t{16} << 20;    // 16 MiB
 // How long a connect may take, and how long a wait for data may go without a byte.
 inline constexpr std::chrono::milliseconds DefaultConnectTimeout{120000};
 inline constexpr std::chrono::milliseconds DefaultReadTimeout{120000};
+// How long a whole request may take, connect to last byte. The read limit
+// counts silence only, so a server sending one byte a second would otherwise
+// hold a request (and the refresh cycle's Busy) for as long as it likes. The
+// figures leave a slow line plenty: 2 minutes carry a 4 MiB body at 35 kB/s,
+// and the feed, far below its 16 MiB cap in practice, gets 10 minutes.
+inline constexpr std::chrono::milliseconds DefaultTransferDeadline{120000};
+inline constexpr std::chrono::milliseconds FeedTransferDeadline{600000};
 
 class THttpClient {
  public:
@@ -59,14 +66,20 @@ class THttpClient {
   // out." (default 120 000 ms).
   void SetReadTimeout(std::chrono::milliseconds timeout);
   std::chrono::milliseconds ReadTimeout() const;
+  // How long a whole request may take before it fails with HttpDeadlineError
+  // (default DefaultTransferDeadline); Get with a deadline of its own ignores it.
+  void SetTransferDeadline(std::chrono::milliseconds deadline);
+  std::chrono::milliseconds TransferDeadline() const;
 
   // Fetches url and returns the body bytes. Throws HttpError with the user's text:
   // the status line for a failure status or a redirect, "Socket Error # n\r\n..."
   // for socket failures, "Connect timed out.", "Read timed out.",
   // "Connection Closed Gracefully.", "Invalid HTTP response: ...",
+  // "Transfer timed out: ..." (HttpDeadlineError),
   // or a refusal while another request of this client is under way.
   std::string Get(const std::string& url);
   std::string Get(const std::string& url, std::size_t bodyCap);
+  std::string Get(const std::string& url, std::size_t bodyCap, std::chrono::milliseconds deadline);
 
   // True while a request is under way (for example inside the pump).
   bool Busy() const;

@@ -128,6 +128,11 @@ void HttpCookieJar::DropOldestOverall() {
   if (oldest->second.empty()) byHost_.erase(oldest);
 }
 
+std::size_t HttpCookieJar::CountFor(const std::string& host) const {
+  const auto found = byHost_.find(AsciiLowered(host));
+  return found == byHost_.end() ? 0 : found->second.size();
+}
+
 std::string HttpCookieJar::CookieHeader(const std::string& host) const {
   const auto found = byHost_.find(AsciiLowered(host));
   if (found == byHost_.end()) return {};

@@ -33,6 +33,9 @@ class HttpCookieJar {
   // cookies were first set, unexpired ones only, at most MaxCookieHeaderBytes;
   // empty when none.
   std::string CookieHeader(const std::string& host) const;
+  // Cookies held, in all and for one host (expired ones not dropped yet included).
+  std::size_t Count() const { return count_; }
+  std::size_t CountFor(const std::string& host) const;
 
  private:
   struct Cookie {

@@ -10,4 +10,10 @@ class HttpError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A request that did not complete within its whole-transfer deadline.
+class HttpDeadlineError : public HttpError {
+ public:
+  using HttpError::HttpError;
+};
+
 }  // namespace quarlen

@@ -3,7 +3,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QSocketNotifier>
-#include <QStatusBar>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <ctime>
@@ -39,7 +39,7 @@ void Say(const std::string& line) {
 }
 }  // namespace
 
-ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store) : form_(form) {
+ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store) : QObject(&form), form_(form) {
   if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) throw std::system_error(errno, std::generic_category());
   struct sigaction action {};
   action.sa_handler = OnProbeSignal;
@@ -50,8 +50,13 @@ ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store
   notifier_ = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, [this] { OnSignal(); });
 
-  QObject::connect(form_.statusBar(), &QStatusBar::messageChanged, this, [](const QString& text) {
-    if (!text.isEmpty()) Say("status " + std::to_string(MonotonicMs()) + " " + text.toStdString());
+  // The status text is a permanent label, not a temporary message of the
+  // status bar, so it is followed through the window's own status port.
+  form_.AddStatusObserver([](const std::string& text) {
+    if (text.empty()) return;
+    std::string line = text;
+    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    Say("status " + std::to_string(MonotonicMs()) + " " + line);
   });
 
   // A precise timer fires at every chance the event loop gets, from the main

@@ -21,8 +21,8 @@ class TfrmMainForm;
 
 class ReliabilityProbe : public QObject {
  public:
-  // Prints the loaded store at once; throws std::system_error when the signal
-  // pipe can't be made.
+  // Prints the loaded store at once and lives as long as form, its parent;
+  // throws std::system_error when the signal pipe can't be made.
   ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store);
   ~ReliabilityProbe() override;
 

@@ -35,6 +35,8 @@ class MessengerApp {
   TfrmMainForm& MainForm() { return *mainForm_; }
   ArticleStore& Store() { return *store_; }
   DesktopIntegration& Desktop() { return *desktop_; }
+  // The refresh cycle; the reliability probe's build shortens its feed deadline.
+  RefreshCycle& Cycle() { return *cycle_; }
 
  private:
   void ConnectCommands();

@@ -389,6 +389,11 @@ void TfrmMainForm::SetStatusText(const std::string& text) {
   line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
   line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
   statusText_->setText(line);
+  for (const auto& observer : statusObservers_) observer(text);
+}
+
+void TfrmMainForm::AddStatusObserver(std::function<void(const std::string&)> observer) {
+  statusObservers_.push_back(std::move(observer));
 }
 
 void TfrmMainForm::ShowMessage(const std::string& text) {

@@ -75,6 +75,8 @@ class TfrmMainForm : public QMainWindow,
 
   // Work that runs once when the program ends (settings stores flushing).
   void AddExitHook(std::function<void()> hook);
+  // Called with every status text, after the status bar shows it.
+  void AddStatusObserver(std::function<void(const std::string&)> observer);
   // The work of the menu commands and timers that lives elsewhere; an empty
   // handler does nothing.
   struct CommandHandlers {
@@ -178,6 +180,7 @@ class TfrmMainForm : public QMainWindow,
   std::string ProgramVersion_;
   std::string BrowserPath_;
   std::vector<std::function<void()>> exitHooks_;
+  std::vector<std::function<void(const std::string&)>> statusObservers_;
   CommandHandlers handlers_;
   std::unique_ptr<quarlen::BannerBrowser> bannerBrowser_;
   int trayIconIndex_ = 0;

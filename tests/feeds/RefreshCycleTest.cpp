@@ -392,6 +392,7 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
     const char* name;
     std::function<void()> serve;
     std::string lastStep;
+    std::string lastText = "Ready";
   };
   const std::vector<Case> cases = {
       {"404", [this] { server_.Remove(FeedPath); }, "Fetching XML"},
@@ -412,6 +413,13 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
        "Parsing XML"},
       {"over the feed's cap", [this] { server_.Set(FeedPath, std::string(FeedBodyCap + 1, ' ')); },
        "Fetching XML"},
+      // Last: the server holds this one until the hangup below.
+      {"past the download's deadline", [this] {
+         cycle_.SetFeedDeadline(std::chrono::milliseconds(100));
+         ScriptedResponse r;
+         r.silent = true;
+         server_.Set(FeedPath, r);
+       }, "Fetching XML", "Transfer timed out: the server did not complete its answer within 100 ms."},
   };
   SeedStore(3);
   for (const Case& c : cases) {
@@ -428,11 +436,12 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
     EXPECT_EQ(store_.latest_subject, std::vector<std::string>{"Old latest"});
     ASSERT_GE(status_.texts.size(), 2u);
     EXPECT_EQ(status_.texts[status_.texts.size() - 2], c.lastStep);
-    EXPECT_EQ(status_.texts.back(), "Ready");
+    EXPECT_EQ(status_.texts.back(), c.lastText);
     EXPECT_EQ(ChartRequests(), 0);
     EXPECT_TRUE(tray_.icons.empty());
     EXPECT_EQ(gridFills_, 0);
   }
+  server_.Hangup();
   // A later cycle works normally, with a feed larger than other answers may be.
   server_.Set(FeedPath, Feed({{"Fresh", "http://news.example/fresh.html"}}) + "<!--" +
                             std::string(DefaultBodyCap, ' ') + "-->");

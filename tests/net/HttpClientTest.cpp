@@ -308,6 +308,29 @@ TEST(HttpClient, HalfOpenConnectionTimesOutAndTheNextRequestGetsAFreshOne) {
   EXPECT_EQ(server.Connections(), 2);
 }
 
+TEST(HttpClient, DripPastTheTransferDeadlineFailsAndTheClientStaysUsable) {
+  // A good header, then one byte every 5 ms for longer than any run of the
+  // suite: never silent long enough for the read limit, so only the
+  // whole-transfer deadline can end it.
+  ScriptedReply drip{{"HTTP/1.1 200 OK\r\nContent-Length: 200000\r\n\r\n"}, std::chrono::milliseconds(5), true, false};
+  drip.parts.resize(200001, "x");
+  LoopbackHttpServer server({drip, Reply(Ok)});
+  int pumps = 0;
+  THttpClient client(THttpClientKind::MainClient, [&] { ++pumps; });
+  client.SetTransferDeadline(std::chrono::milliseconds(300));
+  try {
+    client.Get(server.Url("/feed"));
+    ADD_FAILURE() << "no failure";
+  } catch (const HttpDeadlineError& e) {
+    EXPECT_STREQ(e.what(), "Transfer timed out: the server did not complete its answer within 300 ms.");
+  }
+  EXPECT_GT(pumps, 1);  // bytes did arrive: the read limit was never what ended it
+  EXPECT_FALSE(client.Busy());
+  // A deadline of the request's own outranks the client's.
+  EXPECT_EQ(client.Get(server.Url("/next"), DefaultBodyCap, std::chrono::seconds(60)), "ok");
+  EXPECT_EQ(server.Connections(), 2);
+}
+
 TEST(HttpClient, WaitingPumpsMessagesAndRefusesASecondRequest) {
   LoopbackHttpServer server({ScriptedReply{{}, {}, true, true}});
   int pumps = 0;

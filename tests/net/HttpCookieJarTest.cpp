@@ -40,6 +40,7 @@ TEST(HttpCookieJar, StaysWithinItsBounds) {
     if (i >= 10) expected += (expected.empty() ? "c" : "; c") + std::to_string(i) + "=v";
   }
   EXPECT_EQ(jar.CookieHeader("feeds.example"), expected);
+  EXPECT_EQ(jar.CountFor("FEEDS.example"), MaxCookiesPerHost);
   // 4096 bytes a cookie, 8192 bytes a header: the third big one is left out,
   // the short one after it still fits.
   const std::string big(4090, 'x');
@@ -53,6 +54,7 @@ TEST(HttpCookieJar, StaysWithinItsBounds) {
   for (int i = 0; i < 3000; ++i) jar.Remember("h" + std::to_string(i / 50), "c" + std::to_string(i) + "=v", false);
   EXPECT_EQ(jar.CookieHeader("feeds.example") + jar.CookieHeader("banner.example"), "");
   EXPECT_NE(jar.CookieHeader("h0"), "");
+  EXPECT_EQ(jar.Count(), MaxCookies);
 }
 
 }  // namespace

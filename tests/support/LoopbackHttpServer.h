@@ -43,6 +43,7 @@ struct ScriptedResponse {
   std::string extraHeaders;               // each line ending in CR LF
   std::chrono::milliseconds delay{0};     // before the answer goes out
   bool close = false;                     // "Connection: close" and close after the answer
+  bool silent = false;                    // never answer; hold on until Hangup()
 };
 
 // Binds a listening socket on 127.0.0.1 with a free port.
@@ -195,7 +196,7 @@ class LoopbackHttpServer {
         heads_.push_back(head);
         index = heads_.size() - 1;
       }
-      if (!(script_ ? AnswerScripted(client, index, hangups) : AnswerRouted(client, head))) return;
+      if (!(script_ ? AnswerScripted(client, index, hangups) : AnswerRouted(client, head, hangups))) return;
     }
   }
 
@@ -204,17 +205,22 @@ class LoopbackHttpServer {
     if (index >= script_->size()) return false;
     const ScriptedReply& reply = (*script_)[index];
     if (reply.silent) {
-      while (!stop_ && hangups_ == hangups) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      HoldUntilHangup(hangups);
       return false;
     }
     for (std::size_t i = 0; i < reply.parts.size(); ++i) {
       if (i > 0) std::this_thread::sleep_for(reply.pause);
-      Send(client, reply.parts[i]);
+      // A long drip ends with the client that gave up on it.
+      if (!Send(client, reply.parts[i]) || stop_ || hangups_ != hangups) return false;
     }
     return !reply.close;
   }
 
-  bool AnswerRouted(int client, const std::string& head) {
+  void HoldUntilHangup(int hangups) const {
+    while (!stop_ && hangups_ == hangups) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+
+  bool AnswerRouted(int client, const std::string& head, int hangups) {
     const std::string target = TargetOf(head);
     ScriptedResponse response;
     {
@@ -228,6 +234,10 @@ class LoopbackHttpServer {
         response.body = "<html>not found</html>";
       }
     }
+    if (response.silent) {
+      HoldUntilHangup(hangups);
+      return false;
+    }
     if (response.delay.count() > 0) std::this_thread::sleep_for(response.delay);
     std::string reply = response.statusLine + "\r\n";
     if (!response.contentType.empty()) reply += "Content-Type: " + response.contentType + "\r\n";
@@ -238,8 +248,8 @@ class LoopbackHttpServer {
     return !response.close;
   }
 
-  static void Send(int client, const std::string& bytes) {
-    ::send(client, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+  static bool Send(int client, const std::string& bytes) {
+    return ::send(client, bytes.data(), bytes.size(), MSG_NOSIGNAL) >= 0;
   }
 
   std::optional<std::vector<ScriptedReply>> script_;

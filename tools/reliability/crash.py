@@ -26,7 +26,8 @@ At each start the script checks what the program loaded and what lies on disk:
     article even where the charts file on disk holds another count.
 It prints the count of runs, of kills in each span and of failures.
 
-    python3 tools/reliability/crash.py [--build build] [--runs 300] [--display N] [--seed S]
+    python3 tools/reliability/crash.py [--build build] [--runs 300] [--display N|auto] [--seed S]
+    python3 tools/reliability/crash.py --short   # 21 kills, 7 in each span (the test suite's form)
 
 Deleting an article from the grid is not driven: the program has no delete
 command yet, so no kill can fall inside one.
@@ -140,9 +141,12 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", default=os.path.join(harness.TOP, "build"))
     ap.add_argument("--runs", type=int, default=300)
-    ap.add_argument("--display", type=int)
+    ap.add_argument("--display", type=harness.display_number)
     ap.add_argument("--seed", type=int, default=int(time.time()))
+    ap.add_argument("--short", action="store_true", help="21 kills, for the test suite")
     args = ap.parse_args()
+    if args.short:
+        args.runs = 21
     harness.exit_on_sigterm()
     rng = random.Random(args.seed)
 

@@ -10,6 +10,7 @@ shown or hidden in the tray, where clicking a menu with xdotool would need the
 tray icon's position on screen.
 """
 import os
+import random
 import re
 import shutil
 import signal
@@ -74,6 +75,17 @@ class FeedServer:
         subprocess.call([os.path.join(TOP, "tools/feedserver/stop"), self.state])
 
 
+def display_number(text):
+    """--display: a number, or "auto" for one that no X server on this machine holds."""
+    if text != "auto":
+        return int(text)
+    for _ in range(200):
+        n = random.randint(200, 899)
+        if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
+            return n
+    raise SystemExit("no free X display number")
+
+
 class Display:
     """DISPLAY as given, or a private Xvfb on the given number; optionally a tray host."""
 
@@ -116,9 +128,9 @@ class Program:
     """One run of the probe program with HOME in home; its output lines are kept
     with the time they arrived."""
 
-    def __init__(self, exe, home, display, log):
+    def __init__(self, exe, home, display, log, extra_env=None):
         env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"), DISPLAY=display,
-                   QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox")
+                   QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox", **(extra_env or {}))
         env.pop("QT_QPA_PLATFORM", None)
         self.lines = []
         self.cond = threading.Condition()
@@ -153,9 +165,10 @@ class Program:
         with self.cond:
             return len(self.lines)
 
-    def statuses(self, after=0):
+    def statuses(self, after=0, before=None):
+        """Status texts from line index after up to (not including) before."""
         with self.cond:
-            return [l[7:].split(" ", 1)[1] for _, l in self.lines[after:] if l.startswith("status ")]
+            return [l[7:].split(" ", 1)[1] for _, l in self.lines[after:before] if l.startswith("status ")]
 
     def signal(self, number):
         os.kill(self.pid, number)

@@ -1,0 +1,22 @@
+// The entry of quarlen-messenger-probe: the program as users run it, with the
+// reliability probe attached before the event loop. QUARLEN_PROBE_FEED_DEADLINE_MS
+// shortens the feed download's whole-transfer deadline, so a run can show a
+// dripping server cut off without waiting the real ten minutes.
+#include <chrono>
+#include <cstdlib>
+#include <string>
+
+#include "app/probe/ReliabilityProbe.h"
+#include "app/ui/MessengerApp.h"
+#include "app/ui/ProgramEntry.h"
+#include "feeds/RefreshCycle.h"
+
+int main(int argc, char** argv) {
+  using namespace quarlen;
+  return RunMessenger(argc, argv, [](MessengerApp& messenger) {
+    if (const char* deadline = std::getenv("QUARLEN_PROBE_FEED_DEADLINE_MS"); deadline && *deadline) {
+      messenger.Cycle().SetFeedDeadline(std::chrono::milliseconds(std::stoll(deadline)));
+    }
+    new ReliabilityProbe(messenger.MainForm(), messenger.Store());  // owned by the main window
+  });
+}

@@ -1,0 +1,87 @@
+#include "app/ui/ProgramEntry.h"
+
+#include <QSocketNotifier>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "app/ui/BrowserEngineFlags.h"
+#include "app/ui/CommandLine.h"
+#include "app/ui/DesktopIntegration.h"
+#include "app/ui/MessengerApp.h"
+#include "app/ui/QuarlenApplication.h"
+#include "app/ui/SingleInstance.h"
+#include "platform/BrowserLookup.h"
+#include "platform/ConfigFolder.h"
+#include "platform/TerminationSignals.h"
+
+namespace quarlen {
+
+int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) {
+  // --help and --version need no display.
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  if (CommandLineRequest request = ReadCommandLine(arguments, false); !request.run) {
+    PrintCommandLineText(request);
+    return request.exitCode;
+  }
+  const bool engineLog = qEnvironmentVariable(EngineLogVariable) == QLatin1String("1");
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+          LeanEngineFlags(BrowserEngineFlags(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), ::geteuid() == 0, engineLog)));
+  SetBrowserEngineLogRules(engineLog);
+  UseSoftwareDrawing();
+  QuarlenApplication application(argc, argv);
+  if (CommandLineRequest request = ReadCommandLine(application.arguments(), true); !request.run) {
+    PrintCommandLineText(request);
+    return request.exitCode;
+  }
+
+  MainFormEnvironment environment;
+  environment.applicationDataFolder = ApplicationDataFolder(ProcessEnv);
+  EnsureApplicationDataFolder(environment.applicationDataFolder);
+  environment.configFolder = ConfigFolderPath(environment.applicationDataFolder);
+  environment.browserPath = FindBrowserOnPath(ProcessEnv("PATH").value_or("/usr/bin:/bin"));
+  // Closing hides the window only while a notification area shows the icon,
+  // asked at that moment (panels come and go).
+  DesktopIntegration* desktop = nullptr;
+  environment.hasTray = [&desktop] { return desktop != nullptr && desktop->TrayShowsIcon(); };
+
+  // Before the store is loaded: a second copy would write the same list files.
+  SingleInstance instance(QString::fromStdString(environment.configFolder), SingleInstance::DefaultSocketFolder());
+  switch (instance.Acquire()) {
+    case SingleInstance::Role::First:
+      break;
+    case SingleInstance::Role::Other:
+      return 0;
+    case SingleInstance::Role::OtherSilent:
+      std::fputs("Quarlen Messenger is already running, but did not answer.\n", stderr);
+      return 1;
+  }
+
+  MessengerApp messenger(environment);
+  TfrmMainForm& mainForm = messenger.MainForm();
+  desktop = &messenger.Desktop();
+  instance.OnShowRequest([&mainForm, desktop](const QString& activationToken) {
+    mainForm.Run([desktop, &activationToken] { desktop->ShowWindow(activationToken); });
+  });
+  // Exit ends the process at once; the settings files are written first, then
+  // the lock goes, so the next start finds everything in place.
+  mainForm.AddExitHook([&instance] { instance.Release(); });
+
+  // A session logout or Ctrl+C ends the program as the Exit command does.
+  TerminationSignals terminationSignals;
+  QSocketNotifier signalNotifier(terminationSignals.ReadFd(), QSocketNotifier::Read);
+  QObject::connect(&signalNotifier, &QSocketNotifier::activated, &mainForm, [&] {
+    mainForm.Run([&] {
+      terminationSignals.Drain();
+      mainForm.Exit2Click();
+    });
+  });
+
+  messenger.CompleteStartup();
+  mainForm.show();
+  if (beforeEventLoop) beforeEventLoop(messenger);
+  return application.exec();
+}
+
+}  // namespace quarlen
