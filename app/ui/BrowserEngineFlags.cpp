@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QLoggingCategory>
+#include <QtGlobal>
 
 namespace quarlen {
 
@@ -12,15 +13,17 @@ bool HasFlag(const QByteArray& flags, const QByteArray& name) {
   }
   return false;
 }
+
+void AddFlag(QByteArray& flags, const QByteArray& flag) {
+  if (HasFlag(flags, flag.split('=').first())) return;  // the user's choice stands
+  if (!flags.isEmpty()) flags += ' ';
+  flags += flag;
+}
 }  // namespace
 
 QByteArray BrowserEngineFlags(const QByteArray& userFlags, bool root, bool engineLog) {
   QByteArray flags = userFlags.trimmed();
-  const auto add = [&flags](const QByteArray& flag) {
-    if (HasFlag(flags, flag.split('=').first())) return;  // the user's choice stands
-    if (!flags.isEmpty()) flags += ' ';
-    flags += flag;
-  };
+  const auto add = [&flags](const QByteArray& flag) { AddFlag(flags, flag); };
   // Without this the program would abort at its first banner when run as root.
   if (root) add("--no-sandbox");
   // A desktop program prints nothing unless asked: the engine would otherwise
@@ -32,10 +35,33 @@ QByteArray BrowserEngineFlags(const QByteArray& userFlags, bool root, bool engin
   return flags;
 }
 
+QByteArray LeanEngineFlags(const QByteArray& flags) {
+  QByteArray lean = flags.trimmed();
+  // The pages are a banner strip and one channel page: software drawing shows
+  // them the same, and keeps Mesa's OpenGL (its LLVM alone is some 50 MiB)
+  // out of the process.
+  AddFlag(lean, "--disable-gpu");
+  // The banner and the channels show pages of the same servers; a renderer
+  // process each would cost some 35 MiB for no gain.
+  AddFlag(lean, "--renderer-process-limit=1");
+  // Without the sandbox the renderer starts straight from the browser
+  // process; the two waiting zygote processes would hold some 17 MiB for
+  // nothing. With the sandbox the zygote is what sandboxes the renderer.
+  if (HasFlag(lean, "--no-sandbox")) AddFlag(lean, "--no-zygote");
+  return lean;
+}
+
+void UseSoftwareDrawing() {
+  for (const ToolkitSetting& setting : SoftwareDrawing) {
+    if (qEnvironmentVariableIsEmpty(setting.name)) qputenv(setting.name, setting.value);
+  }
+}
+
 void SetBrowserEngineLogRules(bool engineLog) {
   if (engineLog) return;
-  // Page scripts' console and the engine's own categories.
-  QLoggingCategory::setFilterRules(QStringLiteral("js.*=false\njs=false\nqt.webengine*=false"));
+  // Page scripts' console, the engine's own categories, and the toolkit's note
+  // that it has no OpenGL (the program draws in software on purpose).
+  QLoggingCategory::setFilterRules(QStringLiteral("js.*=false\njs=false\nqt.webengine*=false\nqt.qpa.gl=false"));
 }
 
 }  // namespace quarlen

@@ -1,6 +1,7 @@
 #pragma once
-// How the embedded browser engine is started: its command-line flags and the
-// toolkit's logging rules for its messages.
+// How the embedded browser engine is started: its command-line flags, the
+// toolkit's logging rules for its messages, and the settings that keep it light
+// (software drawing, one renderer process, no helper process it has no use for).
 #include <QByteArray>
 
 namespace quarlen {
@@ -12,6 +13,26 @@ inline constexpr char EngineLogVariable[] = "QUARLEN_ENGINE_LOG";
 // --no-sandbox for root (the sandbox refuses to start for root) and, unless
 // engineLog, the flags that keep its log off the terminal.
 QByteArray BrowserEngineFlags(const QByteArray& userFlags, bool root, bool engineLog);
+
+// flags, then what keeps the engine light, each unless flags already names it:
+// no GPU thread (the pages draw in software), one renderer process for the
+// banner and every channel, and, only where the sandbox is off (--no-sandbox),
+// no zygote processes.
+QByteArray LeanEngineFlags(const QByteArray& flags);
+
+// The toolkit's settings for software drawing of the engine's views, each as
+// name and value; the program sets those the user's environment leaves unset.
+struct ToolkitSetting {
+  const char* name;
+  const char* value;
+};
+inline constexpr ToolkitSetting SoftwareDrawing[] = {
+    {"QT_XCB_GL_INTEGRATION", "none"},  // no OpenGL libraries loaded into the process
+    {"QT_QUICK_BACKEND", "software"},   // the engine's views are Qt Quick items
+};
+
+// Sets every SoftwareDrawing variable the environment leaves unset; before the QApplication.
+void UseSoftwareDrawing();
 
 // Drops the toolkit's messages of the engine and of page scripts, unless engineLog.
 void SetBrowserEngineLogRules(bool engineLog);

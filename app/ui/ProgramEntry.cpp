@@ -27,8 +27,9 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
   }
   const bool engineLog = qEnvironmentVariable(EngineLogVariable) == QLatin1String("1");
   qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
-          BrowserEngineFlags(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), ::geteuid() == 0, engineLog));
+          LeanEngineFlags(BrowserEngineFlags(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), ::geteuid() == 0, engineLog)));
   SetBrowserEngineLogRules(engineLog);
+  UseSoftwareDrawing();
   QuarlenApplication application(argc, argv);
   if (CommandLineRequest request = ReadCommandLine(application.arguments(), true); !request.run) {
     PrintCommandLineText(request);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole program's memory (main process plus the embedded browser's helper
-# processes, PSS summed by tools/pss-total) while the bundled channels reload.
+# processes: PSS summed by tools/pss-total, and as root each resident page
+# counted once by tools/tree-memory) while the bundled channels reload.
 #
 #   bench/memory/channels_memory.sh PROGRAM [PORT] [SECONDS] [STEP]
 #
@@ -33,7 +34,12 @@ HOME=$work/home XDG_CONFIG_HOME= "$program" >"$work/log" 2>&1 &
 pid=$!
 start=$(date +%s)
 sleep 30
-"$top/tools/pss-total" "$pid" "after start, channel 0 open:"
+figures() {
+  "$top/tools/pss-total" "$pid" "$1"
+  [ "$(id -u)" = 0 ] && "$top/tools/tree-memory" "$pid" "$1"
+  return 0
+}
+figures "after start, channel 0 open:"
 
 if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
   window=$(xdotool search --pid "$pid" --name '^Quarlen Messenger 1' | head -1)
@@ -46,11 +52,11 @@ if [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null; then
     sleep 10
   done
   sleep 20
-  "$top/tools/pss-total" "$pid" "all three channels opened, channel 0 active again:"
+  figures "all three channels opened, channel 0 active again:"
 fi
 
 while [ $(( $(date +%s) - start )) -lt "$seconds" ]; do
   sleep "$step"
-  "$top/tools/pss-total" "$pid" "after $(( ($(date +%s) - start) / 60 )) min:"
+  figures "after $(( ($(date +%s) - start) / 60 )) min:"
 done
 echo "channel 0 page requests: $(grep -c 'GET /channels/markets.html' "$work/feedserver/access.log")"

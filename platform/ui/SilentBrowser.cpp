@@ -77,6 +77,9 @@ QWebEngineProfile* MakeCachelessProfile(QObject* parent) {
   profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
   QObject::connect(profile, &QWebEngineProfile::downloadRequested, profile,
                    [](QWebEngineDownloadRequest* download) { download->cancel(); });
+  // Nothing shows a page's icon: fetching and decoding it would be work for nothing.
+  profile->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+  profile->settings()->setAttribute(QWebEngineSettings::TouchIconsEnabled, false);
   return profile;
 }
 

@@ -24,5 +24,39 @@ TEST(BrowserEngineFlagsTest, QuietByDefaultAndTheUsersFlagsStand) {
   }
 }
 
+struct LeanFlagsCase {
+  const char* given;
+  const char* expected;
+};
+
+TEST(BrowserEngineFlagsTest, AddsWhatTheFlagsLeaveOpen) {
+  const LeanFlagsCase cases[] = {
+      // With the sandbox on, the zygote is what sandboxes the renderer: it stays.
+      {"", "--disable-gpu --renderer-process-limit=1"},
+      {"--no-sandbox", "--no-sandbox --disable-gpu --renderer-process-limit=1 --no-zygote"},
+      // The user's own choices stand, with or without a value.
+      {" --no-sandbox --renderer-process-limit=4 ",
+       "--no-sandbox --renderer-process-limit=4 --disable-gpu --no-zygote"},
+      {"--disable-gpu --log-level=3", "--disable-gpu --log-level=3 --renderer-process-limit=1"},
+      // A flag that only begins like one of ours is another flag.
+      {"--disable-gpu-compositing --no-sandboxing",
+       "--disable-gpu-compositing --no-sandboxing --disable-gpu --renderer-process-limit=1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.given);
+    EXPECT_EQ(LeanEngineFlags(c.given).toStdString(), c.expected);
+  }
+}
+
+TEST(BrowserEngineFlagsTest, SoftwareDrawingKeepsTheUsersSettings) {
+  qputenv("QT_XCB_GL_INTEGRATION", "xcb_egl");
+  qunsetenv("QT_QUICK_BACKEND");
+  UseSoftwareDrawing();
+  EXPECT_EQ(qgetenv("QT_XCB_GL_INTEGRATION"), "xcb_egl");
+  EXPECT_EQ(qgetenv("QT_QUICK_BACKEND"), "software");
+  qunsetenv("QT_XCB_GL_INTEGRATION");
+  qunsetenv("QT_QUICK_BACKEND");
+}
+
 }  // namespace
 }  // namespace quarlen
