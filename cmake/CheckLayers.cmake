@@ -8,6 +8,14 @@ if(CMAKE_SCRIPT_MODE_FILE)
 endif()
 include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)
 
+# Stops the configure (or the script) with every fault found, one a line.
+function(quarlen_fail_on_layer_faults faults)
+  if(faults)
+    list(JOIN faults "\n  " text)
+    message(FATAL_ERROR "Layering (cmake/Layers.cmake) broken:\n  ${text}")
+  endif()
+endfunction()
+
 # Every source and header of the layered folders.
 function(quarlen_layered_files source_dir out)
   set(result)
@@ -51,10 +59,7 @@ function(quarlen_check_includes source_dir)
       endif()
     endforeach()
   endforeach()
-  if(faults)
-    list(JOIN faults "\n  " text)
-    message(FATAL_ERROR "Layering (cmake/Layers.cmake) broken:\n  ${text}")
-  endif()
+  quarlen_fail_on_layer_faults("${faults}")
 endfunction()
 
 # Fails on a layered library that links a project library it may not use.
@@ -81,10 +86,7 @@ function(quarlen_check_links)
       endforeach()
     endforeach()
   endforeach()
-  if(faults)
-    list(JOIN faults "\n  " text)
-    message(FATAL_ERROR "Layering (cmake/Layers.cmake) broken:\n  ${text}")
-  endif()
+  quarlen_fail_on_layer_faults("${faults}")
 endfunction()
 
 if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
