@@ -61,8 +61,27 @@ void UseSoftwareDrawing() {
   }
 }
 
+bool IsSoftwareDrawingNote(const QString& message) {
+  return message.startsWith(QLatin1String("QXcbIntegration: Cannot create platform OpenGL context")) ||
+         message.trimmed() == QLatin1String("No suitable graphics backend found");
+}
+
+namespace {
+// qInstallMessageHandler takes a plain function, so the handler it replaced
+// has to live at file scope; it is set once, before the application exists.
+QtMessageHandler forwardedHandler = nullptr;
+
+void DropSoftwareDrawingNotes(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtWarningMsg && IsSoftwareDrawingNote(message)) return;
+  if (forwardedHandler) forwardedHandler(type, context, message);
+}
+}  // namespace
+
 void SetBrowserEngineLogRules(bool engineLog) {
   if (engineLog) return;
+  // Both notes come in the default category, which must stay on for every
+  // other warning, so they are dropped by their text.
+  forwardedHandler = qInstallMessageHandler(DropSoftwareDrawingNotes);
   // Page scripts' console, the engine's own categories, and the toolkit's note
   // that it has no OpenGL (the program draws in software on purpose).
   QLoggingCategory::setFilterRules(QStringLiteral("js.*=false\njs=false\nqt.webengine*=false\nqt.qpa.gl=false"));

@@ -3,6 +3,7 @@
 // toolkit's logging rules for its messages, and the settings that keep it light
 // (software drawing, one renderer process, no helper process it has no use for).
 #include <QByteArray>
+#include <QString>
 
 namespace quarlen {
 
@@ -35,7 +36,12 @@ inline constexpr ToolkitSetting SoftwareDrawing[] = {
 // Sets every SoftwareDrawing variable the environment leaves unset; before the QApplication.
 void UseSoftwareDrawing();
 
-// Drops the toolkit's messages of the engine and of page scripts, unless engineLog.
+// True for the toolkit's notes that it found no OpenGL, which software drawing
+// makes on purpose at every start.
+bool IsSoftwareDrawingNote(const QString& message);
+
+// Drops the toolkit's messages of the engine and of page scripts, and its
+// software-drawing notes, unless engineLog.
 void SetBrowserEngineLogRules(bool engineLog);
 
 }  // namespace quarlen

@@ -64,5 +64,19 @@ TEST(BrowserEngineFlagsTest, SoftwareDrawingKeepsTheUsersSettings) {
   qunsetenv("QT_QUICK_BACKEND");
 }
 
+TEST(BrowserEngineFlagsTest, OnlyTheSoftwareDrawingNotesAreDropped) {
+  const struct {
+    const char* message;
+    bool dropped;
+  } cases[] = {
+      {"QXcbIntegration: Cannot create platform OpenGL context, neither GLX nor EGL are enabled", true},
+      {"No suitable graphics backend found\n", true},  // as Qt Quick sends it
+      {"No suitable graphics backend found for the printer", false},
+      {"QStandardPaths: XDG_RUNTIME_DIR not set, defaulting to '/tmp/runtime-root'", false},
+      {"", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsSoftwareDrawingNote(QString::fromUtf8(c.message)), c.dropped) << c.message;
+}
+
 }  // namespace
 }  // namespace quarlen
