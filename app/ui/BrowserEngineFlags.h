@@ -17,8 +17,9 @@ QByteArray BrowserEngineFlags(const QByteArray& userFlags, bool root, bool engin
 
 // flags, then what keeps the engine light, each unless flags already names it:
 // no GPU thread (the pages draw in software), one renderer process for the
-// banner and every channel, and, only where the sandbox is off (--no-sandbox),
-// no zygote processes.
+// banner and every channel, no private copy of the script engine's built-in
+// functions (unless the user's --js-flags), and, only where the sandbox is off
+// (--no-sandbox), no zygote processes.
 QByteArray LeanEngineFlags(const QByteArray& flags);
 
 // The toolkit's settings for software drawing of the engine's views, each as

@@ -32,15 +32,21 @@ struct LeanFlagsCase {
 TEST(BrowserEngineFlagsTest, AddsWhatTheFlagsLeaveOpen) {
   const LeanFlagsCase cases[] = {
       // With the sandbox on, the zygote is what sandboxes the renderer: it stays.
-      {"", "--disable-gpu --renderer-process-limit=1"},
-      {"--no-sandbox", "--no-sandbox --disable-gpu --renderer-process-limit=1 --no-zygote"},
+      {"", "--disable-gpu --renderer-process-limit=1 --js-flags=--no-short-builtin-calls"},
+      {"--no-sandbox",
+       "--no-sandbox --disable-gpu --renderer-process-limit=1 --js-flags=--no-short-builtin-calls "
+       "--no-zygote"},
       // The user's own choices stand, with or without a value.
       {" --no-sandbox --renderer-process-limit=4 ",
-       "--no-sandbox --renderer-process-limit=4 --disable-gpu --no-zygote"},
-      {"--disable-gpu --log-level=3", "--disable-gpu --log-level=3 --renderer-process-limit=1"},
+       "--no-sandbox --renderer-process-limit=4 --disable-gpu --js-flags=--no-short-builtin-calls "
+       "--no-zygote"},
+      {"--disable-gpu --log-level=3",
+       "--disable-gpu --log-level=3 --renderer-process-limit=1 --js-flags=--no-short-builtin-calls"},
+      {"--js-flags=--jitless", "--js-flags=--jitless --disable-gpu --renderer-process-limit=1"},
       // A flag that only begins like one of ours is another flag.
       {"--disable-gpu-compositing --no-sandboxing",
-       "--disable-gpu-compositing --no-sandboxing --disable-gpu --renderer-process-limit=1"},
+       "--disable-gpu-compositing --no-sandboxing --disable-gpu --renderer-process-limit=1 "
+       "--js-flags=--no-short-builtin-calls"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.given);
