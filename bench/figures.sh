@@ -32,7 +32,7 @@ QUARLEN_VERSION=$("$program" --version | awk '{print $2}')
 source "$top/tests/app/e2e_lib.sh"
 e2e_setup
 started_pids=()
-start_xvfb || start_xvfb || { echo "Xvfb did not start" >&2; exit 1; }
+start_xvfb || { echo "Xvfb did not start" >&2; exit 1; }
 trayer --edge top --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
 started_pids+=($!)
 unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS

@@ -75,7 +75,7 @@ notifications)
   ;;
 tray)
   command -v Xvfb >/dev/null && command -v xdotool >/dev/null || skip "no Xvfb or xdotool"
-  start_xvfb || start_xvfb || fail "Xvfb did not start"
+  start_xvfb || fail "Xvfb did not start"
   export QT_QPA_PLATFORM=xcb
   start_program program.log
   window() { main_window "$pid"; }

@@ -21,9 +21,11 @@ skip() { echo "SKIP: $*"; exit 77; }
 
 # start_xvfb: a private Xvfb on a display number the server picks itself, so
 # two runs never race for one; exports DISPLAY and sets xvfb_pid. A number
-# another server let go of a moment ago can still refuse the first client:
-# callers that must not fail try twice.
-start_xvfb() {
+# another server let go of a moment ago can still refuse the first client,
+# so a second server is tried before it gives up.
+start_xvfb() { start_xvfb_once || start_xvfb_once; }
+
+start_xvfb_once() {
   local numfile
   numfile=$(mktemp)
   Xvfb -displayfd 4 -screen 0 1280x1024x24 -nolisten tcp 4>"$numfile" 2>/dev/null &
