@@ -31,9 +31,7 @@ class TSimpleParserBase {
 
   // The child named name (FindNode: qualified or local name, the parent's
   // namespace); null when there is none.
-  static TXMLNode Child(const TXMLNode& parent, std::string_view name) {
-    return parent.ChildNodes().FindNode(name);
-  }
+  static TXMLNode Child(const TXMLNode& parent, std::string_view name) { return parent.ChildNodes().FindNode(name); }
   // Value of an element or attribute as text (TValueConversionError when null).
   static std::string Value(const TXMLNode& node) { return NodeText(node); }
   // The value of an element without children, else the value of its first child.

@@ -1,5 +1,8 @@
 #include "feedparser/SimpleRSSDates.h"
 
+#include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -9,9 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <iconv.h>
-#include <langinfo.h>
-#include <locale.h>
 
 namespace quarlen {
 
@@ -45,37 +45,28 @@ void CivilFromDays(long long z, int& year, int& month, int& day) {
 
 const long long EpochOffset = DaysFromCivil(1899, 12, 30);
 
-bool IsLeapYear(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int DaysInMonth(int year, int month) {
-  static constexpr std::array<int, 12> days{31, 28, 31, 30, 31, 30,
-                                            31, 31, 30, 31, 30, 31};
+  static constexpr std::array<int, 12> days{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& result) {
-  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
-      day > DaysInMonth(year, month))
-    return false;
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return false;
   result = static_cast<double>(DaysFromCivil(year, month, day) - EpochOffset);
   return true;
 }
 
 bool TryEncodeTime(int hour, int minute, int second, TDateTime& result) {
-  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 ||
-      second > 59)
-    return false;
+  if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59) return false;
   result = (hour * 3600 + minute * 60 + second) / SecondsPerDay;
   return true;
 }
 
 // Days before 1899-12-30 carry the time of day with the sign of the date, so
 // the fraction's absolute value is always the clock time.
-TDateTime ComposeDateTime(TDateTime date, TDateTime time) {
-  return date < 0 ? date - time : date + time;
-}
+TDateTime ComposeDateTime(TDateTime date, TDateTime time) { return date < 0 ? date - time : date + time; }
 
 // Feed text is trimmed of blanks and control characters alike.
 bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
@@ -100,9 +91,7 @@ std::string_view TakeToken(std::string_view& rest, char separator) {
   return token;
 }
 
-std::string_view PeekToken(std::string_view rest, char separator) {
-  return TakeToken(rest, separator);
-}
+std::string_view PeekToken(std::string_view rest, char separator) { return TakeToken(rest, separator); }
 
 // A whole decimal integer with an optional sign and leading blanks; anything
 // else, or a value beyond 32 bits, gives `fallback`.
@@ -126,11 +115,9 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-constexpr std::array<std::string_view, 12> RfcMonthNames{
-    "JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-    "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-constexpr std::array<std::string_view, 7> RfcDayNames{"SUN", "MON", "TUE", "WED",
-                                                   "THU", "FRI", "SAT"};
+constexpr std::array<std::string_view, 12> RfcMonthNames{"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                                         "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+constexpr std::array<std::string_view, 7> RfcDayNames{"SUN", "MON", "TUE", "WED", "THU", "FRI", "SAT"};
 
 // 1..12, or 0 when the token is not exactly a three-letter month name.
 int MonthFromName(std::string_view token) {
@@ -160,8 +147,7 @@ std::size_t Utf8Prefix(std::string_view text, std::size_t count) {
 // rather than wrapped into some other date.
 int DateField(std::string_view token) {
   const long long value = ToInteger(token, 0);
-  if (value < 0 || value > 65535)
-    throw TDateRangeError("Date field out of range: " + std::to_string(value));
+  if (value < 0 || value > 65535) throw TDateRangeError("Date field out of range: " + std::to_string(value));
   return static_cast<int>(value);
 }
 
@@ -169,9 +155,7 @@ int DateField(std::string_view token) {
 // already is UTF-8 or cannot be converted.
 std::string ToUtf8(const std::string& text, locale_t loc) {
   const char* codeset = nl_langinfo_l(CODESET, loc);
-  if (!codeset || std::string_view(codeset) == "UTF-8" ||
-      std::string_view(codeset) == "ANSI_X3.4-1968")
-    return text;
+  if (!codeset || std::string_view(codeset) == "UTF-8" || std::string_view(codeset) == "ANSI_X3.4-1968") return text;
   iconv_t cd = iconv_open("UTF-8", codeset);
   if (cd == reinterpret_cast<iconv_t>(-1)) return text;
   std::string out(text.size() * 4 + 4, '\0');
@@ -195,9 +179,8 @@ std::string TimeLocaleName() {
   return "C";
 }
 
-constexpr std::array<std::string_view, 12> EnglishShortMonths{
-    "Jan", "Feb", "Mar", "Apr", "May", "Jun",
-    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr std::array<std::string_view, 12> EnglishShortMonths{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                              "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 // The twelve short month names of the named LC_TIME locale. The character set
 // comes from the same locale, so a non-UTF-8 locale still yields UTF-8 text;
@@ -242,12 +225,10 @@ std::string ShortMonthName(int month) {
 
 }  // namespace
 
-bool TryEncodeDateTime(int year, int month, int day, int hour, int minute,
-                       int second, TDateTime& result) {
+bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second, TDateTime& result) {
   TDateTime date = 0;
   TDateTime time = 0;
-  if (!TryEncodeDate(year, month, day, date) || !TryEncodeTime(hour, minute, second, time))
-    return false;
+  if (!TryEncodeDate(year, month, day, date) || !TryEncodeTime(hour, minute, second, time)) return false;
   result = ComposeDateTime(date, time);
   return true;
 }
@@ -262,8 +243,7 @@ TDateTimeParts DecodeDateTime(TDateTime value) {
     ms -= MillisecondsPerDay;
     whole += value < 0 ? -1 : 1;
   }
-  CivilFromDays(static_cast<long long>(whole) + EpochOffset, parts.Year, parts.Month,
-                parts.Day);
+  CivilFromDays(static_cast<long long>(whole) + EpochOffset, parts.Year, parts.Month, parts.Day);
   const long long seconds = (ms + 500) / 1000;
   parts.Hour = static_cast<int>(seconds / 3600);
   parts.Minute = static_cast<int>(seconds / 60 % 60);
@@ -279,8 +259,8 @@ TDateTimeParts DecodeDateTime(TDateTime value) {
 std::string DateTimeIsoText(TDateTime value) {
   const TDateTimeParts p = DecodeDateTime(value);
   char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", p.Year, p.Month,
-                p.Day, p.Hour, p.Minute, p.Second);
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", p.Year, p.Month, p.Day, p.Hour, p.Minute,
+                p.Second);
   return buffer;
 }
 
@@ -292,8 +272,8 @@ TDateTime NowDateTime() {
   localtime_r(&t, &local);
   const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
   TDateTime result = 0;
-  TryEncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                    local.tm_min, std::min(local.tm_sec, 59), result);
+  TryEncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                    std::min(local.tm_sec, 59), result);
   return result + static_cast<double>(ms) / MillisecondsPerDay;
 }
 
@@ -312,9 +292,7 @@ void TRFC822DateTime::ParseRFC822Date(std::string_view text) {
   const auto dash = rest.find('-');
   const auto blank = rest.find(' ');
   char separator = ' ';
-  if (dash != std::string_view::npos && dash != 0 && blank != std::string_view::npos &&
-      dash < blank)
-    separator = '-';
+  if (dash != std::string_view::npos && dash != 0 && blank != std::string_view::npos && dash < blank) separator = '-';
 
   auto readDay = [&] {
     const int day = static_cast<int>(ToInteger(TakeToken(rest, separator), 1));
@@ -357,9 +335,7 @@ void TRFC822DateTime::ParseRFC822Date(std::string_view text) {
     const long long hour = ToInteger(TakeToken(clock, ':'), 0);
     const long long minute = ToInteger(TakeToken(clock, ':'), 0);
     const long long second = ToInteger(TakeToken(clock, ':'), 0);
-    if (!TryEncodeTime(static_cast<int>(hour), static_cast<int>(minute),
-                       static_cast<int>(second), time))
-      return;
+    if (!TryEncodeTime(static_cast<int>(hour), static_cast<int>(minute), static_cast<int>(second), time)) return;
   }
   // The zone that follows is deliberately ignored: no offset is applied.
   dateTime_ = ComposeDateTime(date, time);
@@ -395,9 +371,7 @@ void TRFC822DateTime::ParseISO8601Date(std::string_view text) {
   if (!rest.empty()) timeZone_ = std::string(rest);
 
   TDateTime value = 0;
-  dateTime_ = TryEncodeDateTime(year, month, day, hour, minute, second, value)
-                  ? value
-                  : NowDateTime();
+  dateTime_ = TryEncodeDateTime(year, month, day, hour, minute, second, value) ? value : NowDateTime();
 }
 
 std::string TRFC822DateTime::DateText() const {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "feedparser/FeedError.h"
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
+#include "feedparser/FeedError.h"
 
 namespace quarlen {
 
@@ -31,8 +31,7 @@ class TDateRangeError : public TFeedError {
 
 // Builds a TDateTime from calendar parts; false when they form no valid date
 // (years 1..9999) or time of day (0:00:00 to 23:59:59).
-bool TryEncodeDateTime(int year, int month, int day, int hour, int minute,
-                       int second, TDateTime& result);
+bool TryEncodeDateTime(int year, int month, int day, int hour, int minute, int second, TDateTime& result);
 
 // Splits a TDateTime into its calendar parts.
 TDateTimeParts DecodeDateTime(TDateTime value);

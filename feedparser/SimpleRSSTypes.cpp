@@ -6,18 +6,24 @@ namespace quarlen {
 
 std::string_view XMLTypeName(TXMLType type) {
   switch (type) {
-    case xtRDF: return "rdf";
-    case xtRSS: return "rss";
-    case xtAtom: return "atom";
+    case xtRDF:
+      return "rdf";
+    case xtRSS:
+      return "rss";
+    case xtAtom:
+      return "atom";
   }
   return "rdf";
 }
 
 std::string_view ContentTypeName(TContentType type) {
   switch (type) {
-    case ctText: return "ctText";
-    case ctHTML: return "ctHTML";
-    case ctXHTML: return "ctXHTML";
+    case ctText:
+      return "ctText";
+    case ctHTML:
+      return "ctHTML";
+    case ctXHTML:
+      return "ctXHTML";
   }
   return "ctText";
 }
@@ -35,8 +41,7 @@ void TRSSImageOpt::SetWidth(int value) { width_ = value < 0 ? 0 : (value > 144 ?
 
 void TRSSImageOpt::SetHeight(int value) { height_ = value < 0 ? 0 : (value > 400 ? 400 : value); }
 
-TRSSImage::TRSSImage()
-    : required_(std::make_unique<TRSSImageReq>()), optional_(std::make_unique<TRSSImageOpt>()) {}
+TRSSImage::TRSSImage() : required_(std::make_unique<TRSSImageReq>()), optional_(std::make_unique<TRSSImageOpt>()) {}
 
 std::string TRSSChannelSkipHours::FlagName(int hour) {
   char name[8];
@@ -57,6 +62,5 @@ TRSSChannelOpt::TRSSChannelOpt()
 
 TRSSChannel::TRSSChannel()
     : required_(std::make_unique<TRSSChannelReq>()), optional_(std::make_unique<TRSSChannelOpt>()) {}
-
 
 }  // namespace quarlen

@@ -149,7 +149,7 @@ class TRSSImageReq {
 class TRSSImageOpt {
  public:
   int Width() const { return width_; }
-  void SetWidth(int value);   // clamped to 0..144
+  void SetWidth(int value);  // clamped to 0..144
   int Height() const { return height_; }
   void SetHeight(int value);  // clamped to 0..400
   const std::string& Description() const { return description_; }

@@ -45,8 +45,7 @@ std::string DecodeBase64Text(bool plain, std::string_view text) {
     if (c != ' ' && c != '\t' && c != '\r' && c != '\n') compact.push_back(c);
   }
   std::string decoded((compact.size() + 3) / 4 * 3, '\0');
-  const auto [written, read] =
-      boost::beast::detail::base64::decode(decoded.data(), compact.data(), compact.size());
+  const auto [written, read] = boost::beast::detail::base64::decode(decoded.data(), compact.data(), compact.size());
   (void)read;
   decoded.resize(written);
   return decoded;
@@ -83,8 +82,8 @@ int NodeInteger(const TXMLNode& node) { return TextToInteger(NodeText(node), nod
 
 int TextToInteger(std::string_view text, std::string_view what) {
   std::string_view digits = text;
-  while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t' || digits.front() == '\r' ||
-                             digits.front() == '\n')) {
+  while (!digits.empty() &&
+         (digits.front() == ' ' || digits.front() == '\t' || digits.front() == '\r' || digits.front() == '\n')) {
     digits.remove_prefix(1);
   }
   bool negative = false;
@@ -107,8 +106,8 @@ int TextToInteger(std::string_view text, std::string_view what) {
   }
   if (negative) value = -value;
   if (!ok || value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min()) {
-    throw TValueConversionError("'" + std::string(text) + "' is not a valid integer value for \"" +
-                                std::string(what) + "\"");
+    throw TValueConversionError("'" + std::string(text) + "' is not a valid integer value for \"" + std::string(what) +
+                                "\"");
   }
   return static_cast<int>(value);
 }

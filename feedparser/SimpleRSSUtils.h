@@ -3,9 +3,9 @@
 // Functions the three feed readers share: language codes, base64 content,
 // skip hours and days, and the conversion of node values to text and numbers.
 
+#include "feedparser/FeedError.h"
 #include "feedparser/SimpleRSSConst.h"
 #include "feedparser/Utf8.h"
-#include "feedparser/FeedError.h"
 #include "feedparser/XmlDom.h"
 
 #include <stdexcept>

@@ -16,8 +16,8 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
   if (c < 0x80) return 1;
   if (c >= 0xC2 && c <= 0xDF) return cont(at + 1) ? 2 : 0;
   if (c >= 0xE0 && c <= 0xEF) {
-    const bool ok = cont(at + 1) && cont(at + 2) && !(c == 0xE0 && byte(at + 1) < 0xA0) &&
-                    !(c == 0xED && byte(at + 1) > 0x9F);
+    const bool ok =
+        cont(at + 1) && cont(at + 2) && !(c == 0xE0 && byte(at + 1) < 0xA0) && !(c == 0xED && byte(at + 1) > 0x9F);
     return ok ? 3 : 0;
   }
   if (c >= 0xF0 && c <= 0xF4) {

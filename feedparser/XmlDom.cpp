@@ -57,9 +57,7 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool HasName(const xmlNode* node) {
-  return node->type == XML_ELEMENT_NODE || node->type == XML_ATTRIBUTE_NODE;
-}
+bool HasName(const xmlNode* node) { return node->type == XML_ELEMENT_NODE || node->type == XML_ATTRIBUTE_NODE; }
 
 // The text equals the zero-terminated name: compared in one pass, with no
 // strlen first; readers look names up dozens of times per item, mostly in
@@ -167,8 +165,10 @@ xmlParserInputPtr RefuseExternalEntity(const char*, const char*, xmlParserCtxtPt
 class ParseHooks {
  public:
   explicit ParseHooks(std::string* messages)
-      : genericError_(xmlGenericError), genericContext_(xmlGenericErrorContext),
-        structuredError_(xmlStructuredError), structuredContext_(xmlStructuredErrorContext),
+      : genericError_(xmlGenericError),
+        genericContext_(xmlGenericErrorContext),
+        structuredError_(xmlStructuredError),
+        structuredContext_(xmlStructuredErrorContext),
         loader_(xmlGetExternalEntityLoader()) {
     xmlSetGenericErrorFunc(messages, CaptureGenericError);
     xmlSetStructuredErrorFunc(nullptr, nullptr);
@@ -197,7 +197,8 @@ void CaptureFirstError(void* userData, xmlErrorPtr error) {
   auto* message = static_cast<std::string*>(context->_private);
   if (message == nullptr || !message->empty() || error == nullptr || error->level < XML_ERR_ERROR) return;
   std::string text = OneLine(error->message ? error->message : "XML parse error");
-  if (error->line > 0) text += " (line " + std::to_string(error->line) + ", column " + std::to_string(error->int2) + ")";
+  if (error->line > 0)
+    text += " (line " + std::to_string(error->line) + ", column " + std::to_string(error->int2) + ")";
   // libxml2 quotes a snippet of the source cut at a byte count, which can split
   // a character; the message goes to the status bar, so it must stay UTF-8.
   *message = ToValidUtf8(text);
@@ -239,24 +240,36 @@ const xmlNode* FindHugeText(xmlNode* root) {
 TNodeType TXMLNode::NodeType() const {
   if (node_ == nullptr) return TNodeType::Other;
   switch (node_->type) {
-    case XML_ELEMENT_NODE: return TNodeType::Element;
-    case XML_ATTRIBUTE_NODE: return TNodeType::Attribute;
-    case XML_TEXT_NODE: return TNodeType::Text;
-    case XML_CDATA_SECTION_NODE: return TNodeType::CData;
-    case XML_COMMENT_NODE: return TNodeType::Comment;
-    case XML_PI_NODE: return TNodeType::ProcessingInstruction;
-    case XML_ENTITY_REF_NODE: return TNodeType::EntityReference;
-    default: return TNodeType::Other;
+    case XML_ELEMENT_NODE:
+      return TNodeType::Element;
+    case XML_ATTRIBUTE_NODE:
+      return TNodeType::Attribute;
+    case XML_TEXT_NODE:
+      return TNodeType::Text;
+    case XML_CDATA_SECTION_NODE:
+      return TNodeType::CData;
+    case XML_COMMENT_NODE:
+      return TNodeType::Comment;
+    case XML_PI_NODE:
+      return TNodeType::ProcessingInstruction;
+    case XML_ENTITY_REF_NODE:
+      return TNodeType::EntityReference;
+    default:
+      return TNodeType::Other;
   }
 }
 
 std::string TXMLNode::NodeName() const {
   if (node_ == nullptr) return {};
   switch (node_->type) {
-    case XML_TEXT_NODE: return "#text";
-    case XML_CDATA_SECTION_NODE: return "#cdata-section";
-    case XML_COMMENT_NODE: return "#comment";
-    default: break;
+    case XML_TEXT_NODE:
+      return "#text";
+    case XML_CDATA_SECTION_NODE:
+      return "#cdata-section";
+    case XML_COMMENT_NODE:
+      return "#comment";
+    default:
+      break;
   }
   std::string local = node_->name ? Chars(node_->name) : "";
   if (HasName(node_) && node_->ns != nullptr && node_->ns->prefix != nullptr) {

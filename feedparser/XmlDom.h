@@ -4,13 +4,13 @@
 // libxml2 with the document, node and node-list operations the readers use.
 // Text is UTF-8; libxml2 converts the document's declared encoding.
 
-#include "feedparser/FeedError.h"
 #include <boost/container/small_vector.hpp>
 #include <cstddef>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include "feedparser/FeedError.h"
 
 struct _xmlDoc;
 struct _xmlNode;

@@ -1,7 +1,7 @@
 #include "feeds/ArticleActions.h"
 
-#include "feeds/ArticleStore.h"
 #include "feeds/ArticleLink.h"
+#include "feeds/ArticleStore.h"
 
 namespace quarlen {
 

@@ -11,8 +11,7 @@ void AppendEscaped(std::string& out, unsigned char byte) {
 }
 
 bool EscapedInPath(unsigned char c) {
-  return c < 0x20 || c >= 0x80 || c == ' ' || c == '#' || c == '%' || c == '*' || c == '+' || c == '<' ||
-         c == '>';
+  return c < 0x20 || c >= 0x80 || c == ' ' || c == '#' || c == '%' || c == '*' || c == '+' || c == '<' || c == '>';
 }
 
 bool IsAsciiAlnum(unsigned char c) {
@@ -43,8 +42,7 @@ std::string EncodeArticleLink(std::string_view link) {
   std::string_view port;
   // A bracketed IPv6 address holds colons of its own.
   const std::size_t hostEnd = authority.starts_with('[') ? authority.find(']') : 0;
-  const std::size_t colon =
-      authority.find(':', hostEnd == std::string_view::npos ? authority.size() : hostEnd);
+  const std::size_t colon = authority.find(':', hostEnd == std::string_view::npos ? authority.size() : hostEnd);
   if (colon != std::string_view::npos) {
     host = authority.substr(0, colon);
     port = authority.substr(colon + 1);

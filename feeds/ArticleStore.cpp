@@ -52,15 +52,15 @@ void EraseAt(std::vector<T>& list, std::size_t index) {
 
 }  // namespace
 
-ArticleStore::ArticleStore(std::string configFolder, ErrorCallback showError,
-                           NoConfigFolderCallback onNoConfigFolder, FileOps* fileOps)
+ArticleStore::ArticleStore(std::string configFolder, ErrorCallback showError, NoConfigFolderCallback onNoConfigFolder,
+                           FileOps* fileOps)
     : configFolder_(std::move(configFolder)),
       showError_(std::move(showError)),
       onNoConfigFolder_(std::move(onNoConfigFolder)),
       fileOps_(fileOps) {}
 
-ArticleStore::ArticleStore(std::string configFolder, IMessageBoxes& boxes,
-                           NoConfigFolderCallback onNoConfigFolder, FileOps* fileOps)
+ArticleStore::ArticleStore(std::string configFolder, IMessageBoxes& boxes, NoConfigFolderCallback onNoConfigFolder,
+                           FileOps* fileOps)
     : ArticleStore(
           std::move(configFolder), [&boxes](const std::string& text) { boxes.ShowMessage(text); },
           std::move(onNoConfigFolder), fileOps) {}
@@ -139,9 +139,8 @@ void ArticleStore::SaveLists() {
 
 void ArticleStore::CheckLists() {
   const bool articlesAgree = url.size() == ticker.size() && ticker.size() == subject.size() &&
-                             subject.size() == description.size() &&
-                             description.size() == date.size() && date.size() == read.size() &&
-                             read.size() == jvilCharts.size();
+                             subject.size() == description.size() && description.size() == date.size() &&
+                             date.size() == read.size() && read.size() == jvilCharts.size();
   if (!articlesAgree) ClearLists();
   if (latest.size() != latest_subject.size()) ClearLists();
 }

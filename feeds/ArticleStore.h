@@ -37,10 +37,10 @@ class ArticleStore {
   // onNoConfigFolder runs after the message when the folder cannot be made
   // (the window ends the program). fileOps
   // (nullptr: the real file system) lets tests make writes fail.
-  ArticleStore(std::string configFolder, ErrorCallback showError,
-               NoConfigFolderCallback onNoConfigFolder, FileOps* fileOps = nullptr);
-  ArticleStore(std::string configFolder, IMessageBoxes& boxes,
-               NoConfigFolderCallback onNoConfigFolder, FileOps* fileOps = nullptr);
+  ArticleStore(std::string configFolder, ErrorCallback showError, NoConfigFolderCallback onNoConfigFolder,
+               FileOps* fileOps = nullptr);
+  ArticleStore(std::string configFolder, IMessageBoxes& boxes, NoConfigFolderCallback onNoConfigFolder,
+               FileOps* fileOps = nullptr);
 
   // Replaces the store with the list files (a missing file keeps its list),
   // then CheckLists. A charts file that cannot be read gives one blank

@@ -11,8 +11,8 @@ namespace quarlen {
 inline constexpr int MaxChannelRefreshRate = 2147483;
 
 struct Channel {
-  std::string name;  // the tab caption in UTF-8
-  std::string link;  // the page URL; empty when the links file has no line for it
+  std::string name;     // the tab caption in UTF-8
+  std::string link;     // the page URL; empty when the links file has no line for it
   int refreshRate = 0;  // seconds between reloads while active; 0 = none
 
   bool operator==(const Channel&) const = default;

@@ -7,17 +7,11 @@
 
 namespace quarlen {
 
-ChartThumbnails::ChartThumbnails(THttpClient& client, HttpProfile applyProfile,
-                                 IStatusBar& status, IMainWindow& window,
+ChartThumbnails::ChartThumbnails(THttpClient& client, HttpProfile applyProfile, IStatusBar& status, IMainWindow& window,
                                  IThumbnailProgress* progress)
-    : client_(client),
-      applyProfile_(std::move(applyProfile)),
-      status_(status),
-      window_(window),
-      progress_(progress) {}
+    : client_(client), applyProfile_(std::move(applyProfile)), status_(status), window_(window), progress_(progress) {}
 
-void ChartThumbnails::FetchChartThumbnail(const std::string& encodedUrl,
-                                          std::vector<RgbImage>& charts) {
+void ChartThumbnails::FetchChartThumbnail(const std::string& encodedUrl, std::vector<RgbImage>& charts) {
   RgbImage chart;
   bool decoded = false;
   try {
@@ -57,8 +51,7 @@ class ProgressScope {
 
 }  // namespace
 
-void ChartThumbnails::RefreshChartThumbnails(const std::vector<std::string>& tickers,
-                                             std::vector<RgbImage>& charts) {
+void ChartThumbnails::RefreshChartThumbnails(const std::vector<std::string>& tickers, std::vector<RgbImage>& charts) {
   charts.clear();
   const int total = static_cast<int>(tickers.size());
   ProgressScope progress(progress_, total);

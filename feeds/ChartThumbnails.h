@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "feeds/ThumbnailProgress.h"
+#include "net/HttpClient.h"
 #include "platform/RgbImage.h"
 #include "platform/UiPorts.h"
-#include "net/HttpClient.h"
-#include "feeds/ThumbnailProgress.h"
 
 namespace quarlen {
 
@@ -19,8 +19,8 @@ class ChartThumbnails {
 
   // client: the main client `IdHTTP1`. window is used only to pump messages.
   // progress may be null.
-  ChartThumbnails(THttpClient& client, HttpProfile applyProfile, IStatusBar& status,
-                  IMainWindow& window, IThumbnailProgress* progress);
+  ChartThumbnails(THttpClient& client, HttpProfile applyProfile, IStatusBar& status, IMainWindow& window,
+                  IThumbnailProgress* progress);
 
   // Downloads the chart at the percent-encoded url and inserts exactly one
   // image at position 0 of charts: the chart, or the blank thumbnail when the
@@ -31,8 +31,7 @@ class ChartThumbnails {
   // (oldest) ticker to the first, so that image i belongs to ticker i. Shows
   // "Refreshing chart for " + the decoded URL for each. Download failures are
   // absorbed; an exception from the message pump leaves charts short.
-  void RefreshChartThumbnails(const std::vector<std::string>& tickers,
-                              std::vector<RgbImage>& charts);
+  void RefreshChartThumbnails(const std::vector<std::string>& tickers, std::vector<RgbImage>& charts);
 
  private:
   THttpClient& client_;

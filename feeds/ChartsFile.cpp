@@ -24,9 +24,7 @@ void Put32(std::string& out, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
-std::size_t RowBytes(std::int64_t width, int bits) {
-  return static_cast<std::size_t>(((width * bits + 31) / 32) * 4);
-}
+std::size_t RowBytes(std::int64_t width, int bits) { return static_cast<std::size_t>(((width * bits + 31) / 32) * 4); }
 
 // Reads little-endian fields from a byte range, failing past its end.
 class Reader {
@@ -45,8 +43,7 @@ class Reader {
   }
   std::uint32_t U32() {
     Need(4);
-    const std::uint32_t v = Byte(0) | (Byte(1) << 8) | (Byte(2) << 16) |
-                            (static_cast<std::uint32_t>(Byte(3)) << 24);
+    const std::uint32_t v = Byte(0) | (Byte(1) << 8) | (Byte(2) << 16) | (static_cast<std::uint32_t>(Byte(3)) << 24);
     pos_ += 4;
     return v;
   }
@@ -104,8 +101,7 @@ Bitmap ReadBitmap(Reader& r, bool mask) {
     r.Skip(infoSize - InfoHeaderSize);
   }
 
-  if (planes != 1 || bm.width <= 0 || height == 0 || height == INT32_MIN)
-    throw ChartsFileError("bad bitmap size");
+  if (planes != 1 || bm.width <= 0 || height == 0 || height == INT32_MIN) throw ChartsFileError("bad bitmap size");
   bm.bottomUp = height > 0;
   bm.height = height > 0 ? height : -static_cast<std::int64_t>(height);
   if (mask) {
@@ -182,8 +178,7 @@ std::string EncodeChartsFile(const std::vector<RgbImage>& images, int cx, int cy
     const std::int64_t top = static_cast<std::int64_t>(i / TilesPerRow) * cy;
     const int w = std::min(cx, img.width);
     const int h = std::min(cy, img.height);
-    if (img.pixels.size() < static_cast<std::size_t>(std::max(0, img.width)) * std::max(0, img.height) * 3)
-      continue;
+    if (img.pixels.size() < static_cast<std::size_t>(std::max(0, img.width)) * std::max(0, img.height) * 3) continue;
     for (int y = 0; y < h; ++y) {
       const std::size_t row = static_cast<std::size_t>(height - 1 - (top + y)) * stride;
       for (int x = 0; x < w; ++x) {
@@ -259,8 +254,7 @@ std::vector<RgbImage> DecodeChartsFile(std::string_view bytes) {
         const unsigned char* p = src + px * bytesPerPixel;
         if (useAlpha) {
           const unsigned a = p[3];
-          for (int c = 0; c < 3; ++c)
-            q[c] = static_cast<std::uint8_t>((p[2 - c] * a + 255 * (255 - a) + 127) / 255);
+          for (int c = 0; c < 3; ++c) q[c] = static_cast<std::uint8_t>((p[2 - c] * a + 255 * (255 - a) + 127) / 255);
         } else {
           q[0] = p[2];
           q[1] = p[1];

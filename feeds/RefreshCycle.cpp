@@ -69,15 +69,12 @@ std::string ExtractTickerSymbol(std::string_view ticker) {
   const std::size_t eq = t.rfind("%3D");
   const long q = eq == std::string_view::npos ? 0 : static_cast<long>(eq) + 1;
   const long keep = static_cast<long>(t.size()) - q - 2;
-  std::string symbol =
-      keep <= 0 ? std::string() : std::string(t.substr(t.size() - static_cast<std::size_t>(keep)));
+  std::string symbol = keep <= 0 ? std::string() : std::string(t.substr(t.size() - static_cast<std::size_t>(keep)));
   if (symbol == "UNREF") symbol = "QQQQ";
   return symbol;
 }
 
-std::string ArticleDateText(const TRSSItem& item) {
-  return item.Author().Name() + " - " + item.PubDate().DateText();
-}
+std::string ArticleDateText(const TRSSItem& item) { return item.Author().Name() + " - " + item.PubDate().DateText(); }
 
 std::string MergeFeedItems(ArticleStore& store, const TRSSItems& items) {
   std::string newestNewTicker;
@@ -116,8 +113,7 @@ void TrimArticles(ArticleStore& store, int keep) {
     const bool wasRead = j < store.read.size() && store.read[j] == ReadEntry;
     store.gone.Add(store.url[j], wasRead ? ReadEntry : UnreadEntry);
   }
-  for (auto* list : {&store.url, &store.subject, &store.description, &store.date, &store.ticker,
-                     &store.read}) {
+  for (auto* list : {&store.url, &store.subject, &store.description, &store.date, &store.ticker, &store.read}) {
     if (list->size() > limit) list->resize(limit);
   }
 }
@@ -152,8 +148,8 @@ void SettleGoneArticles(ArticleStore& store, const TRSSItems& items, int keep) {
 }
 
 RefreshCycle::RefreshCycle(ArticleStore& store, THttpClient& mainClient, std::string feedUrl,
-                           const INotificationSettings& settings, ClientProfile applyProfile,
-                           PingCall ping, RefreshCyclePorts ports, GridRebuild fillArticleGrid)
+                           const INotificationSettings& settings, ClientProfile applyProfile, PingCall ping,
+                           RefreshCyclePorts ports, GridRebuild fillArticleGrid)
     : store_(store),
       client_(mainClient),
       feedUrl_(std::move(feedUrl)),
@@ -162,8 +158,7 @@ RefreshCycle::RefreshCycle(ArticleStore& store, THttpClient& mainClient, std::st
       ping_(std::move(ping)),
       ports_(ports),
       fillArticleGrid_(std::move(fillArticleGrid)),
-      thumbnails_(mainClient, applyProfile_, ports.statusBar, ports.mainWindow,
-                  ports.thumbnailProgress) {}
+      thumbnails_(mainClient, applyProfile_, ports.statusBar, ports.mainWindow, ports.thumbnailProgress) {}
 
 void RefreshCycle::FetchRSS() {
   // Busy is set before the ping rather than after it: the ping waits with the
@@ -238,8 +233,7 @@ void RefreshCycle::Announce(const std::string& newestNewTicker) {
     return;
   }
   ports_.trayIcon.SetIconIndex(1);
-  if (settings_.ShowBaloon())
-    ports_.trayIcon.ShowBalloon(NewArticleBalloonTitle, store_.latest_subject.front());
+  if (settings_.ShowBaloon()) ports_.trayIcon.ShowBalloon(NewArticleBalloonTitle, store_.latest_subject.front());
   if (settings_.PlaySound()) ports_.mainWindow.Beep();
   if (settings_.ShowBrowser()) {
     ports_.mainWindow.ShowFromTray();

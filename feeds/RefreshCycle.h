@@ -8,11 +8,11 @@
 #include <string_view>
 
 #include "feedparser/SimpleRSS.h"
-#include "platform/UiPorts.h"
-#include "net/HttpClient.h"
-#include "settings/NotificationSettings.h"
 #include "feeds/ChartThumbnails.h"
 #include "feeds/ThumbnailProgress.h"
+#include "net/HttpClient.h"
+#include "platform/UiPorts.h"
+#include "settings/NotificationSettings.h"
 
 namespace quarlen {
 
@@ -55,7 +55,7 @@ void SettleGoneArticles(ArticleStore& store, const TRSSItems& items, int keep);
 struct RefreshCyclePorts {
   IStatusBar& statusBar;
   ITrayIcon& trayIcon;
-  IMainWindow& mainWindow;  // beep, show from tray, bring forward, ticker box, pump
+  IMainWindow& mainWindow;                          // beep, show from tray, bring forward, ticker box, pump
   IThumbnailProgress* thumbnailProgress = nullptr;  // may be null
 };
 
@@ -70,9 +70,8 @@ class RefreshCycle {
 
   // store, mainClient (`IdHTTP1`), settings and ports are borrowed and must
   // outlive the cycle. feedUrl is the full feed address.
-  RefreshCycle(ArticleStore& store, THttpClient& mainClient, std::string feedUrl,
-               const INotificationSettings& settings, ClientProfile applyProfile, PingCall ping,
-               RefreshCyclePorts ports, GridRebuild fillArticleGrid);
+  RefreshCycle(ArticleStore& store, THttpClient& mainClient, std::string feedUrl, const INotificationSettings& settings,
+               ClientProfile applyProfile, PingCall ping, RefreshCyclePorts ports, GridRebuild fillArticleGrid);
 
   // One refresh cycle. Returns at once while a cycle runs (a timer or command
   // arriving through the message pump). A failed ping, fetch or parse ends the

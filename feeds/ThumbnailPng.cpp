@@ -45,8 +45,8 @@ bool TryDecodeThumbnailPng(std::string_view data, RgbImage& out) {
   image.flags |= PNG_IMAGE_FLAG_16BIT_sRGB;
   RgbImage decoded(ChartThumbnailWidth, ChartThumbnailHeight);
   const png_color white = {255, 255, 255};
-  if (png_image_finish_read(&image, &white, decoded.pixels.data(),
-                            static_cast<png_int_32>(PNG_IMAGE_ROW_STRIDE(image)), nullptr) == 0) {
+  if (png_image_finish_read(&image, &white, decoded.pixels.data(), static_cast<png_int_32>(PNG_IMAGE_ROW_STRIDE(image)),
+                            nullptr) == 0) {
     return false;
   }
   out = std::move(decoded);

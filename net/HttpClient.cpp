@@ -1,5 +1,8 @@
 #include "net/HttpClient.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <boost/asio/connect.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -9,9 +12,6 @@
 #include <boost/beast/http/error.hpp>
 #include <boost/beast/http/parser.hpp>
 #include <boost/beast/http/string_body.hpp>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
 
 #include <algorithm>
 #include <optional>
@@ -34,7 +34,6 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 using ErrorCode = boost::system::error_code;
 using Parser = http::response_parser<http::string_body>;
-
 
 constexpr milliseconds ConnectSlice{125};
 constexpr milliseconds DataSlice{250};
@@ -102,14 +101,12 @@ HttpError SocketError(const ErrorCode& ec) {
   return HttpError("Socket Error # " + std::to_string(ec.value()) + "\r\n" + ec.message());
 }
 
-HttpError InvalidResponse(const ErrorCode& ec) {
-  return HttpError("Invalid HTTP response: " + ec.message());
-}
+HttpError InvalidResponse(const ErrorCode& ec) { return HttpError("Invalid HTTP response: " + ec.message()); }
 
 HttpDeadlineError TransferTimedOut(milliseconds deadline) {
   const bool wholeSeconds = deadline.count() % 1000 == 0;
-  const std::string span = wholeSeconds ? std::to_string(deadline.count() / 1000) + " s"
-                                        : std::to_string(deadline.count()) + " ms";
+  const std::string span =
+      wholeSeconds ? std::to_string(deadline.count() / 1000) + " s" : std::to_string(deadline.count()) + " ms";
   return HttpDeadlineError("Transfer timed out: the server did not complete its answer within " + span + ".");
 }
 
@@ -454,7 +451,8 @@ std::string THttpClient::Impl::Get(const std::string& url, std::size_t cap, mill
   }
 }
 
-THttpClient::THttpClient(THttpClientKind kind, MessagePump pump) : impl_(std::make_unique<Impl>(kind, std::move(pump))) {}
+THttpClient::THttpClient(THttpClientKind kind, MessagePump pump)
+    : impl_(std::make_unique<Impl>(kind, std::move(pump))) {}
 THttpClient::~THttpClient() = default;
 
 void THttpClient::SetUserAgent(const std::string& agent) { impl_->userAgent = agent; }
@@ -470,7 +468,9 @@ void THttpClient::SetReadTimeout(std::chrono::milliseconds timeout) { impl_->rea
 std::chrono::milliseconds THttpClient::ReadTimeout() const { return impl_->readTimeout; }
 void THttpClient::SetTransferDeadline(std::chrono::milliseconds deadline) { impl_->transferDeadline = deadline; }
 std::chrono::milliseconds THttpClient::TransferDeadline() const { return impl_->transferDeadline; }
-std::string THttpClient::Get(const std::string& url) { return impl_->Get(url, impl_->bodyCap, impl_->transferDeadline); }
+std::string THttpClient::Get(const std::string& url) {
+  return impl_->Get(url, impl_->bodyCap, impl_->transferDeadline);
+}
 std::string THttpClient::Get(const std::string& url, std::size_t bodyCap) {
   return impl_->Get(url, bodyCap, impl_->transferDeadline);
 }

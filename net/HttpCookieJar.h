@@ -15,7 +15,7 @@ namespace quarlen {
 // The bounds a server cannot push the jar past.
 inline constexpr std::size_t MaxCookiesPerHost = 50;
 inline constexpr std::size_t MaxCookies = 3000;
-inline constexpr std::size_t MaxCookieBytes = 4096;         // one Set-Cookie value; a longer one is ignored
+inline constexpr std::size_t MaxCookieBytes = 4096;        // one Set-Cookie value; a longer one is ignored
 inline constexpr std::size_t MaxCookieHeaderBytes = 8192;  // the Cookie header of one request
 
 class HttpCookieJar {

@@ -12,8 +12,8 @@ void ApplyHttpProfile(THttpClient& client, const std::string& userAgent, const P
   client.SetUserAgent(userAgent);
   client.ResetProxy();
   if (!settings.useProxy) return;
-  client.SetProxy({settings.hostname, settings.port, settings.useProxyAuthentication, settings.username,
-                   settings.password});
+  client.SetProxy(
+      {settings.hostname, settings.port, settings.useProxyAuthentication, settings.username, settings.password});
 }
 
 void ApplyHttpProfile(THttpClient& client, const std::string& userAgent, const INetworkSettings& settings) {

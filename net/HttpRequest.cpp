@@ -35,7 +35,8 @@ std::string BuildGetRequest(const HttpGetRequest& request) {
   AddHeader(out, "Accept", "text/html, */*");
   AddHeader(out, "User-Agent", request.userAgent);
   if (request.viaProxy && request.proxyUserName) {
-    AddHeader(out, "Proxy-Authorization", "Basic " + EncodeBase64(*request.proxyUserName + ":" + request.proxyPassword));
+    AddHeader(out, "Proxy-Authorization",
+              "Basic " + EncodeBase64(*request.proxyUserName + ":" + request.proxyPassword));
   }
   AddHeader(out, "Cookie", request.cookie);
   out += "\r\n";

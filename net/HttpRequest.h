@@ -9,13 +9,13 @@ namespace quarlen {
 
 struct HttpGetRequest {
   HttpUrl url;
-  bool viaProxy = false;       // absolute target with the port written out
-  bool cacheControl = false;   // "Cache-control: no-cache" (the main client)
-  std::string userAgent;       // no "User-Agent" line when empty
+  bool viaProxy = false;      // absolute target with the port written out
+  bool cacheControl = false;  // "Cache-control: no-cache" (the main client)
+  std::string userAgent;      // no "User-Agent" line when empty
   // "Proxy-Authorization: Basic ..." is sent only when set and viaProxy.
   std::optional<std::string> proxyUserName;
   std::string proxyPassword;
-  std::string cookie;          // no "Cookie" line when empty
+  std::string cookie;  // no "Cookie" line when empty
 };
 
 // The request line, the header lines and the empty line, each ended by CR LF.

@@ -7,13 +7,9 @@
 
 namespace quarlen {
 
-std::string HttpUrl::HostHeader() const {
-  return port == 80 ? host : host + ":" + std::to_string(port);
-}
+std::string HttpUrl::HostHeader() const { return port == 80 ? host : host + ":" + std::to_string(port); }
 
-std::string HttpUrl::AbsoluteTarget() const {
-  return "http://" + host + ":" + std::to_string(port) + target;
-}
+std::string HttpUrl::AbsoluteTarget() const { return "http://" + host + ":" + std::to_string(port) + target; }
 
 std::string HttpUrl::ConnectHost() const {
   if (host.size() >= 2 && host.front() == '[' && host.back() == ']') return host.substr(1, host.size() - 2);

@@ -6,7 +6,7 @@
 namespace quarlen {
 
 struct HttpUrl {
-  std::string host;    // as written in the URL (an IPv6 literal keeps its brackets)
+  std::string host;  // as written in the URL (an IPv6 literal keeps its brackets)
   std::uint16_t port = 80;
   std::string target;  // path and query as written, "/" when the URL has none
 

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <system_error>
 
-
 namespace quarlen {
 namespace {
 
@@ -34,8 +33,7 @@ void FileOps::WriteNewFile(const std::string& path, std::string_view bytes, unsi
   // A temporary left by an earlier crash is replaced, never appended to; and
   // creating exclusively gives the new file exactly the requested mode.
   if (::unlink(path.c_str()) != 0 && errno != ENOENT) ThrowErrno();
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                        static_cast<mode_t>(mode));
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
   if (fd < 0) ThrowErrno();
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -83,8 +81,8 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes, unsign
   WriteFileAtomically(path, bytes, mode, ops);
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes, unsigned mode,
-                         FileOps& ops, FileModeRule rule) {
+void WriteFileAtomically(const std::string& path, std::string_view bytes, unsigned mode, FileOps& ops,
+                         FileModeRule rule) {
   const std::string temp = TemporaryPathFor(path);
   try {
     ops.WriteNewFile(temp, bytes, mode);

@@ -51,7 +51,7 @@ enum class FileModeRule { LessUmask, Exact };
 // Writes path through its temporary file and a rename. Throws FileWriteError
 // ("Cannot create file \"path\". reason"); the old file is then untouched.
 void WriteFileAtomically(const std::string& path, std::string_view bytes, unsigned mode = 0666);
-void WriteFileAtomically(const std::string& path, std::string_view bytes, unsigned mode,
-                         FileOps& ops, FileModeRule rule = FileModeRule::LessUmask);
+void WriteFileAtomically(const std::string& path, std::string_view bytes, unsigned mode, FileOps& ops,
+                         FileModeRule rule = FileModeRule::LessUmask);
 
 }  // namespace quarlen

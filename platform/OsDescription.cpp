@@ -151,7 +151,8 @@ std::string DescribeLinux(const std::string& osRelease, const std::string& kerne
   if (name.empty()) name = OsReleaseValue(osRelease, "NAME");
   if (name.empty()) name = "Linux";
   std::string text = kernelRelease.empty() ? name : name + " (Kernel " + kernelRelease + ")";
-  std::replace_if(text.begin(), text.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; }, ' ');
+  std::replace_if(
+      text.begin(), text.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; }, ' ');
   return text;
 }
 

@@ -27,9 +27,7 @@ struct RgbImage {
   }
   bool empty() const { return width <= 0 || height <= 0; }
   std::uint8_t* at(int x, int y) { return &pixels[(static_cast<std::size_t>(y) * width + x) * 3]; }
-  const std::uint8_t* at(int x, int y) const {
-    return &pixels[(static_cast<std::size_t>(y) * width + x) * 3];
-  }
+  const std::uint8_t* at(int x, int y) const { return &pixels[(static_cast<std::size_t>(y) * width + x) * 3]; }
   bool operator==(const RgbImage&) const = default;
 };
 

@@ -16,7 +16,8 @@ volatile sig_atomic_t writeFd = -1;
 void OnSignal(int signal) {
   const int savedErrno = errno;
   const unsigned char byte = static_cast<unsigned char>(signal);
-  if (writeFd >= 0) [[maybe_unused]] auto n = ::write(writeFd, &byte, 1);
+  if (writeFd >= 0) [[maybe_unused]]
+    auto n = ::write(writeFd, &byte, 1);
   errno = savedErrno;
 }
 }  // namespace

@@ -17,18 +17,18 @@ class ServerEndpoints {
 
   const std::string& FeedServer() const { return feedServer_; }
 
-  std::string FeedUrl() const;                // "/feeds/messenger4.xml.win-1251"
-  std::string ChannelNamesUrl() const;        // "/channels/channel_names.txt"
-  std::string ChannelLinksUrl() const;        // "/channels/channel_links.txt"
-  std::string ChannelRefreshRatesUrl() const; // "/channels/channel_refreshrates.txt"
+  std::string FeedUrl() const;                 // "/feeds/messenger4.xml.win-1251"
+  std::string ChannelNamesUrl() const;         // "/channels/channel_names.txt"
+  std::string ChannelLinksUrl() const;         // "/channels/channel_links.txt"
+  std::string ChannelRefreshRatesUrl() const;  // "/channels/channel_refreshrates.txt"
   // "/redirect/redirect.php?url=" + encodedLink, appended unchanged (the caller
   // encodes the article link).
   std::string RedirectUrl(std::string_view encodedLink) const;
   // "/ping.php?version=" + version + "&email=" + email, both unencoded; an
   // empty email still sends "&email=".
   std::string PingUrl(std::string_view version, std::string_view email) const;
-  std::string VersionUrl() const;             // "/download/version.txt"
-  std::string DownloadAddressUrl() const;     // "/download/dlurl.txt"
+  std::string VersionUrl() const;          // "/download/version.txt"
+  std::string DownloadAddressUrl() const;  // "/download/dlurl.txt"
   // The server's home page, FeedServer + "/" (the About text shows it).
   std::string HomeUrl() const;
 

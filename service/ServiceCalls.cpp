@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/ReentryGuard.h"
 #include "platform/AsciiText.h"
+#include "platform/ReentryGuard.h"
 #include "platform/UiPorts.h"
 
 namespace quarlen {
@@ -78,16 +78,15 @@ std::optional<std::string> DownloadAddressFromBody(std::string_view body) {
     if (byte <= 0x20 || byte == 0x7F) return std::nullopt;
   }
   std::string_view rest = url.substr(schemeLength);
-  if (rest.empty() || rest.front() == '/' || rest.front() == '?' || rest.front() == '#' ||
-      rest.front() == ':' || rest.front() == '@') {
+  if (rest.empty() || rest.front() == '/' || rest.front() == '?' || rest.front() == '#' || rest.front() == ':' ||
+      rest.front() == '@') {
     return std::nullopt;
   }
   return std::string(url);
 }
 
-ServiceCalls::ServiceCalls(ServerEndpoints endpoints, std::string programVersion,
-                           std::string contactEmail, ClientProfile applyProfile,
-                           THttpClient::MessagePump pump, ServiceCallPorts ports)
+ServiceCalls::ServiceCalls(ServerEndpoints endpoints, std::string programVersion, std::string contactEmail,
+                           ClientProfile applyProfile, THttpClient::MessagePump pump, ServiceCallPorts ports)
     : endpoints_(std::move(endpoints)),
       programVersion_(std::move(programVersion)),
       contactEmail_(std::move(contactEmail)),

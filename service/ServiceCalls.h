@@ -40,7 +40,7 @@ struct ServiceCallPorts {
   IStatusBar& statusBar;
   IMessageBoxes& messageBoxes;  // Confirm: question icon, "Yes" and "No"
   IUrlOpener& urlOpener;
-  IMainWindow& mainWindow;      // EndProgramNow ends the program as Exit does
+  IMainWindow& mainWindow;  // EndProgramNow ends the program as Exit does
 };
 
 class ServiceCalls {

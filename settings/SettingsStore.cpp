@@ -15,9 +15,9 @@
 #include <memory>
 #include <sstream>
 
+#include "platform/AsciiText.h"
 #include "platform/AtomicFile.h"
 #include "platform/UiPorts.h"
-#include "platform/AsciiText.h"
 #include "settings/XmlSettingsWriter.h"
 
 namespace quarlen {
@@ -162,8 +162,7 @@ int SettingsTextToInteger(const std::string& text) {
 
 std::string SettingsBoolToText(bool value) { return value ? "TRUE" : "FALSE"; }
 
-SettingsStore::SettingsStore(std::string filePath, SettingsErrorSink errorSink, SettingsFileMode mode,
-                             FileOps* fileOps)
+SettingsStore::SettingsStore(std::string filePath, SettingsErrorSink errorSink, SettingsFileMode mode, FileOps* fileOps)
     : filePath_(std::move(filePath)), errorSink_(std::move(errorSink)), mode_(mode), fileOps_(fileOps) {
   xmlInitParser();
 }

@@ -47,11 +47,10 @@ class SettingsStore {
   // filePath: the full path of the file (folder + "/" + file name). errorSink
   // may be empty; failures are then only thrown. fileOps: the file-system
   // steps of a write (nullptr: the real ones), kept, not owned.
-  SettingsStore(std::string filePath, SettingsErrorSink errorSink,
-                SettingsFileMode mode = SettingsFileMode::Default, FileOps* fileOps = nullptr);
+  SettingsStore(std::string filePath, SettingsErrorSink errorSink, SettingsFileMode mode = SettingsFileMode::Default,
+                FileOps* fileOps = nullptr);
   // Failures go to messageBoxes.ShowMessage, which must outlive the store.
-  SettingsStore(std::string filePath, IMessageBoxes& messageBoxes,
-                SettingsFileMode mode = SettingsFileMode::Default);
+  SettingsStore(std::string filePath, IMessageBoxes& messageBoxes, SettingsFileMode mode = SettingsFileMode::Default);
 
   // Reads of a missing key, or of a file whose root element is not
   // "Configuration", give the default. A file that cannot be read or parsed is

@@ -15,8 +15,7 @@ std::string AboutText(const std::string& feedServer) {
   return "Quarlen Messenger\r\nNews and charts for traders\r\n" + feedServer + "/";
 }
 
-Banner::Banner(IBannerBrowser& browser, std::function<bool()> ping, std::string webSite,
-               std::function<void()> online)
+Banner::Banner(IBannerBrowser& browser, std::function<bool()> ping, std::string webSite, std::function<void()> online)
     : browser_(browser), ping_(std::move(ping)), webSite_(std::move(webSite)), online_(std::move(online)) {}
 
 void Banner::RefreshBanner() {

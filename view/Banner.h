@@ -16,7 +16,7 @@ std::string AboutText(const std::string& feedServer);
 class IBannerBrowser {
  public:
   virtual ~IBannerBrowser() = default;
-  virtual void Navigate(const std::string& url) = 0;  // bypasses any cache
+  virtual void Navigate(const std::string& url) = 0;   // bypasses any cache
   virtual void LoadHtml(const std::string& html) = 0;  // `LoadHtmlIntoBrowser`
 };
 

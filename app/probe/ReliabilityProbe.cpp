@@ -1,5 +1,7 @@
 #include "app/probe/ReliabilityProbe.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QAction>
 #include <QMenu>
 #include <QSocketNotifier>
@@ -7,10 +9,8 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
-#include <fcntl.h>
 #include <string>
 #include <system_error>
-#include <unistd.h>
 
 #include "app/ui/TfrmMainForm.h"
 #include "feeds/ArticleStore.h"
@@ -55,7 +55,8 @@ ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store
   form_.AddStatusObserver([](const std::string& text) {
     if (text.empty()) return;
     std::string line = text;
-    std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     Say("status " + std::to_string(MonotonicMs()) + " " + line);
   });
 
@@ -70,9 +71,8 @@ ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store
       " ticker=" + std::to_string(store.ticker.size()) + " subject=" + std::to_string(store.subject.size()) +
       " description=" + std::to_string(store.description.size()) + " date=" + std::to_string(store.date.size()) +
       " read=" + std::to_string(store.read.size()) + " latest=" + std::to_string(store.latest.size()) +
-      " latest_subject=" + std::to_string(store.latest_subject.size()) +
-      " charts=" + std::to_string(store.jvilCharts.size()) +
-      " refresh_charts=" + std::to_string(store.jvilRefreshCharts.size()));
+      " latest_subject=" + std::to_string(store.latest_subject.size()) + " charts=" +
+      std::to_string(store.jvilCharts.size()) + " refresh_charts=" + std::to_string(store.jvilRefreshCharts.size()));
 }
 
 ReliabilityProbe::~ReliabilityProbe() {
@@ -115,8 +115,6 @@ void ReliabilityProbe::CheckForNewMessages() {
   Say("cycle-end " + std::to_string(end) + " " + std::to_string(end - begin) + " " + std::to_string(longestGapMs_));
 }
 
-void ReliabilityProbe::Tick() {
-  longestGapMs_ = std::max(longestGapMs_, sinceTick_.restart());
-}
+void ReliabilityProbe::Tick() { longestGapMs_ = std::max(longestGapMs_, sinceTick_.restart()); }
 
 }  // namespace quarlen

@@ -8,8 +8,8 @@
 //   cycle-begin <mono_ms> / cycle-end <mono_ms> <ms> <longest gap ms>
 // and obeys two signals: SIGUSR1 runs "Check For New Messages" from the tray
 // menu, SIGUSR2 hides the window into the tray. <mono_ms> is CLOCK_MONOTONIC.
-#include <QObject>
 #include <QElapsedTimer>
+#include <QObject>
 #include <QTimer>
 
 class QSocketNotifier;

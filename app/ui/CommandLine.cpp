@@ -14,10 +14,16 @@ namespace {
 // here so that anything else can be refused before the toolkit starts: with
 // no display it would abort before a wrong option could be reported.
 void AddToolkitOptions(QCommandLineParser& parser) {
-  static const char* const withValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
-                                          "qmljsdebugger", "qwindowgeometry", "qwindowicon", "qwindowtitle",
-                                          "session", "display", "geometry", "title", "name", "style",
-                                          "stylesheet", "visual", "ncols", "im", "dialogs", "fontengine"};
+  static const char* const withValue[] = {"platform",      "platformpluginpath",
+                                          "platformtheme", "plugin",
+                                          "qmljsdebugger", "qwindowgeometry",
+                                          "qwindowicon",   "qwindowtitle",
+                                          "session",       "display",
+                                          "geometry",      "title",
+                                          "name",          "style",
+                                          "stylesheet",    "visual",
+                                          "ncols",         "im",
+                                          "dialogs",       "fontengine"};
   static const char* const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync", "cmap", "testability"};
   for (const char* name : withValue) {
     QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
@@ -64,10 +70,11 @@ CommandLineRequest ReadCommandLine(const QStringList& arguments, bool strict) {
   } else if (!parsed || !parser.positionalArguments().isEmpty()) {
     request.run = false;
     request.exitCode = 2;
-    const QString error = !parsed ? parser.errorText()
-                                  : QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
-    request.text = QStringLiteral("quarlen-messenger: %1\nTry 'quarlen-messenger --help' for more information.\n")
-                       .arg(error);
+    const QString error = !parsed
+                              ? parser.errorText()
+                              : QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
+    request.text =
+        QStringLiteral("quarlen-messenger: %1\nTry 'quarlen-messenger --help' for more information.\n").arg(error);
   }
   return request;
 }

@@ -7,9 +7,9 @@
 namespace quarlen {
 
 struct CommandLineRequest {
-  bool run = true;    // false: print `text` and exit with `exitCode`
-  int exitCode = 0;   // 0 for --help and --version, 2 for a bad command line
-  QString text;       // for stdout when exitCode is 0, else for stderr
+  bool run = true;   // false: print `text` and exit with `exitCode`
+  int exitCode = 0;  // 0 for --help and --version, 2 for a bad command line
+  QString text;      // for stdout when exitCode is 0, else for stderr
 };
 
 // arguments: the whole command line, the program name first. While `strict`

@@ -23,8 +23,7 @@ DesktopNotifier::DesktopNotifier(QDBusConnection bus, Identity identity, QObject
   if (!bus_.isConnected()) return;
   // Some servers broadcast their signals to every client, so each handler
   // checks the id against the program's own notifications.
-  bus_.connect(Service, Path, Interface, QStringLiteral("ActionInvoked"), this,
-               SLOT(OnActionInvoked(uint, QString)));
+  bus_.connect(Service, Path, Interface, QStringLiteral("ActionInvoked"), this, SLOT(OnActionInvoked(uint, QString)));
   bus_.connect(Service, Path, Interface, QStringLiteral("ActivationToken"), this,
                SLOT(OnActivationToken(uint, QString)));
   bus_.connect(Service, Path, Interface, QStringLiteral("NotificationClosed"), this, SLOT(OnClosed(uint, uint)));

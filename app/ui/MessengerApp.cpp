@@ -10,17 +10,17 @@
 #include "feeds/ArticleStore.h"
 #include "feeds/RefreshCycle.h"
 #include "feeds/ui/ChannelTabsUi.h"
-#include "platform/BuildConfig.h"
 #include "net/HttpClient.h"
 #include "net/HttpProfile.h"
-#include "settings/NetworkSettings.h"
+#include "platform/BuildConfig.h"
+#include "platform/ui/SilentBrowser.h"
 #include "service/ServerEndpoints.h"
 #include "service/ServiceCalls.h"
-#include "view/Banner.h"
-#include "platform/ui/SilentBrowser.h"
+#include "settings/NetworkSettings.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/TfrmNetworkSettings.h"
 #include "settings/ui/TfrmSettings.h"
+#include "view/Banner.h"
 
 namespace quarlen {
 
@@ -59,12 +59,12 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   services_ = std::make_unique<ServiceCalls>(endpoints, form.ProgramVersion(), std::string(), applyProfile, pump,
                                              ServiceCallPorts{form, form, form, form});
   cycle_ = std::make_unique<RefreshCycle>(
-      *store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile,
-      [this] { return services_->PingServer(); }, RefreshCyclePorts{form, *desktop_, *desktop_, &form},
-      [&form] { form.FillArticleGrid(); });
+      *store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile, [this] { return services_->PingServer(); },
+      RefreshCyclePorts{form, *desktop_, *desktop_, &form}, [&form] { form.FillArticleGrid(); });
   // The channel list: once per run, at the first banner refresh that finds the server.
   banner_ = std::make_unique<Banner>(
-      form.BannerBrowser(), [this] { return services_->PingServer(); }, std::string(build::WebSite), [this] {
+      form.BannerBrowser(), [this] { return services_->PingServer(); }, std::string(build::WebSite),
+      [this] {
         ChannelTabs& channels = channels_->Tabs();
         if (!channels.ChannelLinks()) channels.FetchChannels();
       });
@@ -72,8 +72,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   // Article actions: open, mark and delete from the grid and the balloon;
   // marks and deletes wait for the refresh cycle to finish.
   articleActions_ = std::make_unique<ArticleActions>(
-      *store_, [this] { return cycle_->Busy(); }, form, endpoints,
-      [&form] { form.FillArticleGrid(); });
+      *store_, [this] { return cycle_->Busy(); }, form, endpoints, [&form] { form.FillArticleGrid(); });
   form.AttachArticleActions(*articleActions_);
 
   // The channel tabs download their list on a client of their own.

@@ -46,7 +46,7 @@ class MessengerApp {
   MainFormEnvironment environment_;
   // Declared before the windows, so they go only after every window that uses them.
   std::unique_ptr<ArticleStore> store_;
-  std::unique_ptr<THttpClient> IdHTTP1_;  // the main client: the feed and the charts
+  std::unique_ptr<THttpClient> IdHTTP1_;               // the main client: the feed and the charts
   std::unique_ptr<QWebEngineProfile> browserProfile_;  // cache-less, shared by the banner and the channel tabs
   std::unique_ptr<TfrmMainForm> mainForm_;
   DesktopIntegration* desktop_ = nullptr;  // owned by the main window

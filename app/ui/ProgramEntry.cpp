@@ -1,7 +1,7 @@
 #include "app/ui/ProgramEntry.h"
 
-#include <QSocketNotifier>
 #include <unistd.h>
+#include <QSocketNotifier>
 
 #include <cstdio>
 

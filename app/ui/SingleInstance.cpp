@@ -21,15 +21,14 @@ constexpr char ShownAnswer[] = "shown\n";
 constexpr int AnswerWaitMs = 5000;
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& configFolder, const QString& socketFolder)
-    : configFolder_(configFolder) {
+SingleInstance::SingleInstance(const QString& configFolder, const QString& socketFolder) : configFolder_(configFolder) {
   // The socket name follows the config folder, so two users, or one user
   // with two config folders (tests run side by side), never meet.
   const QByteArray folderHash =
       QCryptographicHash::hash(QDir::cleanPath(configFolder).toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
-  serverName_ = QDir(socketFolder).filePath(QStringLiteral("quarlen-messenger-%1-%2")
-                                                 .arg(::getuid())
-                                                 .arg(QString::fromLatin1(folderHash)));
+  serverName_ =
+      QDir(socketFolder)
+          .filePath(QStringLiteral("quarlen-messenger-%1-%2").arg(::getuid()).arg(QString::fromLatin1(folderHash)));
 }
 
 SingleInstance::~SingleInstance() { Release(); }

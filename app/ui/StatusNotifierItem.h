@@ -51,8 +51,8 @@ class StatusNotifierItem : public QObject {
  public:
   // icon: the tray icon as it is now (asked each time a panel reads it);
   // showWindow: what a click on the item does; menu: the tray menu.
-  StatusNotifierItem(QDBusConnection bus, std::function<QIcon()> icon, std::function<void()> showWindow,
-                     QMenu& menu, QObject* parent = nullptr);
+  StatusNotifierItem(QDBusConnection bus, std::function<QIcon()> icon, std::function<void()> showWindow, QMenu& menu,
+                     QObject* parent = nullptr);
   ~StatusNotifierItem() override;
 
   // Publishes the item on the bus and registers it with the watcher (again,

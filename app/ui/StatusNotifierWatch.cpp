@@ -23,8 +23,8 @@ StatusNotifierWatch::StatusNotifierWatch(QDBusConnection bus, QSystemTrayIcon& i
   // registers again by itself when the panel restarts). The same test here
   // tells which kind of icon Qt made.
   qtPublishesItem_ = HostPresent();
-  serviceWatcher_ = std::make_unique<QDBusServiceWatcher>(WatcherService, bus_,
-                                                           QDBusServiceWatcher::WatchForRegistration);
+  serviceWatcher_ =
+      std::make_unique<QDBusServiceWatcher>(WatcherService, bus_, QDBusServiceWatcher::WatchForRegistration);
   connect(serviceWatcher_.get(), &QDBusServiceWatcher::serviceRegistered, this, [this] { WatcherAppeared(); });
   // Under XEmbed a single click is no request to show (the double click is);
   // a panel's Activate is.
@@ -38,9 +38,9 @@ StatusNotifierWatch::~StatusNotifierWatch() = default;
 bool StatusNotifierWatch::HostPresent() const {
   if (!bus_.isConnected() || bus_.interface() == nullptr) return false;
   if (!bus_.interface()->isServiceRegistered(WatcherService)) return false;
-  QDBusMessage get = QDBusMessage::createMethodCall(WatcherService, QStringLiteral("/StatusNotifierWatcher"),
-                                                    QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                    QStringLiteral("Get"));
+  QDBusMessage get =
+      QDBusMessage::createMethodCall(WatcherService, QStringLiteral("/StatusNotifierWatcher"),
+                                     QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
   get << WatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
   const QDBusMessage reply = bus_.call(get, QDBus::Block, 1000);
   return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
@@ -53,8 +53,8 @@ void StatusNotifierWatch::WatcherAppeared() {
   // makes it an item), a second icon would show twice.
   if (QSystemTrayIcon::isSystemTrayAvailable() || !icon_.isVisible() || icon_.contextMenu() == nullptr) return;
   if (!ownItem_) {
-    ownItem_ = std::make_unique<StatusNotifierItem>(bus_, [this] { return icon_.icon(); }, showWindow_,
-                                                    *icon_.contextMenu());
+    ownItem_ = std::make_unique<StatusNotifierItem>(
+        bus_, [this] { return icon_.icon(); }, showWindow_, *icon_.contextMenu());
   }
   ownItemRegistered_ = ownItem_->Register();
 }

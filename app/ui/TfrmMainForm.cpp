@@ -25,19 +25,19 @@
 
 #include "app/ui/Artwork.h"
 #include "app/ui/QuarlenApplication.h"
-#include "feeds/ArticleStore.h"
 #include "feeds/ArticleActions.h"
+#include "feeds/ArticleStore.h"
+#include "net/HttpProfile.h"
 #include "platform/BuildConfig.h"
 #include "platform/ConfigFolder.h"
-#include "net/HttpProfile.h"
 #include "platform/OsDescription.h"
+#include "platform/ui/SilentBrowser.h"
+#include "platform/ui/VerdanaFont.h"
 #include "view/Banner.h"
 #include "view/ChartRequest.h"
 #include "view/ui/ArticleGrid.h"
-#include "view/ui/BannerBrowser.h"
 #include "view/ui/ArticleGridActions.h"
-#include "platform/ui/SilentBrowser.h"
-#include "platform/ui/VerdanaFont.h"
+#include "view/ui/BannerBrowser.h"
 
 namespace quarlen {
 
@@ -134,8 +134,8 @@ void TfrmMainForm::BuildLayout() {
   cbChartType_ = new QComboBox(sGroupBox4_);
   cbChartType_->setObjectName("cbChartType");
   cbChartType_->setGeometry(102, 15, 89, 21);
-  cbChartType_->addItems({QStringLiteral("Daily"), QStringLiteral("Weekly"), QStringLiteral("Intraday"),
-                         QStringLiteral("P&F")});
+  cbChartType_->addItems(
+      {QStringLiteral("Daily"), QStringLiteral("Weekly"), QStringLiteral("Intraday"), QStringLiteral("P&F")});
   cbChartType_->setCurrentIndex(0);
   cbChartType_->setEditable(false);
   cbChartType_->setPalette(white);
@@ -223,10 +223,8 @@ void TfrmMainForm::BuildMenus() {
   // F10 opens the first menu, as on every desktop.
   auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
   connect(f10, &QShortcut::activated, this, [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
-  add(help, "&About...", [this] {
-    QMessageBox::information(this, QStringLiteral("Quarlen Messenger"),
-                             Q(AboutText(build::FeedServer)));
-  });
+  add(help, "&About...",
+      [this] { QMessageBox::information(this, QStringLiteral("Quarlen Messenger"), Q(AboutText(build::FeedServer))); });
 }
 
 void TfrmMainForm::BuildTimers() {
@@ -322,8 +320,8 @@ void TfrmMainForm::Exit2Click() {
   // whose loop would fire timers and re-enter here.
   if (Exiting_) return;
   Exiting_ = true;
-  for (QTimer* timer : {timerFetchRSS_, timerStartup_, timerCheckForUpdates_, timerRefreshBanners_,
-                        timerRefreshChannel_}) {
+  for (QTimer* timer :
+       {timerFetchRSS_, timerStartup_, timerCheckForUpdates_, timerRefreshBanners_, timerRefreshChannel_}) {
     timer->stop();
   }
   // Settings are written once more; the article store was saved at its last change.

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/UiPorts.h"
 #include "feeds/ThumbnailProgress.h"
+#include "platform/UiPorts.h"
 
 class QComboBox;
 class QGroupBox;
@@ -34,9 +34,9 @@ class ArticleGridActions;
 // Where the window finds the user's files and browser; the real program takes
 // them from the environment, tests from a temporary folder.
 struct MainFormEnvironment {
-  std::string applicationDataFolder;  // settings files lie here (no trailing slash)
-  std::string configFolder;           // the list files lie here (trailing slash)
-  std::string browserPath;            // the program that opens URLs
+  std::string applicationDataFolder;    // settings files lie here (no trailing slash)
+  std::string configFolder;             // the list files lie here (trailing slash)
+  std::string browserPath;              // the program that opens URLs
   std::function<void(int)> endProcess;  // ends the process with a code; null: at once (std::_Exit)
   std::function<bool()> hasTray;        // whether a notification area shows the icon; null: ask the platform
 };

@@ -2,11 +2,11 @@
 
 #include <wayland-client.h>
 
+#include <qpa/qplatformnativeinterface.h>
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
 #include <cstring>
-#include <qpa/qplatformnativeinterface.h>
 
 #include "xdg-activation-v1-client-protocol.h"
 

@@ -54,7 +54,6 @@ struct Settings : INotificationSettings {
   int KeepArticles() const override { return Articles; }
 };
 
-
 // A chart with a little structure, so the PNG holds real compressed data.
 std::string ChartPng(int seed) {
   testpng::PngSpec spec;
@@ -62,8 +61,7 @@ std::string ChartPng(int seed) {
   for (int y = 0; y < 60; ++y)
     for (int x = 0; x < 86; ++x) {
       const bool line = (y == 30 + ((x * seed) % 23) - 11);
-      rows[y].insert(rows[y].end(), {static_cast<png_byte>(line ? 0 : 255),
-                                     static_cast<png_byte>(line ? 90 : 250),
+      rows[y].insert(rows[y].end(), {static_cast<png_byte>(line ? 0 : 255), static_cast<png_byte>(line ? 90 : 250),
                                      static_cast<png_byte>(line ? 200 : 240 - y)});
     }
   return testpng::WritePng(spec, rows);
@@ -83,13 +81,15 @@ void ServeFeed(testhttp::LoopbackHttpServer& server, int generation) {
     chart.contentType = "image/png";
     chart.body = ChartPng(i + 1);
     server.Set(target, chart);
-    xml += "<item><title>\xD0\xA1\xD0\xB1\xD0\xB5\xD1\x80\xD0\xB1\xD0\xB0\xD0\xBD\xD0\xBA "
-           "S&amp;P article " + std::to_string(i) + "</title><link>http://127.0.0.1/news/" +
-           std::to_string(generation) + "-" + std::to_string(i) +
-           ".html</link><description>Shares rose 2.1% in early trade;\nvolume was above "
-           "average.</description><author>Desk</author>"
-           "<pubDate>Mon, 06 May 2024 09:30:00 GMT</pubDate><ticker>" +
-           quarlen::testhttp::EncodeAsTicker(server.BaseUrl() + target) + "</ticker></item>\n";
+    xml +=
+        "<item><title>\xD0\xA1\xD0\xB1\xD0\xB5\xD1\x80\xD0\xB1\xD0\xB0\xD0\xBD\xD0\xBA "
+        "S&amp;P article " +
+        std::to_string(i) + "</title><link>http://127.0.0.1/news/" + std::to_string(generation) + "-" +
+        std::to_string(i) +
+        ".html</link><description>Shares rose 2.1% in early trade;\nvolume was above "
+        "average.</description><author>Desk</author>"
+        "<pubDate>Mon, 06 May 2024 09:30:00 GMT</pubDate><ticker>" +
+        quarlen::testhttp::EncodeAsTicker(server.BaseUrl() + target) + "</ticker></item>\n";
   }
   server.Set(FeedPath, xml + "</channel></rss>\n");
   server.Set(std::string("/ping.php?version=") + build::ProgramVersion + "&email=", "OK");
@@ -102,8 +102,7 @@ double ThreadCpuMs() {
 }
 
 // externalBase empty: the in-process scripted server; else a running feed server.
-void RunCycles(benchmark::State& state, bool newArticlesEveryCycle,
-               const std::string& externalBase = {}) {
+void RunCycles(benchmark::State& state, bool newArticlesEveryCycle, const std::string& externalBase = {}) {
   std::string folder = (std::filesystem::temp_directory_path() / "quarlen-cycle-XXXXXX").string();
   if (!::mkdtemp(folder.data())) {
     state.SkipWithError("no temporary folder");
@@ -115,7 +114,8 @@ void RunCycles(benchmark::State& state, bool newArticlesEveryCycle,
     const std::string base = externalBase.empty() ? server.BaseUrl() : externalBase;
     NullPorts ports;
     Settings settings;
-    ArticleStore store(folder + "/", [](const std::string&) {}, [] {});
+    ArticleStore store(
+        folder + "/", [](const std::string&) {}, [] {});
     THttpClient client(THttpClientKind::MainClient, nullptr);
     auto profile = [](THttpClient& c) {
       c.SetUserAgent(std::string("Quarlen Messenger ") + build::ProgramVersion + " bench");
@@ -144,8 +144,8 @@ void RunCycles(benchmark::State& state, bool newArticlesEveryCycle,
     }
     state.counters["articles"] = static_cast<double>(store.Count());
     // Thumbnails that came out blank (a chart missing or of the wrong size).
-    state.counters["blank_charts"] = static_cast<double>(
-        std::count(store.jvilCharts.begin(), store.jvilCharts.end(), BlankThumbnail()));
+    state.counters["blank_charts"] =
+        static_cast<double>(std::count(store.jvilCharts.begin(), store.jvilCharts.end(), BlankThumbnail()));
     int generation = 0;
     double wallMs = 0, cpuMs = 0;
     for (auto _ : state) {
@@ -158,18 +158,15 @@ void RunCycles(benchmark::State& state, bool newArticlesEveryCycle,
       const double cpuStart = ThreadCpuMs();
       cycle.FetchRSS();
       cpuMs += ThreadCpuMs() - cpuStart;
-      wallMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                          wallStart)
-                    .count();
+      wallMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart).count();
     }
     if (externalBase.empty() && server.CountOf(FeedPath) != static_cast<int>(state.iterations()) + 1)
       state.SkipWithError("a cycle did not fetch the feed");
     state.counters["total_ms"] = benchmark::Counter(wallMs, benchmark::Counter::kAvgIterations);
-    state.counters["outside_waits_ms"] =
-        benchmark::Counter(cpuMs, benchmark::Counter::kAvgIterations);
+    state.counters["outside_waits_ms"] = benchmark::Counter(cpuMs, benchmark::Counter::kAvgIterations);
     if (externalBase.empty()) {
-      state.counters["requests"] = benchmark::Counter(
-          static_cast<double>(server.Requests().size()) / (state.iterations() + 1));
+      state.counters["requests"] =
+          benchmark::Counter(static_cast<double>(server.Requests().size()) / (state.iterations() + 1));
     }
   }
   std::filesystem::remove_all(folder);
@@ -196,11 +193,9 @@ int main(int argc, char** argv) {
     }
   }
   if (!feedServer.empty()) {
-    benchmark::RegisterBenchmark("BM_CycleFeedServer",
-                                 [feedServer](benchmark::State& state) {
-                                   quarlen::RunCycles(state, false, feedServer);
-                                 })
-        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_CycleFeedServer", [feedServer](benchmark::State& state) {
+      quarlen::RunCycles(state, false, feedServer);
+    })->Unit(benchmark::kMillisecond);
   }
   int count = static_cast<int>(args.size());
   benchmark::Initialize(&count, args.data());

@@ -71,8 +71,8 @@ std::string MakeFeed(int items, int sentences) {
     xml += "</description>\n<author>Редакция</author>\n<category>Рынок акций</category>\n";
     xml += "<guid isPermaLink=\"false\">news-" + n + "</guid>\n";
     xml += "<dc:date>2005-05-03T18:14:20+04:00</dc:date>\n";
-    xml += "<pubDate>Tue, 03 May 2005 18:" + std::string(i % 60 < 10 ? "0" : "") +
-           std::to_string(i % 60) + ":20 +0400</pubDate>\n</item>\n";
+    xml += "<pubDate>Tue, 03 May 2005 18:" + std::string(i % 60 < 10 ? "0" : "") + std::to_string(i % 60) +
+           ":20 +0400</pubDate>\n</item>\n";
   }
   xml += "</channel>\n</rss>\n";
   return ToWindows1251(xml);
@@ -225,8 +225,7 @@ int main(int argc, char** argv) {
     const std::string arg = "/" + std::to_string(shape);
     const auto ours = reporter.times_.find("BM_SimpleRSSLoadAndParse" + arg);
     const auto lib = reporter.times_.find("BM_LibXml2ReadMemory" + arg);
-    if (ours == reporter.times_.end() || lib == reporter.times_.end() || lib->second.real <= 0 ||
-        lib->second.cpu <= 0)
+    if (ours == reporter.times_.end() || lib == reporter.times_.end() || lib->second.real <= 0 || lib->second.cpu <= 0)
       continue;
     const RatioReporter::Times& a = ours->second;
     const RatioReporter::Times& b = lib->second;

@@ -13,9 +13,8 @@ ChannelTabsUi::ChannelTabsUi(ChannelTabsSetup setup)
             std::move(setup.ping), std::move(setup.offlineHtml)),
       connections_(std::make_unique<QObject>()) {
   ICommandRunner& run = setup.run;
-  QObject::connect(&setup.tabsChannels, &QTabWidget::currentChanged, connections_.get(), [this, &run](int index) {
-    run.Run([this, index] { tabs_.tabsChannelsChange(index); });
-  });
+  QObject::connect(&setup.tabsChannels, &QTabWidget::currentChanged, connections_.get(),
+                   [this, &run](int index) { run.Run([this, index] { tabs_.tabsChannelsChange(index); }); });
   QObject::connect(&setup.timerRefreshChannel, &QTimer::timeout, connections_.get(),
                    [this, &run] { run.Run([this] { tabs_.timerRefreshChannelTimer(); }); });
 }

@@ -2,8 +2,8 @@
 // The channel tabs put together: the core state machine on the window's page
 // control, reload timer and shared browser profile, with a download client of
 // its own. The composition root makes one and calls FetchChannels through it.
-#include <functional>
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,7 +25,7 @@ struct ChannelTabsSetup {
   QWebEngineProfile* profile;  // the banner's cache-less profile
   IStatusBar& statusBar;
   IUrlOpener& urlOpener;  // the user's browser, for links that ask for a new window
-  ICommandRunner& run;  // the page control's changes and the timer's ticks run through it
+  ICommandRunner& run;    // the page control's changes and the timer's ticks run through it
   ChannelFileUrls urls;
   std::function<bool()> ping;                      // the usage ping
   std::function<void(THttpClient&)> applyProfile;  // ApplyHttpProfile with the live settings

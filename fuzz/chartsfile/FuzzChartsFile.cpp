@@ -18,8 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int cx = images.front().width;
   const int cy = images.front().height;
   for (const auto& img : images)
-    if (img.width != cx || img.height != cy || img.pixels.size() != std::size_t(cx) * cy * 3)
-      std::abort();
+    if (img.width != cx || img.height != cy || img.pixels.size() != std::size_t(cx) * cy * 3) std::abort();
   if (quarlen::DecodeChartsFile(quarlen::EncodeChartsFile(images, cx, cy)) != images) std::abort();
   return 0;
 }

@@ -13,10 +13,10 @@
 namespace quarlen {
 
 struct TFeedRunResult {
-  bool Parsed = false;    // Parse ended without a failure
-  std::string Failure;    // the failure's message when it did not
-  int ItemCount = 0;      // items in the model afterwards (also after a failure)
-  bool AllUtf8 = true;    // every text of the model is valid UTF-8
+  bool Parsed = false;      // Parse ended without a failure
+  std::string Failure;      // the failure's message when it did not
+  int ItemCount = 0;        // items in the model afterwards (also after a failure)
+  bool AllUtf8 = true;      // every text of the model is valid UTF-8
   bool FailureUtf8 = true;  // the failure's message is valid UTF-8
 };
 

@@ -20,10 +20,9 @@ SilentWebPage::SilentWebPage(QWebEngineProfile* profile, QObject* parent) : QWeb
   connect(this, &QWebEnginePage::authenticationRequired, this, [](const QUrl&, QAuthenticator*) {});
   connect(this, &QWebEnginePage::proxyAuthenticationRequired, this,
           [](const QUrl&, QAuthenticator*, const QString&) {});
-  connect(this, &QWebEnginePage::featurePermissionRequested, this,
-          [this](const QUrl& origin, Feature feature) {
-            setFeaturePermission(origin, feature, PermissionDeniedByUser);
-          });
+  connect(this, &QWebEnginePage::featurePermissionRequested, this, [this](const QUrl& origin, Feature feature) {
+    setFeaturePermission(origin, feature, PermissionDeniedByUser);
+  });
   // A link with a target opens no window here: the page has nowhere to show
   // one. Unanswered, the request is refused; SendLinksTo hands it on.
   connect(this, &QWebEnginePage::newWindowRequested, this,
@@ -90,8 +89,7 @@ QWebEngineView* MakeSilentBrowser(QWebEngineProfile* profile, QWidget* parent) {
   return view;
 }
 
-QWebEngineView* MakeSilentBrowser(QWebEngineProfile* profile, QWidget* parent, IUrlOpener& opener,
-                                  OutsideLinks which) {
+QWebEngineView* MakeSilentBrowser(QWebEngineProfile* profile, QWidget* parent, IUrlOpener& opener, OutsideLinks which) {
   QWebEngineView* view = MakeSilentBrowser(profile, parent);
   static_cast<SilentWebPage*>(view->page())->SendLinksTo(opener, which);
   return view;

@@ -57,8 +57,7 @@ QWebEngineProfile* MakeCachelessProfile(QObject* parent);
 // A browser view on profile with a SilentWebPage and no context menu. Owned by parent.
 QWebEngineView* MakeSilentBrowser(QWebEngineProfile* profile, QWidget* parent);
 // The same, whose links of `which` open through opener (SilentWebPage::SendLinksTo).
-QWebEngineView* MakeSilentBrowser(QWebEngineProfile* profile, QWidget* parent, IUrlOpener& opener,
-                                  OutsideLinks which);
+QWebEngineView* MakeSilentBrowser(QWebEngineProfile* profile, QWidget* parent, IUrlOpener& opener, OutsideLinks which);
 
 // Shows an HTML text in place of the browser's page.
 void LoadHtmlIntoBrowser(QWebEngineView& browser, const std::string& html);

@@ -105,8 +105,8 @@ void TfrmNetworkSettings::LoadSettings() { Show(LoadNetworkSettings(xmlNetworkSe
 void TfrmNetworkSettings::SaveSettings() { SaveNetworkSettings(xmlNetworkSettings_, CurrentProxySettings()); }
 
 ProxySettings TfrmNetworkSettings::CurrentProxySettings() const {
-  return {cbUseProxy->isChecked(),        cbUseProxyAuthentication->isChecked(), FromQt(txtHostname->text()),
-          spinPort->Value(),              FromQt(txtUsername->text()),           FromQt(txtPassword->text())};
+  return {cbUseProxy->isChecked(), cbUseProxyAuthentication->isChecked(), FromQt(txtHostname->text()),
+          spinPort->Value(),       FromQt(txtUsername->text()),           FromQt(txtPassword->text())};
 }
 
 }  // namespace quarlen

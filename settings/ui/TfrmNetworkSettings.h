@@ -3,8 +3,8 @@
 // its controls are the live proxy settings (INetworkSettings reads them at the
 // moment of each request) and xmlNetworkSettings only persists them, in a file
 // readable by its owner only, because it holds the proxy password.
-#include "settings/ui/SettingsDialog.h"
 #include <string>
+#include "settings/ui/SettingsDialog.h"
 
 #include "settings/NetworkSettings.h"
 #include "settings/SettingsStore.h"
@@ -53,7 +53,7 @@ class TfrmNetworkSettings : public SettingsDialog, public INetworkSettings {
   QPushButton* btnOk = nullptr;
   QPushButton* btnCancel = nullptr;
 
-  private:
+ private:
   void FormCreate();
   void Show(const ProxySettings& settings);
 

@@ -17,11 +17,8 @@ namespace quarlen {
 
 namespace ns = NotificationSettings;
 
-TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, ICommandRunner& run,
-                           QWidget* parent)
-    : SettingsDialog(run, parent),
-      xmlSettings_(xmlSettings),
-      timerFetchRSS_(timerFetchRSS) {
+TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, ICommandRunner& run, QWidget* parent)
+    : SettingsDialog(run, parent), xmlSettings_(xmlSettings), timerFetchRSS_(timerFetchRSS) {
   setObjectName(QStringLiteral("frmSettings"));
   setWindowTitle(QStringLiteral("Notification Settings"));
 

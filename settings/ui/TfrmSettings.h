@@ -56,7 +56,7 @@ class TfrmSettings : public SettingsDialog, public INotificationSettings {
   QPushButton* btnOk = nullptr;
   QPushButton* btnCancel = nullptr;
 
-  private:
+ private:
   void FormCreate();
 
   SettingsStore& xmlSettings_;

@@ -62,8 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_EQ(rss.Channel().Required().Link(), "http://127.0.0.1/");
                    EXPECT_EQ(rss.Channel().Required().Desc(), "Latest");
                    EXPECT_EQ(rss.Channel().Optional().Generator(), "hand");
-                   EXPECT_EQ(DateTimeIsoText(rss.Channel().Optional().PubDate().DateTime()),
-                             "2005-05-03T18:14:20");
+                   EXPECT_EQ(DateTimeIsoText(rss.Channel().Optional().PubDate().DateTime()), "2005-05-03T18:14:20");
                    EXPECT_EQ(rss.Channel().Optional().PubDate().TimeZone(), "Z");
                    ASSERT_EQ(rss.Items().Count(), 2);
                    const TRSSItem& first = rss.Items()[0];
@@ -134,13 +133,14 @@ INSTANTIATE_TEST_SUITE_P(
                    EXPECT_EQ(o.rss->Items()[0].Description(), "Hello, world!");
                    EXPECT_EQ(o.rss->Items()[1].Description(), "SGVsbG8=");
                    EXPECT_EQ(o.rss->Items()[2].Description(), "Hello, wo");
-                   EXPECT_EQ(o.rss->Items()[3].Description(), "A\xEF\xBF\xBD" "B");
-                   EXPECT_EQ(o.rss->Items()[4].Description(),
-                             "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
+                   EXPECT_EQ(o.rss->Items()[3].Description(),
+                             "A\xEF\xBF\xBD"
+                             "B");
+                   EXPECT_EQ(o.rss->Items()[4].Description(), "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
                  }},
         AtomCase{"SummaryIsNotContent",
-                 Atom("<entry><title>t</title><summary>s</summary><issued>2005-05-03T00:00:00Z</issued></entry>"),
-                 "", "",
+                 Atom("<entry><title>t</title><summary>s</summary><issued>2005-05-03T00:00:00Z</issued></entry>"), "",
+                 "",
                  [](const ParseOutcome& o) {
                    ASSERT_EQ(o.rss->Items().Count(), 1);
                    EXPECT_EQ(o.rss->Items()[0].Description(), "");
@@ -207,8 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
                  Atom("<entry><title>x</title><content mode=\"xml\"><div xmlns=\"http://www.w3.org/1999/xhtml\">"
                       "<p>a</p><p>b</p></div></content></entry>"),
                  "dom", "", nullptr},
-        AtomCase{"EmptyContentIsNoValue", Atom("<entry><title>x</title><content/></entry>"), "conversion",
-                 "", nullptr},
+        AtomCase{"EmptyContentIsNoValue", Atom("<entry><title>x</title><content/></entry>"), "conversion", "", nullptr},
         AtomCase{"EnclosureWithoutType", Atom("<entry><title>x</title><enclosure url=\"u\" length=\"1\"/></entry>"),
                  "feed", "Required Field Missing. Field: enclosure -> type", nullptr},
         AtomCase{"SourceWithoutUrl", Atom("<entry><title>x</title><source>s</source></entry>"), "feed",
@@ -218,10 +217,8 @@ INSTANTIATE_TEST_SUITE_P(
         AtomCase{"TextInputWithoutDescription", Atom("<textInput><title>t</title></textInput>"), "feed",
                  "Required Field Missing. Field: textInput -> description", nullptr},
         AtomCase{"TtlNotANumber", Atom("<ttl>1h</ttl>"), "conversion", "", nullptr},
-        AtomCase{"ModifiedOutOfRange", Atom("<modified>2005-05-03T70000:00:00Z</modified>"), "range", "",
-                 nullptr},
-        AtomCase{"BadHeaderFailsBeforeEntries",
-                 Atom("<entry><title>e</title></entry><generator/>"), "conversion", "",
+        AtomCase{"ModifiedOutOfRange", Atom("<modified>2005-05-03T70000:00:00Z</modified>"), "range", "", nullptr},
+        AtomCase{"BadHeaderFailsBeforeEntries", Atom("<entry><title>e</title></entry><generator/>"), "conversion", "",
                  [](const ParseOutcome& o) { EXPECT_EQ(o.rss->Items().Count(), 0); }}));
 
 }  // namespace

@@ -65,22 +65,19 @@ TEST_P(CorpusOutcomeTest, GivesTheReadersResult) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, CorpusOutcomeTest,
-    ::testing::Values(CorpusExpectation{"rss20_ticker.xml", true, "", 2},
-                      CorpusExpectation{"rss_windows1251.xml", true, "", 1},
-                      CorpusExpectation{"rdf_standard.xml", true, "", 2},
-                      CorpusExpectation{"rdf_no_channel.xml", false,
-                                        "Required Field Missing. Field: enclosure -> length", 2},
-                      CorpusExpectation{"atom03_feed.xml", true, "", 2},
-                      CorpusExpectation{"atom03_head.xml", true, "", 1},
-                      CorpusExpectation{"atom_missing_title.xml", false,
-                                        "Required Field Missing. Field: entry -> title", 1},
-                      CorpusExpectation{"rss_missing_item_title.xml", false,
-                                        "Required Field Missing. Field: item -> title", 2},
-                      CorpusExpectation{"unknown_root.html", false, "unkown format: html", 0},
-                      CorpusExpectation{"unknown_root_rdf.xml", false, "unkown format: RDF", 0}),
+    ::testing::Values(
+        CorpusExpectation{"rss20_ticker.xml", true, "", 2}, CorpusExpectation{"rss_windows1251.xml", true, "", 1},
+        CorpusExpectation{"rdf_standard.xml", true, "", 2},
+        CorpusExpectation{"rdf_no_channel.xml", false, "Required Field Missing. Field: enclosure -> length", 2},
+        CorpusExpectation{"atom03_feed.xml", true, "", 2}, CorpusExpectation{"atom03_head.xml", true, "", 1},
+        CorpusExpectation{"atom_missing_title.xml", false, "Required Field Missing. Field: entry -> title", 1},
+        CorpusExpectation{"rss_missing_item_title.xml", false, "Required Field Missing. Field: item -> title", 2},
+        CorpusExpectation{"unknown_root.html", false, "unkown format: html", 0},
+        CorpusExpectation{"unknown_root_rdf.xml", false, "unkown format: RDF", 0}),
     [](const auto& info) {
       std::string name = info.param.file;
-      std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(static_cast<unsigned char>(ch)); }, '_');
+      std::replace_if(
+          name.begin(), name.end(), [](char ch) { return !std::isalnum(static_cast<unsigned char>(ch)); }, '_');
       return name;
     });
 
@@ -102,8 +99,7 @@ TEST(CorpusReplay, ExternalEntitiesAreNeverLoaded) {
 TEST(CorpusReplay, EntityExpansionStaysBounded) {
   const test::ParseOutcome out = test::LoadAndParse(ReadFile(CorpusFolder / "hostile_billion_laughs.xml"));
   EXPECT_LT(out.rss->Channel().Required().Title().size(), 1u << 20);
-  for (int i = 0; i < out.rss->Items().Count(); ++i)
-    EXPECT_LT(out.rss->Items()[i].Title().size(), 1u << 20);
+  for (int i = 0; i < out.rss->Items().Count(); ++i) EXPECT_LT(out.rss->Items()[i].Title().size(), 1u << 20);
 }
 
 TEST(CorpusReplay, WindowsCp1251TitlesComeOutAsUtf8) {
@@ -145,22 +141,24 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"DeepNesting", RssHead + "<item><title>x</title><description>" + Repeat("<a>", 200000) +
                                        Repeat("</a>", 200000) + "</description></item></channel></rss>"},
         HostileCase{"DeepUnclosedNesting", Repeat("<rss>", 300000)},
-        HostileCase{"HugeText", RssHead + "<item><title>" + std::string(12u << 20, 'A') +
-                                    "</title></item></channel></rss>"},
+        HostileCase{"HugeText",
+                    RssHead + "<item><title>" + std::string(12u << 20, 'A') + "</title></item></channel></rss>"},
         HostileCase{"HugeAttribute", RssHead + "<item><title>x</title><guid isPermaLink=\"" +
                                          std::string(11u << 20, 'b') + "\">g</guid></item></channel></rss>"},
         HostileCase{"ManyItems", RssHead + Repeat("<item><title>x</title></item>", 100000) + "</channel></rss>"},
         // A few thousand attributes on one element are enough to reach the
         // attribute handling's limits; tens of thousands only add time.
-        HostileCase{"ManyAttributes",
-                    "<feed " + [] {
-                      std::string a;
-                      for (int i = 0; i < 2000; ++i) a += "a" + std::to_string(i) + "=\"v\" ";
-                      return a;
-                    }() + "><entry><title>x</title></entry></feed>"},
+        HostileCase{"ManyAttributes", "<feed " +
+                                          [] {
+                                            std::string a;
+                                            for (int i = 0; i < 2000; ++i) a += "a" + std::to_string(i) + "=\"v\" ";
+                                            return a;
+                                          }() +
+                                          "><entry><title>x</title></entry></feed>"},
         HostileCase{"NulBytes", std::string("<rss>\0<channel>", 15)},
-        HostileCase{"InvalidUtf8Declared", "<?xml version=\"1.0\" encoding=\"utf-8\"?><rss><channel><title>\xC3\x28"
-                                           "</title></channel></rss>"},
+        HostileCase{"InvalidUtf8Declared",
+                    "<?xml version=\"1.0\" encoding=\"utf-8\"?><rss><channel><title>\xC3\x28"
+                    "</title></channel></rss>"},
         HostileCase{"UnknownEncoding", "<?xml version=\"1.0\" encoding=\"x-nowhere\"?><rss/>"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -37,29 +37,16 @@ INSTANTIATE_TEST_SUITE_P(
         RfcCase{"Sun Nov  6 08:49:37 1994", "1994-11-06T08:49:37"},
         RfcCase{"Tue, 3 May 05 18:14 +0200", "2005-05-03T18:14:00"},
         RfcCase{"  sun, 06 nov 1994 08:49:37 gmt \r\n", "1994-11-06T08:49:37"},
-        RfcCase{"Sunday, 06-Nov-94 08:49:37 GMT", "1994-11-06T08:49:37"},
-        RfcCase{"Nov 06 1994", "1994-11-06T00:00:00"},
-        RfcCase{"06 Nov 1994", "1994-11-06T00:00:00"},
-        RfcCase{"06 Nov 1994 08:49", "1994-11-06T08:49:00"},
-        RfcCase{"06 Nov 1994 08:xx:37", "1994-11-06T08:00:37"},
-        RfcCase{"xx Nov 1994", "1994-11-01T00:00:00"},
-        RfcCase{"1 Jan 00", "2000-01-01T00:00:00"},
-        RfcCase{"1 Jan 79", "2079-01-01T00:00:00"},
-        RfcCase{"1 Jan 80", "1980-01-01T00:00:00"},
-        RfcCase{"1 Jan 1850", "1850-01-01T00:00:00"},
-        RfcCase{"1 Jan 1850 06:00", "1850-01-01T06:00:00"},
-        RfcCase{"29 Feb 2004", "2004-02-29T00:00:00"},
+        RfcCase{"Sunday, 06-Nov-94 08:49:37 GMT", "1994-11-06T08:49:37"}, RfcCase{"Nov 06 1994", "1994-11-06T00:00:00"},
+        RfcCase{"06 Nov 1994", "1994-11-06T00:00:00"}, RfcCase{"06 Nov 1994 08:49", "1994-11-06T08:49:00"},
+        RfcCase{"06 Nov 1994 08:xx:37", "1994-11-06T08:00:37"}, RfcCase{"xx Nov 1994", "1994-11-01T00:00:00"},
+        RfcCase{"1 Jan 00", "2000-01-01T00:00:00"}, RfcCase{"1 Jan 79", "2079-01-01T00:00:00"},
+        RfcCase{"1 Jan 80", "1980-01-01T00:00:00"}, RfcCase{"1 Jan 1850", "1850-01-01T00:00:00"},
+        RfcCase{"1 Jan 1850 06:00", "1850-01-01T06:00:00"}, RfcCase{"29 Feb 2004", "2004-02-29T00:00:00"},
         // Everything below cannot be read and gives 0.
-        RfcCase{"3 January 2005", Zero},
-        RfcCase{"2005-05-03", Zero},
-        RfcCase{"", Zero},
-        RfcCase{"   \t ", Zero},
-        RfcCase{"29 Feb 2005", Zero},
-        RfcCase{"31 Apr 2005 10:00:00", Zero},
-        RfcCase{"06 Nov 1994 25:00:00", Zero},
-        RfcCase{"06 Nov 1994 10:60:00", Zero},
-        RfcCase{"06 Xyz 1994", Zero},
-        RfcCase{"-06 Nov 1994", Zero},
+        RfcCase{"3 January 2005", Zero}, RfcCase{"2005-05-03", Zero}, RfcCase{"", Zero}, RfcCase{"   \t ", Zero},
+        RfcCase{"29 Feb 2005", Zero}, RfcCase{"31 Apr 2005 10:00:00", Zero}, RfcCase{"06 Nov 1994 25:00:00", Zero},
+        RfcCase{"06 Nov 1994 10:60:00", Zero}, RfcCase{"06 Xyz 1994", Zero}, RfcCase{"-06 Nov 1994", Zero},
         RfcCase{"06-Nov-1994", Zero},  // no blank: the separator is a blank
         RfcCase{"06 Nov 99999999999", "1900-11-06T00:00:00"}));
 
@@ -100,27 +87,20 @@ INSTANTIATE_TEST_SUITE_P(
         IsoCase{"2005-05-03T18:14:20+02:00", "2005-05-03T18:14:20", "+02:00"},
         IsoCase{"2005-05-03T18:14:20Z", "2005-05-03T18:14:20", "Z"},
         IsoCase{"2005-05-03T18:14:20.5Z", "2005-05-03T18:14:20", ".5Z"},
-        IsoCase{"2005-05-03", "2005-05-03T00:00:00", "GMT"},
-        IsoCase{"2005-05-03T18:14", "2005-05-03T18:14:00", "GMT"},
+        IsoCase{"2005-05-03", "2005-05-03T00:00:00", "GMT"}, IsoCase{"2005-05-03T18:14", "2005-05-03T18:14:00", "GMT"},
         IsoCase{"2005-05-03T18:14:2", "2005-05-03T18:14:02", "GMT"},
-        IsoCase{"1850-01-01T06:00:00", "1850-01-01T06:00:00", "GMT"},
-        IsoCase{"2005-13-40T10:00:00Z", nullptr, "Z"},
-        IsoCase{"2005-02-29T10:00:00", nullptr, "GMT"},
-        IsoCase{"2005-05-03T24:00:00", nullptr, "GMT"},
-        IsoCase{"2005", nullptr, "GMT"},
-        IsoCase{"", nullptr, "GMT"},
-        IsoCase{"yesterday", nullptr, "GMT"},
-        IsoCase{"65535-01-01", nullptr, "GMT"},
-        IsoCase{"2005-05-03T18:14:xx+01:00", "2005-05-03T18:14:00", "+01:00"},
+        IsoCase{"1850-01-01T06:00:00", "1850-01-01T06:00:00", "GMT"}, IsoCase{"2005-13-40T10:00:00Z", nullptr, "Z"},
+        IsoCase{"2005-02-29T10:00:00", nullptr, "GMT"}, IsoCase{"2005-05-03T24:00:00", nullptr, "GMT"},
+        IsoCase{"2005", nullptr, "GMT"}, IsoCase{"", nullptr, "GMT"}, IsoCase{"yesterday", nullptr, "GMT"},
+        IsoCase{"65535-01-01", nullptr, "GMT"}, IsoCase{"2005-05-03T18:14:xx+01:00", "2005-05-03T18:14:00", "+01:00"},
         // The seconds are two characters; a Cyrillic letter is one of them.
         IsoCase{"2005-05-03T18:14:2\xD0\xA5", "2005-05-03T18:14:00", "GMT"},
         IsoCase{"2005-05-03T18:14:2\xD0\xA5\xD0\x9C", "2005-05-03T18:14:00", "\xD0\x9C"},
         IsoCase{"2005-05-03T18:14:20\xD0\xA5", "2005-05-03T18:14:20", "\xD0\xA5"}));
 
 TEST(IsoDate, FieldOutsideSixteenBitsIsARangeError) {
-  for (const char* text :
-       {"-1-05-03", "65536-01-01", "2005-05--5T10:00:00", "2005-05-03T-1:00:00",
-        "2005-05-03T10:-7:00", "2005-05-03T10:00:-1Z", "2005-70000-01"}) {
+  for (const char* text : {"-1-05-03", "65536-01-01", "2005-05--5T10:00:00", "2005-05-03T-1:00:00",
+                           "2005-05-03T10:-7:00", "2005-05-03T10:00:-1Z", "2005-70000-01"}) {
     TRFC822DateTime date;
     date.SetDateTime(2.5);
     EXPECT_THROW(date.ParseISO8601Date(text), TDateRangeError) << text;
@@ -148,9 +128,12 @@ TEST(DateValue, NowIsTheLocalClock) {
   ::localtime_r(&t, &local);
   const TDateTime now = NowDateTime();
   TDateTime expected = 0;
-  ASSERT_TRUE(TryEncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                                local.tm_min, local.tm_sec, expected));
-  if (saved) ::setenv("TZ", previous.c_str(), 1); else ::unsetenv("TZ");
+  ASSERT_TRUE(TryEncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                                local.tm_sec, expected));
+  if (saved)
+    ::setenv("TZ", previous.c_str(), 1);
+  else
+    ::unsetenv("TZ");
   ::tzset();
   EXPECT_NEAR(now, expected, 2.0 / 86400);
 }
@@ -160,9 +143,9 @@ TEST(DateValue, EncodeAndDecodeAgree) {
     int y, mo, d, h, mi, s;
     double value;
   };
-  for (const Case& c : {Case{1899, 12, 30, 0, 0, 0, 0.0}, Case{1899, 12, 31, 12, 0, 0, 1.5},
-                        Case{1899, 12, 29, 6, 0, 0, -1.25}, Case{1900, 3, 1, 0, 0, 0, 61.0},
-                        Case{2005, 5, 3, 0, 0, 0, 38475.0}}) {
+  for (const Case& c :
+       {Case{1899, 12, 30, 0, 0, 0, 0.0}, Case{1899, 12, 31, 12, 0, 0, 1.5}, Case{1899, 12, 29, 6, 0, 0, -1.25},
+        Case{1900, 3, 1, 0, 0, 0, 61.0}, Case{2005, 5, 3, 0, 0, 0, 38475.0}}) {
     TDateTime value = 99;
     ASSERT_TRUE(TryEncodeDateTime(c.y, c.mo, c.d, c.h, c.mi, c.s, value));
     EXPECT_DOUBLE_EQ(value, c.value);
@@ -199,19 +182,16 @@ class ScopedEnv {
 // Builds locales of the system's locale sources under the build folder, so
 // the month names can be checked without installing them system-wide.
 std::optional<std::string> TestLocaleFolder() {
-  const std::filesystem::path folder =
-      std::filesystem::path(QUARLEN_BINARY_DIR) / "test-locales";
+  const std::filesystem::path folder = std::filesystem::path(QUARLEN_BINARY_DIR) / "test-locales";
   std::filesystem::create_directories(folder);
   for (const char* spec : {"ru_RU CP1251 ru_RU.CP1251", "de_DE UTF-8 de_DE.UTF-8"}) {
     const std::string s = spec;
     const auto a = s.find(' '), b = s.rfind(' ');
     const std::string name = s.substr(b + 1);
     if (std::filesystem::exists(folder / name)) continue;
-    const std::string command = "localedef -i " + s.substr(0, a) + " -f " +
-                                s.substr(a + 1, b - a - 1) + " '" + (folder / name).string() +
-                                "' >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0 && !std::filesystem::exists(folder / name))
-      return std::nullopt;
+    const std::string command = "localedef -i " + s.substr(0, a) + " -f " + s.substr(a + 1, b - a - 1) + " '" +
+                                (folder / name).string() + "' >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0 && !std::filesystem::exists(folder / name)) return std::nullopt;
   }
   return folder.string();
 }
@@ -229,9 +209,9 @@ TEST(DateText, MonthDayYearInTheUsersTimeLocale) {
     const char* locale;
     const char* expected;
   };
-  for (const Case& c : {Case{"C", "May 3 2005"}, Case{"de_DE.UTF-8", "Mai 3 2005"},
-                        Case{"ru_RU.CP1251", "\xD0\xBC\xD0\xB0\xD1\x8F 3 2005"},
-                        Case{"xx_NOWHERE.UTF-8", "May 3 2005"}}) {
+  for (const Case& c :
+       {Case{"C", "May 3 2005"}, Case{"de_DE.UTF-8", "Mai 3 2005"},
+        Case{"ru_RU.CP1251", "\xD0\xBC\xD0\xB0\xD1\x8F 3 2005"}, Case{"xx_NOWHERE.UTF-8", "May 3 2005"}}) {
     ScopedEnv time("LC_TIME", c.locale);
     EXPECT_EQ(date.DateText(), c.expected) << c.locale;
   }
@@ -247,10 +227,8 @@ TEST(DateText, NewObjectShowsToday) {
   const std::time_t t = std::time(nullptr);
   std::tm local{};
   localtime_r(&t, &local);
-  static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  const std::string expected = std::string(months[local.tm_mon]) + " " +
-                               std::to_string(local.tm_mday) + " " +
+  static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  const std::string expected = std::string(months[local.tm_mon]) + " " + std::to_string(local.tm_mday) + " " +
                                std::to_string(local.tm_year + 1900);
   EXPECT_EQ(TRFC822DateTime().DateText(), expected);
 }

@@ -67,8 +67,9 @@ TEST(FeedDetection, RootElementNamesTheFormat) {
 
 TEST(FeedDetection, VersionIsKeptUntilADocumentGivesOne) {
   TSimpleRSS rss;
-  LoadAndParse(rss, "<rss version=\"0.91\"><channel><title>T</title><link>L</link><description>D</description>"
-                    "</channel></rss>");
+  LoadAndParse(rss,
+               "<rss version=\"0.91\"><channel><title>T</title><link>L</link><description>D</description>"
+               "</channel></rss>");
   EXPECT_EQ(rss.Version(), "0.91");
   ParseFailure(rss, "<rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'/>");
   EXPECT_EQ(rss.XMLType(), xtRDF);
@@ -115,7 +116,9 @@ TEST(FeedDetection, ParseNeedsAnActiveDocument) {
 TEST(FeedDetection, AReaderFailureKeepsTheItemsReadBeforeIt) {
   TSimpleRSS rss;
   const std::string failure = ParseFailure(
-      rss, RssWith("<item><title>one</title></item><item><title>two</title><comments/></item><item><title>3</title></item>"));
+      rss,
+      RssWith(
+          "<item><title>one</title></item><item><title>two</title><comments/></item><item><title>3</title></item>"));
   EXPECT_NE(failure.find("comments"), std::string::npos) << failure;
   ASSERT_EQ(rss.Items().Count(), 2);
   EXPECT_EQ(rss.Items()[0].Title(), "one");

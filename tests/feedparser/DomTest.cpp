@@ -113,8 +113,7 @@ TEST(XmlDom, FindNodeMatchesQualifiedOrLocalNameInTheParentsNamespace) {
       {"<p><dc:date xmlns:dc='urn:dc'/></p>", "dc:", nullptr},
       {"<p><dc:date xmlns:dc='urn:dc'/></p>", ":date", nullptr},
       // More children than a list keeps off the heap.
-      {"<p><a/><b/><c/><d/><e/><f/><g/><h/><i/><j/><k/><l/><m/><n/><o/><q/><r/><s/><z>1</z><z>2</z></p>", "z",
-       "z"},
+      {"<p><a/><b/><c/><d/><e/><f/><g/><h/><i/><j/><k/><l/><m/><n/><o/><q/><r/><s/><z>1</z><z>2</z></p>", "z", "z"},
   };
   for (const FindCase& c : cases) {
     SCOPED_TRACE(std::string(c.xml) + " / " + c.name);
@@ -153,8 +152,11 @@ TEST(XmlDom, NameTestsAgreeWithTheNames) {
   TXMLDocument document;
   const TXMLNode root =
       Root(document, "<r xmlns:dc='urn:dc'>t<dc:date a='1' dc:b='2'/><date/><![CDATA[c]]><!--x--><?pi d?></r>");
-  const std::string_view names[] = {"dc:date", "date", "dc", "dc:b", "b", "a", "#text", "#comment",
-                                    "#cdata-section", "pi", "", std::string_view("date\0", 5), "dc:date:"};
+  const std::string_view names[] = {"dc:date", "date",     "dc",
+                                    "dc:b",    "b",        "a",
+                                    "#text",   "#comment", "#cdata-section",
+                                    "pi",      "",         std::string_view("date\0", 5),
+                                    "dc:date:"};
   const TXMLNodeList children = root.ChildNodes();
   std::vector<TXMLNode> nodes(children.begin(), children.end());
   for (const TXMLNode& attribute : children.Nodes(1).AttributeNodes()) nodes.push_back(attribute);
@@ -238,7 +240,8 @@ TEST(XmlDom, MalformedTextGivesTheParsersMessageAndStaysInactive) {
 
 TEST(XmlDom, DeclaredWindows1251ComesOutAsUtf8) {
   TXMLDocument document;
-  const std::string text = "<?xml version=\"1.0\" encoding=\"windows-1251\"?><t a=\"\xc0\">\xcf\xf0\xe8\xe2\xe5\xf2 \xab\xb9\xbb</t>";
+  const std::string text =
+      "<?xml version=\"1.0\" encoding=\"windows-1251\"?><t a=\"\xc0\">\xcf\xf0\xe8\xe2\xe5\xf2 \xab\xb9\xbb</t>";
   const TXMLNode root = Root(document, text);
   EXPECT_EQ(root.NodeValue(), std::optional<std::string>("Привет «№»"));
   EXPECT_EQ(root.GetAttribute("a"), std::optional<std::string>("А"));

@@ -51,12 +51,24 @@ TEST(FeedModel, NumericSettersClampTheirValues) {
   TRSSImageOpt image;
   TRSSChannelOpt channel;
   TRSSCloud cloud;
-  auto width = [&](int v) { image.SetWidth(v); return image.Width(); };
-  auto height = [&](int v) { image.SetHeight(v); return image.Height(); };
-  auto ttl = [&](int v) { channel.SetTTL(v); return channel.TTL(); };
-  auto port = [&](int v) { cloud.SetPort(v); return cloud.Port(); };
+  auto width = [&](int v) {
+    image.SetWidth(v);
+    return image.Width();
+  };
+  auto height = [&](int v) {
+    image.SetHeight(v);
+    return image.Height();
+  };
+  auto ttl = [&](int v) {
+    channel.SetTTL(v);
+    return channel.TTL();
+  };
+  auto port = [&](int v) {
+    cloud.SetPort(v);
+    return cloud.Port();
+  };
   const SetterCase cases[] = {
-      {"Width", width, 200, 144}, {"Width", width, 144, 144}, {"Width", width, 88, 88},
+      {"Width", width, 200, 144}, {"Width", width, 144, 144},   {"Width", width, 88, 88},
       {"Width", width, -5, 0},    {"Height", height, 401, 400}, {"Height", height, 400, 400},
       {"Height", height, -1, 0},  {"Height", height, 31, 31},   {"TTL", ttl, -1, 0},
       {"TTL", ttl, 0, 0},         {"TTL", ttl, 1, 1},           {"TTL", ttl, 1440, 1440},
@@ -166,9 +178,9 @@ struct CodeCase {
 
 TEST(FeedModel, LanguageFromCode) {
   const CodeCase cases[] = {
-      {"en-us", langEN_US}, {"EN-US", langX}, {"en_us", langX}, {"zh-cn", langZH_CN}, {"af", langAF},
-      {"uk", langUK},       {"haw", langHAW}, {"ro-rp", langRO_RP}, {"ru", langRU}, {"", langX},
-      {" en", langX},       {"x-klingon", langX},
+      {"en-us", langEN_US}, {"EN-US", langX}, {"en_us", langX}, {"zh-cn", langZH_CN},
+      {"af", langAF},       {"uk", langUK},   {"haw", langHAW}, {"ro-rp", langRO_RP},
+      {"ru", langRU},       {"", langX},      {" en", langX},   {"x-klingon", langX},
   };
   for (const CodeCase& c : cases) {
     SCOPED_TRACE(c.code);

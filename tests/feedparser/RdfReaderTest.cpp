@@ -203,15 +203,13 @@ INSTANTIATE_TEST_SUITE_P(
                   EXPECT_EQ(o.rss->Items()[1].Title(), "");
                 }},
         RdfCase{"DescriptionWithMarkupIsNoValue",
-                Rdf("<item><title>t</title><description>a <b>b</b></description></item>"), "dom", "",
-                nullptr},
-        RdfCase{"EmptyCommentsIsNoValue", Rdf("<item><title>t</title><comments/></item>"), "conversion",
-                "", nullptr},
-        RdfCase{"EnclosureWithoutLength", Rdf("<item><title>t</title><enclosure url=\"u\" type=\"t\"/></item>"),
-                "feed", "Required Field Missing. Field: enclosure -> length", nullptr},
+                Rdf("<item><title>t</title><description>a <b>b</b></description></item>"), "dom", "", nullptr},
+        RdfCase{"EmptyCommentsIsNoValue", Rdf("<item><title>t</title><comments/></item>"), "conversion", "", nullptr},
+        RdfCase{"EnclosureWithoutLength", Rdf("<item><title>t</title><enclosure url=\"u\" type=\"t\"/></item>"), "feed",
+                "Required Field Missing. Field: enclosure -> length", nullptr},
         RdfCase{"EnclosureLengthNotANumber",
-                Rdf("<item><title>t</title><enclosure url=\"u\" length=\"big\" type=\"t\"/></item>"),
-                "conversion", "", nullptr},
+                Rdf("<item><title>t</title><enclosure url=\"u\" length=\"big\" type=\"t\"/></item>"), "conversion", "",
+                nullptr},
         RdfCase{"SourceWithoutUrl", Rdf("<item><title>t</title><source>s</source></item>"), "feed",
                 "Required Field Missing. Field: source -> url", nullptr},
         RdfCase{"ImageWithoutLink", Rdf("<image><url>u</url><title>t</title></image>"), "feed",
@@ -220,19 +218,18 @@ INSTANTIATE_TEST_SUITE_P(
                 Rdf("<textinput/><textInput><title>t</title><description>d</description>"
                     "<link>l</link></textInput>"),
                 "feed", "Required Field Missing. Field: textInput -> name", nullptr},
-        RdfCase{"CloudMissingAttribute", Rdf("<cloud domain=\"h\" port=\"80\"/>"), "conversion", "",
-                nullptr},
+        RdfCase{"CloudMissingAttribute", Rdf("<cloud domain=\"h\" port=\"80\"/>"), "conversion", "", nullptr},
         RdfCase{"TtlNotANumber", Rdf("<ttl>soon</ttl>"), "conversion", "", nullptr},
         RdfCase{"DateFieldOutOfRange",
-                Rdf("<item><title>a</title></item><item><title>b</title><dc:date>-1-05-03</dc:date></item>"),
-                "range", "",
-                [](const ParseOutcome& o) { EXPECT_EQ(o.rss->Items().Count(), 2); }}));
+                Rdf("<item><title>a</title></item><item><title>b</title><dc:date>-1-05-03</dc:date></item>"), "range",
+                "", [](const ParseOutcome& o) { EXPECT_EQ(o.rss->Items().Count(), 2); }}));
 
 TEST(RdfReader, RootNamesAndVersion) {
   // The version of an earlier document stays when the next one has none.
   TSimpleRSS rss;
-  rss.LoadFromString("<rss version=\"0.91\"><channel><title>t</title><link>l</link>"
-                     "<description>d</description></channel></rss>");
+  rss.LoadFromString(
+      "<rss version=\"0.91\"><channel><title>t</title><link>l</link>"
+      "<description>d</description></channel></rss>");
   rss.XMLFile().SetActive(true);
   rss.Parse();
   rss.LoadFromString(Rdf("<item><title>x</title></item>"));

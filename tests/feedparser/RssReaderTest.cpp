@@ -34,7 +34,8 @@ TEST(RssReader, ItemElementRules) {
       {"only title", "<title>t</title>", description, ""},
       {"first of two titles", "<title>1</title><title>2</title>", title, "1"},
       {"prefixed title first", "<dc:title xmlns:dc='urn:dc'>dc</dc:title><title>t</title>", title, "dc"},
-      {"ticker unchanged", "<title>t</title><ticker>http://c/?s=%41%%20&amp;x</ticker>", ticker, "http://c/?s=%41%%20&x"},
+      {"ticker unchanged", "<title>t</title><ticker>http://c/?s=%41%%20&amp;x</ticker>", ticker,
+       "http://c/?s=%41%%20&x"},
       {"no ticker", "<title>t</title>", ticker, ""},
       {"CDATA description", "<description><![CDATA[<p>a &amp; b</p>]]></description>", description, "<p>a &amp; b</p>"},
       {"mixed description", "<description>Hello <b>x</b> world</description>", description, "Hello "},
@@ -72,7 +73,9 @@ TEST(RssReader, ItemElementRules) {
        },
        "http://e/a.mp3 12345 audio/mpeg in"},
       {"source", "<title>t</title><source url='http://s/'>S</source>",
-       [](const TRSSItem& i) { return i.Source().Title() + " " + i.Source().URL() + (i.Source().Include() ? " in" : ""); },
+       [](const TRSSItem& i) {
+         return i.Source().Title() + " " + i.Source().URL() + (i.Source().Include() ? " in" : "");
+       },
        "S http://s/ in"},
       {"categories by local name",
        "<title>t</title><category domain='d1'>a</category><x:category xmlns:x='urn:x'>b</x:category>"
@@ -154,8 +157,8 @@ TEST(RssReader, ChannelElementRules) {
        "<copyright>c</copyright><managingEditor>m</managingEditor><webMaster>w</webMaster>"
        "<generator>g</generator><docs>d</docs><rating>r</rating><item><title>i</title></item>",
        [opt](const TSimpleRSS& r) {
-         return opt(r).Copyright() + opt(r).ManagingEditor() + opt(r).WebMaster() + opt(r).Generator() +
-                opt(r).Docs() + opt(r).Rating();
+         return opt(r).Copyright() + opt(r).ManagingEditor() + opt(r).WebMaster() + opt(r).Generator() + opt(r).Docs() +
+                opt(r).Rating();
        },
        "cmwgdr"},
       {"categories alone keep the channel read", "<category domain='x'>a</category><category>b</category>",
@@ -209,7 +212,7 @@ struct FailureCase {
   std::string document;
   std::string message;  // exact, or a part of it when partial
   bool partial;
-  int items;            // items left in the model
+  int items;  // items left in the model
 };
 
 TEST(RssReader, FailuresAndTheirMessages) {
@@ -257,17 +260,17 @@ TEST(RssReader, FailuresAndTheirMessages) {
       {RssWith("<item><title>a <b>b</b></title></item>"), "Element does not contain a single text node", false, 1},
       {RssWith("<item><title>i</title><description><p><b>x</b></p></description></item>"),
        "Element does not contain a single text node", false, 1},
-      {RssWith("<ttl>abc</ttl><item><title>i</title></item>"), "'abc' is not a valid integer value for \"ttl\"",
-       false, 0},
+      {RssWith("<ttl>abc</ttl><item><title>i</title></item>"), "'abc' is not a valid integer value for \"ttl\"", false,
+       0},
       {RssWith("<ttl>99999999999</ttl><item><title>i</title></item>"), "not a valid integer value", true, 0},
       {RssWith("<image><url>u</url><title>t</title><link>l</link><width>wide</width></image><category>c</category>"),
        "'wide' is not a valid integer value for \"width\"", false, 0},
-      {item("<enclosure url='u' length='big' type='t'/>"), "'big' is not a valid integer value for \"length\"",
-       false, 1},
+      {item("<enclosure url='u' length='big' type='t'/>"), "'big' is not a valid integer value for \"length\"", false,
+       1},
       {RssWith("<cloud domain='d' port='80' path='/p' protocol='soap'/><item><title>i</title></item>"),
        "Attribute \"registerProcedure\" has no value", false, 0},
-      {RssWith("<cloud domain='d' port='x'/><item><title>i</title></item>"), "'x' is not a valid integer value",
-       true, 0},
+      {RssWith("<cloud domain='d' port='x'/><item><title>i</title></item>"), "'x' is not a valid integer value", true,
+       0},
       {item("<dc:date xmlns:dc='urn:dc'>-1-05-03</dc:date>"), "", true, 1},
   };
   for (const FailureCase& c : cases) {

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/FakePorts.h"
-#include "tests/support/TempFolder.h"
 #include "feeds/ArticleStore.h"
 #include "feeds/ChartsFile.h"
 #include "feeds/ListFile.h"
+#include "tests/support/FakePorts.h"
+#include "tests/support/TempFolder.h"
 
 namespace quarlen {
 namespace {
@@ -56,8 +56,12 @@ TEST(ArticleActionsTest, MarkAndDeleteChangeTheListFilesAndRebuildTheGrid) {
       {"delete", [](auto& a) { a.DeleteArticle(0); }, false, {all[1], all[2]}, {"read", "unread"}, 1},
       {"mark while busy", [](auto& a) { a.MarkArticleRead(0); }, true, all, {"unread", "read", "unread"}, 0},
       {"delete while busy", [](auto& a) { a.DeleteArticle(0); }, true, all, {"unread", "read", "unread"}, 0},
-      {"past the end", [](auto& a) { a.DeleteArticle(3), a.MarkArticleRead(-1); }, false, all,
-       {"unread", "read", "unread"}, 0},
+      {"past the end",
+       [](auto& a) { a.DeleteArticle(3), a.MarkArticleRead(-1); },
+       false,
+       all,
+       {"unread", "read", "unread"},
+       0},
   };
   for (const Case& c : cases) {
     Fixture f;

@@ -20,8 +20,8 @@ TEST(ArticleLinkTest, EncodesLinksForTheRedirectPage) {
       {"http://h/p/doc=1/x y", "http://h/p/doc%3D1%2Fx+y"},  // no "?": the query starts at "="
       {"http://h/100%*<>+\t&;.html", "http://h/100%25%2A%3C%3E%2B%09&;.html"},
       {"http://h/\xD0\x9C.html?q=\xD0\xB6", "http://h/%D0%9C.html%3Fq%3D%D0%B6"},
-      {"http://h?id=5", "http://h/%3Fid%3D5"},               // the query ends the host
-      {"http://h/a#frag/b?x=1", "http://h/a"},               // all after "#" is fragment
+      {"http://h?id=5", "http://h/%3Fid%3D5"},  // the query ends the host
+      {"http://h/a#frag/b?x=1", "http://h/a"},  // all after "#" is fragment
       {"http://[::1]:8421/x", "http://[::1]:8421/x"},
       {"news.example.org/x", "Protocol field is empty"},
       {"", "Protocol field is empty"},

@@ -5,11 +5,11 @@
 
 #include <filesystem>
 
-#include "tests/support/FaultyFileOps.h"
-#include "tests/support/TempFolder.h"
 #include "feeds/AtomicFileGroup.h"
 #include "feeds/ChartsFile.h"
 #include "feeds/ListFile.h"
+#include "tests/support/FaultyFileOps.h"
+#include "tests/support/TempFolder.h"
 
 namespace quarlen {
 namespace {
@@ -18,12 +18,14 @@ namespace fs = std::filesystem;
 using Entries = std::vector<std::string>;
 
 const char* const TextFiles[] = {
-    ArticleStore::UrlFile,      ArticleStore::TickerFile, ArticleStore::SubjectFile,
-    ArticleStore::DescriptionFile, ArticleStore::DateFile, ArticleStore::ReadFile,
-    ArticleStore::LatestFile,   ArticleStore::LatestSubjectFile, ArticleStore::GoneFile,
+    ArticleStore::UrlFile,         ArticleStore::TickerFile,        ArticleStore::SubjectFile,
+    ArticleStore::DescriptionFile, ArticleStore::DateFile,          ArticleStore::ReadFile,
+    ArticleStore::LatestFile,      ArticleStore::LatestSubjectFile, ArticleStore::GoneFile,
 };
 
-RgbImage Solid(std::uint8_t shade) { return RgbImage(ChartThumbnailWidth, ChartThumbnailHeight, shade, 0, 255 - shade); }
+RgbImage Solid(std::uint8_t shade) {
+  return RgbImage(ChartThumbnailWidth, ChartThumbnailHeight, shade, 0, 255 - shade);
+}
 
 // A store over a temporary configuration folder that records what it shows.
 struct Fixture {
@@ -34,8 +36,7 @@ struct Fixture {
   ArticleStore Make(FileOps* ops = nullptr) { return Make(dir.Slash(), ops); }
   ArticleStore Make(const std::string& folder, FileOps* ops = nullptr) {
     return ArticleStore(
-        folder, [this](const std::string& m) { messages.push_back(m); },
-        [this] { ++terminations; }, ops);
+        folder, [this](const std::string& m) { messages.push_back(m); }, [this] { ++terminations; }, ops);
   }
   std::string Path(const char* name) const { return dir / name; }
   void Write(const char* name, const std::string& bytes) const { test::WriteBytes(Path(name), bytes); }
@@ -67,8 +68,8 @@ struct Fixture {
 };
 
 void ExpectEmpty(const ArticleStore& s) {
-  for (const auto* list : {&s.url, &s.ticker, &s.subject, &s.description, &s.date, &s.read,
-                           &s.url_view, &s.read_view, &s.latest, &s.latest_subject})
+  for (const auto* list : {&s.url, &s.ticker, &s.subject, &s.description, &s.date, &s.read, &s.url_view, &s.read_view,
+                           &s.latest, &s.latest_subject})
     EXPECT_TRUE(list->empty());
   EXPECT_TRUE(s.jvilCharts.empty());
   EXPECT_TRUE(s.jvilRefreshCharts.empty());
@@ -106,8 +107,7 @@ TEST(ArticleStore, SaveThenLoadGivesTheSameStore) {
   Fixture::Fill(saved, 3, "a");
   saved.subject[1] = "AT&&T";
   saved.SaveLists();
-  EXPECT_EQ(f.Read(ArticleStore::UrlFile),
-            "http://news.test/a0\r\nhttp://news.test/a1\r\nhttp://news.test/a2\r\n");
+  EXPECT_EQ(f.Read(ArticleStore::UrlFile), "http://news.test/a0\r\nhttp://news.test/a1\r\nhttp://news.test/a2\r\n");
   EXPECT_EQ(f.Read(ArticleStore::ReadFile), "unread\r\nread\r\nunread\r\n");
 
   ArticleStore loaded = f.Make();
@@ -187,17 +187,17 @@ TEST_P(CheckListsTest, UnequalLengthsEmptyTheStoreAndRewriteAllTenFiles) {
   EXPECT_TRUE(f.messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    LengthInvariants, CheckListsTest,
-    ::testing::Values(MismatchCase{"TickerShorter", ArticleStore::TickerFile, "t0\r\nt1\r\n"},
-                      MismatchCase{"SubjectLonger", ArticleStore::SubjectFile, "a\r\nb\r\nc\r\nd\r\n"},
-                      MismatchCase{"DescriptionEmpty", ArticleStore::DescriptionFile, ""},
-                      MismatchCase{"DateShorter", ArticleStore::DateFile, "d\r\n"},
-                      MismatchCase{"ReadShorter", ArticleStore::ReadFile, "read\r\nread\r\n"},
-                      MismatchCase{"TwoChartsForThreeArticles", ArticleStore::ChartsFile, ""},
-                      MismatchCase{"LatestLongerThanLatestSubject", ArticleStore::LatestFile,
-                                   "http://news.test/a0\r\nhttp://news.test/a1\r\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(LengthInvariants, CheckListsTest,
+                         ::testing::Values(MismatchCase{"TickerShorter", ArticleStore::TickerFile, "t0\r\nt1\r\n"},
+                                           MismatchCase{"SubjectLonger", ArticleStore::SubjectFile,
+                                                        "a\r\nb\r\nc\r\nd\r\n"},
+                                           MismatchCase{"DescriptionEmpty", ArticleStore::DescriptionFile, ""},
+                                           MismatchCase{"DateShorter", ArticleStore::DateFile, "d\r\n"},
+                                           MismatchCase{"ReadShorter", ArticleStore::ReadFile, "read\r\nread\r\n"},
+                                           MismatchCase{"TwoChartsForThreeArticles", ArticleStore::ChartsFile, ""},
+                                           MismatchCase{"LatestLongerThanLatestSubject", ArticleStore::LatestFile,
+                                                        "http://news.test/a0\r\nhttp://news.test/a1\r\n"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ArticleStore, CheckListsKeepsAnAgreeingStore) {
   Fixture f;

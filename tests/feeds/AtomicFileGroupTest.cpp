@@ -17,8 +17,7 @@ void AddGroup(AtomicFileGroup& group, const test::TempFolder& dir, const std::st
 }
 
 void ExpectAll(const test::TempFolder& dir, const std::string& text) {
-  for (int i = 0; i < GroupSize; ++i)
-    EXPECT_EQ(test::ReadBytes(dir / ("f" + std::to_string(i))), text) << "file " << i;
+  for (int i = 0; i < GroupSize; ++i) EXPECT_EQ(test::ReadBytes(dir / ("f" + std::to_string(i))), text) << "file " << i;
 }
 
 TEST(AtomicFileGroup, ReplacesEveryFile) {
@@ -85,8 +84,8 @@ TEST(AtomicFileGroup, RecoverRenamesOnlyTemporariesOverTheirOwnFiles) {
   test::WriteBytes(dir / "other", "other");
   test::WriteBytes(dir / "a.tmp", "new a");
   // The first pair does not belong together; the second does.
-  test::WriteBytes(dir / "journal", (dir / "other") + "\r\n" + (dir / "victim") + "\r\n" +
-                                        (dir / "a.tmp") + "\r\n" + (dir / "a") + "\r\n");
+  test::WriteBytes(dir / "journal", (dir / "other") + "\r\n" + (dir / "victim") + "\r\n" + (dir / "a.tmp") + "\r\n" +
+                                        (dir / "a") + "\r\n");
   EXPECT_TRUE(AtomicFileGroup::Recover(dir / "journal"));
   EXPECT_EQ(test::ReadBytes(dir / "victim"), "keep");
   EXPECT_EQ(test::ReadBytes(dir / "other"), "other");

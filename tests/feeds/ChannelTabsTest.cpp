@@ -69,8 +69,8 @@ TEST_F(ChannelTabsTest, OnlyTheActiveChannelHoldsItsPageAtItsOwnRate) {
   tabs.timerRefreshChannelTimer();
   EXPECT_EQ(window.Take(), (Log{"ping", "go 0 http://a/"}));
   tabs.tabsChannelsChange(1);
-  EXPECT_EQ(window.Take(), (Log{"go 0 about:blank", "go 1 about:blank", "go 2 about:blank", "timer off", "ping",
-                                "go 1 http://b/"}));
+  EXPECT_EQ(window.Take(),
+            (Log{"go 0 about:blank", "go 1 about:blank", "go 2 about:blank", "timer off", "ping", "go 1 http://b/"}));
   tabs.tabsChannelsChange(1);  // reselecting the active tab
   tabs.tabsChannelsChange(3);  // no such tab
   EXPECT_EQ(window.Take(), Log{});

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/FakePorts.h"
-#include "tests/support/LoopbackHttpServer.h"
-#include "tests/feeds/TestPng.h"
 #include "feeds/ThumbnailPng.h"
 #include "feeds/ThumbnailUrl.h"
+#include "tests/feeds/TestPng.h"
+#include "tests/support/FakePorts.h"
+#include "tests/support/LoopbackHttpServer.h"
 
 namespace quarlen {
 namespace {
@@ -108,7 +108,8 @@ TEST_F(ChartThumbnailsTest, AFailedChartIsBlankBetweenGoodNeighbours) {
       {"87x60", png(87, 60)},
       {"86x59", png(86, 59)},
       {"html with 200", status("HTTP/1.1 200 OK", "<html>chart server busy</html>")},
-      {"500 with a png body", [&] {
+      {"500 with a png body",
+       [&] {
          ScriptedResponse r = png(86, 60);
          r.statusLine = "HTTP/1.1 500 Internal Server Error";
          return r;
@@ -120,7 +121,10 @@ TEST_F(ChartThumbnailsTest, AFailedChartIsBlankBetweenGoodNeighbours) {
     SCOPED_TRACE(c.name);
     server_.ClearRequests();
     const std::string bad = "/bad.png";
-    if (c.scripted) server_.Set(bad, c.response); else server_.Remove(bad);
+    if (c.scripted)
+      server_.Set(bad, c.response);
+    else
+      server_.Remove(bad);
     std::vector<std::string> tickers = {ServeChart(0), EncodedTicker(server_, bad), ServeChart(2)};
     std::vector<RgbImage> charts;
     thumbnails_.RefreshChartThumbnails(tickers, charts);
@@ -159,8 +163,7 @@ TEST_F(ChartThumbnailsTest, TickersThatAreNoUsableUrlGiveBlankThumbnailsWithoutA
   std::vector<RgbImage> charts;
   thumbnails_.RefreshChartThumbnails(tickers, charts);
   EXPECT_EQ(charts, std::vector<RgbImage>(tickers.size(), BlankThumbnail()));
-  for (const std::string& head : server_.Heads())
-    EXPECT_EQ(head.find("X-Injected"), std::string::npos) << head;
+  for (const std::string& head : server_.Heads()) EXPECT_EQ(head.find("X-Injected"), std::string::npos) << head;
   EXPECT_EQ(status_.texts.size(), tickers.size());
 }
 

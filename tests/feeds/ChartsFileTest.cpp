@@ -60,7 +60,7 @@ TEST(ChartsFile, WritesTheImageListHeaderAndTiledBitmap) {
     EXPECT_EQ(U16(b, 18), 0x0018u);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(U16(b, 20 + 2 * i), 0xFFFFu);
     EXPECT_EQ(b.substr(28, 2), "BM");
-    EXPECT_EQ(U32(b, 28 + 14 + 4), 344u);                 // width: four tiles
+    EXPECT_EQ(U32(b, 28 + 14 + 4), 344u);                  // width: four tiles
     EXPECT_EQ(U32(b, 28 + 14 + 8), 60u * c.capacity / 4);  // height: rows of tiles
     EXPECT_EQ(U16(b, 28 + 14 + 14), 24u);
     EXPECT_EQ(b.size(), 28u + 14 + 40 + 344u * 3 * 60 * c.capacity / 4);
@@ -110,8 +110,8 @@ void Put32(std::string& o, std::uint32_t v) {
   Put16(o, v >> 16);
 }
 
-std::string BitmapHeader(int width, int height, int bits, std::uint32_t compression,
-                         std::uint32_t dataSize, bool fileSize54, int colours) {
+std::string BitmapHeader(int width, int height, int bits, std::uint32_t compression, std::uint32_t dataSize,
+                         bool fileSize54, int colours) {
   std::string o = "BM";
   const int infoExtra = compression == 3 ? 12 : 0;
   Put32(o, fileSize54 ? 54 : 14 + 40 + infoExtra + colours * 4 + dataSize);
@@ -182,8 +182,7 @@ std::string Encode(const std::vector<RgbImage>& images, const Layout& l) {
       const int gx = (i % l.tilesPerRow) * 86;
       m[static_cast<std::size_t>(row) * mstride + gx / 8] |= static_cast<char>(0x80 >> (gx % 8));
     }
-    o += BitmapHeader(width, l.topDown ? -height : height, 1, 0,
-                      static_cast<std::uint32_t>(m.size()), l.fileSize54, 2);
+    o += BitmapHeader(width, l.topDown ? -height : height, 1, 0, static_cast<std::uint32_t>(m.size()), l.fileSize54, 2);
     o += std::string("\0\0\0\0\xFF\xFF\xFF\0", 8);
     o += m;
   }
@@ -203,16 +202,15 @@ TEST_P(ChartsFileLayoutTest, ReadsTheImagesOfOtherWriters) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    TolerantReader, ChartsFileLayoutTest,
-    ::testing::Values(Layout{"Plain24"}, Layout{"ThirtyTwoBits", 32},
-                      Layout{"ThirtyTwoBitsBitfields", 32, false, false, 0, false, 4, true},
-                      Layout{"WithMask", 24, true}, Layout{"ThirtyTwoBitsWithMask", 32, true},
-                      Layout{"FileSizeFieldSaysFiftyFour", 24, false, true},
-                      Layout{"LargerCapacity", 24, false, false, 9},
-                      Layout{"TopDownRows", 24, false, false, 0, true},
-                      Layout{"OneLongRow", 24, false, false, 0, false, 8}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(TolerantReader, ChartsFileLayoutTest,
+                         ::testing::Values(Layout{"Plain24"}, Layout{"ThirtyTwoBits", 32},
+                                           Layout{"ThirtyTwoBitsBitfields", 32, false, false, 0, false, 4, true},
+                                           Layout{"WithMask", 24, true}, Layout{"ThirtyTwoBitsWithMask", 32, true},
+                                           Layout{"FileSizeFieldSaysFiftyFour", 24, false, true},
+                                           Layout{"LargerCapacity", 24, false, false, 9},
+                                           Layout{"TopDownRows", 24, false, false, 0, true},
+                                           Layout{"OneLongRow", 24, false, false, 0, false, 8}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ChartsFile, AlphaIsFlattenedOntoWhite) {
   std::string b = Encode({RgbImage(86, 60, 0, 0, 0)}, Layout{"", 32});

@@ -18,28 +18,23 @@ struct ParseCase {
 
 class ParseListTextTest : public ::testing::TestWithParam<ParseCase> {};
 
-TEST_P(ParseListTextTest, SplitsIntoEntries) {
-  EXPECT_EQ(ParseListText(GetParam().bytes), GetParam().entries);
-}
+TEST_P(ParseListTextTest, SplitsIntoEntries) { EXPECT_EQ(ParseListText(GetParam().bytes), GetParam().entries); }
 
 INSTANTIATE_TEST_SUITE_P(
     FormatRules, ParseListTextTest,
-    ::testing::Values(
-        ParseCase{"EmptyFile", "", {}},
-        ParseCase{"OneEntryCrLf", "a\r\n", {"a"}},
-        ParseCase{"LetterThenTwoCrLf", "a\r\n\r\n", {"a", ""}},
-        ParseCase{"OnlyALineEnd", "\r\n", {""}},
-        ParseCase{"LoneLineFeeds", "one\ntwo\n", {"one", "two"}},
-        ParseCase{"LoneCarriageReturns", "one\rtwo\r", {"one", "two"}},
-        ParseCase{"MixedLineEnds", "a\r\nb\nc\rd", {"a", "b", "c", "d"}},
-        ParseCase{"NoFinalLineEnd", "a\r\nlast", {"a", "last"}},
-        ParseCase{"EmptyLineInTheMiddle", "a\n\nb\n", {"a", "", "b"}},
-        ParseCase{"LineFeedThenCarriageReturnIsTwoEnds", "a\n\rb", {"a", "", "b"}},
-        ParseCase{"CarriageReturnBeforeCrLf", "a\r\r\n", {"a", ""}},
-        ParseCase{"ByteZeroEndsTheText", "a\r\nb\0c\r\nd\r\n"s, {"a", "b"}},
-        ParseCase{"ByteZeroFirst", "\0a\r\n"s, {}},
-        ParseCase{"Utf8KeptAsIs", "Привет & \xE2\x82\xAC\r\n", {"Привет & \xE2\x82\xAC"}},
-        ParseCase{"SpacesKept", "  padded  \r\n", {"  padded  "}}),
+    ::testing::Values(ParseCase{"EmptyFile", "", {}}, ParseCase{"OneEntryCrLf", "a\r\n", {"a"}},
+                      ParseCase{"LetterThenTwoCrLf", "a\r\n\r\n", {"a", ""}}, ParseCase{"OnlyALineEnd", "\r\n", {""}},
+                      ParseCase{"LoneLineFeeds", "one\ntwo\n", {"one", "two"}},
+                      ParseCase{"LoneCarriageReturns", "one\rtwo\r", {"one", "two"}},
+                      ParseCase{"MixedLineEnds", "a\r\nb\nc\rd", {"a", "b", "c", "d"}},
+                      ParseCase{"NoFinalLineEnd", "a\r\nlast", {"a", "last"}},
+                      ParseCase{"EmptyLineInTheMiddle", "a\n\nb\n", {"a", "", "b"}},
+                      ParseCase{"LineFeedThenCarriageReturnIsTwoEnds", "a\n\rb", {"a", "", "b"}},
+                      ParseCase{"CarriageReturnBeforeCrLf", "a\r\r\n", {"a", ""}},
+                      ParseCase{"ByteZeroEndsTheText", "a\r\nb\0c\r\nd\r\n"s, {"a", "b"}},
+                      ParseCase{"ByteZeroFirst", "\0a\r\n"s, {}},
+                      ParseCase{"Utf8KeptAsIs", "Привет & \xE2\x82\xAC\r\n", {"Привет & \xE2\x82\xAC"}},
+                      ParseCase{"SpacesKept", "  padded  \r\n", {"  padded  "}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct FormatCase {
@@ -50,20 +45,16 @@ struct FormatCase {
 
 class FormatListTextTest : public ::testing::TestWithParam<FormatCase> {};
 
-TEST_P(FormatListTextTest, WritesOneLinePerEntry) {
-  EXPECT_EQ(FormatListText(GetParam().entries), GetParam().bytes);
-}
+TEST_P(FormatListTextTest, WritesOneLinePerEntry) { EXPECT_EQ(FormatListText(GetParam().entries), GetParam().bytes); }
 
 INSTANTIATE_TEST_SUITE_P(
     FormatRules, FormatListTextTest,
-    ::testing::Values(
-        FormatCase{"EmptyListIsEmptyFile", {}, ""},
-        FormatCase{"EmptyEntryIsEmptyLine", {""}, "\r\n"},
-        FormatCase{"EveryLineEndsInCrLf", {"a", "", "b"}, "a\r\n\r\nb\r\n"},
-        FormatCase{"LineFeedInsideBecomesSpace", {"two\nlines"}, "two lines\r\n"},
-        FormatCase{"CrLfInsideBecomesTwoSpaces", {"x\r\ny"}, "x  y\r\n"},
-        FormatCase{"ByteZeroInsideBecomesSpace", {"a\0b"s}, "a b\r\n"},
-        FormatCase{"TrailingLineFeedBecomesSpace", {"end\n", "next"}, "end \r\nnext\r\n"}),
+    ::testing::Values(FormatCase{"EmptyListIsEmptyFile", {}, ""}, FormatCase{"EmptyEntryIsEmptyLine", {""}, "\r\n"},
+                      FormatCase{"EveryLineEndsInCrLf", {"a", "", "b"}, "a\r\n\r\nb\r\n"},
+                      FormatCase{"LineFeedInsideBecomesSpace", {"two\nlines"}, "two lines\r\n"},
+                      FormatCase{"CrLfInsideBecomesTwoSpaces", {"x\r\ny"}, "x  y\r\n"},
+                      FormatCase{"ByteZeroInsideBecomesSpace", {"a\0b"s}, "a b\r\n"},
+                      FormatCase{"TrailingLineFeedBecomesSpace", {"end\n", "next"}, "end \r\nnext\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ListTextRoundTrip, EveryEntryComesBackAtItsIndex) {

@@ -10,13 +10,13 @@
 
 #include "feeds/ArticleStore.h"
 #include "feeds/ListFile.h"
+#include "feeds/ThumbnailPng.h"
 #include "platform/AtomicFile.h"
+#include "tests/feeds/TestPng.h"
 #include "tests/support/FakePorts.h"
 #include "tests/support/FaultyFileOps.h"
-#include "tests/support/TempFolder.h"
 #include "tests/support/LoopbackHttpServer.h"
-#include "tests/feeds/TestPng.h"
-#include "feeds/ThumbnailPng.h"
+#include "tests/support/TempFolder.h"
 
 namespace quarlen {
 namespace {
@@ -46,9 +46,12 @@ struct FeedItem {
 std::string XmlEscape(const std::string& text) {
   std::string out;
   for (char c : text) {
-    if (c == '&') out += "&amp;";
-    else if (c == '<') out += "&lt;";
-    else out += c;
+    if (c == '&')
+      out += "&amp;";
+    else if (c == '<')
+      out += "&lt;";
+    else
+      out += c;
   }
   return out;
 }
@@ -67,26 +70,27 @@ RgbImage ChartOf(const std::string& symbol) {
 class RefreshCycleTest : public ::testing::Test {
  protected:
   RefreshCycleTest()
-      : store_(folder_.Slash(), [this](const std::string& t) { errors_.push_back(t); }, [] {},
-               &fileOps_),
+      : store_(
+            folder_.Slash(), [this](const std::string& t) { errors_.push_back(t); }, [] {}, &fileOps_),
         client_(THttpClientKind::MainClient, [this] { window_.ProcessMessages(); }),
-        cycle_(store_, client_, server_.BaseUrl() + FeedPath, settings_,
-               [this](THttpClient& c) {
-                 ++profiles_;
-                 c.SetUserAgent("Quarlen Messenger test");
-                 c.ResetProxy();
-               },
-               [this] {
-                 ++pings_;
-                 status_.SetStatusText("Connected");
-                 if (onPing_) onPing_();
-                 return pingOk_;
-               },
-               RefreshCyclePorts{status_, tray_, window_, &progress_},
-               [this] {
-                 ++gridFills_;
-                 store_.LoadLists();
-               }) {}
+        cycle_(
+            store_, client_, server_.BaseUrl() + FeedPath, settings_,
+            [this](THttpClient& c) {
+              ++profiles_;
+              c.SetUserAgent("Quarlen Messenger test");
+              c.ResetProxy();
+            },
+            [this] {
+              ++pings_;
+              status_.SetStatusText("Connected");
+              if (onPing_) onPing_();
+              return pingOk_;
+            },
+            RefreshCyclePorts{status_, tray_, window_, &progress_},
+            [this] {
+              ++gridFills_;
+              store_.LoadLists();
+            }) {}
 
   // The ticker text of a symbol: the chart URL, percent-encoded as the feed has it.
   std::string Ticker(const std::string& symbol) {
@@ -107,14 +111,11 @@ class RefreshCycleTest : public ::testing::Test {
         "<title>News</title><link>http://127.0.0.1/</link><description>d</description>\n";
     for (const FeedItem& item : items) {
       ServeChart(item.symbol);
-      xml += "<item><title>" + XmlEscape(item.title) + "</title><link>" + XmlEscape(item.link) +
-             "</link>" +
-             (item.description.empty() ? ""
-                                       : "<description>" + XmlEscape(item.description) +
-                                             "</description>") +
+      xml += "<item><title>" + XmlEscape(item.title) + "</title><link>" + XmlEscape(item.link) + "</link>" +
+             (item.description.empty() ? "" : "<description>" + XmlEscape(item.description) + "</description>") +
              (item.author.empty() ? "" : "<author>" + XmlEscape(item.author) + "</author>") +
-             "<pubDate>Mon, 06 May 2024 09:30:00 GMT</pubDate>" +
-             "<ticker>" + Ticker(item.symbol) + "</ticker></item>\n";
+             "<pubDate>Mon, 06 May 2024 09:30:00 GMT</pubDate>" + "<ticker>" + Ticker(item.symbol) +
+             "</ticker></item>\n";
     }
     return xml + "</channel></rss>\n";
   }
@@ -150,9 +151,8 @@ class RefreshCycleTest : public ::testing::Test {
   std::vector<std::string> ListFileBytes() {
     std::vector<std::string> out;
     for (const char* f : {ArticleStore::UrlFile, ArticleStore::TickerFile, ArticleStore::SubjectFile,
-                          ArticleStore::DescriptionFile, ArticleStore::DateFile,
-                          ArticleStore::ReadFile, ArticleStore::LatestFile,
-                          ArticleStore::LatestSubjectFile, ArticleStore::ChartsFile})
+                          ArticleStore::DescriptionFile, ArticleStore::DateFile, ArticleStore::ReadFile,
+                          ArticleStore::LatestFile, ArticleStore::LatestSubjectFile, ArticleStore::ChartsFile})
       out.push_back(test::ReadBytes(store_.PathOf(f)).value_or("<missing>"));
     return out;
   }
@@ -187,16 +187,14 @@ TEST_F(RefreshCycleTest, FirstCycleFillsTheStoreAnnouncesAndSavesWhatTheGridShow
   cycle_.FetchRSS();
 
   EXPECT_FALSE(cycle_.Busy());
-  EXPECT_EQ(store_.url, (std::vector<std::string>{"http://news.example/1.html",
-                                                   "http://news.example/2.html",
-                                                   "http://news.example/3.html"}));
+  EXPECT_EQ(store_.url, (std::vector<std::string>{"http://news.example/1.html", "http://news.example/2.html",
+                                                  "http://news.example/3.html"}));
   EXPECT_EQ(store_.subject, (std::vector<std::string>{"First && foremost", "Second", "Third"}));
   ASSERT_EQ(store_.Count(), 3u);
   EXPECT_EQ(store_.description[0], "Line oneline two");
   EXPECT_EQ(store_.read, (std::vector<std::string>{"unread", "unread", "unread"}));
   EXPECT_EQ(store_.latest, store_.url);
-  EXPECT_EQ(store_.latest_subject,
-            (std::vector<std::string>{"First & foremost", "Second", "Third"}));
+  EXPECT_EQ(store_.latest_subject, (std::vector<std::string>{"First & foremost", "Second", "Third"}));
   EXPECT_EQ(store_.ticker[1], Ticker("BBB"));
   EXPECT_EQ(store_.date[0].rfind("Ann - ", 0), 0u) << store_.date[0];
   EXPECT_EQ(store_.date[1].rfind(" - ", 0), 0u) << store_.date[1];
@@ -210,28 +208,27 @@ TEST_F(RefreshCycleTest, FirstCycleFillsTheStoreAnnouncesAndSavesWhatTheGridShow
 
   const std::string base = server_.BaseUrl();
   EXPECT_EQ(status_.texts,
-            (std::vector<std::string>{
-                "Connected", "Loading saved lists", "Fetching XML", "Parsing XML",
-                "Refreshing chart for " + base + ChartTarget("UNREF"),
-                "Refreshing chart for " + base + ChartTarget("BBB"),
-                "Refreshing chart for " + base + ChartTarget("AAA"), "Saving lists", "Ready"}));
-  EXPECT_EQ(server_.Requests(), (std::vector<std::string>{FeedPath, ChartTarget("UNREF"),
-                                                          ChartTarget("BBB"), ChartTarget("AAA")}));
+            (std::vector<std::string>{"Connected", "Loading saved lists", "Fetching XML", "Parsing XML",
+                                      "Refreshing chart for " + base + ChartTarget("UNREF"),
+                                      "Refreshing chart for " + base + ChartTarget("BBB"),
+                                      "Refreshing chart for " + base + ChartTarget("AAA"), "Saving lists", "Ready"}));
+  EXPECT_EQ(server_.Requests(),
+            (std::vector<std::string>{FeedPath, ChartTarget("UNREF"), ChartTarget("BBB"), ChartTarget("AAA")}));
   EXPECT_EQ(profiles_, 4);  // the feed and each chart
   EXPECT_EQ(progress_.shown.back(), std::make_pair(3, 3));
   EXPECT_EQ(progress_.hidden, 1);
 
   EXPECT_EQ(tray_.icons, std::vector<int>{1});
   EXPECT_EQ(tray_.balloons,
-            (std::vector<std::pair<std::string, std::string>>{{"New Quarlen article",
-                                                               "First & foremost"}}));
+            (std::vector<std::pair<std::string, std::string>>{{"New Quarlen article", "First & foremost"}}));
   EXPECT_EQ(window_.beeps, 1);
   EXPECT_EQ(window_.shown, 1);
   EXPECT_EQ(window_.fronted, 1);
   EXPECT_EQ(window_.tickerTexts, std::vector<std::string>{"AAA"});
 
   // The files hold what the grid shows.
-  ArticleStore reread(folder_.Slash(), [](const std::string&) {}, [] {});
+  ArticleStore reread(
+      folder_.Slash(), [](const std::string&) {}, [] {});
   reread.LoadLists();
   EXPECT_EQ(reread.url, store_.url);
   EXPECT_EQ(reread.subject, store_.subject);
@@ -252,42 +249,95 @@ TEST_F(RefreshCycleTest, MergeCases) {
     std::vector<std::string> reads;
     std::vector<std::string> latest;
     std::vector<std::string> latestSubjects;
-    std::string tickerText;  // "-": the ticker box is not set
+    std::string tickerText;                   // "-": the ticker box is not set
     std::vector<std::string> gone = {};       // gone list lines before the cycle
     std::vector<std::string> goneAfter = {};  // and after it
   };
   auto link = [](const std::string& name) { return "http://news.example/" + name + ".html"; };
   const std::vector<Case> cases = {
-      {"two new above a known one, in document order", 2, 20,
+      {"two new above a known one, in document order",
+       2,
+       20,
        {{"N1", link("n1"), "", "ONE"}, {"N2", link("n2"), "", "TWO"}, {"S0 again", link("s0")}},
-       {"n1", "n2", "s0", "s1"}, {"N1", "N2", "S0 again", "Stored 1"},
-       {"unread", "unread", "read", "read"}, {"n1", "n2"}, {"N1", "N2"}, "ONE"},
-      {"a link differing in letter case updates in place", 3, 20,
+       {"n1", "n2", "s0", "s1"},
+       {"N1", "N2", "S0 again", "Stored 1"},
+       {"unread", "unread", "read", "read"},
+       {"n1", "n2"},
+       {"N1", "N2"},
+       "ONE"},
+      {"a link differing in letter case updates in place",
+       3,
+       20,
        {{"Renamed", "HTTP://NEWS.EXAMPLE/S1.html", "New text", "NEW"}},
-       {"s0", "S1-upper", "s2"}, {}, {"read", "read", "read"}, {}, {}, "-"},
-      {"duplicate links in one document give one article", 1, 20,
+       {"s0", "S1-upper", "s2"},
+       {},
+       {"read", "read", "read"},
+       {},
+       {},
+       "-"},
+      {"duplicate links in one document give one article",
+       1,
+       20,
        {{"Near start", link("d"), "", "DUP1"}, {"Near end", link("d"), "", "DUP2"}},
-       {"d", "s0"}, {"Near start", "Stored 0"}, {"unread", "read"}, {"d"}, {"Near end"}, "DUP2"},
-      {"nothing new", 2, 20, {{"S1 again", link("s1")}}, {"s0", "s1"}, {}, {"read", "read"}, {},
-       {}, "-"},
-      {"no items at all keeps the known articles", 2, 20, {}, {"s0", "s1"}, {}, {"read", "read"},
-       {}, {}, "-"},
-      {"keep 5 with 7 stored and 2 new", 7, 5,
+       {"d", "s0"},
+       {"Near start", "Stored 0"},
+       {"unread", "read"},
+       {"d"},
+       {"Near end"},
+       "DUP2"},
+      {"nothing new", 2, 20, {{"S1 again", link("s1")}}, {"s0", "s1"}, {}, {"read", "read"}, {}, {}, "-"},
+      {"no items at all keeps the known articles", 2, 20, {}, {"s0", "s1"}, {}, {"read", "read"}, {}, {}, "-"},
+      {"keep 5 with 7 stored and 2 new",
+       7,
+       5,
        {{"N1", link("n1"), "", "ONE"}, {"N2", link("n2"), "", "TWO"}},
-       {"n1", "n2", "s0", "s1", "s2"}, {}, {"unread", "unread", "read", "read", "read"},
-       {"n1", "n2"}, {"N1", "N2"}, "ONE"},
-      {"more new than the keep limit", 1, 5,
-       {{"N1", link("n1")}, {"N2", link("n2")}, {"N3", link("n3")}, {"N4", link("n4")},
-        {"N5", link("n5")}, {"N6", link("n6")}, {"N7", link("n7")}},
-       {"n1", "n2", "n3", "n4", "n5"}, {}, std::vector<std::string>(5, "unread"),
-       {"n1", "n2", "n3", "n4", "n5", "n6", "n7"}, {"N1", "N2", "N3", "N4", "N5", "N6", "N7"},
-       "ABC", {}, {"unread " + link("n6"), "unread " + link("n7")}},
-      {"a trimmed link is no news and returns below the stored ones while there is room", 2, 20,
+       {"n1", "n2", "s0", "s1", "s2"},
+       {},
+       {"unread", "unread", "read", "read", "read"},
+       {"n1", "n2"},
+       {"N1", "N2"},
+       "ONE"},
+      {"more new than the keep limit",
+       1,
+       5,
+       {{"N1", link("n1")},
+        {"N2", link("n2")},
+        {"N3", link("n3")},
+        {"N4", link("n4")},
+        {"N5", link("n5")},
+        {"N6", link("n6")},
+        {"N7", link("n7")}},
+       {"n1", "n2", "n3", "n4", "n5"},
+       {},
+       std::vector<std::string>(5, "unread"),
+       {"n1", "n2", "n3", "n4", "n5", "n6", "n7"},
+       {"N1", "N2", "N3", "N4", "N5", "N6", "N7"},
+       "ABC",
+       {},
+       {"unread " + link("n6"), "unread " + link("n7")}},
+      {"a trimmed link is no news and returns below the stored ones while there is room",
+       2,
+       20,
        {{"N1", link("n1"), "", "ONE"}, {"T1", link("t1")}, {"T2", link("t2")}},
-       {"n1", "s0", "s1", "t1", "t2"}, {}, {"unread", "read", "read", "read", "unread"}, {"n1"}, {"N1"},
-       "ONE", {"read " + link("t1"), "unread " + link("t2"), "read " + link("gone-from-feed")}},
-      {"a deleted link never returns", 1, 20, {{"D", link("d")}, {"S0", link("s0")}}, {"s0"}, {},
-       {"read"}, {}, {}, "-", {"deleted " + link("d")}, {"deleted " + link("d")}},
+       {"n1", "s0", "s1", "t1", "t2"},
+       {},
+       {"unread", "read", "read", "read", "unread"},
+       {"n1"},
+       {"N1"},
+       "ONE",
+       {"read " + link("t1"), "unread " + link("t2"), "read " + link("gone-from-feed")}},
+      {"a deleted link never returns",
+       1,
+       20,
+       {{"D", link("d")}, {"S0", link("s0")}},
+       {"s0"},
+       {},
+       {"read"},
+       {},
+       {},
+       "-",
+       {"deleted " + link("d")},
+       {"deleted " + link("d")}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -307,8 +357,7 @@ TEST_F(RefreshCycleTest, MergeCases) {
     cycle_.FetchRSS();
 
     std::vector<std::string> urls;
-    for (const std::string& u : c.urls)
-      urls.push_back(u == "S1-upper" ? "HTTP://NEWS.EXAMPLE/S1.html" : link(u));
+    for (const std::string& u : c.urls) urls.push_back(u == "S1-upper" ? "HTTP://NEWS.EXAMPLE/S1.html" : link(u));
     std::vector<std::string> latest;
     for (const std::string& u : c.latest) latest.push_back(link(u));
     EXPECT_EQ(store_.url, urls);
@@ -396,30 +445,34 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
   };
   const std::vector<Case> cases = {
       {"404", [this] { server_.Remove(FeedPath); }, "Fetching XML"},
-      {"500", [this] {
+      {"500",
+       [this] {
          ScriptedResponse r;
          r.statusLine = "HTTP/1.1 500 Internal Server Error";
          r.body = Feed({{"New", "http://news.example/new.html"}});
          server_.Set(FeedPath, r);
-       }, "Fetching XML"},
-      {"redirect", [this] {
+       },
+       "Fetching XML"},
+      {"redirect",
+       [this] {
          ScriptedResponse r;
          r.statusLine = "HTTP/1.1 301 Moved Permanently";
          server_.Set(FeedPath, r);
-       }, "Fetching XML"},
+       },
+       "Fetching XML"},
       {"malformed XML", [this] { server_.Set(FeedPath, "<rss><channel><item>"); }, "Parsing XML"},
       {"empty body", [this] { server_.Set(FeedPath, ""); }, "Parsing XML"},
-      {"unknown format", [this] { server_.Set(FeedPath, "<html><body>x</body></html>"); },
-       "Parsing XML"},
-      {"over the feed's cap", [this] { server_.Set(FeedPath, std::string(FeedBodyCap + 1, ' ')); },
-       "Fetching XML"},
+      {"unknown format", [this] { server_.Set(FeedPath, "<html><body>x</body></html>"); }, "Parsing XML"},
+      {"over the feed's cap", [this] { server_.Set(FeedPath, std::string(FeedBodyCap + 1, ' ')); }, "Fetching XML"},
       // Last: the server holds this one until the hangup below.
-      {"past the download's deadline", [this] {
+      {"past the download's deadline",
+       [this] {
          cycle_.SetFeedDeadline(std::chrono::milliseconds(100));
          ScriptedResponse r;
          r.silent = true;
          server_.Set(FeedPath, r);
-       }, "Fetching XML", "Transfer timed out: the server did not complete its answer within 100 ms."},
+       },
+       "Fetching XML", "Transfer timed out: the server did not complete its answer within 100 ms."},
   };
   SeedStore(3);
   for (const Case& c : cases) {
@@ -443,8 +496,8 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
   }
   server_.Hangup();
   // A later cycle works normally, with a feed larger than other answers may be.
-  server_.Set(FeedPath, Feed({{"Fresh", "http://news.example/fresh.html"}}) + "<!--" +
-                            std::string(DefaultBodyCap, ' ') + "-->");
+  server_.Set(FeedPath,
+              Feed({{"Fresh", "http://news.example/fresh.html"}}) + "<!--" + std::string(DefaultBodyCap, ' ') + "-->");
   cycle_.FetchRSS();
   EXPECT_EQ(store_.url.front(), "http://news.example/fresh.html");
   EXPECT_EQ(store_.latest_subject, std::vector<std::string>{"Fresh"});
@@ -467,8 +520,7 @@ TEST_F(RefreshCycleTest, FailedPingEndsTheCycleBeforeAnyRequest) {
 }
 
 TEST_F(RefreshCycleTest, ASecondFetchFromThePumpReturnsAtTheGate) {
-  ServeFeed({{"A", "http://news.example/a.html", "", "AAA"},
-             {"B", "http://news.example/b.html", "", "BBB"}});
+  ServeFeed({{"A", "http://news.example/a.html", "", "AAA"}, {"B", "http://news.example/b.html", "", "BBB"}});
   int reentered = 0;
   auto again = [&] {
     if (!cycle_.Busy()) return;
@@ -565,16 +617,16 @@ TEST(RefreshCycleTextTest, ExtractTickerSymbol) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"http%3A%2F%2Fc.example%2Fc.php%3Fsize%3D86x60%26symbol%3DABC%26chartstyle%3Dbar", "ABC"},
       {"symbol%3DABC%26chartstyle%3Dbar", "ABC"},
-      {"symbol%3DABC%26CHARTSTYLE%3Dbar", "ABC"},      // case ignored for chartstyle
+      {"symbol%3DABC%26CHARTSTYLE%3Dbar", "ABC"},  // case ignored for chartstyle
       {"symbol%3DUNREF%26chartstyle%3Dline", "QQQQ"},
       {"symbol%3DUNREFX%26chartstyle%3Dline", "UNREFX"},
-      {"symbol%3DABC", ""},                            // no chartstyle: empty box
-      {"%26chartstyle%3Dbar", ""},                     // chartstyle first: nothing before it
-      {"a%3Db%3DXYZ%26chartstyle", "XYZ"},             // the last %3D counts
-      {"symbol%3D%26chartstyle", ""},                  // empty symbol
-      {"symbol%3dABC%26chartstyle", "mbol%3dABC"},     // %3D is case-sensitive: no %3D found
-      {"AB%26chartstyle", ""},                         // no %3D and two characters: nothing
-      {"a%26chartstyle%3DX%26chartstyle", ""},         // the first chartstyle counts
+      {"symbol%3DABC", ""},                         // no chartstyle: empty box
+      {"%26chartstyle%3Dbar", ""},                  // chartstyle first: nothing before it
+      {"a%3Db%3DXYZ%26chartstyle", "XYZ"},          // the last %3D counts
+      {"symbol%3D%26chartstyle", ""},               // empty symbol
+      {"symbol%3dABC%26chartstyle", "mbol%3dABC"},  // %3D is case-sensitive: no %3D found
+      {"AB%26chartstyle", ""},                      // no %3D and two characters: nothing
+      {"a%26chartstyle%3DX%26chartstyle", ""},      // the first chartstyle counts
   };
   for (const auto& [in, out] : cases) EXPECT_EQ(ExtractTickerSymbol(in), out) << in;
 }

@@ -70,12 +70,14 @@ std::vector<DecodeCase> DecodeCases() {
                    [](int x, int y) {
                      return std::vector<int>{x * 2 * 257, y * 4 * 257, 0x8080};
                    },
-                   [](int x, int y) { return std::array<int, 3>{x * 2, y * 4, 128}; }});
-  cases.push_back({"gray8", Spec(PNG_COLOR_TYPE_GRAY, 8),
-                   [](int x, int) { return std::vector<int>{x * 3}; },
-                   [](int x, int) { return std::array<int, 3>{x * 3, x * 3, x * 3}; }});
-  cases.push_back({"gray1", Spec(PNG_COLOR_TYPE_GRAY, 1),
-                   [](int x, int) { return std::vector<int>{x % 2}; },
+                   [](int x, int y) {
+                     return std::array<int, 3>{x * 2, y * 4, 128};
+                   }});
+  cases.push_back({"gray8", Spec(PNG_COLOR_TYPE_GRAY, 8), [](int x, int) { return std::vector<int>{x * 3}; },
+                   [](int x, int) {
+                     return std::array<int, 3>{x * 3, x * 3, x * 3};
+                   }});
+  cases.push_back({"gray1", Spec(PNG_COLOR_TYPE_GRAY, 1), [](int x, int) { return std::vector<int>{x % 2}; },
                    [](int x, int) {
                      int v = x % 2 ? 255 : 0;
                      return std::array<int, 3>{v, v, v};
@@ -91,26 +93,29 @@ std::vector<DecodeCase> DecodeCases() {
                      return std::array<int, 3>{-1, -1, -1};  // checked separately below
                    }});
   cases.push_back({"gray_alpha8_transparent", Spec(PNG_COLOR_TYPE_GRAY_ALPHA, 8),
-                   [](int x, int) { return std::vector<int>{10, x < 43 ? 0 : 255}; },
+                   [](int x, int) {
+                     return std::vector<int>{10, x < 43 ? 0 : 255};
+                   },
                    [](int x, int) {
                      return x < 43 ? std::array<int, 3>{255, 255, 255} : std::array<int, 3>{10, 10, 10};
                    }});
   PngSpec palette = Spec(PNG_COLOR_TYPE_PALETTE, 4);
   palette.palette = {{0, 0, 0}, {0, 128, 255}, {255, 0, 0}};
   palette.paletteAlpha = {0};  // entry 0 is transparent
-  cases.push_back({"palette4_with_transparent_entry", palette,
-                   [](int x, int) { return std::vector<int>{x % 3}; },
+  cases.push_back({"palette4_with_transparent_entry", palette, [](int x, int) { return std::vector<int>{x % 3}; },
                    [](int x, int) {
                      switch (x % 3) {
-                       case 0: return std::array<int, 3>{255, 255, 255};
-                       case 1: return std::array<int, 3>{0, 128, 255};
-                       default: return std::array<int, 3>{255, 0, 0};
+                       case 0:
+                         return std::array<int, 3>{255, 255, 255};
+                       case 1:
+                         return std::array<int, 3>{0, 128, 255};
+                       default:
+                         return std::array<int, 3>{255, 0, 0};
                      }
                    }});
   PngSpec grayKey = Spec(PNG_COLOR_TYPE_GRAY, 8);
   grayKey.grayTransparent = true;
-  cases.push_back({"gray8_colour_key", grayKey,
-                   [](int x, int) { return std::vector<int>{x % 2 ? 0 : 50}; },
+  cases.push_back({"gray8_colour_key", grayKey, [](int x, int) { return std::vector<int>{x % 2 ? 0 : 50}; },
                    [](int x, int) {
                      return x % 2 ? std::array<int, 3>{255, 255, 255} : std::array<int, 3>{50, 50, 50};
                    }});
@@ -138,8 +143,7 @@ TEST(ThumbnailPngTest, DecodesEveryColourTypeAtFullSize) {
 
 TEST(ThumbnailPngTest, HalfTransparentPixelLiesBetweenColourAndWhite) {
   PngSpec spec = Spec(PNG_COLOR_TYPE_RGBA, 8);
-  const std::string png =
-      WritePng(spec, MakeRows(spec, [](int, int) { return std::vector<int>{200, 0, 0, 128}; }));
+  const std::string png = WritePng(spec, MakeRows(spec, [](int, int) { return std::vector<int>{200, 0, 0, 128}; }));
   const auto p = Pixel(DecodeThumbnailPng(png), 10, 10);
   EXPECT_GT(p[0], 200);
   EXPECT_LT(p[0], 256);

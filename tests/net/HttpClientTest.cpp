@@ -11,9 +11,9 @@
 namespace quarlen {
 namespace {
 
+using testhttp::LoopbackHttpServer;
 using testhttp::Reply;
 using testhttp::ScriptedReply;
-using testhttp::LoopbackHttpServer;
 
 const std::string Agent = "Quarlen Messenger 1.2.5.149 Debian GNU/Linux 12 (bookworm) (Kernel 6.1.0)";
 const std::string Ok = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
@@ -47,8 +47,7 @@ TEST_P(RequestBytes, GoOutExactly) {
 
   EXPECT_EQ(client.Get(ReplacePort(c.url, server.Port())), "ok");
   ASSERT_EQ(server.Heads().size(), 1u);
-  EXPECT_EQ(server.Heads()[0], ReplacePort(c.expected, server.Port()) + "User-Agent: " + Agent + "\r\n\r\n")
-      << c.name;
+  EXPECT_EQ(server.Heads()[0], ReplacePort(c.expected, server.Port()) + "User-Agent: " + Agent + "\r\n\r\n") << c.name;
 }
 
 // Lines up to "Accept"; the test adds "User-Agent" and the empty line.
@@ -67,8 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "HTTP://127.0.0.1:{port}?q=a%20b|c",
                     "GET /?q=a%20b|c HTTP/1.1\r\nContent-Type: text/html\r\n"
                     "Cache-control: no-cache\r\nHost: 127.0.0.1:{port}\r\nAccept: text/html, */*\r\n"},
-        RequestCase{"ProxyNoAuthenticationIgnoresFilledCredentials", THttpClientKind::MainClient, true, false,
-                    "trader", "secret", "http://news.example/feeds/messenger4.xml.win-1251",
+        RequestCase{"ProxyNoAuthenticationIgnoresFilledCredentials", THttpClientKind::MainClient, true, false, "trader",
+                    "secret", "http://news.example/feeds/messenger4.xml.win-1251",
                     "GET http://news.example:80/feeds/messenger4.xml.win-1251 HTTP/1.1\r\nContent-Type: text/html\r\n"
                     "Cache-control: no-cache\r\nHost: news.example\r\nAccept: text/html, */*\r\n"},
         RequestCase{"ProxyUrlWithPort", THttpClientKind::ConnectivityCheck, true, false, "", "",
@@ -103,14 +102,14 @@ TEST(HttpClient, ProxyAuthorizationCarriesBase64OfNameColonPassword) {
 }
 
 TEST(HttpClient, CookiesGoBackToTheHostThatSetThemOnly) {
-  LoopbackHttpServer proxy({
-      Reply("HTTP/1.1 200 OK\r\nSet-Cookie: session=abc; Path=/; Expires=Wed, 09 Jun 2038 10:18:14 GMT\r\n"
-            "set-cookie2: v2=\"x,y\"; Version=1, other=2\r\nContent-Length: 0\r\n\r\n",
-            false),
-      Reply("HTTP/1.1 200 OK\r\nSet-Cookie: session=def\r\nSet-Cookie: other=; Max-Age=0\r\n"
-            "Set-Cookie: gone=1; Expires=Thu, 01 Jan 1970 00:00:01 GMT\r\nContent-Length: 0\r\n\r\n",
-            false),
-      Reply(Ok, false), Reply(Ok, false)});
+  LoopbackHttpServer proxy(
+      {Reply("HTTP/1.1 200 OK\r\nSet-Cookie: session=abc; Path=/; Expires=Wed, 09 Jun 2038 10:18:14 GMT\r\n"
+             "set-cookie2: v2=\"x,y\"; Version=1, other=2\r\nContent-Length: 0\r\n\r\n",
+             false),
+       Reply("HTTP/1.1 200 OK\r\nSet-Cookie: session=def\r\nSet-Cookie: other=; Max-Age=0\r\n"
+             "Set-Cookie: gone=1; Expires=Thu, 01 Jan 1970 00:00:01 GMT\r\nContent-Length: 0\r\n\r\n",
+             false),
+       Reply(Ok, false), Reply(Ok, false)});
   THttpClient client(THttpClientKind::MainClient, nullptr);
   client.SetProxy({"127.0.0.1", proxy.Port(), true, "u", "p"});
   client.Get("http://feeds.example/a");
@@ -163,23 +162,24 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ResponseCase{"CountedInPieces",
                      {{"HTTP/1.1 200 OK\r\nContent-", "Length: 5\r\n\r\nhe", "llo"}, std::chrono::milliseconds(30)},
-                     "hello", nullptr},
+                     "hello",
+                     nullptr},
         ResponseCase{"Chunked",
                      Reply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n2;x=y\r\nde\r\n0\r\n\r\n"),
                      "abcde", nullptr},
-        ResponseCase{"UntilClose", Reply("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nto the end"),
-                     "to the end", nullptr},
+        ResponseCase{"UntilClose", Reply("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nto the end"), "to the end",
+                     nullptr},
         ResponseCase{"ContinueThenOk",
                      {{"HTTP/1.1 100 Continue\r\n\r\n", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc"},
                       std::chrono::milliseconds(20)},
-                     "abc", nullptr},
+                     "abc",
+                     nullptr},
         ResponseCase{"NoContent", Reply("HTTP/1.1 204 No Content\r\n\r\n"), "", nullptr},
         ResponseCase{"BinaryBytesKept", Reply(std::string("HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\n\x89PN\0", 43)),
                      std::string("\x89PN\0", 4), nullptr},
         ResponseCase{"CloseInsideCountedBody", Reply("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc"), "abc",
                      nullptr},
-        ResponseCase{"CloseInsideHeaderLines", Reply("HTTP/1.1 200 OK\r\nServer: scripted\r\nContent-Le"), "",
-                     nullptr},
+        ResponseCase{"CloseInsideHeaderLines", Reply("HTTP/1.1 200 OK\r\nServer: scripted\r\nContent-Le"), "", nullptr},
         ResponseCase{"RedirectNotFollowed",
                      Reply("HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:1/elsewhere\r\nContent-Length: 0\r\n\r\n"),
                      "", "HTTP/1.1 302 Found"},
@@ -188,15 +188,15 @@ INSTANTIATE_TEST_SUITE_P(
         ResponseCase{"MovedWithoutLocation", Reply("HTTP/1.1 301 Moved Permanently\r\n\r\n"), "",
                      "HTTP/1.1 301 Moved Permanently"},
         ResponseCase{"NotModified", Reply("HTTP/1.1 304 Not Modified\r\n\r\n"), "", "HTTP/1.1 304 Not Modified"},
-        ResponseCase{"NotFoundAsReceived", Reply("HTTP/1.0 404  Nicht gefunden \r\nContent-Length: 3\r\n\r\nno!"),
-                     "", "HTTP/1.0 404  Nicht gefunden "},
+        ResponseCase{"NotFoundAsReceived", Reply("HTTP/1.0 404  Nicht gefunden \r\nContent-Length: 3\r\n\r\nno!"), "",
+                     "HTTP/1.0 404  Nicht gefunden "},
         ResponseCase{"ProxyChallengeNotAnswered",
                      Reply("HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic\r\n\r\n"), "",
                      "HTTP/1.1 407 Proxy Authentication Required"},
         ResponseCase{"CloseBeforeStatusLine", Reply(""), "", "Connection Closed Gracefully."},
         ResponseCase{"CloseInsideStatusLine", Reply("HTTP/1.1 200"), "", "Connection Closed Gracefully."},
-        ResponseCase{"CloseInsideChunks", Reply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nab"),
-                     "", "Connection Closed Gracefully."},
+        ResponseCase{"CloseInsideChunks", Reply("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nab"), "",
+                     "Connection Closed Gracefully."},
         ResponseCase{"CountedOverCap", Reply("HTTP/1.1 200 OK\r\nContent-Length: 17\r\n\r\n"), "",
                      "The response is larger than the limit of 16 bytes."},
         ResponseCase{"ChunkedOverCap",
@@ -204,8 +204,8 @@ INSTANTIATE_TEST_SUITE_P(
                      "", "The response is larger than the limit of 16 bytes."},
         ResponseCase{"UntilCloseOverCap", Reply("HTTP/1.1 200 OK\r\n\r\n12345678901234567"), "",
                      "The response is larger than the limit of 16 bytes."},
-        ResponseCase{"BareLineFeedsOnAnOpenConnection", Reply("HTTP/1.1 200 OK\nContent-Length: 2\n\nok", false),
-                     "ok", nullptr},
+        ResponseCase{"BareLineFeedsOnAnOpenConnection", Reply("HTTP/1.1 200 OK\nContent-Length: 2\n\nok", false), "ok",
+                     nullptr},
         ResponseCase{"BareLineFeedsFailureStatus", Reply("HTTP/1.0 404 Not Found\nServer: x\n\n"), "",
                      "HTTP/1.0 404 Not Found"},
         ResponseCase{"ExtraBlanksInStatusLine", Reply("HTTP/1.0  404  Not   Found\r\n\r\n"), "",
@@ -236,11 +236,16 @@ TEST(HttpClient, RefusesUrlsItCannotSendSafely) {
   LoopbackHttpServer server({Reply(Ok)});
   const std::string live = "127.0.0.1:" + std::to_string(server.Port());
   const std::string controls = "Invalid URL: it contains control characters.";
-  const std::pair<std::string, std::string> cases[] = {  // the message, then the URL when it names one
-      {"Unsupported URL: ", "https://" + live + "/"},     {"Unsupported URL: ", "ftp://x/"},
-      {"Invalid URL: ", "http:///path"},                  {"Invalid port in URL: ", "http://127.0.0.1:0/"},
-      {"Invalid port in URL: ", "http://127.0.0.1:99999/"}, {"Unsupported URL: ", "http://user@" + live + "/"},
-      {controls, "http://" + live + "/a\r\nX-Evil: 1"},    {controls, "http://" + live + "/a\nX-Evil: 1"},
+  const std::pair<std::string, std::string> cases[] = {
+      // the message, then the URL when it names one
+      {"Unsupported URL: ", "https://" + live + "/"},
+      {"Unsupported URL: ", "ftp://x/"},
+      {"Invalid URL: ", "http:///path"},
+      {"Invalid port in URL: ", "http://127.0.0.1:0/"},
+      {"Invalid port in URL: ", "http://127.0.0.1:99999/"},
+      {"Unsupported URL: ", "http://user@" + live + "/"},
+      {controls, "http://" + live + "/a\r\nX-Evil: 1"},
+      {controls, "http://" + live + "/a\nX-Evil: 1"},
       {controls, "http://" + live + "/a\tb\x7f"},
   };
   THttpClient client(THttpClientKind::MainClient, nullptr);
@@ -371,7 +376,8 @@ TEST(HttpClient, PumpThatThrowsAbortsTheRequestAndTheClientStaysUsable) {
 }
 
 TEST(HttpClient, MainClientPumpsAfterEveryBlock) {
-  LoopbackHttpServer server({{{"HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nab", "cd", "ef"}, std::chrono::milliseconds(40)}});
+  LoopbackHttpServer server(
+      {{{"HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nab", "cd", "ef"}, std::chrono::milliseconds(40)}});
   int pumps = 0;
   THttpClient client(THttpClientKind::MainClient, [&] { ++pumps; });
   EXPECT_EQ(client.Get(server.Url("/")), "abcdef");
@@ -390,8 +396,7 @@ TEST(HttpClient, KeepAliveReuseFollowsTheServersWord) {
        THttpClientKind::MainClient, 3},
       {"Proxy-Connection close", "HTTP/1.1 200 OK\r\nProxy-Connection: CLOSE\r\nContent-Length: 2\r\n\r\nok",
        THttpClientKind::MainClient, 3},
-      {"HTTP/1.0 without keep-alive", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok", THttpClientKind::MainClient,
-       3},
+      {"HTTP/1.0 without keep-alive", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok", THttpClientKind::MainClient, 3},
       {"failure status", "HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n\r\nno", THttpClientKind::MainClient, 3},
   };
   for (const auto& c : cases) {

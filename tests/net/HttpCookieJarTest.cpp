@@ -8,7 +8,8 @@ namespace {
 
 TEST(HttpCookieJar, HonoursExpiry) {
   const std::time_t start = 2000000000;  // Wed, 18 May 2033 03:33:20 GMT
-  const std::pair<std::vector<std::string>, std::string> cases[] = {  // "+N": N seconds pass
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      // "+N": N seconds pass
       {{"a=1; Expires=Thu, 01 Jan 1970 00:00:01 GMT"}, ""},
       {{"a=1", "b=2", "a=3; expires=Sun, 06 Nov 1994 08:49:37 GMT"}, "b=2"},
       {{"a=1; Expires=Wed, 18 May 2033 03:33:30 GMT", "+9"}, "a=1"},
@@ -24,8 +25,10 @@ TEST(HttpCookieJar, HonoursExpiry) {
     std::time_t now = start;
     HttpCookieJar jar([&] { return now; });
     for (const std::string& step : steps) {
-      if (step.front() == '+') now += std::stol(step.substr(1));
-      else jar.Remember("feeds.example", step, false);
+      if (step.front() == '+')
+        now += std::stol(step.substr(1));
+      else
+        jar.Remember("feeds.example", step, false);
     }
     EXPECT_EQ(jar.CookieHeader("feeds.example"), expected) << steps.front();
   }

@@ -9,8 +9,8 @@
 namespace quarlen {
 namespace {
 
-using testhttp::Reply;
 using testhttp::LoopbackHttpServer;
+using testhttp::Reply;
 
 const std::string Agent = MakeUserAgent("1.2.5.149", "Debian GNU/Linux 12 (bookworm) (Kernel 6.1.0)");
 const std::string Ok = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
@@ -39,11 +39,15 @@ TEST(NetworkSettings, ProfileDecidesRouteAndHeadersPerRequest) {
   } cases[] = {
       {"first run", {}, false, nullptr},
       {"proxy, no authentication", {true, false, "127.0.0.1", proxy.Port(), "trader", "secret"}, true, nullptr},
-      {"proxy, user name, empty password", {true, true, "127.0.0.1", proxy.Port(), "trader", ""}, true,
+      {"proxy, user name, empty password",
+       {true, true, "127.0.0.1", proxy.Port(), "trader", ""},
+       true,
        "Basic dHJhZGVyOg=="},
       {"proxy switched off again", {false, true, "127.0.0.1", proxy.Port(), "trader", "secret"}, false, nullptr},
       {"proxy on, empty host name", {true, true, "", proxy.Port(), "trader", "secret"}, false, nullptr},
-      {"authentication on", {true, true, "127.0.0.1", proxy.Port(), "trader", "secret"}, true,
+      {"authentication on",
+       {true, true, "127.0.0.1", proxy.Port(), "trader", "secret"},
+       true,
        "Basic dHJhZGVyOnNlY3JldA=="},
   };
   Live live;
@@ -57,10 +61,11 @@ TEST(NetworkSettings, ProfileDecidesRouteAndHeadersPerRequest) {
     const auto requests = c.viaProxy ? proxy.Heads() : feed.Heads();
     ASSERT_EQ(requests.size(), c.viaProxy ? ++proxied : ++direct) << c.name;
     const std::string& sent = requests.back();
-    const std::string target = c.viaProxy ? "http://" + feedHost + "/feeds/messenger4.xml.win-1251"
-                                          : "/feeds/messenger4.xml.win-1251";
-    std::string expected = "GET " + target + " HTTP/1.1\r\nContent-Type: text/html\r\nCache-control: no-cache\r\nHost: " +
-                           feedHost + "\r\nAccept: text/html, */*\r\nUser-Agent: " + Agent + "\r\n";
+    const std::string target =
+        c.viaProxy ? "http://" + feedHost + "/feeds/messenger4.xml.win-1251" : "/feeds/messenger4.xml.win-1251";
+    std::string expected = "GET " + target +
+                           " HTTP/1.1\r\nContent-Type: text/html\r\nCache-control: no-cache\r\nHost: " + feedHost +
+                           "\r\nAccept: text/html, */*\r\nUser-Agent: " + Agent + "\r\n";
     if (c.authorization) expected += std::string("Proxy-Authorization: ") + c.authorization + "\r\n";
     EXPECT_EQ(sent, expected + "\r\n") << c.name;
   }

@@ -9,17 +9,17 @@
 #include <regex>
 #include <thread>
 
-#include "tests/support/LoopbackHttpServer.h"
 #include "net/HttpClient.h"
 #include "net/HttpProfile.h"
+#include "tests/support/LoopbackHttpServer.h"
 
 extern char** environ;
 
 namespace quarlen {
 namespace {
 
-using testhttp::Reply;
 using testhttp::LoopbackHttpServer;
+using testhttp::Reply;
 
 class Tinyproxy {
  public:
@@ -73,7 +73,7 @@ TEST(HttpProxy, TinyproxyWithBasicAuthentication) {
   Tinyproxy proxy("trader", "s3cret");
   if (!proxy.Running()) GTEST_SKIP() << "tinyproxy is not installed or did not start";
   LoopbackHttpServer origin({Reply("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nfeed1"),
-                         Reply("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nfeed2")});
+                             Reply("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nfeed2")});
   const std::string url = origin.Url("/feeds/messenger4.xml.win-1251");
   const std::string agent = MakeUserAgent("1.2.5.149", "Test System");
   THttpClient client(THttpClientKind::MainClient, nullptr);

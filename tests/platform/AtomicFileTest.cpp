@@ -51,8 +51,7 @@ TEST(WriteFileAtomically, FailureKeepsTheOldFileAndNamesIt) {
     WriteFileAtomically(path, "new");
     FAIL() << "no error";
   } catch (const FileWriteError& e) {
-    EXPECT_NE(std::string(e.what()).find("Cannot create file \"" + path + "\""), std::string::npos)
-        << e.what();
+    EXPECT_NE(std::string(e.what()).find("Cannot create file \"" + path + "\""), std::string::npos) << e.what();
   }
   EXPECT_EQ(test::ReadBytes(path), "old");
 }

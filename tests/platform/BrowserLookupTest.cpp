@@ -23,8 +23,7 @@ TEST_P(BrowserRule, GivesTheProgramPath) {
 INSTANTIATE_TEST_SUITE_P(
     RegistryValues, BrowserRule,
     ::testing::Values(
-        RegistryCase{"MissingKey", std::nullopt, "iexplore"},
-        RegistryCase{"NoDefaultValue", std::string(), ""},
+        RegistryCase{"MissingKey", std::nullopt, "iexplore"}, RegistryCase{"NoDefaultValue", std::string(), ""},
         RegistryCase{"QuotedPathWithArgument", std::string("\"C:\\Program Files\\Web\\browse.exe\" -nohome"),
                      "c:\\program files\\web\\browse.exe"},
         RegistryCase{"UpperCaseExtension", std::string("C:\\Apps\\Browser.EXE -url"), "c:\\apps\\browser.exe"},

@@ -15,12 +15,12 @@
 namespace quarlen {
 namespace {
 
+using testhttp::LoopbackHttpServer;
+using testhttp::ScriptedResponse;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
-using testhttp::LoopbackHttpServer;
-using testhttp::ScriptedResponse;
 using Program = testservice::ServiceProgram;
 
 // Answers as a plain feed server does: no content type, connection closed.
@@ -112,7 +112,9 @@ TEST(CheckForUpdates, AsksOnlyForANewerDottedVersion) {
       {"1.2.5.149\r\n", false},
       {"1.2.5.149\n", false},
       {"  1.2.5.149\t\r\n", false},
-      {"\xEF\xBB\xBF" "1.2.5.149\r\n", false},
+      {"\xEF\xBB\xBF"
+       "1.2.5.149\r\n",
+       false},
       {"1.2.5.149.0", false},
       {"1.2.5.148", false},
       {"1.2.5", false},
@@ -144,8 +146,7 @@ TEST(CheckForUpdates, AsksOnlyForANewerDottedVersion) {
       EXPECT_THAT(program.boxes.questions, ElementsAre());
     }
     // "No", or no question: dlurl.txt is never asked for and the program runs on.
-    EXPECT_THAT(server.RequestLines(), ElementsAre(StartsWith("GET /ping.php?"),
-                                                   "GET /download/version.txt HTTP/1.1"));
+    EXPECT_THAT(server.RequestLines(), ElementsAre(StartsWith("GET /ping.php?"), "GET /download/version.txt HTTP/1.1"));
     EXPECT_THAT(program.opener.opened, ElementsAre());
     EXPECT_EQ(program.window.terminated, 0);
     EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected"));
@@ -183,9 +184,8 @@ TEST(CheckForUpdates, YesOpensOnlyAGoodDownloadAddressAndThenEnds) {
     program.boxes.answer = true;
     program.calls.CheckForUpdates();
     EXPECT_THAT(program.boxes.questions, ElementsAre(Question));
-    EXPECT_THAT(server.RequestLines(),
-                ElementsAre(StartsWith("GET /ping.php?"), "GET /download/version.txt HTTP/1.1",
-                            "GET /download/dlurl.txt HTTP/1.1"));
+    EXPECT_THAT(server.RequestLines(), ElementsAre(StartsWith("GET /ping.php?"), "GET /download/version.txt HTTP/1.1",
+                                                   "GET /download/dlurl.txt HTTP/1.1"));
     if (c.opened) {
       EXPECT_THAT(program.opener.opened, ElementsAre(c.opened));
       EXPECT_EQ(program.window.terminated, 1);
@@ -329,8 +329,8 @@ TEST(CheckForUpdates, RunsOnItsOwnClientWhileTheMainClientWaits) {
 // ServerEndpoints
 
 TEST(ServerEndpoints, EveryAddressIsTheBaseFollowedByItsPath) {
-  for (const char* base : {"http://feeds.example.org:8080", "http://feeds.example.org:8080/",
-                           "http://feeds.example.org:8080//"}) {
+  for (const char* base :
+       {"http://feeds.example.org:8080", "http://feeds.example.org:8080/", "http://feeds.example.org:8080//"}) {
     SCOPED_TRACE(base);
     ServerEndpoints e(base);
     const std::string b = "http://feeds.example.org:8080";

@@ -1,5 +1,5 @@
-#include "tests/settings/ExampleSettingsFile.h"
 #include "settings/SettingsStore.h"
+#include "tests/settings/ExampleSettingsFile.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -37,11 +37,10 @@ class SettingsStoreTest : public ::testing::Test {
   }
 
   SettingsStore MakeStore(SettingsFileMode mode = SettingsFileMode::Default) {
-    return SettingsStore(path_, [this](const std::string& m) { reports_.push_back(m); }, mode);
+    return SettingsStore(
+        path_, [this](const std::string& m) { reports_.push_back(m); }, mode);
   }
-  void WriteFile(const std::string& content) {
-    std::ofstream(path_, std::ios::binary) << content;
-  }
+  void WriteFile(const std::string& content) { std::ofstream(path_, std::ios::binary) << content; }
   std::string ReadFile() const {
     std::ifstream in(path_, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -173,7 +172,7 @@ TEST_F(SettingsStoreTest, ValuesReadBackExactly) {
       "&amp;",
       "]]>",
       "\xD0\x9F\xD1\x80\xD0\xBE\xD0\xBA\xD1\x81\xD0\xB8 \xD1\x81\xD0\xB5\xD1\x80\xD0\xB2\xD0\xB5\xD1\x80",  // Cyrillic
-      "\xE2\x82\xAC \xF0\x9F\x98\x80",                                                                  // euro, emoji
+      "\xE2\x82\xAC \xF0\x9F\x98\x80",  // euro, emoji
       "  padded  ",
       " ",
       "line1\r\nline2\rline3\n",
@@ -197,7 +196,10 @@ TEST_F(SettingsStoreTest, ValuesReadBackExactly) {
 
 TEST_F(SettingsStoreTest, TextsThatXmlCannotCarryAreStoredAsCloseAsPossible) {
   SettingsStore store = MakeStore();
-  store.WriteString("Control", std::string("a\x01" "b\x1F" "c", 5));
+  store.WriteString("Control", std::string("a\x01"
+                                           "b\x1F"
+                                           "c",
+                                           5));
   store.WriteString("Latin1", "caf\xE9");  // not UTF-8: the byte is taken as Latin-1
   EXPECT_EQ(store.ReadString("Control", ""), "abc");
   EXPECT_EQ(store.ReadString("Latin1", ""), "caf\xC3\xA9");
@@ -328,10 +330,10 @@ struct BoolCase {
 
 TEST(SettingsConversionTest, BooleanTexts) {
   const BoolCase cases[] = {
-      {"TRUE", true},  {"true", true},   {"Yes", true},    {"y", true},      {"1", true},     {"-2", true},
-      {"1.5", true},   {"0.01", true},   {"+3", true},     {"2e3", true},    {"FALSE", false}, {"no", false},
-      {"N", false},    {"0", false},     {"0.0", false},   {"-0", false},    {"", false},     {"maybe", false},
-      {"yes!", false}, {" TRUE", false}, {"1 ", false},    {".", false},     {"1e", false},   {"t", false},
+      {"TRUE", true},  {"true", true},   {"Yes", true},  {"y", true},   {"1", true},      {"-2", true},
+      {"1.5", true},   {"0.01", true},   {"+3", true},   {"2e3", true}, {"FALSE", false}, {"no", false},
+      {"N", false},    {"0", false},     {"0.0", false}, {"-0", false}, {"", false},      {"maybe", false},
+      {"yes!", false}, {" TRUE", false}, {"1 ", false},  {".", false},  {"1e", false},    {"t", false},
   };
   for (const BoolCase& c : cases) EXPECT_EQ(SettingsTextToBool(c.text), c.expected) << '"' << c.text << '"';
   EXPECT_EQ(SettingsBoolToText(true), "TRUE");
@@ -345,10 +347,22 @@ struct IntegerCase {
 
 TEST(SettingsConversionTest, IntegerTexts) {
   const IntegerCase cases[] = {
-      {"30", 30},         {"-3", -3},        {"+7", 7},          {"007", 7},       {"2147483647", 2147483647},
-      {"-2147483648", -2147483647 - 1},    {"2147483648", -1}, {"abc", -1},      {"", -1},
-      {" 5", -1},         {"5 ", -1},        {"5.0", -1},        {"+-5", -1},      {"-", -1},
-      {"0x10", -1},       {"TRUE", -1},
+      {"30", 30},
+      {"-3", -3},
+      {"+7", 7},
+      {"007", 7},
+      {"2147483647", 2147483647},
+      {"-2147483648", -2147483647 - 1},
+      {"2147483648", -1},
+      {"abc", -1},
+      {"", -1},
+      {" 5", -1},
+      {"5 ", -1},
+      {"5.0", -1},
+      {"+-5", -1},
+      {"-", -1},
+      {"0x10", -1},
+      {"TRUE", -1},
   };
   for (const IntegerCase& c : cases) EXPECT_EQ(SettingsTextToInteger(c.text), c.expected) << '"' << c.text << '"';
 }

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/UiPorts.h"
 #include "feeds/ThumbnailProgress.h"
+#include "platform/UiPorts.h"
 
 namespace quarlen::test {
 
@@ -33,9 +33,7 @@ struct FakeTray : ITrayIcon {
   std::vector<int> icons;
   std::vector<std::pair<std::string, std::string>> balloons;
   void SetIconIndex(int index) override { icons.push_back(index); }
-  void ShowBalloon(const std::string& title, const std::string& text) override {
-    balloons.emplace_back(title, text);
-  }
+  void ShowBalloon(const std::string& title, const std::string& text) override { balloons.emplace_back(title, text); }
 };
 
 struct FakeUrlOpener : IUrlOpener {

@@ -16,15 +16,16 @@ constexpr const char* Version = "1.2.5.149";
 
 struct ServiceProgram {
   explicit ServiceProgram(const std::string& base, std::string email = "")
-      : calls(ServerEndpoints(base), Version, std::move(email),
-              [this](THttpClient& c) {
-                c.SetUserAgent("Quarlen Messenger 1.2.5.149 Test");
-                ++profilesApplied;
-              },
-              [this] {
-                if (pump) pump();
-              },
-              ServiceCallPorts{statusBar, boxes, opener, window}) {}
+      : calls(
+            ServerEndpoints(base), Version, std::move(email),
+            [this](THttpClient& c) {
+              c.SetUserAgent("Quarlen Messenger 1.2.5.149 Test");
+              ++profilesApplied;
+            },
+            [this] {
+              if (pump) pump();
+            },
+            ServiceCallPorts{statusBar, boxes, opener, window}) {}
 
   test::FakeStatusBar statusBar;
   test::FakeMessageBoxes boxes;

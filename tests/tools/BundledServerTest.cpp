@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "feedparser/SimpleRSS.h"
-#include "platform/UiPorts.h"
+#include "feeds/ThumbnailPng.h"
+#include "feeds/ThumbnailUrl.h"
 #include "net/HttpClient.h"
+#include "platform/UiPorts.h"
 #include "service/ServiceCalls.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/ServiceCallsFixture.h"
-#include "feeds/ThumbnailPng.h"
-#include "feeds/ThumbnailUrl.h"
 
 namespace quarlen {
 namespace {
@@ -54,9 +54,10 @@ class BundledServer : public ::testing::Test {
 
   static std::string Base() { return "http://127.0.0.1:" + std::to_string(port_); }
   static void PublishVersion(const std::string& version) {
-    ASSERT_EQ(std::system((Quoted(Tools + "publish") + " --state " + Quoted(state_) + " --version " + version +
-                           " >/dev/null").c_str()),
-              0);
+    ASSERT_EQ(
+        std::system((Quoted(Tools + "publish") + " --state " + Quoted(state_) + " --version " + version + " >/dev/null")
+                        .c_str()),
+        0);
   }
 
   static inline int port_ = 0;
@@ -114,9 +115,9 @@ TEST_F(BundledServer, ChannelFilesAndRedirectAnswerAsTheProgramExpects) {
   THttpClient client(THttpClientKind::MainClient, nullptr);
   EXPECT_EQ(client.Get(endpoints.ChannelNamesUrl()), "Markets\r\nCalendar\r\nTop Movers\r\n");
   EXPECT_EQ(client.Get(endpoints.ChannelRefreshRatesUrl()), "60\r\n0\r\n300\r\n");
-  EXPECT_EQ(client.Get(endpoints.ChannelLinksUrl()),
-            Base() + "/channels/markets.html\r\n" + Base() + "/channels/calendar.html\r\n" + Base() +
-                "/channels/movers.html\r\n");
+  EXPECT_EQ(client.Get(endpoints.ChannelLinksUrl()), Base() + "/channels/markets.html\r\n" + Base() +
+                                                         "/channels/calendar.html\r\n" + Base() +
+                                                         "/channels/movers.html\r\n");
   // The redirect page is for the browser: its script sends the browser on.
   EXPECT_THAT(client.Get(endpoints.RedirectUrl(Base() + "/news/0020.html")),
               ::testing::HasSubstr("window.location.replace(target)"));

@@ -79,9 +79,10 @@ TEST_F(Feeddump, PrintsEveryMemberOfTheModel) {
   EXPECT_EQ(json["version"], "0.92");
   const Json& channel = json["channel"];
   EXPECT_EQ(Keys(channel),
-            (std::vector<std::string>{"title", "link", "desc", "language", "xlang", "copyright", "managingEditor",
-                                      "webMaster", "pubDate", "lastBuildDate", "categories", "generator", "docs",
-                                      "cloud", "ttl", "image", "rating", "textInput", "skipHours", "skipDays"}));
+            (std::vector<std::string>{"title",      "link",           "desc",      "language",  "xlang",
+                                      "copyright",  "managingEditor", "webMaster", "pubDate",   "lastBuildDate",
+                                      "categories", "generator",      "docs",      "cloud",     "ttl",
+                                      "image",      "rating",         "textInput", "skipHours", "skipDays"}));
   EXPECT_EQ(channel["title"], "Новости");
   EXPECT_EQ(channel["language"], "langEN_US");
   EXPECT_EQ(channel["pubDate"], (Json{{"dateTime", "2005-05-03T18:14:20"}, {"timeZone", "GMT"}}));
@@ -98,9 +99,9 @@ TEST_F(Feeddump, PrintsEveryMemberOfTheModel) {
 
   ASSERT_EQ(json["items"].size(), 2u);
   const Json& item = json["items"][0];
-  EXPECT_EQ(Keys(item), (std::vector<std::string>{"title", "ticker", "link", "description", "author", "categories",
-                                                  "comments", "enclosure", "guid", "pubDate", "dateText", "source",
-                                                  "contentType"}));
+  EXPECT_EQ(Keys(item),
+            (std::vector<std::string>{"title", "ticker", "link", "description", "author", "categories", "comments",
+                                      "enclosure", "guid", "pubDate", "dateText", "source", "contentType"}));
   EXPECT_EQ(item["ticker"], "http://c/?s=X%20Y");
   EXPECT_EQ(item["guid"], (Json{{"guid", "g"}, {"isPermaLink", false}, {"include", true}}));
   EXPECT_EQ(item["categories"], Json::parse(R"([{"title":"k","domain":""}])"));

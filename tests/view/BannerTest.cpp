@@ -22,11 +22,14 @@ TEST(Banner, OnlineShowsThePageOfflineTheNoticeAndANestedRefreshDoesNothing) {
   int pings = 0;
   bool online = true;
   std::function<void()> duringPing;
-  Banner banner(browser, [&] {
-    ++pings;
-    if (duringPing) duringPing();
-    return online;
-  }, "http://site.example");
+  Banner banner(
+      browser,
+      [&] {
+        ++pings;
+        if (duringPing) duringPing();
+        return online;
+      },
+      "http://site.example");
 
   banner.RefreshBanner();
   online = false;

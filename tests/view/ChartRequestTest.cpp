@@ -18,7 +18,7 @@ TEST(ChartRequestTest, BuildsThePageOfEachChartType) {
       {"SBER", 3, "/en/index.php?l1=7&symbol=SBER&data=24"},
       {"", 0, "/en/index.php?l1=8&symbol="},
       {" a b&c=d ", 1, "/en/index.php?l1=8&symbol= a b&c=d &per=Weekly&months=6"},  // as typed
-      {"msft", -1, "/en/index.php?l1=8&symbol=msft"},  // nothing selected: daily
+      {"msft", -1, "/en/index.php?l1=8&symbol=msft"},                               // nothing selected: daily
       {"X", 4, "/en/index.php?l1=8&symbol=X"},
       {"\xD0\x9F", 0, "/en/index.php?l1=8&symbol=\xD0\x9F"},
   };

@@ -35,12 +35,9 @@ Json ChannelToJson(const TRSSChannel& channel) {
   result["generator"] = optional.Generator();
   result["docs"] = optional.Docs();
   const TRSSCloud& cloud = optional.Cloud();
-  result["cloud"] = Json{{"domain", cloud.Domain()},
-                         {"port", cloud.Port()},
-                         {"path", cloud.Path()},
-                         {"registerProcedure", cloud.RegisterProcedure()},
-                         {"protocol", cloud.Protocol()},
-                         {"include", cloud.Include()}};
+  result["cloud"] = Json{{"domain", cloud.Domain()},     {"port", cloud.Port()},
+                         {"path", cloud.Path()},         {"registerProcedure", cloud.RegisterProcedure()},
+                         {"protocol", cloud.Protocol()}, {"include", cloud.Include()}};
   result["ttl"] = optional.TTL();
   const TRSSImage& image = optional.Image();
   result["image"] = Json{{"include", image.Include()},
@@ -77,7 +74,8 @@ Json ItemToJson(const TRSSItem& item) {
   result["ticker"] = item.Ticker();
   result["link"] = item.Link();
   result["description"] = item.Description();
-  result["author"] = Json{{"name", item.Author().Name()}, {"email", item.Author().EMail()}, {"url", item.Author().URL()}};
+  result["author"] =
+      Json{{"name", item.Author().Name()}, {"email", item.Author().EMail()}, {"url", item.Author().URL()}};
   Json categories = Json::array();
   for (int i = 0; i < item.Categories().Count(); ++i) {
     const TRSSItemCategory& category = item.Categories()[i];

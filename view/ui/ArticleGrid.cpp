@@ -11,8 +11,8 @@
 
 #include "feeds/ArticleStore.h"
 #include "platform/SameLink.h"
-#include "view/GridLayout.h"
 #include "platform/ui/VerdanaFont.h"
+#include "view/GridLayout.h"
 
 namespace quarlen {
 namespace {
@@ -41,8 +41,7 @@ void DrawGridText(QPainter& painter, const QRect& box, const QString& text, int 
 class CellPainter : public QStyledItemDelegate {
  public:
   CellPainter(ArticleGrid& grid) : QStyledItemDelegate(&grid), grid_(grid) {}
-  void paint(QPainter* painter, const QStyleOptionViewItem& option,
-             const QModelIndex& index) const override {
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     grid_.grdArticlesDrawCell(*painter, index.column(), index.row(), option.rect);
   }
 
@@ -73,8 +72,7 @@ ArticleGrid::ArticleGrid(ArticleStore& store, QWidget* parent)
   sPanel2_->setObjectName(QStringLiteral("sPanel2"));
   grdArticles_->setObjectName(QStringLiteral("grdArticles"));
   sPanel1_->setGeometry(0, 0, grid::ChartHeaderWidth, grid::HeaderHeight);
-  sPanel2_->setGeometry(grid::SubjectHeaderLeft - grid::Left, 0, grid::SubjectHeaderWidth,
-                        grid::HeaderHeight);
+  sPanel2_->setGeometry(grid::SubjectHeaderLeft - grid::Left, 0, grid::SubjectHeaderWidth, grid::HeaderHeight);
 
   auto* g = grdArticles_;
   g->horizontalHeader()->hide();
@@ -110,14 +108,12 @@ ArticleGrid::ArticleGrid(ArticleStore& store, QWidget* parent)
     grdArticles_->viewport()->update();
     if (row != previous) emit currentRowChanged(row);
   });
-  connect(g, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-    emit contextMenuRequested(pos, grdArticles_->viewport()->mapToGlobal(pos));
-  });
+  connect(g, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { emit contextMenuRequested(pos, grdArticles_->viewport()->mapToGlobal(pos)); });
 
   // Like any string grid, a fresh grid has its first row current.
   g->setCurrentCell(0, 0);
-  setGeometry(grid::Left, grid::HeaderTop, grid::GridWidth,
-              grid::GridTop - grid::HeaderTop + grid::GridHeight);
+  setGeometry(grid::Left, grid::HeaderTop, grid::GridWidth, grid::GridTop - grid::HeaderTop + grid::GridHeight);
   PlaceGrid();
 }
 
@@ -240,18 +236,15 @@ void ArticleGrid::grdArticlesDrawCell(QPainter& painter, int col, int row, const
     if (const std::string* description = grid::EntryAt(store_.description, row)) {
       painter.setFont(GridFont(grid::DescriptionPoints, bold));
       painter.setPen(descriptionColour);
-      DrawGridText(painter, ToRect(grid::DescriptionBox(cell, dateHeight)),
-                   QString::fromStdString(*description), Qt::AlignLeft);
+      DrawGridText(painter, ToRect(grid::DescriptionBox(cell, dateHeight)), QString::fromStdString(*description),
+                   Qt::AlignLeft);
     }
   } else if (col == 0 && row >= 0 && static_cast<std::size_t>(row) < store_.jvilCharts.size()) {
     const RgbImage& chart = store_.jvilCharts[static_cast<std::size_t>(row)];
-    if (!chart.empty() &&
-        chart.pixels.size() >= static_cast<std::size_t>(chart.width) * chart.height * 3) {
+    if (!chart.empty() && chart.pixels.size() >= static_cast<std::size_t>(chart.width) * chart.height * 3) {
       // A view of the thumbnail's pixels for this one paint.
-      const QImage bitmap(chart.pixels.data(), chart.width, chart.height, chart.width * 3,
-                          QImage::Format_RGB888);
-      painter.drawImage(QPoint(rect.left() + grid::ThumbnailLeft, rect.top() + grid::ThumbnailTop),
-                        bitmap);
+      const QImage bitmap(chart.pixels.data(), chart.width, chart.height, chart.width * 3, QImage::Format_RGB888);
+      painter.drawImage(QPoint(rect.left() + grid::ThumbnailLeft, rect.top() + grid::ThumbnailTop), bitmap);
     }
   }
   painter.restore();

@@ -10,8 +10,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QSet>
 #include <QPushButton>
+#include <QSet>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QSystemTrayIcon>
@@ -26,8 +26,8 @@
 #include "app/ui/TfrmMainForm.h"
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
-#include "view/ui/ArticleGrid.h"
 #include "platform/ui/SilentBrowser.h"
+#include "view/ui/ArticleGrid.h"
 
 namespace quarlen {
 namespace {
@@ -56,8 +56,9 @@ class MainFormTest : public ::testing::Test {
 
   // The window as MessengerApp makes it: on a store that reports through it.
   TfrmMainForm& MakeForm() {
-    store_ = std::make_unique<ArticleStore>(env_.configFolder, [this](const std::string& t) { form_->ShowMessage(t); },
-                                            [this] { form_->QuitAtNextTurn(); });
+    store_ = std::make_unique<ArticleStore>(
+        env_.configFolder, [this](const std::string& t) { form_->ShowMessage(t); },
+        [this] { form_->QuitAtNextTurn(); });
     form_ = std::make_unique<TfrmMainForm>(env_, *store_, profile_.get(), [] { QApplication::processEvents(); });
     form_->FillArticleGridAtStart();
     return *form_;
@@ -74,7 +75,9 @@ class MainFormTest : public ::testing::Test {
 
 // The window's timers and controls, found by their names.
 template <class T = QWidget>
-T* Child(const QObject& form, const char* name) { return form.findChild<T*>(QString::fromLatin1(name)); }
+T* Child(const QObject& form, const char* name) {
+  return form.findChild<T*>(QString::fromLatin1(name));
+}
 
 // The captions as shown, without the access-key marks.
 QStringList Captions(const QMenu* menu) {
@@ -121,7 +124,7 @@ TEST_F(MainFormTest, HasTheFixedWindowProperties) {
 TEST_F(MainFormTest, PlacesEveryRegionOfTheLayout) {
   TfrmMainForm& form = MakeForm();
   const std::pair<const char*, QRect> regions[] = {
-      {"sGroupBox4", {384, 0, 201, 73}},    {"txtTicker", {6, 15, 89, 21}},    {"cbChartType", {102, 15, 89, 21}},
+      {"sGroupBox4", {384, 0, 201, 73}},    {"txtTicker", {6, 15, 89, 21}},     {"cbChartType", {102, 15, 89, 21}},
       {"btnCreateChart", {5, 42, 188, 23}}, {"sGroupBox3", {3, 340, 377, 143}}, {"wbMidnight", {8, 16, 353, 121}},
       {"btnContact", {3, 486, 377, 22}},    {"Image1", {588, 0, 181, 81}},      {"tabsChannels", {384, 80, 385, 428}},
   };
@@ -183,9 +186,14 @@ TEST_F(MainFormTest, MenuItemsRunTheirCommands) {
   TfrmMainForm& form = MakeForm();
   QStringList ran;
   // A failing command shows its message; the commands after it still run.
-  form.SetCommandHandlers({.fetchRSS = [&] { ran << "fetch"; }, .checkForUpdates = [&] { ran << "updates"; },
-      .notificationSettings = [&] { ran << "notification"; throw std::runtime_error("Disk full"); },
-      .networkSettings = [&] { ran << "network"; }});
+  form.SetCommandHandlers({.fetchRSS = [&] { ran << "fetch"; },
+                           .checkForUpdates = [&] { ran << "updates"; },
+                           .notificationSettings =
+                               [&] {
+                                 ran << "notification";
+                                 throw std::runtime_error("Disk full");
+                               },
+                           .networkSettings = [&] { ran << "network"; }});
   for (QAction* action : Child<QMenu>(form, "PopupMenu1")->actions()) {
     if (action->text() != "E&xit" && !action->isSeparator()) action->trigger();
   }
@@ -204,8 +212,8 @@ TEST_F(MainFormTest, TimersStartOnlyWithCompleteStartup) {
   EXPECT_EQ(Child<QTimer>(form, "timerStartup")->interval(), 10000);
   EXPECT_EQ(Child<QTimer>(form, "timerCheckForUpdates")->interval(), 3600000);
   EXPECT_EQ(Child<QTimer>(form, "timerRefreshBanners")->interval(), 60000);
-  for (const char* timer : {"timerFetchRSS", "timerStartup", "timerCheckForUpdates", "timerRefreshBanners",
-                            "timerRefreshChannel"}) {
+  for (const char* timer :
+       {"timerFetchRSS", "timerStartup", "timerCheckForUpdates", "timerRefreshBanners", "timerRefreshChannel"}) {
     EXPECT_FALSE(Child<QTimer>(form, timer)->isActive());
   }
   EXPECT_FALSE(Child<QSystemTrayIcon>(form, "JvTrayIcon1")->isVisible());
@@ -223,7 +231,12 @@ TEST_F(MainFormTest, StartupTimerFiresOnceWithUpdatesBeforeTheFirstRefresh) {
   TfrmMainForm& form = MakeForm();
   QStringList ran;
   // A failing update check is shown; the refresh runs all the same.
-  form.SetCommandHandlers({.fetchRSS = [&] { ran << "fetch"; }, .checkForUpdates = [&] { ran << "updates"; throw 0; }});
+  form.SetCommandHandlers({.fetchRSS = [&] { ran << "fetch"; },
+                           .checkForUpdates =
+                               [&] {
+                                 ran << "updates";
+                                 throw 0;
+                               }});
   form.CompleteStartup();
   QTimer* timerStartup = Child<QTimer>(form, "timerStartup");
   timerStartup->setInterval(10);
@@ -288,7 +301,8 @@ TEST_F(MainFormTest, NothingRunsWhileTheExitWorkWaits) {
   env_.endProcess = [&](int code) { ended.push_back(code); };
   TfrmMainForm& form = MakeForm();
   QStringList ran;
-  form.SetCommandHandlers({.fetchRSS = [&] { ran << "fetch"; }, .checkForUpdates = [&] { ran << "updates"; },
+  form.SetCommandHandlers({.fetchRSS = [&] { ran << "fetch"; },
+                           .checkForUpdates = [&] { ran << "updates"; },
                            .refreshBanner = [&] { ran << "banner"; }});
   form.CompleteStartup();
   for (const char* timer : {"timerStartup", "timerFetchRSS", "timerRefreshBanners"})
@@ -378,7 +392,8 @@ TEST_F(MainFormTest, BalloonClickOpensSelectsAndMarksTheNewestArticle) {
   } browser;
   TfrmMainForm& form = MakeForm();
   ArticleStore& store = *store_;
-  ArticleActions actions(store, [] { return false; }, browser, ServerEndpoints("http://f"), [&] { form.FillArticleGrid(); });
+  ArticleActions actions(
+      store, [] { return false; }, browser, ServerEndpoints("http://f"), [&] { form.FillArticleGrid(); });
   form.AttachArticleActions(actions);
   emit Child<QSystemTrayIcon>(form, "JvTrayIcon1")->messageClicked();  // an empty store: nothing happens
   store.url = {"http://n/0", "http://n/1"};

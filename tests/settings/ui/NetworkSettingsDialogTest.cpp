@@ -17,11 +17,11 @@
 #include <memory>
 #include <sstream>
 
-#include "tests/support/LoopbackHttpServer.h"
 #include "net/HttpClient.h"
 #include "settings/ui/SpinEdit.h"
 #include "settings/ui/TfrmNetworkSettings.h"
 #include "tests/support/FakePorts.h"
+#include "tests/support/LoopbackHttpServer.h"
 
 namespace quarlen {
 namespace {
@@ -53,8 +53,8 @@ class NetworkSettingsDialog : public ::testing::Test {
     fs::remove_all(folder_, ec);
   }
   TfrmNetworkSettings& Create() {
-    dialog_ = std::make_unique<TfrmNetworkSettings>(path_, [this](const std::string& m) { errors_.push_back(m); },
-                                                    run_);
+    dialog_ = std::make_unique<TfrmNetworkSettings>(
+        path_, [this](const std::string& m) { errors_.push_back(m); }, run_);
     return *dialog_;
   }
   void WriteFile(const std::string& content) { std::ofstream(path_, std::ios::binary) << content; }
@@ -141,8 +141,9 @@ TEST_F(NetworkSettingsDialog, OkStoresInOrderOwnerOnlyAndClosesAccepted) {
   d.txtUsername->setText(" spaced ");
   d.txtPassword->setText("");
   d.btnOkClick();
-  EXPECT_NE(Content().find("  <Hostname/>\r\n  <Port>3128</Port>\r\n  <Username> spaced </Username>\r\n  <Password/>\r\n"),
-            std::string::npos)
+  EXPECT_NE(
+      Content().find("  <Hostname/>\r\n  <Port>3128</Port>\r\n  <Username> spaced </Username>\r\n  <Password/>\r\n"),
+      std::string::npos)
       << Content();
 }
 
@@ -170,7 +171,7 @@ TEST_F(NetworkSettingsDialog, CancelRestoresStoredValuesAndFrameCloseKeepsEdits)
 
   result = RunModal(d, [&] {
     d.txtHostname->setText("edited.example");
-    d.spinPort->clear();  // an empty port reads as 0
+    d.spinPort->clear();                  // an empty port reads as 0
     QTest::keyClick(&d, Qt::Key_Escape);  // Escape does not close it
     EXPECT_TRUE(d.isVisible());
     d.close();  // the window frame

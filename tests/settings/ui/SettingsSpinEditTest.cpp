@@ -89,7 +89,7 @@ TEST(SettingsSpinEditTest, SettingClampsOnlyWithARange) {
   struct Case {
     int min, max, set, shown;
   } cases[] = {
-      {5, 60, 2, 5},     {5, 60, 90, 60}, {5, 60, -1, 5},       {5, 50, 20, 20},
+      {5, 60, 2, 5},      {5, 60, 90, 60}, {5, 60, -1, 5},           {5, 50, 20, 20},
       {0, 0, 8080, 8080}, {0, 0, -7, -7},  {0, 0, INT_MAX, INT_MAX},
   };
   for (const Case& c : cases) {

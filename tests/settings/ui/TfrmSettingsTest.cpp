@@ -1,5 +1,5 @@
-#include "tests/settings/ExampleSettingsFile.h"
 #include "settings/ui/TfrmSettings.h"
+#include "tests/settings/ExampleSettingsFile.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -143,7 +143,8 @@ TEST_F(TfrmSettingsTest, OkStoresTheControlsAndClampsThemOnReadBack) {
 
   SetText(d.seKeepArticles, "");
   d.btnOk->click();
-  EXPECT_THAT(ReadFile(), ::testing::HasSubstr("<KeepArticles>5</KeepArticles>")) << "a cleared field stores the minimum";
+  EXPECT_THAT(ReadFile(), ::testing::HasSubstr("<KeepArticles>5</KeepArticles>"))
+      << "a cleared field stores the minimum";
 }
 
 TEST_F(TfrmSettingsTest, CancelRestoresTheStoredValues) {
@@ -206,14 +207,13 @@ TEST_F(TfrmSettingsTest, StoredTextsLoadThroughConversionAndClamping) {
     int keep;
     int interval;
   } cases[] = {
-      {"yes", "many", "2", true, 5, 5},  {"Y", "-3", "90", true, 5, 60}, {"1", "500", "15", true, 50, 15},
-      {"no", "50", "", false, 50, 5},    {"0", "5", "60", false, 5, 60}, {"sometimes", "", "abc", false, 5, 5},
+      {"yes", "many", "2", true, 5, 5}, {"Y", "-3", "90", true, 5, 60}, {"1", "500", "15", true, 50, 15},
+      {"no", "50", "", false, 50, 5},   {"0", "5", "60", false, 5, 60}, {"sometimes", "", "abc", false, 5, 5},
       {"", "21", "-1", false, 21, 5},
   };
   for (const Case& c : cases) {
-    WriteFile(std::string("<Configuration><PlaySound>") + c.playSound + "</PlaySound><KeepArticles>" +
-              c.keepArticles + "</KeepArticles><RefreshInterval>" + c.refreshInterval +
-              "</RefreshInterval></Configuration>");
+    WriteFile(std::string("<Configuration><PlaySound>") + c.playSound + "</PlaySound><KeepArticles>" + c.keepArticles +
+              "</KeepArticles><RefreshInterval>" + c.refreshInterval + "</RefreshInterval></Configuration>");
     TfrmSettings& d = Create();
     EXPECT_EQ(d.PlaySound(), c.sound) << c.playSound;
     EXPECT_EQ(d.seKeepArticles->Value(), c.keep) << c.keepArticles;

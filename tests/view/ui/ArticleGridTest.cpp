@@ -11,10 +11,10 @@
 
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
+#include "tests/support/FakePorts.h"
 #include "tests/support/TempFolder.h"
 #include "view/GridLayout.h"
 #include "view/ui/ArticleGridActions.h"
-#include "tests/support/FakePorts.h"
 
 namespace quarlen {
 namespace {
@@ -74,8 +74,7 @@ int CountNear(const QImage& img, QRect r, const QColor& c, int tolerance = 40) {
   for (int y = r.top(); y <= r.bottom(); ++y)
     for (int x = r.left(); x <= r.right(); ++x) {
       const QColor p = img.pixelColor(x, y);
-      if (std::abs(p.red() - c.red()) + std::abs(p.green() - c.green()) + std::abs(p.blue() - c.blue()) <=
-          tolerance)
+      if (std::abs(p.red() - c.red()) + std::abs(p.green() - c.green()) + std::abs(p.blue() - c.blue()) <= tolerance)
         ++n;
     }
   return n;
@@ -83,8 +82,7 @@ int CountNear(const QImage& img, QRect r, const QColor& c, int tolerance = 40) {
 
 // Pixels in the rectangle that are not the background colour.
 int Ink(const QImage& img, const QRect& r, const QColor& background) {
-  return r.intersected(img.rect()).width() * r.intersected(img.rect()).height() -
-         CountNear(img, r, background, 0);
+  return r.intersected(img.rect()).width() * r.intersected(img.rect()).height() - CountNear(img, r, background, 0);
 }
 
 // The pixel of the rectangle that stands out most from the background: the
@@ -132,8 +130,7 @@ TEST(ArticleGrid, EmptyStoreShowsNoMessagesOnHighlight) {
   EXPECT_EQ(f.grid.grdArticles()->rowCount(), 1);
   const QImage img = f.Paint();
   // Both cells of the one row are highlight-coloured to their edges.
-  for (QPoint p : {QPoint(0, 0), QPoint(87, 64), QPoint(40, 30), QPoint(TextLeft, 64),
-                   QPoint(TextLeft + 267, 64)})
+  for (QPoint p : {QPoint(0, 0), QPoint(87, 64), QPoint(40, 30), QPoint(TextLeft, 64), QPoint(TextLeft + 267, 64)})
     EXPECT_EQ(At(img, p.x(), p.y()), Highlight) << p.x() << "," << p.y();
   // The text is accent, in column 1 only, starting at the top and centred.
   EXPECT_EQ(CountNear(img, QRect(0, 0, 88, 65), Accent), 0);
@@ -231,8 +228,7 @@ TEST(ArticleGrid, OnlyUnreadExactlyIsBold) {
 TEST(ArticleGrid, AmpersandsFollowMnemonicRules) {
   GridFixture f;
   // "&&" shows one "&"; a single "&" shows none and underlines the next letter.
-  f.Save({{"u0", "x&&y", "", "", "read"}, {"u1", "x&y", "", "", "read"}, {"u2", "xy", "", "", "read"},
-          Plain(3)});
+  f.Save({{"u0", "x&&y", "", "", "read"}, {"u1", "x&y", "", "", "read"}, {"u2", "xy", "", "", "read"}, Plain(3)});
   f.grid.FillArticleGrid();
   f.grid.SetCurrentRow(3);
   const QImage img = f.Paint();
@@ -387,10 +383,12 @@ TEST(ArticleGrid, ContextMenuAndKeysActOnTheRightRow) {
   f.Save({Plain(0, "unread"), Plain(1, "unread"), Plain(2, "unread")});
   f.grid.FillArticleGrid();
   bool busy = false;
-  ArticleActions actions(f.store, [&] { return busy; }, browser, ServerEndpoints("http://f"), [&] { f.grid.FillArticleGrid(); });
+  ArticleActions actions(
+      f.store, [&] { return busy; }, browser, ServerEndpoints("http://f"), [&] { f.grid.FillArticleGrid(); });
   int refreshes = 0;
   test::FakeCommandRunner run;
-  ArticleGridActions commands(f.grid, actions, [&] { ++refreshes; }, run);
+  ArticleGridActions commands(
+      f.grid, actions, [&] { ++refreshes; }, run);
   QStringList captions;
   for (QAction* a : commands.popupContextPopup()->actions()) captions << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(captions.join('|'), "Check for New Messages|-|Mark as Read|Mark as Unread|-|Delete");
@@ -398,9 +396,14 @@ TEST(ArticleGrid, ContextMenuAndKeysActOnTheRightRow) {
   EXPECT_EQ(refreshes, 1);
 
   // (y, top row, row count) -> row picked by a right click.
-  for (auto [y, top, count, row] : std::vector<std::array<int, 4>>{
-           {0, 0, 3, 0}, {65, 0, 3, 0}, {66, 0, 3, 1}, {197, 0, 3, 2}, {198, 0, 3, -1}, {-30, 0, 3, 0},
-           {70, 4, 9, 5}, {-70, 0, 3, -1}})
+  for (auto [y, top, count, row] : std::vector<std::array<int, 4>>{{0, 0, 3, 0},
+                                                                   {65, 0, 3, 0},
+                                                                   {66, 0, 3, 1},
+                                                                   {197, 0, 3, 2},
+                                                                   {198, 0, 3, -1},
+                                                                   {-30, 0, 3, 0},
+                                                                   {70, 4, 9, 5},
+                                                                   {-70, 0, 3, -1}})
     EXPECT_EQ(ContextMenuRow(y, top, count), row) << y << " " << top;
   f.grid.show();
   commands.popupContextPopupPopup(QPoint(10, 2 * CellStride + 5));
