@@ -19,6 +19,9 @@
 
 #include "net/HttpCookieJar.h"
 #include "net/HttpRequest.h"
+#include "net/HttpStream.h"
+#include "net/HttpTls.h"
+#include "net/HttpTunnel.h"
 #include "net/HttpUrl.h"
 #include "platform/ReentryGuard.h"
 
@@ -135,7 +138,9 @@ struct THttpClient::Impl {
   void Close();
   bool StillOpen();
   void Connect(const std::string& host, int port);
-  std::string Exchange(const std::string& request, const std::string& host, std::size_t cap);
+  void OpenTunnel(const HttpUrl& target);
+  void Handshake(const std::string& host);
+  std::string Exchange(const std::string& request, const HttpUrl& target, std::size_t cap);
   void Write(const std::string& bytes);
   bool ReadSome();
   void ReadHeader(std::optional<Parser>& parser, std::string& statusLine);
@@ -154,10 +159,17 @@ struct THttpClient::Impl {
 
   asio::io_context io;
   tcp::resolver resolver{io};
-  tcp::socket socket{io};
+  HttpStream stream{io};
+  tcp::socket& socket = stream.Socket();
+  // Made at the first https request: it reads the trust store.
+  std::optional<asio::ssl::context> tls;
   bool connected = false;
+  // A kept connection serves only requests of the same scheme, to the same
+  // host and port, by the same route.
   std::string peerHost;
   int peerPort = 0;
+  bool peerSecure = false;
+  std::string peerTunnel;
   beast::flat_buffer buffer;
   // State of the exchange under way.
   milliseconds requestDeadline{0};
@@ -211,9 +223,7 @@ void THttpClient::Impl::AfterBlock() {
 }
 
 void THttpClient::Impl::Close() {
-  ErrorCode ignored;
-  socket.shutdown(tcp::socket::shutdown_both, ignored);
-  socket.close(ignored);
+  stream.Close();
   connected = false;
   buffer.clear();
 }
@@ -233,6 +243,9 @@ bool THttpClient::Impl::StillOpen() {
 
 void THttpClient::Impl::Connect(const std::string& host, int port) {
   Close();
+  stream.Reset();
+  peerSecure = false;
+  peerTunnel.clear();
   if (port < 0 || port > 65535) throw SocketError(make_error_code(boost::system::errc::invalid_argument));
   const auto deadline = Clock::now() + connectTimeout;
 
@@ -273,7 +286,7 @@ void THttpClient::Impl::Connect(const std::string& host, int port) {
 
 void THttpClient::Impl::Write(const std::string& bytes) {
   Pending writing;
-  asio::async_write(socket, asio::buffer(bytes), [&](const ErrorCode& ec, std::size_t n) {
+  stream.AsyncWrite(asio::buffer(bytes), [&](const ErrorCode& ec, std::size_t n) {
     writing.done = true;
     writing.ec = ec;
     writing.bytes = n;
@@ -291,7 +304,7 @@ void THttpClient::Impl::Write(const std::string& bytes) {
 // Reads one block into the buffer; false when the server closed the connection.
 bool THttpClient::Impl::ReadSome() {
   Pending reading;
-  socket.async_read_some(buffer.prepare(ReadBlockSize), [&](const ErrorCode& ec, std::size_t n) {
+  stream.AsyncReadSome(buffer.prepare(ReadBlockSize), [&](const ErrorCode& ec, std::size_t n) {
     reading.done = true;
     reading.ec = ec;
     reading.bytes = n;
@@ -299,7 +312,8 @@ bool THttpClient::Impl::ReadSome() {
   if (!Await(reading, DataSlice, Clock::now() + readTimeout)) throw HttpError(ReadTimedOut);
   if (reading.ec) {
     if (reused && !receivedAny) throw StaleConnection{};
-    if (reading.ec == asio::error::eof) return false;
+    // A TLS peer that closes without close_notify ends its answer the same way.
+    if (reading.ec == asio::error::eof || reading.ec == asio::ssl::error::stream_truncated) return false;
     throw SocketError(reading.ec);
   }
   buffer.commit(reading.bytes);
@@ -375,7 +389,51 @@ bool THttpClient::Impl::ReadBody(Parser& parser, std::size_t cap) {
   }
 }
 
-std::string THttpClient::Impl::Exchange(const std::string& request, const std::string& host, std::size_t cap) {
+// Asks the proxy for a tunnel to the target and reads its answer, which must
+// end with its header: the server has nothing to say before our handshake.
+void THttpClient::Impl::OpenTunnel(const HttpUrl& target) {
+  HttpConnectRequest request{target, userAgent, std::nullopt, {}};
+  if (proxy.basicAuthentication) {
+    request.proxyUserName = proxy.userName;
+    request.proxyPassword = proxy.password;
+  }
+  receivedAny = false;
+  peerClosed = false;
+  Write(BuildConnectRequest(request));
+  for (;;) {
+    const TunnelReply reply = ReadTunnelReply(View(buffer));
+    if (reply.complete) {
+      CheckTunnelOpened(reply, target.Authority());
+      if (buffer.size() != reply.headerSize) {
+        throw HttpError("Invalid HTTP response from the proxy: data after its answer to the tunnel request.");
+      }
+      buffer.clear();
+      peerTunnel = target.Authority();
+      return;
+    }
+    if (!ReadSome()) {
+      if (reply.statusLine.empty()) throw HttpError(ClosedGracefully);
+      CheckTunnelOpened(reply, target.Authority());
+    }
+  }
+}
+
+void THttpClient::Impl::Handshake(const std::string& host) {
+  if (!tls) tls.emplace(MakeTlsContext());
+  stream.StartTls(*tls, host);
+  Pending shaking;
+  stream.AsyncHandshake([&](const ErrorCode& ec) {
+    shaking.done = true;
+    shaking.ec = ec;
+  });
+  if (!Await(shaking, DataSlice, Clock::now() + readTimeout)) throw HttpError(ReadTimedOut);
+  if (shaking.ec) throw HttpError(TlsFailureText(host, stream.VerifyResult(), shaking.ec));
+  peerSecure = true;
+  AfterBlock();
+}
+
+std::string THttpClient::Impl::Exchange(const std::string& request, const HttpUrl& target, std::size_t cap) {
+  const std::string host = target.ConnectHost();
   receivedAny = false;
   peerClosed = false;
   Write(request);
@@ -425,23 +483,31 @@ std::string THttpClient::Impl::Get(const std::string& url, std::size_t cap, mill
   const HttpUrl target = ParseHttpUrl(url);
   HttpGetRequest request;
   request.url = target;
-  request.viaProxy = !proxy.host.empty();
+  const bool viaProxy = !proxy.host.empty();
+  // Through the proxy an https request goes inside a tunnel, as if direct.
+  request.viaProxy = viaProxy && !target.secure;
   request.cacheControl = kind == THttpClientKind::MainClient;
   request.userAgent = userAgent;
   if (request.viaProxy && proxy.basicAuthentication) {
     request.proxyUserName = proxy.userName;
     request.proxyPassword = proxy.password;
   }
-  request.cookie = cookies.CookieHeader(target.ConnectHost());
+  request.cookie = cookies.CookieHeader(target.ConnectHost(), target.secure);
   const std::string bytes = BuildGetRequest(request);
-  const std::string host = request.viaProxy ? proxy.host : target.ConnectHost();
-  const int port = request.viaProxy ? proxy.port : target.port;
+  const std::string host = viaProxy ? proxy.host : target.ConnectHost();
+  const int port = viaProxy ? proxy.port : target.port;
+  const std::string tunnel = viaProxy && target.secure ? target.Authority() : std::string();
 
   for (;;) {
-    reused = connected && peerHost == host && peerPort == port && StillOpen();
-    if (!reused) Connect(host, port);
+    reused = connected && peerHost == host && peerPort == port && peerSecure == target.secure && peerTunnel == tunnel &&
+             StillOpen();
     try {
-      return Exchange(bytes, target.ConnectHost(), cap);
+      if (!reused) {
+        Connect(host, port);
+        if (!tunnel.empty()) OpenTunnel(target);
+        if (target.secure) Handshake(target.ConnectHost());
+      }
+      return Exchange(bytes, target, cap);
     } catch (const StaleConnection&) {
       Close();  // and once more on a fresh connection, which is never "reused"
     } catch (...) {
