@@ -7,6 +7,8 @@
 #include <optional>
 
 #include "net/HttpClient.h"
+#include "net/NetworkLoop.h"
+#include "tests/support/QueuedUiThread.h"
 #include "tests/support/Tinyproxy.h"
 #include "tests/support/TlsNginx.h"
 
@@ -71,6 +73,22 @@ TEST_F(HttpsTest, EveryRequestOfTheProgramWorksOverVerifiedTls) {
   EXPECT_EQ(first, second);
   EXPECT_EQ(named.rfind("localhost:" + port + "|localhost|", 0), 0u) << named;
   EXPECT_NE(named, first);
+
+  // The same on the network thread, and through the proxy's tunnel.
+  NetworkLoop loop;
+  test::QueuedUiThread ui;
+  THttpClient async(THttpClientKind::MainClient, loop, ui);
+  Tinyproxy proxy("", "");
+  for (const bool viaProxy : {false, true}) {
+    if (viaProxy && !proxy.Running()) continue;
+    if (viaProxy) async.SetProxy({"127.0.0.1", proxy.Port(), false, "", ""});
+    std::optional<std::string> body;
+    async.AsyncGet(
+        Url("localhost", "server", "/feeds/messenger4.xml.win-1251"),
+        [&](std::exception_ptr failure, std::string received) { body = failure ? std::string("(failed)") : received; });
+    ASSERT_TRUE(ui.RunUntil([&] { return body.has_value(); }));
+    EXPECT_EQ(*body, "<rss/>") << viaProxy;
+  }
 }
 
 TEST_F(HttpsTest, CertificatesThatMustBeRefusedNameTheirFault) {
