@@ -511,7 +511,10 @@ void THttpClient::Impl::OpenTunnel() {
                     [self = shared_from_this()](const ErrorCode& ec, std::size_t) {
                       if (self->stop != Stop::None) return self->Fail(self->StopError());
                       if (ec) return self->Fail(std::make_exception_ptr(SocketError(ec)));
-                      self->ReadTunnelReply();
+                      self->Guarded([&self] {
+                        self->AfterBlock();
+                        self->ReadTunnelReply();
+                      });
                     });
 }
 
@@ -527,6 +530,7 @@ void THttpClient::Impl::OnTunnelRead(const ErrorCode& ec, std::size_t bytes) {
   if (ec && ec != asio::error::eof) return Fail(std::make_exception_ptr(SocketError(ec)));
   buffer.commit(bytes);
   Guarded([&] {
+    AfterBlock();
     const TunnelReply reply = quarlen::ReadTunnelReply(View(buffer));
     if (!reply.complete && !ec) return ReadTunnelReply();
     if (!reply.complete && reply.statusLine.empty()) throw HttpError(ClosedGracefully);
