@@ -2,10 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDialog>
 #include <QWebEngineProfile>
 
 #include "app/ui/DesktopIntegration.h"
 
+#include "app/ui/BrowserProxy.h"
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
 #include "feeds/RefreshCycle.h"
@@ -48,6 +50,9 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   frmNetworkSettings_ = std::make_unique<TfrmNetworkSettings>(
       SettingsFilePath(folder, NetworkSettings::FileName),
       [&form](const std::string& message) { form.ShowMessage(message); }, form);
+
+  // The banner and the channel pages follow the same settings, from their next load.
+  browserProxy_ = std::make_unique<BrowserProxy>(browserProfile_.get(), *frmNetworkSettings_);
 
   // Every request carries the agent string and goes through the proxy the
   // dialog's controls hold at that moment.
@@ -100,7 +105,7 @@ void MessengerApp::ConnectCommands() {
   handlers.refreshBanner = [this] { banner_->RefreshBanner(); };
   handlers.notificationSettings = [this] { frmSettings_->ShowModal(); };
   handlers.networkSettings = [this] {
-    frmNetworkSettings_->ShowModal();
+    if (frmNetworkSettings_->ShowModal() == QDialog::Accepted) browserProxy_->Apply();
     banner_->RefreshBanner();
   };
   form.SetCommandHandlers(std::move(handlers));

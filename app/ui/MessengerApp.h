@@ -4,6 +4,7 @@
 // order and connects the menus and timers of the main window to the work they start.
 #include <memory>
 
+#include "app/ui/BrowserProxy.h"
 #include "app/ui/TfrmMainForm.h"
 
 class QWebEngineProfile;
@@ -53,6 +54,7 @@ class MessengerApp {
   std::unique_ptr<SettingsStore> xmlSettings_;
   std::unique_ptr<TfrmSettings> frmSettings_;
   std::unique_ptr<TfrmNetworkSettings> frmNetworkSettings_;
+  std::unique_ptr<BrowserProxy> browserProxy_;  // the pages' route, from the network settings
   std::unique_ptr<ServiceCalls> services_;
   std::unique_ptr<RefreshCycle> cycle_;
   std::unique_ptr<Banner> banner_;
