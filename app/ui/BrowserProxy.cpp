@@ -10,7 +10,8 @@ BrowserProxy::BrowserProxy(QWebEngineProfile* profile, const INetworkSettings& s
     : profile_(profile), settings_(settings), desktop_(QNetworkProxy::applicationProxy()) {
   // The log-in is read at the challenge, so it is always the applied one.
   SetProxyLogIn(profile, [this](QString& user, QString& password) {
-    if (!applied_.useProxy || !applied_.useProxyAuthentication) return false;
+    // Only our own proxy gets the stored password, never the desktop's.
+    if (!routed_ || !applied_.useProxyAuthentication) return false;
     user = QString::fromStdString(applied_.username);
     password = QString::fromStdString(applied_.password);
     return true;
@@ -24,7 +25,8 @@ void BrowserProxy::Apply() {
   applied_ = settings_.CurrentProxySettings();
   // The engine takes the application's proxy for every page; the program's
   // own requests go through THttpClient and never read it.
-  if (applied_.useProxy && !applied_.hostname.empty() && applied_.port > 0 && applied_.port <= 65535) {
+  routed_ = applied_.useProxy && !applied_.hostname.empty() && applied_.port > 0 && applied_.port <= 65535;
+  if (routed_) {
     QNetworkProxy::setApplicationProxy(QNetworkProxy(
         QNetworkProxy::HttpProxy, QString::fromStdString(applied_.hostname), static_cast<quint16>(applied_.port)));
   } else {

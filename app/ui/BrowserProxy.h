@@ -28,6 +28,7 @@ class BrowserProxy {
   const INetworkSettings& settings_;
   QNetworkProxy desktop_;
   ProxySettings applied_;
+  bool routed_ = false;  // the pages go through applied_'s proxy
 };
 
 }  // namespace quarlen
