@@ -37,8 +37,8 @@ using Parser = http::response_parser<http::string_body>;
 
 constexpr milliseconds ConnectSlice{125};
 constexpr milliseconds DataSlice{250};
-constexpr std::size_t ReadBlockSize = 16 * 1024;
-constexpr std::size_t HeaderLimit = 64 * 1024;
+constexpr std::size_t ReadBlockSize = std::size_t{16} * 1024;
+constexpr std::size_t HeaderLimit = std::size_t{64} * 1024;
 constexpr const char* ClosedGracefully = "Connection Closed Gracefully.";
 constexpr const char* ReadTimedOut = "Read timed out.";
 // Keep-alive probes on an idle connection: after 60 s, then every 10 s, given
@@ -340,7 +340,8 @@ void THttpClient::Impl::ReadHeader(std::optional<Parser>& parser, std::string& s
     if (statusLine.empty()) throw HttpError(ClosedGracefully);
     std::string header(View(buffer));
     header.erase(header.rfind('\n') + 1);
-    header = StrictHeader(header + "\r\n");
+    header += "\r\n";
+    header = StrictHeader(header);
     buffer.clear();
     ErrorCode ec;
     parser->put(asio::buffer(header), ec);
