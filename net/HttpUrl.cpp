@@ -24,16 +24,16 @@ HttpUrl ParseHttpUrl(const std::string& url) {
   if (std::any_of(url.begin(), url.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; })) {
     throw HttpError("Invalid URL: it contains control characters.");
   }
-  constexpr std::string_view plain = "http://";
-  constexpr std::string_view secure = "https://";
+  constexpr std::string_view Plain = "http://";
+  constexpr std::string_view Secure = "https://";
   HttpUrl result;
-  if (StartsWithIgnoringAsciiCase(url, secure)) {
+  if (StartsWithIgnoringAsciiCase(url, Secure)) {
     result.secure = true;
     result.port = 443;
-  } else if (!StartsWithIgnoringAsciiCase(url, plain)) {
+  } else if (!StartsWithIgnoringAsciiCase(url, Plain)) {
     throw HttpError("Unsupported URL: " + url);
   }
-  const std::size_t authorityStart = result.secure ? secure.size() : plain.size();
+  const std::size_t authorityStart = result.secure ? Secure.size() : Plain.size();
   std::size_t authorityEnd = url.find_first_of("/?#", authorityStart);
   if (authorityEnd == std::string::npos) authorityEnd = url.size();
   const std::string authority = url.substr(authorityStart, authorityEnd - authorityStart);

@@ -2,6 +2,7 @@
 
 #include <QWebEngineProfile>
 
+#include "platform/ui/QtText.h"
 #include "platform/ui/SilentBrowser.h"
 
 namespace quarlen {
@@ -12,8 +13,8 @@ BrowserProxy::BrowserProxy(QWebEngineProfile* profile, const INetworkSettings& s
   SetProxyLogIn(profile, [this](QString& user, QString& password) {
     // Only our own proxy gets the stored password, never the desktop's.
     if (!routed_ || !applied_.useProxyAuthentication) return false;
-    user = QString::fromStdString(applied_.username);
-    password = QString::fromStdString(applied_.password);
+    user = ToQString(applied_.username);
+    password = ToQString(applied_.password);
     return true;
   });
   Apply();
@@ -27,8 +28,8 @@ void BrowserProxy::Apply() {
   // own requests go through THttpClient and never read it.
   routed_ = applied_.useProxy && !applied_.hostname.empty() && applied_.port > 0 && applied_.port <= 65535;
   if (routed_) {
-    QNetworkProxy::setApplicationProxy(QNetworkProxy(
-        QNetworkProxy::HttpProxy, QString::fromStdString(applied_.hostname), static_cast<quint16>(applied_.port)));
+    QNetworkProxy::setApplicationProxy(
+        QNetworkProxy(QNetworkProxy::HttpProxy, ToQString(applied_.hostname), static_cast<quint16>(applied_.port)));
   } else {
     QNetworkProxy::setApplicationProxy(desktop_);
   }
