@@ -8,7 +8,7 @@ namespace quarlen {
 
 namespace {
 
-constexpr std::size_t TunnelHeaderLimit = 64 * 1024;
+constexpr std::size_t TunnelHeaderLimit = std::size_t{64} * 1024;
 
 // "HTTP/1.x" and a three-digit code; the code, or -1 when the line is not a status line.
 int StatusCode(std::string_view line) {
