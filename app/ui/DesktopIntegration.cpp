@@ -48,6 +48,8 @@ void DesktopIntegration::ShowFromTray() { form_.ShowFromTray(); }
 
 void DesktopIntegration::BringToFront() {
   form_.BringToFront();
+  // Wayland: raise() does nothing without a token, so the program asks for one.
+  ActivateWithOwnToken(form_);
   AskForAttentionUnlessActive();
 }
 
@@ -60,7 +62,10 @@ void DesktopIntegration::EndProgramNow() { form_.EndProgramNow(); }
 void DesktopIntegration::ShowWindow(const QString& activationToken) {
   form_.ShowFromTray();
   // Shown first: the compositor activates a surface, and a hidden window has none.
-  ActivateWithToken(form_, activationToken);
+  // Servers that hand over no token (GNOME Shell 43): a token of the
+  // program's own, which the compositor honours or turns into a request for
+  // attention.
+  if (!ActivateWithToken(form_, activationToken)) ActivateWithOwnToken(form_);
   AskForAttentionUnlessActive();
 }
 

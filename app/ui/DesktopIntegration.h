@@ -42,6 +42,9 @@ class DesktopIntegration : public QObject, public ITrayIcon, public IMainWindow 
   // desktop handed over (a notification click, a later start); where the
   // window system keeps it back, the window asks for attention.
   void ShowWindow(const QString& activationToken);
+  // Shows the tray icon the desktop can show (the window's CompleteStartup does
+  // it through here).
+  void ShowTrayIcon() { watch_.ShowIcon(); }
   // Whether a notification area shows the icon at this moment.
   bool TrayShowsIcon() const { return watch_.TrayShowsIcon(); }
 

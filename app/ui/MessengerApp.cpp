@@ -60,6 +60,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   const std::string& folder = environment_.applicationDataFolder;
   // New articles are announced through the desktop's own services where it has them.
   desktop_ = std::make_unique<DesktopIntegration>(form, runner_, QDBusConnection::sessionBus());
+  form.SetTrayIconShower([this] { desktop_->ShowTrayIcon(); });
 
   xmlSettings_ = std::make_unique<SettingsStore>(SettingsFilePath(folder, NotificationSettings::FileName), form);
   frmSettings_ = std::make_unique<TfrmSettings>(*xmlSettings_, form.RefreshInterval(), runner_);

@@ -253,7 +253,14 @@ void TfrmMainForm::BuildTrayIcon() {
 void TfrmMainForm::AttachArticleActions(ArticleActions& actions) {
   articleActions_ = &actions;
   gridActions_ = new ArticleGridActions(*grdArticles_, actions, Command(&CommandHandlers::fetchRSS), run_);
-  connect(JvTrayIcon1_, &QSystemTrayIcon::messageClicked, this, [this] { Run([this] { JvTrayIcon1BalloonClick(); }); });
+  // Qt's tray item, where it publishes itself on the bus, reports a click on
+  // any program's notification as messageClicked; only a click while Qt's own
+  // balloon is out counts, once.
+  connect(JvTrayIcon1_, &QSystemTrayIcon::messageClicked, this, [this] {
+    if (!qtBalloonOut_) return;
+    qtBalloonOut_ = false;
+    Run([this] { JvTrayIcon1BalloonClick(); });
+  });
 }
 
 void TfrmMainForm::JvTrayIcon1BalloonClick() {
@@ -273,7 +280,11 @@ void TfrmMainForm::timerStartupTimer() {
 }
 
 void TfrmMainForm::CompleteStartup() {
-  JvTrayIcon1_->show();
+  if (trayIconShower_) {
+    trayIconShower_();
+  } else {
+    JvTrayIcon1_->show();
+  }
   timerFetchRSS_->start();
   timerRefreshBanners_->start();
   timerStartup_->start();
@@ -310,8 +321,10 @@ void TfrmMainForm::Exit2Click() {
 }
 
 bool TfrmMainForm::TrayShowsIcon() const {
-  const bool available = hasTray_ ? hasTray_() : QSystemTrayIcon::isSystemTrayAvailable();
-  return available && JvTrayIcon1_ != nullptr && JvTrayIcon1_->isVisible();
+  // The desktop integration may show the icon as an item of its own while
+  // Qt's icon is hidden; it knows.
+  if (hasTray_) return hasTray_();
+  return QSystemTrayIcon::isSystemTrayAvailable() && JvTrayIcon1_ != nullptr && JvTrayIcon1_->isVisible();
 }
 
 void TfrmMainForm::HideToTray() {
@@ -381,6 +394,7 @@ void TfrmMainForm::SetIconIndex(int index) {
 
 void TfrmMainForm::ShowBalloon(const std::string& title, const std::string& text) {
   JvTrayIcon1_->showMessage(ToQString(title), ToQString(text), QSystemTrayIcon::Information, 10000);
+  qtBalloonOut_ = true;
 }
 
 void TfrmMainForm::Beep() { QApplication::beep(); }

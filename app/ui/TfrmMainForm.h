@@ -80,6 +80,9 @@ class TfrmMainForm : public QMainWindow,
   // code 0 at once.
   void Exit2Click();
 
+  // What shows the tray icon at start-up instead of Qt's show (the desktop
+  // integration, which knows whether Qt's icon can show).
+  void SetTrayIconShower(std::function<void()> shower) { trayIconShower_ = std::move(shower); }
   // Work that runs once when the program ends (settings stores flushing).
   void AddExitHook(std::function<void()> hook);
   // Called with every status text, after the status bar shows it.
@@ -100,7 +103,8 @@ class TfrmMainForm : public QMainWindow,
   void ShowFromTray() override;
 
   // The article actions: the grid's double click, context menu and keys, and
-  // the balloon click, which opens the newest article, selects it and marks it read.
+  // the balloon click, which opens the newest article, selects it and marks it
+  // read. Qt's balloon click counts only for a balloon Qt showed (ShowBalloon).
   void AttachArticleActions(ArticleActions& actions);
   void JvTrayIcon1BalloonClick();
   // The tray menu's "Open Message Browser".
@@ -189,6 +193,8 @@ class TfrmMainForm : public QMainWindow,
   ArticleActions* articleActions_ = nullptr;
   ArticleGridActions* gridActions_ = nullptr;
   bool terminateRequested_ = false;
+  bool qtBalloonOut_ = false;
+  std::function<void()> trayIconShower_;  // Qt's balloon shows and its click has not come
 
   // The timers and controls, children of the window under their own names.
   QTimer* timerFetchRSS_ = nullptr;

@@ -10,7 +10,20 @@
 #       sizes up to 64 px; Activate shows the window
 #   desktop_e2e.sh PROGRAM wayland   under weston's headless compositor: the
 #       program starts, refreshes and sends its notification, whose click with
-#       an activation token opens the article
+#       an activation token opens the article; the terminal stays quiet
+#   desktop_e2e.sh PROGRAM dunst FEED_SERVER_BASE_URL   Debian's dunst as the
+#       notification server, driven with dunstctl: another program's
+#       notification invoked while ours shows opens nothing, ours opens the
+#       newest article once
+#   desktop_e2e.sh PROGRAM xfce FEED_SERVER_BASE_URL   Debian's xfce4-panel
+#       (tasklist and systray, a configuration written here) and xfce4-notifyd,
+#       clicked with xdotool on the notifications' own buttons: the same two
+#       clicks; one tray icon with the panel there first, and with a panel that
+#       starts after the program, stops and starts again
+#   desktop_e2e.sh PROGRAM gnome FEED_SERVER_BASE_URL   GNOME Shell headless on
+#       Wayland (its notification server hands over no activation token): the
+#       same two clicks on the shell's own notifications, with the window
+#       minimised; it comes back or asks for attention
 program=$1
 mode=$2
 base=${3:-}
@@ -54,13 +67,88 @@ await_notification() {  # the first refresh runs 10 s after the start
   [ "$(notify_field 'n["body"]')" = "$(first_line latest_subject)" ] || fail "the body is not the newest subject"
 }
 
+bus_has() { dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.ListNames | grep -q "\"$1\""; }
+# One panel at the top: the task list and the notification area.
+write_panel_config() {
+  mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
+  cat >"$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="30"/>
+      <property name="plugin-ids" type="array">
+        <value type="int" value="1"/>
+        <value type="int" value="2"/>
+      </property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="tasklist"/>
+    <property name="plugin-2" type="string" value="systray"/>
+  </property>
+</channel>
+XML
+}
+start_panel() {  # sets $panel_pid once the panel's notification area is on the bus
+  xfce4-panel --disable-wm-check --sm-client-disable >>"$home/panel.log" 2>&1 &
+  panel_pid=$!
+  started_pids+=($panel_pid)
+  waitfor 100 bus_has org.kde.StatusNotifierWatcher || fail "xfce4-panel did not start"
+}
+# The program's icons in the panel: its StatusNotifierItems with the watcher,
+# and its XEmbed icons docked into the panel's window.
+tray_icons() {
+  local items xembed=0 item owner
+  items=0
+  for item in $(dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher \
+                  org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
+                  string:RegisteredStatusNotifierItems 2>/dev/null | sed -n 's/^ *string "\([^/"]*\).*/\1/p'); do
+    owner=$(dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+              org.freedesktop.DBus.GetConnectionUnixProcessID "string:$item" 2>/dev/null | awk '/uint32/ {print $2}')
+    [ "$owner" = "$pid" ] && items=$((items + 1))
+  done
+  local panel
+  for panel in $(xdotool search --class xfce4-panel 2>/dev/null); do
+    xembed=$((xembed + $(xwininfo -tree -id "$panel" 2>/dev/null | grep -c '"quarlen-messenger"')))
+  done
+  echo $((items + xembed))
+}
+notification_windows() {  # the notifications xfce4-notifyd shows, a window id a line
+  local w
+  for w in $(xdotool search --class xfce4-notifyd 2>/dev/null); do is_mapped "$w" && echo "$w"; done
+}
+press_last_button() {  # WINDOW: a click on the notification's last button, as a user makes it
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1" | sed -n 's/^\(X\|Y\|WIDTH\|HEIGHT\)=/\1=/p')"
+  xdotool mousemove $((X + WIDTH - 57)) $((Y + HEIGHT - 31))
+  sleep 0.5
+  xdotool mousedown 1
+  sleep 0.1
+  xdotool mouseup 1
+}
+
+# gnome-shell's own JavaScript, through its Eval (unsafe mode): the result, or nothing.
+shell_eval() {
+  gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell --method org.gnome.Shell.Eval "$1" 2>/dev/null |
+    sed -n "s/^(true, '\(.*\)')$/\1/p" | sed 's/^"\(.*\)"$/\1/'
+}
+notifications_js() { echo "Main.messageTray.getSources().flatMap(s => s.notifications)"; }
+ours_js() { echo "$(notifications_js).filter(n => n.title == 'New Quarlen article')"; }
+window_js() { echo "global.display.list_all_windows().find(w => (w.title || '').startsWith('Quarlen Messenger'))"; }
+
 case $mode in
 notifications)
   start_peer notifications
   export QT_QPA_PLATFORM=offscreen
   start_program program.log
   await_notification
-  expected='quarlen-messenger quarlen-messenger default,Open,open,Open 1 byte 10000'
+  expected='quarlen-messenger quarlen-messenger default,Open 1 byte 10000'
   got=$(notify_field '" ".join([n["app_icon"], n["hints"]["desktop-entry"][1], ",".join(n["actions"]), str(n["hints"]["urgency"][1]), n["hints"]["urgency"][0], str(n["expire_timeout"])])')
   [ "$got" = "${expected/byte/Byte}" ] || fail "notification fields '$got', not '${expected/byte/Byte}'"
   id=$(notify_field 'n["id"]')
@@ -68,7 +156,7 @@ notifications)
   sleep 2
   [ ! -e "$home/opened" ] || fail "a click on another program's notification opened $(cat "$home/opened")"
   [ "$(first_line read)" = unread ] || fail "a click on another program's notification marked the article read"
-  click "$id" open
+  click "$id" default
   waitfor 100 test -s "$home/opened" || fail "a click on the notification opened nothing"
   [ "$(cat "$home/opened")" = "1 $base/redirect/redirect.php?url=$(first_line url)" ] || fail "opened $(cat "$home/opened")"
   waitfor 50 eval '[ "$(first_line read)" = read ]' || fail "the clicked article was not marked read"
@@ -113,6 +201,131 @@ wayland)
   click "$(notify_field 'n["id"]')" default test-token
   waitfor 100 test -s "$home/opened" || fail "a click on the notification opened nothing"
   kill -0 $pid 2>/dev/null || fail "the program ended"
+  [ ! -s "$home/program.log" ] || fail "the program printed: $(head -3 "$home/program.log")"
+  ;;
+dunst)
+  command -v dunst >/dev/null && command -v dunstctl >/dev/null || skip "no dunst"
+  command -v notify-send >/dev/null || skip "no notify-send (package libnotify-bin)"
+  command -v Xvfb >/dev/null || skip "no Xvfb"
+  start_xvfb || fail "Xvfb did not start"
+  # Critical before normal: another program's urgent notification is the top one.
+  printf '[global]
+font = DejaVu Sans 8
+sort = true
+idle_threshold = 0
+' >"$home/dunstrc"
+  dunst -conf "$home/dunstrc" >"$home/dunst.log" 2>&1 &
+  started_pids+=($!)
+  waitfor 100 dunstctl is-paused >/dev/null 2>&1 || fail "dunst did not start"
+  export QT_QPA_PLATFORM=xcb
+  start_program program.log
+  waitfor 600 eval '[ "$(dunstctl count displayed)" = 1 ]' || fail "no notification was shown"
+  notify-send -u critical -A default=Go Other x >"$home/other.out" 2>&1 &
+  started_pids+=($!)
+  waitfor 50 eval '[ "$(dunstctl count displayed)" = 2 ]' || fail "the other program's notification did not show"
+  dunstctl action 0
+  waitfor 50 grep -qx default "$home/other.out" || fail "the other program's action did not reach it"
+  sleep 2
+  [ ! -e "$home/opened" ] || fail "another program's notification opened $(cat "$home/opened")"
+  dunstctl action 0
+  waitfor 100 test -s "$home/opened" || fail "a click on our notification opened nothing"
+  sleep 2
+  [ "$(cat "$home/opened")" = "1 $base/redirect/redirect.php?url=$(first_line url)" ] || fail "opened $(cat "$home/opened")"
+  ;;
+xfce)
+  command -v xfce4-panel >/dev/null || skip "no xfce4-panel"
+  notifyd=$(ls /usr/lib/*/xfce4/notifyd/xfce4-notifyd 2>/dev/null | head -1)
+  xfconfd=$(ls /usr/lib/*/xfce4/xfconf/xfconfd 2>/dev/null | head -1)
+  [ -n "$notifyd" ] && [ -n "$xfconfd" ] || skip "no xfce4-notifyd or xfconfd"
+  command -v notify-send >/dev/null || skip "no notify-send (package libnotify-bin)"
+  command -v Xvfb >/dev/null && command -v xdotool >/dev/null || skip "no Xvfb or xdotool"
+  start_xvfb || fail "Xvfb did not start"
+  # The services read their settings from a folder of the test's own; the
+  # program keeps its fresh home (start_program empties XDG_CONFIG_HOME).
+  export XDG_CONFIG_HOME=$home/xdg XDG_CACHE_HOME=$home/cache XDG_DATA_HOME=$home/data
+  write_panel_config
+  "$xfconfd" >"$home/xfconfd.log" 2>&1 &
+  started_pids+=($!)
+  waitfor 50 bus_has org.xfce.Xfconf || fail "xfconfd did not start"
+  "$notifyd" >"$home/notifyd.log" 2>&1 &
+  started_pids+=($!)
+  waitfor 50 bus_has org.freedesktop.Notifications || fail "xfce4-notifyd did not start"
+  export QT_QPA_PLATFORM=xcb
+  case ${4:-first} in
+  first)
+    start_panel
+    start_program program.log
+    waitfor 600 eval '[ -n "$(notification_windows)" ]' || fail "no notification was shown"
+    sleep 1
+    [ "$(tray_icons)" = 1 ] || fail "$(tray_icons) tray icons with the panel there first"
+    ours=$(notification_windows)
+    notify-send -A go=Go Other x >"$home/other.out" 2>&1 &
+    started_pids+=($!)
+    waitfor 50 eval '[ "$(notification_windows | grep -cvx "$ours")" = 1 ]' || fail "no other notification"
+    press_last_button "$(notification_windows | grep -vx "$ours")"
+    waitfor 50 grep -qx go "$home/other.out" || fail "the other program's button did not reach it"
+    sleep 2
+    [ ! -e "$home/opened" ] || fail "another program's notification opened $(cat "$home/opened")"
+    press_last_button "$ours"
+    waitfor 100 test -s "$home/opened" || fail "a click on our notification's button opened nothing"
+    sleep 2
+    [ "$(cat "$home/opened")" = "1 $base/redirect/redirect.php?url=$(first_line url)" ] ||
+      fail "opened $(cat "$home/opened")"
+    ;;
+  late)
+    start_program program.log
+    waitfor 300 eval '[ -n "$(main_window "$pid")" ]' || fail "no main window"
+    sleep 2
+    for round in 1 2; do
+      start_panel
+      waitfor 100 eval '[ "$(tray_icons)" = 1 ]' || fail "round $round: $(tray_icons) tray icons with a late panel"
+      sleep 3
+      [ "$(tray_icons)" = 1 ] || fail "round $round: $(tray_icons) tray icons once the panel settled"
+      kill "$panel_pid"
+      waitfor 50 eval '! bus_has org.kde.StatusNotifierWatcher' || fail "the panel did not stop"
+    done
+    ;;
+  esac
+  ;;
+gnome)
+  command -v gnome-shell >/dev/null && command -v gjs >/dev/null || skip "no gnome-shell or gjs"
+  command -v notify-send >/dev/null || skip "no notify-send (package libnotify-bin)"
+  [ -n "$(ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so 2>/dev/null)" ] || skip "no qt6-wayland"
+  export XDG_RUNTIME_DIR=$home/run XDG_CONFIG_HOME=$home/xdg XDG_CACHE_HOME=$home/cache XDG_DATA_HOME=$home/data
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  # The shell asks the system bus for accounts and sessions: a private bus of
+  # its own stands in for it, with nobody on it.
+  dbus-daemon --session --fork --print-address=1 --print-pid=3 3>"$home/sysbus.pid" >"$home/sysbus.address"
+  started_pids+=("$(cat "$home/sysbus.pid")")
+  unset DISPLAY
+  DBUS_SYSTEM_BUS_ADDRESS=$(head -1 "$home/sysbus.address") HOME=$home \
+    gnome-shell --headless --wayland --no-x11 --virtual-monitor 1024x768 --unsafe-mode >"$home/shell.log" 2>&1 &
+  started_pids+=($!)
+  waitfor 600 eval '[ "$(shell_eval 1+1)" = "2" ]' || fail "gnome-shell did not start: $(tail -3 "$home/shell.log")"
+  export WAYLAND_DISPLAY=wayland-0 QT_QPA_PLATFORM=wayland
+  start_program program.log
+  waitfor 600 eval '[ "$(shell_eval "$(ours_js).length")" = 1 ]' || fail "no notification was shown"
+  shell_eval "$(window_js).minimize()" >/dev/null
+  notify-send -A default=Go Other x >"$home/other.out" 2>&1 &
+  started_pids+=($!)
+  waitfor 50 eval '[ "$(shell_eval "$(notifications_js).filter(n => n.title == \"Other\").length")" = 1 ]' ||
+    fail "the other program's notification did not show"
+  shell_eval "$(notifications_js).filter(n => n.title == 'Other')[0].activate()" >/dev/null
+  waitfor 50 grep -qx default "$home/other.out" || fail "the other program's click did not reach it"
+  sleep 2
+  [ ! -e "$home/opened" ] || fail "another program's notification opened $(cat "$home/opened")"
+  shell_eval "$(ours_js)[0].activate()" >/dev/null
+  waitfor 100 test -s "$home/opened" || fail "a click on our notification opened nothing"
+  sleep 2
+  [ "$(cat "$home/opened")" = "1 $base/redirect/redirect.php?url=$(first_line url)" ] || fail "opened $(cat "$home/opened")"
+  state=$(shell_eval "(w => [w.minimized, w.has_focus(), w.demands_attention, w.urgent].join(' '))($(window_js))")
+  echo "after the click: minimized focused demands_attention urgent = $state"
+  # Focused, or marked as asking for attention (the shell then says the
+  # window "is ready" in a notification of its own).
+  read -r _ focused attention urgent <<<"$state"
+  [ "$focused" = true ] || [ "$attention" = true ] || [ "$urgent" = true ] ||
+    fail "the window neither came forward nor asked for attention: $state"
+  echo "the shell's notifications: $(shell_eval "$(notifications_js).map(n => n.title + ': ' + n.bannerBodyText).join(' | ')")"
   ;;
 esac
 stop_program $pid

@@ -35,13 +35,16 @@ void DesktopNotifier::Notify(const QString& summary, const QString& body, std::f
     return;
   }
   QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
-  const QStringList actions{QStringLiteral("default"), QStringLiteral("Open"), QString::fromLatin1(OpenAction),
-                            QStringLiteral("Open")};
+  // One action: a server that draws the default action as a button
+  // (xfce4-notifyd) would show a second "Open" beside it, and the body click
+  // invokes the default action where the server has one.
+  const QStringList actions{QString::fromLatin1(OpenAction), QStringLiteral("Open")};
   QVariantMap hints;
   hints.insert(QStringLiteral("desktop-entry"), identity_.desktopEntry);
   // The specification types urgency as a byte; servers ignore an int there.
   hints.insert(QStringLiteral("urgency"), QVariant::fromValue(NormalUrgency));
-  call << identity_.applicationName << uint(0) << identity_.iconName << summary << body << actions << hints
+  const uint replaces = ownIds_.contains(lastId_) ? lastId_ : 0;
+  call << identity_.applicationName << replaces << identity_.iconName << summary << body << actions << hints
        << int(ExpireMs);
   // Asynchronous: a hung server must not freeze the window at the end of a refresh.
   auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, ReplyTimeoutMs), this);
@@ -54,6 +57,7 @@ void DesktopNotifier::Notify(const QString& summary, const QString& body, std::f
               return;
             }
             ownIds_.insert(reply.value());
+            lastId_ = reply.value();
           });
 }
 
@@ -64,7 +68,7 @@ void DesktopNotifier::OnActivationToken(uint id, const QString& token) {
 
 void DesktopNotifier::OnActionInvoked(uint id, const QString& actionKey) {
   if (!ownIds_.contains(id)) return;
-  if (actionKey != QLatin1String("default") && actionKey != QLatin1String(OpenAction)) return;
+  if (actionKey != QLatin1String(OpenAction)) return;
   emit Clicked(tokens_.take(id));
 }
 

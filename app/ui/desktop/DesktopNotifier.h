@@ -1,6 +1,8 @@
 #pragma once
 // The new-articles balloon as a freedesktop notification, sent over the session
-// bus with a default and an "Open" action. Only clicks on the program's own
+// bus with the default action only, labelled "Open" (the body click; servers
+// that show actions as buttons show that one button). A newer balloon replaces
+// the older one, as a tray balloon does. Only clicks on the program's own
 // notifications come back, as Clicked.
 #include <QDBusConnection>
 #include <QHash>
@@ -22,13 +24,14 @@ class DesktopNotifier : public QObject {
     QString iconName;
     QString desktopEntry;
   };
-  // The action key of the "Open" button; "default" is the click on the notification itself.
-  static constexpr const char* OpenAction = "open";
+  // The one action: the click on the notification itself, or its "Open" button.
+  static constexpr const char* OpenAction = "default";
   static constexpr int ExpireMs = 10000;
 
   DesktopNotifier(QDBusConnection bus, Identity identity, QObject* parent = nullptr);
 
-  // Sends the notification. Where no notification server answers (no session
+  // Sends the notification, in place of the program's previous one where the
+  // server still shows that. Where no notification server answers (no session
   // bus, no server, an error reply), fallback runs instead.
   void Notify(const QString& summary, const QString& body, std::function<void()> fallback);
 
@@ -49,6 +52,7 @@ class DesktopNotifier : public QObject {
   QDBusConnection bus_;
   Identity identity_;
   QSet<uint> ownIds_;
+  uint lastId_ = 0;  // the newest notification, which the next one replaces
   QHash<uint, QString> tokens_;
 };
 

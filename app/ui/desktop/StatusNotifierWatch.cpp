@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <QGuiApplication>
 #include <QSystemTrayIcon>
 
 #include "app/ui/desktop/StatusNotifierItem.h"
@@ -23,9 +24,10 @@ StatusNotifierWatch::StatusNotifierWatch(QDBusConnection bus, QSystemTrayIcon& i
   // registers again by itself when the panel restarts). The same test here
   // tells which kind of icon Qt made.
   qtPublishesItem_ = HostPresent();
-  serviceWatcher_ =
-      std::make_unique<QDBusServiceWatcher>(WatcherService, bus_, QDBusServiceWatcher::WatchForRegistration);
+  serviceWatcher_ = std::make_unique<QDBusServiceWatcher>(
+      WatcherService, bus_, QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration);
   connect(serviceWatcher_.get(), &QDBusServiceWatcher::serviceRegistered, this, [this] { WatcherAppeared(); });
+  connect(serviceWatcher_.get(), &QDBusServiceWatcher::serviceUnregistered, this, [this] { WatcherGone(); });
   // Under XEmbed a single click is no request to show (the double click is);
   // a panel's Activate is.
   connect(&icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
@@ -49,17 +51,49 @@ bool StatusNotifierWatch::HostPresent() const {
 
 void StatusNotifierWatch::WatcherAppeared() {
   if (qtPublishesItem_) return;  // Qt registers its own item again
-  // Qt's icon is an XEmbed one: where an XEmbed tray holds it (and a proxy
-  // makes it an item), a second icon would show twice.
-  if (QSystemTrayIcon::isSystemTrayAvailable() || !icon_.isVisible() || icon_.contextMenu() == nullptr) return;
+  if (!Shown() || icon_.contextMenu() == nullptr) return;
   if (!ownItem_) {
     ownItem_ = std::make_unique<StatusNotifierItem>(
         bus_, [this] { return icon_.icon(); }, showWindow_, *icon_.contextMenu());
   }
   ownItemRegistered_ = ownItem_->Register();
+  // Qt's icon is an XEmbed one, which a panel with a system tray (Xfce's
+  // systray plugin hosts both kinds) or an XEmbed proxy would show as a second
+  // icon: while the item is there, Qt's icon is hidden.
+  if (ownItemRegistered_ && icon_.isVisible()) {
+    icon_.hide();
+    qtIconHidden_ = true;
+  }
+}
+
+void StatusNotifierWatch::ShowIcon() {
+  if (QtIconCanShow()) {
+    icon_.show();
+    return;
+  }
+  // Qt's icon on Wayland without a panel at start can never show, and showing
+  // it makes Qt connect to a signal of its X11 platform only, with a warning.
+  qtIconHidden_ = true;
+  if (HostPresent()) WatcherAppeared();
+}
+
+bool StatusNotifierWatch::Shown() const { return icon_.isVisible() || qtIconHidden_; }
+
+bool StatusNotifierWatch::QtIconCanShow() const {
+  return qtPublishesItem_ || !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+void StatusNotifierWatch::WatcherGone() {
+  ownItemRegistered_ = false;
+  // An XEmbed tray (trayer) may still be there, or come; Qt's icon waits for it.
+  if (qtIconHidden_ && QtIconCanShow()) {
+    qtIconHidden_ = false;
+    icon_.show();
+  }
 }
 
 bool StatusNotifierWatch::TrayShowsIcon() const {
+  if (!Shown()) return false;
   if (qtPublishesItem_ || ownItemRegistered_) return HostPresent();
   return QSystemTrayIcon::isSystemTrayAvailable();
 }

@@ -29,6 +29,9 @@ class StatusNotifierWatch : public QObject {
   // Whether a notification area shows the icon now: a panel (watcher with a
   // host) for an item on the bus, or an XEmbed tray for Qt's own icon.
   bool TrayShowsIcon() const;
+  // Shows the tray icon: Qt's, or where that can't show (Wayland without a
+  // panel at start) the program's own item once a panel is there.
+  void ShowIcon();
   // The icon changed (new articles or none); the panel is told.
   void IconChanged();
 
@@ -39,6 +42,10 @@ class StatusNotifierWatch : public QObject {
 
  private:
   void WatcherAppeared();
+  void WatcherGone();
+  bool QtIconCanShow() const;
+  // The program shows its tray icon (Qt's, or the item in its place).
+  bool Shown() const;
 
   QDBusConnection bus_;
   QSystemTrayIcon& icon_;
@@ -47,6 +54,7 @@ class StatusNotifierWatch : public QObject {
   std::unique_ptr<QDBusServiceWatcher> serviceWatcher_;
   std::unique_ptr<StatusNotifierItem> ownItem_;
   bool ownItemRegistered_ = false;
+  bool qtIconHidden_ = false;  // hidden while the own item stands in for it
 };
 
 }  // namespace quarlen

@@ -15,4 +15,10 @@ namespace quarlen {
 // shown, or a compositor without xdg-activation.
 bool ActivateWithToken(QWidget& window, const QString& token);
 
+// Where no token was handed over: asks the compositor for a token of the
+// program's own and activates the shown window with it. Compositors that
+// hold such a request back mark the window as asking for attention instead.
+// False where it can't be done, as above.
+bool ActivateWithOwnToken(QWidget& window);
+
 }  // namespace quarlen

@@ -399,6 +399,7 @@ TEST_F(MainFormTest, BalloonClickOpensSelectsAndMarksTheNewestArticle) {
   ArticleActions actions(
       store, [] { return false; }, browser, ServerEndpoints("http://f"), [&] { form.FillArticleGrid(); });
   form.AttachArticleActions(actions);
+  form.ShowBalloon("New Quarlen article", "x");
   emit Child<QSystemTrayIcon>(form, "JvTrayIcon1")->messageClicked();  // an empty store: nothing happens
   store.url = {"http://n/0", "http://n/1"};
   store.ticker = store.subject = store.description = store.date = {"x", "y"};
@@ -407,6 +408,12 @@ TEST_F(MainFormTest, BalloonClickOpensSelectsAndMarksTheNewestArticle) {
   store.SaveLists();
   form.FillArticleGrid();
   Child<ArticleGrid>(form, "grdArticles")->SetCurrentRow(1);
+  // Qt reports clicks on other programs' notifications too: with no balloon
+  // of Qt's out, nothing opens; one balloon opens one article.
+  emit Child<QSystemTrayIcon>(form, "JvTrayIcon1")->messageClicked();
+  EXPECT_TRUE(browser.opened.empty());
+  form.ShowBalloon("New Quarlen article", "x");
+  emit Child<QSystemTrayIcon>(form, "JvTrayIcon1")->messageClicked();
   emit Child<QSystemTrayIcon>(form, "JvTrayIcon1")->messageClicked();
   EXPECT_EQ(browser.opened, std::vector<std::string>{"http://f/redirect/redirect.php?url=http://n/0"});
   EXPECT_EQ(Child<ArticleGrid>(form, "grdArticles")->CurrentRow(), 0);
