@@ -142,9 +142,12 @@ void TfrmMainForm::BuildLayout() {
   cbChartType_->setCurrentIndex(0);
   cbChartType_->setEditable(false);
   cbChartType_->setPalette(white);
-  // Named for screen readers, which would call both after the group box.
+  // Named for screen readers, which would call both after the group box; a
+  // combo box is named by its current item on this desktop, so the period
+  // box says what it is in its description.
   txtTicker_->setAccessibleName(QStringLiteral("Ticker"));
   cbChartType_->setAccessibleName(QStringLiteral("Chart period"));
+  cbChartType_->setAccessibleDescription(QStringLiteral("Chart period"));
   btnCreateChart_ = new QPushButton(QStringLiteral("GO!"), sGroupBox4_);
   btnCreateChart_->setObjectName("btnCreateChart");
   btnCreateChart_->setGeometry(5, 42, 188, 23);

@@ -25,6 +25,9 @@ started_pids+=($!)
 waitfor 100 eval 'dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null 2>&1' ||
   fail "the accessibility bus did not start"
 
+# A proxy nobody listens on: the program stays offline, and the port field
+# has a stored value to report.
+network_settings 3128 False
 stand_in_browser
 lists=$home/.config/QuarlenMessenger
 mkdir -p "$lists"

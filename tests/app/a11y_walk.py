@@ -17,7 +17,7 @@ pid, window = int(sys.argv[1]), sys.argv[2]
 failures = []
 events = []
 # Waiting is bounded only so a broken run ends; nothing here judges speed.
-PATIENCE = 60
+PATIENCE = 20
 
 
 def check(ok, what):
@@ -50,7 +50,7 @@ def wait(condition, what):
 
 
 def key(*keys):
-    subprocess.run(["xdotool", "key", "--window", window, *keys], check=True)
+    subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], check=True)
 
 
 def walk(node, depth=0):
@@ -86,21 +86,27 @@ def find(root, role=None, name=None):
     return None
 
 
-def focused(root):
-    for node in walk(root):
-        try:
-            if node.getState().contains(pyatspi.STATE_FOCUSED):
-                return node
-        except Exception:
-            pass
-    return None
+focus_events = []
+
+
+def focused(root=None):
+    """What has the focus now, as a reader follows it: the source of the
+    latest focus event (a table cell keeps its focused state after the table
+    lost the focus, so walking for that state would mislead)."""
+    return focus_events[-1] if focus_events else None
 
 
 def record(event):
     events.append((event.type, event.source.name if event.source else ""))
 
 
+def record_focus(event):
+    if event.detail1 == 1 and event.source is not None:
+        focus_events.append(event.source)
+
+
 pyatspi.Registry.registerEventListener(record, "object:property-change:accessible-description")
+pyatspi.Registry.registerEventListener(record_focus, "object:state-changed:focused")
 
 app = wait(application, "the program appears on the accessibility bus")
 if app is None:
@@ -134,40 +140,32 @@ check(subject.description.startswith("read, "), "row 1 now reads 'read' (%r)" % 
 check(cells.getAccessibleAt(0, 1).description.startswith("unread, "), "row 0 stays unread")
 
 # Tab through the window: reading order, never a trap, back to the grid.
-grid_names = {"Subject 1", "t1 chart"}
-
-
-def ident(node):
-    try:
-        return (node.name, node.getRoleName(), node.getIndexInParent(), node.parent.name if node.parent else None)
-    except Exception:
-        return None
+grid_names = {"Subject 1", "t1 chart", "Articles"}
 
 
 names = []
-last = ident(focused(app))
 for _ in range(10):
+    seen = len(focus_events)
     key("Tab")
-    node = wait(lambda: (f := focused(app)) is not None and ident(f) != last and f, "Tab moves the focus")
+    node = wait(lambda: len(focus_events) > seen and focus_events[-1], "Tab moves the focus")
     if node is None:
         break
-    last = ident(node)
-    names.append(node.name)
+    names.append(node.name if node.getRole() != pyatspi.ROLE_COMBO_BOX else node.description)
     if node.name in grid_names:
         break
 print("Tab order:", names, flush=True)
 visited = [n for n in names if n in ("Ticker", "Chart period", "GO!", "Contact Quarlen!") or n in grid_names]
 check(visited[:4] == ["Ticker", "Chart period", "GO!", "Contact Quarlen!"] and visited[4:5] and
       visited[4] in grid_names, "Tab goes ticker, period, GO!, (tabs,) Contact and back to the grid: %s" % names)
+seen = len(focus_events)
 key("shift+Tab")
-back = wait(lambda: (f := focused(app)) is not None and f.name not in grid_names and f, "Shift+Tab leaves the grid")
+back = wait(lambda: len(focus_events) > seen and focus_events[-1], "Shift+Tab leaves the grid")
 check(back is not None and back.name == "Contact Quarlen!", "Shift+Tab goes back to Contact (%s)"
       % (back.name if back else None))
 key("Tab")
 wait(lambda: (f := focused(app)) is not None and f.name in grid_names, "Tab returns to the grid")
 key("ctrl+Tab")
-check(wait(lambda: (f := focused(app)) is not None and f.name == "Ticker", "Ctrl+Tab leaves the grid") is not None,
-      "Ctrl+Tab leaves the grid for the ticker")
+wait(lambda: (f := focused(app)) is not None and f.name == "Ticker", "Ctrl+Tab leaves the grid for the ticker")
 
 # The network settings dialog from the menu's access keys.
 key("alt+o")
@@ -183,7 +181,7 @@ if dialog is not None:
         value = port.queryValue().currentValue
         check(shown is None or str(int(value)) == shown, "the port reports the value it shows (%s, %r)"
               % (value, shown))
-        check(int(value) != 0, "the port's value is not 0 (%s)" % value)
+        check(int(value) == 3128, "the port reports the stored 3128, not 0 (%s)" % value)
     key("alt+c")
     wait(lambda: find(app, pyatspi.ROLE_DIALOG, "Network Settings") is None or
          not find(app, pyatspi.ROLE_DIALOG, "Network Settings").getState().contains(pyatspi.STATE_SHOWING),
