@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QWebEngineView>
 #include <cstdio>
@@ -204,6 +205,13 @@ void TfrmMainForm::BuildLayout() {
 
   // Tab follows the reading order and leaves every control; the channel tabs
   // put their page right after their tab bar when they make it.
+  // The tabs are filled with the button colour but written in the window's
+  // text colour, which is forced black here: they take the system's button
+  // text colour, the partner of their fill.
+  QPalette tabPalette = tabsChannels_->tabBar()->palette();
+  tabPalette.setColor(QPalette::WindowText, tabPalette.color(QPalette::ButtonText));
+  tabsChannels_->tabBar()->setPalette(tabPalette);
+
   QWidget::setTabOrder(grdArticles_->grdArticles(), txtTicker_);
   QWidget::setTabOrder(txtTicker_, cbChartType_);
   QWidget::setTabOrder(cbChartType_, btnCreateChart_);

@@ -43,6 +43,7 @@ def wait(condition, what):
         pump()
         value = condition()
         if value:
+            check(True, what)
             return value
         time.sleep(0.1)
     check(False, what)

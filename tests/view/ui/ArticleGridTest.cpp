@@ -434,10 +434,7 @@ TEST(ArticleGrid, ContextMenuAndKeysActOnTheRightRow) {
   EXPECT_EQ(f.grid.CurrentRow(), 8);
 }
 
-TEST(ArticleGrid, ScreenReaderHearsColumnsCellsAndTheReadStateChange) {
-  struct NoBrowser : IUrlOpener {
-    void OpenUrl(const std::string&) override {}
-  } browser;
+TEST(ArticleGrid, ScreenReaderHearsColumnsCellsAndReadStates) {
   GridFixture f;
   f.Save({Plain(0, "unread"), Plain(1, "read"), {"http://news.test/2", "Q&&A", "x", "D", "unread"}});
   f.store.ticker = {"QQQQ", "", "t2"};
@@ -469,25 +466,13 @@ TEST(ArticleGrid, ScreenReaderHearsColumnsCellsAndTheReadStateChange) {
     EXPECT_EQ(cell(r, 0, QAccessible::Description), QString(description).section(',', 0, 0)) << row;
   }
 
-  // Marking rebuilds the rows and the new state is read. (That a reader is
-  // told runs through the real accessibility bus in tests/app/a11y_e2e.sh:
-  // without one Qt sends no accessibility events at all.)
-  ArticleActions actions(
-      f.store, [] { return false; }, browser, ServerEndpoints("http://f"), [&] { f.grid.FillArticleGrid(); });
-  // A reader's bus hands Qt the model's reset, which empties its cell cache.
-  const auto rebuilt = [&] {
-    QAccessibleTableModelChangeEvent reset(f.grid.grdArticles(), QAccessibleTableModelChangeEvent::ModelReset);
-    cells->modelChange(&reset);
-  };
-  actions.MarkArticleRead(0);
-  rebuilt();
-  EXPECT_EQ(cell(0, 1, QAccessible::Description), "read, Desk - 00, Description 0 words");
-  EXPECT_EQ(cell(0, 0, QAccessible::Description), "read");
-  EXPECT_EQ(cell(2, 0, QAccessible::Description), "unread");
-
+  // Marking an article and its announcement run through the real
+  // accessibility bus in tests/app/a11y_e2e.sh. An empty store: Qt hears of
+  // the model's reset only from a reader's bus, so the cell cache is reset here.
   f.Save({});
   f.grid.FillArticleGrid();
-  rebuilt();
+  QAccessibleTableModelChangeEvent reset(f.grid.grdArticles(), QAccessibleTableModelChangeEvent::ModelReset);
+  cells->modelChange(&reset);
   EXPECT_EQ(cell(0, 1, QAccessible::Name), "No messages");
 }
 
