@@ -67,7 +67,9 @@ TEST(SettingsDialogAccessibility, EveryControlHasItsOwnAccessKeyThatReachesIt) {
     for (QWidget* w : dialog->findChildren<QWidget*>()) {
       const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<SpinEdit*>(w) ||
                            (qobject_cast<QLineEdit*>(w) && !qobject_cast<SpinEdit*>(w->parentWidget()));
-      if (control) EXPECT_TRUE(std::find(keys.begin(), keys.end(), w) != keys.end()) << w->objectName().toStdString();
+      if (control) {
+        EXPECT_TRUE(std::find(keys.begin(), keys.end(), w) != keys.end()) << w->objectName().toStdString();
+      }
     }
     // OK and Cancel stay plain buttons: Enter presses neither.
     for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
