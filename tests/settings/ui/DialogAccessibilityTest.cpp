@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
-#include <QPalette>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -101,10 +100,7 @@ TEST(SettingsDialogAccessibility, FieldsAreNamedByTheirLabelsAndReportTheirValue
   } rows[] = {
       {d.notification.seRefreshInterval, "Check for new articles every", 30},
       {d.notification.seKeepArticles, "Keep latest", 20},
-      {d.network.txtHostname, "Hostname", -1},
       {d.network.spinPort, "Port", 3128},
-      {d.network.txtUsername, "Username", -1},
-      {d.network.txtPassword, "Password", -1},
       {d.notification.cbShowBaloon, "Show baloon when new articles are available", -1},
   };
   for (const auto& row : rows) {
@@ -125,27 +121,6 @@ TEST(SettingsDialogAccessibility, FieldsAreNamedByTheirLabelsAndReportTheirValue
   EXPECT_EQ(interval->maximumValue().toInt(), 60);
   EXPECT_EQ(QAccessible::queryAccessibleInterface(d.notification.seRefreshInterval)->text(QAccessible::Description),
             "minutes.");
-}
-
-TEST(SettingsDialogAccessibility, DialogsFollowTheSystemPalette) {
-  const QPalette system = QApplication::palette();
-  QPalette dark = system;
-  dark.setColor(QPalette::Window, QColor(0x2a, 0x2a, 0x2a));
-  dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
-  dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x1e));
-  dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
-  QApplication::setPalette(dark);
-  {
-    Dialogs d;
-    for (QWidget* dialog : std::initializer_list<QWidget*>{&d.notification, &d.network}) {
-      for (QWidget* w : dialog->findChildren<QWidget*>()) {
-        for (const auto role : {QPalette::Window, QPalette::WindowText, QPalette::Base, QPalette::Text}) {
-          EXPECT_EQ(w->palette().color(role), dark.color(role)) << w->objectName().toStdString() << " " << role;
-        }
-      }
-    }
-  }
-  QApplication::setPalette(system);
 }
 
 }  // namespace
