@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/ui/TimerInterval.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/SpinEdit.h"
 #include "settings/ui/TfrmNetworkSettings.h"
@@ -41,8 +42,9 @@ struct Dialogs {
   test::TempFolder dir;
   test::FakeCommandRunner run;
   QTimer timer;
+  TimerInterval interval{timer};
   SettingsStore store{dir.Slash() + "KVTSettings.xml", [](const std::string&) {}};
-  TfrmSettings notification{store, timer, run};
+  TfrmSettings notification{store, interval, run};
   TfrmNetworkSettings network{dir.Slash() + "KVTNetworkSettings.xml", [](const std::string&) {}, run};
 };
 
