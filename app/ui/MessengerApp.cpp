@@ -2,10 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDialog>
 #include <QWebEngineProfile>
 
 #include "app/ui/DesktopIntegration.h"
 
+#include "app/ui/BrowserProxy.h"
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
 #include "feeds/RefreshCycle.h"
@@ -66,6 +68,9 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
       SettingsFilePath(folder, NetworkSettings::FileName),
       [&form](const std::string& message) { form.ShowMessage(message); }, runner_);
 
+  // The banner and the channel pages follow the same settings, from their next load.
+  browserProxy_ = std::make_unique<BrowserProxy>(browserProfile_.get(), *frmNetworkSettings_);
+
   // Every request carries the agent string and goes through the proxy the
   // dialog's controls hold at that moment.
   auto applyProfile = [this](THttpClient& client) { ApplyHttpProfile(client, userAgent_, *frmNetworkSettings_); };
@@ -115,7 +120,7 @@ void MessengerApp::ConnectCommands() {
   handlers.refreshBanner = [this] { banner_->RefreshBanner(); };
   handlers.notificationSettings = [this] { frmSettings_->ShowModal(); };
   handlers.networkSettings = [this] {
-    frmNetworkSettings_->ShowModal();
+    if (frmNetworkSettings_->ShowModal() == QDialog::Accepted) browserProxy_->Apply();
     banner_->RefreshBanner();
   };
   form.SetCommandHandlers(std::move(handlers));

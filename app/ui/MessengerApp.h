@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/ui/BrowserProxy.h"
 #include "app/ui/BrowserUrlOpener.h"
 #include "app/ui/CommandRunner.h"
 #include "app/ui/TfrmMainForm.h"
@@ -68,6 +69,7 @@ class MessengerApp {
   std::unique_ptr<SettingsStore> xmlSettings_;
   std::unique_ptr<TfrmSettings> frmSettings_;
   std::unique_ptr<TfrmNetworkSettings> frmNetworkSettings_;
+  std::unique_ptr<BrowserProxy> browserProxy_;  // the pages' route, from the network settings
   std::unique_ptr<ServiceCalls> services_;
   std::unique_ptr<RefreshCycle> cycle_;
   std::unique_ptr<Banner> banner_;
