@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QWebEngineView>
 
@@ -74,8 +75,11 @@ void TfrmMainForm::FormCreate() {
   // A single frame: system menu, minimise and close, no maximise, no resizing.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  // A forced background always comes with its text colour: a dark desktop
+  // palette must not put its light text on the light blue.
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, WindowColour);
+  palette.setColor(QPalette::WindowText, Qt::black);
   setPalette(palette);
   setAutoFillBackground(true);
   setFont(WindowFont());
@@ -134,6 +138,12 @@ void TfrmMainForm::BuildLayout() {
   cbChartType_->setCurrentIndex(0);
   cbChartType_->setEditable(false);
   cbChartType_->setPalette(white);
+  // Named for screen readers, which would call both after the group box; a
+  // combo box is named by its current item on this desktop, so the period
+  // box says what it is in its description.
+  txtTicker_->setAccessibleName(QStringLiteral("Ticker"));
+  cbChartType_->setAccessibleName(QStringLiteral("Chart period"));
+  cbChartType_->setAccessibleDescription(QStringLiteral("Chart period"));
   btnCreateChart_ = new QPushButton(QStringLiteral("GO!"), sGroupBox4_);
   btnCreateChart_->setObjectName("btnCreateChart");
   btnCreateChart_->setGeometry(5, 42, 188, 23);
@@ -157,6 +167,10 @@ void TfrmMainForm::BuildLayout() {
   Image1_->setGeometry(588, 0, 181, 81);
   Image1_->setPixmap(LogoImage());
   Image1_->setCursor(Qt::PointingHandCursor);
+  Image1_->setAccessibleName(QStringLiteral("Quarlen logo"));
+  Image1_->setAccessibleDescription(QStringLiteral("Opens the Quarlen web site"));
+  sGroupBox3_->setAccessibleName(QStringLiteral("Banner"));
+  wbMidnight_->setAccessibleName(QStringLiteral("Banner"));
 
   tabsChannels_ = new QTabWidget(clientArea_);
   tabsChannels_->setObjectName("tabsChannels");
@@ -183,6 +197,22 @@ void TfrmMainForm::BuildLayout() {
   thumbnailProgress_->setTextVisible(true);
   statusBar()->addPermanentWidget(thumbnailProgress_, 0);
   thumbnailProgress_->hide();
+
+  // Tab follows the reading order and leaves every control; the channel tabs
+  // put their page right after their tab bar when they make it.
+  // The tabs are filled with the button colour but written in the window's
+  // text colour, which is forced black here: they take the system's button
+  // text colour, the partner of their fill.
+  QPalette tabPalette = tabsChannels_->tabBar()->palette();
+  tabPalette.setColor(QPalette::WindowText, tabPalette.color(QPalette::ButtonText));
+  tabsChannels_->tabBar()->setPalette(tabPalette);
+
+  QWidget::setTabOrder(grdArticles_->grdArticles(), txtTicker_);
+  QWidget::setTabOrder(txtTicker_, cbChartType_);
+  QWidget::setTabOrder(cbChartType_, btnCreateChart_);
+  QWidget::setTabOrder(btnCreateChart_, tabsChannels_);
+  QWidget::setTabOrder(tabsChannels_, btnContact_);
+  grdArticles_->grdArticles()->setFocus();
 }
 
 void TfrmMainForm::BuildMenus() {
@@ -206,6 +236,11 @@ void TfrmMainForm::BuildMenus() {
   PopupMenu1_->addSeparator();
   add(PopupMenu1_, "E&xit", [this] { Exit2Click(); });
 
+  // The menu bar is painted on the window's light blue with the button text
+  // colour, which a dark palette makes light.
+  QPalette barPalette = menuBar()->palette();
+  barPalette.setColor(QPalette::ButtonText, Qt::black);
+  menuBar()->setPalette(barPalette);
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
   add(file, "Check For &New Messages", fetch);
   add(file, "Check For &Updates", updates);

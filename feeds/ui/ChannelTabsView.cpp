@@ -41,6 +41,8 @@ QWebEngineView* ChannelTabsView::EnsureBrowser(int channel) {
     QWidget* sheet = tabs_.widget(channel);
     QWebEngineView* browser = MakeSilentBrowser(profile_, sheet, opener_, OutsideLinks::NewWindow);
     sheet->layout()->addWidget(browser);
+    // Tab reaches the page right after the tab bar, wherever it was made.
+    QWidget::setTabOrder(tabs_.tabBar(), browser);
     ChannelBrowsers[channel] = browser;
   }
   return ChannelBrowsers[channel];

@@ -1,5 +1,6 @@
 #include "settings/ui/SpinEdit.h"
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -33,6 +34,12 @@ SpinEdit::SpinEdit(int minValue, int maxValue, QWidget* parent) : QAbstractSpinB
   setAccelerated(false);
   setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
   lineEdit()->setText(QStringLiteral("0"));
+  // A reader follows the value however it changes: typed, stepped or loaded.
+  connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
+    if (!QAccessible::isActive()) return;
+    QAccessibleValueChangeEvent changed(this, Value());
+    QAccessible::updateAccessibility(&changed);
+  });
 }
 
 int SpinEdit::Value() const {
@@ -63,6 +70,9 @@ int SpinEdit::Clamp(long long value) const {
 // Judges the whole text after an edit, so pasted text is held to the same rule
 // as typed text. A leading "-" stays editable only where the program set a
 // negative value; an edit never brings one in, typed or pasted.
+int SpinEdit::AccessibleMinimum() const { return minValue_ != maxValue_ ? minValue_ : INT_MIN; }
+int SpinEdit::AccessibleMaximum() const { return minValue_ != maxValue_ ? maxValue_ : INT_MAX; }
+
 QValidator::State SpinEdit::validate(QString& input, int& pos) const {
   const int from = programSetSign_ && input.startsWith(QLatin1Char('-')) ? 1 : 0;
   return AllDigits(input, from) ? QValidator::Acceptable : QValidator::Invalid;

@@ -10,6 +10,11 @@ namespace quarlen {
 
 class SpinEdit : public QAbstractSpinBox {
   Q_OBJECT
+  // What assistive technology reads and sets: the shown value and the range
+  // (the whole int range for a field without one).
+  Q_PROPERTY(int value READ Value WRITE SetValue)
+  Q_PROPERTY(int minimum READ AccessibleMinimum)
+  Q_PROPERTY(int maximum READ AccessibleMaximum)
 
  public:
   explicit SpinEdit(QWidget* parent = nullptr);
@@ -26,6 +31,8 @@ class SpinEdit : public QAbstractSpinBox {
   void SetRange(int minValue, int maxValue);
   // The value clamped into the range, or unchanged when the field has none.
   int Clamp(long long value) const;
+  int AccessibleMinimum() const;
+  int AccessibleMaximum() const;
 
   QValidator::State validate(QString& input, int& pos) const override;
   void stepBy(int steps) override;

@@ -22,6 +22,17 @@ QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
   return edit;
 }
 
+void AddLabelledRow(QFormLayout& layout, const QString& caption, QWidget* field) {
+  auto* label = new QLabel(caption, field->parentWidget());
+  label->setBuddy(field);
+  // The label's words without the access key's mark and the colon.
+  QString name = caption;
+  name.remove(QLatin1Char('&'));
+  if (name.endsWith(QLatin1Char(':'))) name.chop(1);
+  field->setAccessibleName(name);
+  layout.addRow(label, field);
+}
+
 }  // namespace
 
 TfrmNetworkSettings::TfrmNetworkSettings(std::string filePath, SettingsErrorSink errorSink, ICommandRunner& run,
@@ -32,7 +43,7 @@ TfrmNetworkSettings::TfrmNetworkSettings(std::string filePath, SettingsErrorSink
   setWindowTitle(QStringLiteral("Network Settings"));
   setFixedSize(359, 338);
 
-  cbUseProxy = new QCheckBox(QStringLiteral("Use Proxy"), this);
+  cbUseProxy = new QCheckBox(QStringLiteral("&Use Proxy"), this);
   cbUseProxy->setObjectName(QStringLiteral("cbUseProxy"));
 
   grpProxyServer = new QGroupBox(QStringLiteral("Proxy Server"), this);
@@ -41,10 +52,12 @@ TfrmNetworkSettings::TfrmNetworkSettings(std::string filePath, SettingsErrorSink
   spinPort = new SpinEdit(0, 0, grpProxyServer);  // no range: nothing is clamped
   spinPort->setObjectName(QStringLiteral("spinPort"));
   auto* serverLayout = new QFormLayout(grpProxyServer);
-  serverLayout->addRow(new QLabel(QStringLiteral("Hostname:"), grpProxyServer), txtHostname);
-  serverLayout->addRow(new QLabel(QStringLiteral("Port:"), grpProxyServer), spinPort);
+  // Every field is named by its label, whose access key reaches it; without
+  // the label as its buddy a reader would call it after the group box.
+  AddLabelledRow(*serverLayout, QStringLiteral("&Hostname:"), txtHostname);
+  AddLabelledRow(*serverLayout, QStringLiteral("&Port:"), spinPort);
 
-  cbUseProxyAuthentication = new QCheckBox(QStringLiteral("Use Proxy Authentication"), this);
+  cbUseProxyAuthentication = new QCheckBox(QStringLiteral("Use Proxy &Authentication"), this);
   cbUseProxyAuthentication->setObjectName(QStringLiteral("cbUseProxyAuthentication"));
 
   grpProxyAuthentication = new QGroupBox(QStringLiteral("Proxy Authentication"), this);
@@ -55,11 +68,11 @@ TfrmNetworkSettings::TfrmNetworkSettings(std::string filePath, SettingsErrorSink
   // Every character shows as "*" whatever the style's own mask character is.
   txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
   auto* authenticationLayout = new QFormLayout(grpProxyAuthentication);
-  authenticationLayout->addRow(new QLabel(QStringLiteral("Username:"), grpProxyAuthentication), txtUsername);
-  authenticationLayout->addRow(new QLabel(QStringLiteral("Password:"), grpProxyAuthentication), txtPassword);
+  AddLabelledRow(*authenticationLayout, QStringLiteral("User&name:"), txtUsername);
+  AddLabelledRow(*authenticationLayout, QStringLiteral("Pass&word:"), txtPassword);
 
-  btnOk = MakeDialogButton(QStringLiteral("OK"), QStringLiteral("btnOk"));
-  btnCancel = MakeDialogButton(QStringLiteral("Cancel"), QStringLiteral("btnCancel"));
+  btnOk = MakeDialogButton(QStringLiteral("&OK"), QStringLiteral("btnOk"));
+  btnCancel = MakeDialogButton(QStringLiteral("&Cancel"), QStringLiteral("btnCancel"));
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(btnOk);

@@ -24,11 +24,11 @@ TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, IRefreshInterval& refresh
 
   grpActions = new QGroupBox(QStringLiteral("Actions"), this);
   grpActions->setObjectName(QStringLiteral("grpActions"));
-  cbPlaySound = new QCheckBox(QStringLiteral("Play sound when new articles are available"), grpActions);
+  cbPlaySound = new QCheckBox(QStringLiteral("&Play sound when new articles are available"), grpActions);
   cbPlaySound->setObjectName(QStringLiteral("cbPlaySound"));
-  cbShowBaloon = new QCheckBox(QStringLiteral("Show baloon when new articles are available"), grpActions);
+  cbShowBaloon = new QCheckBox(QStringLiteral("Show &baloon when new articles are available"), grpActions);
   cbShowBaloon->setObjectName(QStringLiteral("cbShowBaloon"));
-  cbShowBrowser = new QCheckBox(QStringLiteral("Show message browser when new articles are available"), grpActions);
+  cbShowBrowser = new QCheckBox(QStringLiteral("Show &message browser when new articles are available"), grpActions);
   cbShowBrowser->setObjectName(QStringLiteral("cbShowBrowser"));
   auto* actionsLayout = new QVBoxLayout(grpActions);
   actionsLayout->addWidget(cbPlaySound);
@@ -42,16 +42,23 @@ TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, IRefreshInterval& refresh
   seKeepArticles = new SpinEdit(ns::KeepArticlesMin, ns::KeepArticlesMax, grpRefresh);
   seKeepArticles->setObjectName(QStringLiteral("seKeepArticles"));
   auto* refreshLayout = new QGridLayout(grpRefresh);
-  refreshLayout->addWidget(new QLabel(QStringLiteral("Check for new articles every"), grpRefresh), 0, 0);
-  refreshLayout->addWidget(seRefreshInterval, 0, 1);
-  refreshLayout->addWidget(new QLabel(QStringLiteral("minutes."), grpRefresh), 0, 2);
-  refreshLayout->addWidget(new QLabel(QStringLiteral("Keep latest"), grpRefresh), 1, 0);
-  refreshLayout->addWidget(seKeepArticles, 1, 1);
-  refreshLayout->addWidget(new QLabel(QStringLiteral("articles."), grpRefresh), 1, 2);
+  // Each field is named by the words before it (its access key's label) and
+  // described by its unit after it.
+  const auto line = [&](int row, const char* before, SpinEdit* field, const char* after) {
+    auto* label = new QLabel(QString::fromLatin1(before), grpRefresh);
+    label->setBuddy(field);
+    auto* unit = new QLabel(QString::fromLatin1(after), grpRefresh);
+    field->setAccessibleDescription(unit->text());
+    refreshLayout->addWidget(label, row, 0);
+    refreshLayout->addWidget(field, row, 1);
+    refreshLayout->addWidget(unit, row, 2);
+  };
+  line(0, "Check for new articles &every", seRefreshInterval, "minutes.");
+  line(1, "&Keep latest", seKeepArticles, "articles.");
   refreshLayout->setColumnStretch(3, 1);
 
-  btnOk = MakeDialogButton(QStringLiteral("OK"), QStringLiteral("btnOk"));
-  btnCancel = MakeDialogButton(QStringLiteral("Cancel"), QStringLiteral("btnCancel"));
+  btnOk = MakeDialogButton(QStringLiteral("&OK"), QStringLiteral("btnOk"));
+  btnCancel = MakeDialogButton(QStringLiteral("&Cancel"), QStringLiteral("btnCancel"));
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(btnOk);

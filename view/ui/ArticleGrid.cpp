@@ -1,8 +1,10 @@
 #include "view/ui/ArticleGrid.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QHeaderView>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -13,6 +15,7 @@
 #include "platform/SameLink.h"
 #include "platform/ui/VerdanaFont.h"
 #include "view/GridLayout.h"
+#include "view/ui/ArticleRowText.h"
 
 namespace quarlen {
 namespace {
@@ -33,6 +36,26 @@ void DrawGridText(QPainter& painter, const QRect& box, const QString& text, int 
   painter.save();
   painter.setClipRect(box, Qt::IntersectClip);
   painter.drawText(box, TextFlags | align, text);
+  painter.restore();
+}
+
+// A text that does not fit its box ends in an ellipsis on the last line that
+// fits, instead of being cut through the middle of a line. Such a text is
+// drawn without its access-key underline: the grid's texts are no controls.
+void DrawGridTextElided(QPainter& painter, const QRect& box, const QString& text) {
+  if (painter.boundingRect(box, TextFlags | Qt::AlignLeft, text).height() <= box.height()) {
+    DrawGridText(painter, box, text, Qt::AlignLeft);
+    return;
+  }
+  const QStringList lines = ElidedGridLines(text, painter.font(), painter.device(), box.width(), box.height());
+  const QFontMetrics metrics(painter.font(), painter.device());
+  painter.save();
+  painter.setClipRect(box, Qt::IntersectClip);
+  int top = box.top();
+  for (const QString& line : lines) {
+    painter.drawText(QRect(box.left(), top, box.width(), metrics.height()), Qt::AlignLeft | Qt::TextSingleLine, line);
+    top += metrics.lineSpacing();
+  }
   painter.restore();
 }
 
@@ -101,7 +124,14 @@ ArticleGrid::ArticleGrid(ArticleStore& store, QWidget* parent)
   g->setPalette(palette);
   g->setItemDelegate(new CellPainter(*this));
   g->setContextMenuPolicy(Qt::CustomContextMenu);
+  // Tab leaves the grid for the next control; the arrows move inside it.
+  g->setTabKeyNavigation(false);
+  // A screen reader names the columns after the header panels and the grid
+  // after what it lists.
+  g->setHorizontalHeaderLabels({sPanel1_->text(), sPanel2_->text()});
+  g->setAccessibleName(QStringLiteral("Articles"));
   g->viewport()->installEventFilter(this);
+  g->installEventFilter(this);
 
   connect(g, &QTableWidget::currentCellChanged, this, [this](int row, int, int previous, int) {
     // The whole of both rows changes colour, not only the current cell.
@@ -132,6 +162,18 @@ bool ArticleGrid::eventFilter(QObject* watched, QEvent* event) {
   if (watched == grdArticles_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
     emit rowDoubleClicked(CurrentRow());
   }
+  if (watched == grdArticles_) {
+    // The focus frame is drawn around the whole current row.
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) grdArticles_->viewport()->update();
+    // Ctrl+Tab leaves the grid like Tab does, as it leaves any multi-line control.
+    if (event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && (key->modifiers() & Qt::ControlModifier)) {
+        focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+        return true;
+      }
+    }
+  }
   return QWidget::eventFilter(watched, event);
 }
 
@@ -151,6 +193,7 @@ void ArticleGrid::FillArticleGrid() {
   // Each row keeps the link it was filled with: the store's lists may have
   // changed since (the refresh merged into them before this rebuild).
   const int previous = CurrentRow();
+  const QStringList readStates = ReadStates();
   std::optional<std::string> picked;
   if (const QTableWidgetItem* item = grdArticles_->item(previous, 0); item && item->data(Qt::UserRole).isValid()) {
     picked = item->data(Qt::UserRole).toString().toStdString();
@@ -165,12 +208,27 @@ void ArticleGrid::FillArticleGrid() {
       const std::string* entry = grid::EntryAt(list, i);
       return entry ? QString::fromStdString(*entry) : QString();
     };
+    const bool unread = grid::IsUnread(store_.read_view, i);
+    const QString tip = ArticleToolTip(text(store_.subject), text(store_.date), text(store_.description));
     auto* chart = new QTableWidgetItem(text(store_.date));
     chart->setData(Qt::UserRole, text(store_.url_view));
+    chart->setData(Qt::AccessibleTextRole, ChartCellName(text(store_.ticker)));
+    chart->setData(Qt::AccessibleDescriptionRole, ReadStateText(unread));
+    chart->setToolTip(tip);
     grdArticles_->setItem(i, 0, chart);
-    grdArticles_->setItem(
-        i, 1, new QTableWidgetItem(text(store_.subject) + QStringLiteral("\r\n") + text(store_.description)));
+    auto* subject = new QTableWidgetItem(text(store_.subject) + QStringLiteral("\r\n") + text(store_.description));
+    subject->setData(Qt::AccessibleTextRole, VisibleGridText(text(store_.subject)));
+    subject->setData(Qt::AccessibleDescriptionRole,
+                     SubjectCellDescription(unread, text(store_.date), text(store_.description)));
+    subject->setToolTip(tip);
+    grdArticles_->setItem(i, 1, subject);
   }
+  if (count == 0) {
+    auto* empty = new QTableWidgetItem;
+    empty->setData(Qt::AccessibleTextRole, QString::fromLatin1(grid::NoMessagesText));
+    grdArticles_->setItem(0, 1, empty);
+  }
+  AnnounceReadStateChanges(readStates);
   if (picked) {
     for (int i = 0; i < static_cast<int>(store_.url_view.size()); ++i) {
       if (SameLink(store_.url_view[static_cast<std::size_t>(i)], *picked)) {
@@ -187,6 +245,40 @@ void ArticleGrid::FillArticleGrid() {
   grdArticles_->viewport()->update();
 }
 
+QStringList ArticleGrid::ReadStates() const {
+  QStringList states;
+  for (int i = 0; i < grdArticles_->rowCount(); ++i) {
+    const QTableWidgetItem* item = grdArticles_->item(i, 0);
+    states << (item ? item->data(Qt::UserRole).toString() + QLatin1Char('\n') +
+                          item->data(Qt::AccessibleDescriptionRole).toString()
+                    : QString());
+  }
+  return states;
+}
+
+void ArticleGrid::AnnounceReadStateChanges(const QStringList& before) {
+  // Marking an article rebuilds the rows; a reader hears of the one whose
+  // read state changed as a change of its cells' descriptions.
+  if (!QAccessible::isActive()) return;
+  const QStringList after = ReadStates();
+  QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grdArticles_);
+  QAccessibleTableInterface* cells = table ? table->tableInterface() : nullptr;
+  if (cells == nullptr) return;
+  for (int row = 0; row < std::min(before.size(), after.size()); ++row) {
+    // Only the same article in the same row: a row that now shows another
+    // article is no change of state.
+    const bool sameArticle =
+        before[row].section(QLatin1Char('\n'), 0, 0) == after[row].section(QLatin1Char('\n'), 0, 0);
+    if (before[row] == after[row] || before[row].isEmpty() || !sameArticle) continue;
+    for (int col = 0; col < 2; ++col) {
+      if (QAccessibleInterface* cell = cells->cellAt(row, col)) {
+        QAccessibleEvent changed(cell, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&changed);
+      }
+    }
+  }
+}
+
 void ArticleGrid::grdArticlesDrawCell(QPainter& painter, int col, int row, const QRect& rect) {
   painter.save();
   painter.setClipRect(rect, Qt::IntersectClip);
@@ -199,6 +291,7 @@ void ArticleGrid::grdArticlesDrawCell(QPainter& painter, int col, int row, const
     painter.setPen(Colour(grid::Accent));
     painter.setFont(GridFont(grid::NoMessagesPoints, true));
     if (col == 1) DrawGridText(painter, rect, QString::fromLatin1(grid::NoMessagesText), Qt::AlignHCenter);
+    DrawFocusFrame(painter, col, row, rect);
     painter.restore();
     return;
   }
@@ -236,17 +329,36 @@ void ArticleGrid::grdArticlesDrawCell(QPainter& painter, int col, int row, const
     if (const std::string* description = grid::EntryAt(store_.description, row)) {
       painter.setFont(GridFont(grid::DescriptionPoints, bold));
       painter.setPen(descriptionColour);
-      DrawGridText(painter, ToRect(grid::DescriptionBox(cell, dateHeight)), QString::fromStdString(*description),
-                   Qt::AlignLeft);
+      DrawGridTextElided(painter, ToRect(grid::DescriptionBox(cell, dateHeight)), QString::fromStdString(*description));
     }
   } else if (col == 0 && row >= 0 && static_cast<std::size_t>(row) < store_.jvilCharts.size()) {
     const RgbImage& chart = store_.jvilCharts[static_cast<std::size_t>(row)];
     if (!chart.empty() && chart.pixels.size() >= static_cast<std::size_t>(chart.width) * chart.height * 3) {
       // A view of the thumbnail's pixels for this one paint.
       const QImage bitmap(chart.pixels.data(), chart.width, chart.height, chart.width * 3, QImage::Format_RGB888);
+      // Where the screen scales (1.5, 2), each thumbnail pixel is blended
+      // into the bigger raster rather than repeated as a block.
+      painter.setRenderHint(QPainter::SmoothPixmapTransform);
       painter.drawImage(QPoint(rect.left() + grid::ThumbnailLeft, rect.top() + grid::ThumbnailTop), bitmap);
     }
   }
+  DrawFocusFrame(painter, col, row, rect);
+  painter.restore();
+}
+
+void ArticleGrid::DrawFocusFrame(QPainter& painter, int col, int row, const QRect& rect) {
+  // The keyboard's place must show: a dotted frame around the current row,
+  // black on the row's highlight, drawn only while the grid has the focus.
+  if (row != CurrentRow() || !grdArticles_->hasFocus()) return;
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setBackgroundMode(Qt::TransparentMode);
+  painter.setPen(QPen(Colour(grid::Black), 1, Qt::DotLine));
+  const QRect inner = rect.adjusted(0, 0, -1, -1);
+  painter.drawLine(inner.topLeft(), inner.topRight());
+  painter.drawLine(inner.bottomLeft(), inner.bottomRight());
+  if (col == 0) painter.drawLine(inner.topLeft(), inner.bottomLeft());
+  if (col == 1) painter.drawLine(inner.topRight(), inner.bottomRight());
   painter.restore();
 }
 

@@ -3,7 +3,13 @@
 // and "Subject". The widget covers the main window's client area from
 // (3, 3) to the grid's bottom right, 376 x 341: the headers along its top,
 // the grid 25 pixels below. Place it with setGeometry(3, 3, 376, 341).
+// For screen readers the grid is a table with the columns "Chart" and
+// "Subject": the chart cell is named after its ticker, the subject cell after
+// the subject, and both describe the row's read state ("unread" or "read");
+// the description changes, with its event, when the article is marked. Every
+// row's tooltip shows the whole article.
 #include <QLabel>
+#include <QStringList>
 #include <QTableWidget>
 #include <QWidget>
 
@@ -48,6 +54,10 @@ class ArticleGrid : public QWidget {
 
  private:
   void PlaceGrid();
+  void DrawFocusFrame(QPainter& painter, int col, int row, const QRect& rect);
+  // Per row the link and the read state the accessible cells carry.
+  QStringList ReadStates() const;
+  void AnnounceReadStateChanges(const QStringList& before);
 
   ArticleStore& store_;
   QLabel* sPanel1_;

@@ -33,12 +33,13 @@ ArticleGridActions::ArticleGridActions(ArticleGrid& grid, ArticleActions& action
     connect(action, &QAction::triggered, this, [this, handler] { run_.Run([this, handler] { (this->*handler)(); }); });
   };
   // No entry is ever disabled: each handler drops what it cannot serve.
-  add("CheckforNewMessages3", "Check for New Messages", &ArticleGridActions::CheckforNewMessages3Click);
+  // Each has its access key; the captions read as they always did.
+  add("CheckforNewMessages3", "Check for &New Messages", &ArticleGridActions::CheckforNewMessages3Click);
   popupContextPopup_->addSeparator();
-  add("MarkasRead1", "Mark as Read", &ArticleGridActions::MarkasRead1Click);
-  add("MarkasUnread1", "Mark as Unread", &ArticleGridActions::MarkasUnread1Click);
+  add("MarkasRead1", "Mark as &Read", &ArticleGridActions::MarkasRead1Click);
+  add("MarkasUnread1", "Mark as &Unread", &ArticleGridActions::MarkasUnread1Click);
   popupContextPopup_->addSeparator();
-  add("Delete1", "Delete", &ArticleGridActions::Delete1Click);
+  add("Delete1", "&Delete", &ArticleGridActions::Delete1Click);
 
   connect(&grid, &ArticleGrid::rowDoubleClicked, this, [this] { run_.Run([this] { grdArticlesDblClick(); }); });
   connect(&grid, &ArticleGrid::contextMenuRequested, this, [this](const QPoint& pos, const QPoint& globalPos) {

@@ -1,5 +1,6 @@
 #pragma once
-// The banner's embedded browser: a silent web view on a cache-less profile.
+// The banner's embedded browser: a silent web view on a cache-less profile,
+// reached by the mouse only (it is no stop of the Tab order).
 #include <string>
 
 #include "view/Banner.h"

@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -418,6 +419,52 @@ TEST_F(MainFormTest, BalloonClickOpensSelectsAndMarksTheNewestArticle) {
   EXPECT_EQ(browser.opened, std::vector<std::string>{"http://f/redirect/redirect.php?url=http://n/0"});
   EXPECT_EQ(Child<ArticleGrid>(form, "grdArticles")->CurrentRow(), 0);
   EXPECT_EQ(store.read_view, (std::vector<std::string>{"read", "unread"}));
+}
+
+// Contrast of two colours as the accessibility guidelines define it, 1 to 21.
+double Contrast(const QColor& a, const QColor& b) {
+  const auto luminance = [](const QColor& c) {
+    const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+  };
+  const double la = luminance(a), lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(MainFormTest, UnderADarkPaletteEveryTextItColoursStaysReadable) {
+  const QPalette system = QApplication::palette();
+  QPalette dark = system;
+  for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+    dark.setColor(group, QPalette::Window, QColor(0x35, 0x35, 0x35));
+    dark.setColor(group, QPalette::WindowText, QColor(0xf0, 0xf0, 0xf0));
+    dark.setColor(group, QPalette::Base, QColor(0x20, 0x20, 0x20));
+    dark.setColor(group, QPalette::Text, QColor(0xf0, 0xf0, 0xf0));
+    dark.setColor(group, QPalette::Button, QColor(0x45, 0x45, 0x45));
+    dark.setColor(group, QPalette::ButtonText, QColor(0xf0, 0xf0, 0xf0));
+  }
+  QApplication::setPalette(dark);
+  TfrmMainForm& form = MakeForm();
+  // widget, text role, the role of what it is drawn on
+  const std::tuple<QWidget*, QPalette::ColorRole, QPalette::ColorRole> texts[] = {
+      {form.menuBar(), QPalette::ButtonText, QPalette::Window},
+      {Child(form, "sPanel1"), QPalette::WindowText, QPalette::Window},
+      {Child(form, "sPanel2"), QPalette::WindowText, QPalette::Window},
+      {Child(form, "sGroupBox4"), QPalette::WindowText, QPalette::Window},
+      {Child(form, "txtTicker"), QPalette::Text, QPalette::Base},
+      {Child(form, "cbChartType"), QPalette::Text, QPalette::Base},
+      {Child(form, "cbChartType"), QPalette::ButtonText, QPalette::Button},
+      {Child(form, "btnCreateChart"), QPalette::ButtonText, QPalette::Button},
+      {Child<QTabWidget>(form, "tabsChannels")->tabBar(), QPalette::WindowText, QPalette::Button},
+      {Child(form, "sStatusBar1Text"), QPalette::WindowText, QPalette::Window},
+      {Child<ArticleGrid>(form, "grdArticles")->grdArticles(), QPalette::Text, QPalette::Base},
+  };
+  for (const auto& [widget, text, ground] : texts) {
+    ASSERT_NE(widget, nullptr);
+    const QPalette& p = widget->palette();
+    EXPECT_GE(Contrast(p.color(text), p.color(ground)), 4.5)
+        << widget->objectName().toStdString() << " " << text << " on " << ground;
+  }
+  QApplication::setPalette(system);
 }
 
 }  // namespace

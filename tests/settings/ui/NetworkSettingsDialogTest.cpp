@@ -86,18 +86,18 @@ TEST_F(NetworkSettingsDialog, FormHasTheSixControlsAndTheirTexts) {
   EXPECT_EQ(d.windowTitle(), "Network Settings");
   EXPECT_EQ(d.size(), QSize(359, 338));
   EXPECT_EQ(d.minimumSize(), d.maximumSize());
-  EXPECT_EQ(d.cbUseProxy->text(), "Use Proxy");
-  EXPECT_EQ(d.cbUseProxyAuthentication->text(), "Use Proxy Authentication");
+  EXPECT_EQ(d.cbUseProxy->text(), "&Use Proxy");
+  EXPECT_EQ(d.cbUseProxyAuthentication->text(), "Use Proxy &Authentication");
   EXPECT_EQ(d.grpProxyServer->title(), "Proxy Server");
   EXPECT_EQ(d.grpProxyAuthentication->title(), "Proxy Authentication");
-  EXPECT_EQ(d.btnOk->text(), "OK");
-  EXPECT_EQ(d.btnCancel->text(), "Cancel");
+  EXPECT_EQ(d.btnOk->text(), "&OK");
+  EXPECT_EQ(d.btnCancel->text(), "&Cancel");
   EXPECT_TRUE(d.txtHostname->parentWidget() == d.grpProxyServer && d.spinPort->parentWidget() == d.grpProxyServer);
   EXPECT_TRUE(d.txtUsername->parentWidget() == d.grpProxyAuthentication &&
               d.txtPassword->parentWidget() == d.grpProxyAuthentication);
   QStringList labels;
   for (const QLabel* label : d.findChildren<QLabel*>()) labels << label->text();
-  EXPECT_EQ(labels, QStringList({"Hostname:", "Port:", "Username:", "Password:"}));
+  EXPECT_EQ(labels, QStringList({"&Hostname:", "&Port:", "User&name:", "Pass&word:"}));
 
   // The password shows one "*" per character.
   EXPECT_EQ(d.txtPassword->echoMode(), QLineEdit::Password);

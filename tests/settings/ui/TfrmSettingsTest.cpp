@@ -83,22 +83,24 @@ TEST_F(TfrmSettingsTest, FormLayout) {
   d.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
   for (const QCheckBox* box : {d.cbPlaySound, d.cbShowBaloon, d.cbShowBrowser}) {
-    EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->text()) + box->iconSize().width())
+    EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(QString(box->text()).remove(QLatin1Char('&'))) +
+                                box->iconSize().width())
         << box->text().toStdString();
     EXPECT_GE(box->width(), box->sizeHint().width()) << box->text().toStdString();
   }
   for (const QLabel* label : d.grpRefresh->findChildren<QLabel*>()) {
-    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text())) << label->text().toStdString();
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(QString(label->text()).remove(QLatin1Char('&'))))
+        << label->text().toStdString();
   }
   d.hide();
   EXPECT_EQ(d.grpActions->title(), "Actions");
   EXPECT_EQ(d.grpRefresh->title(), "Refresh");
-  EXPECT_EQ(d.cbPlaySound->text(), "Play sound when new articles are available");
-  EXPECT_EQ(d.cbShowBaloon->text(), "Show baloon when new articles are available");
-  EXPECT_EQ(d.cbShowBrowser->text(), "Show message browser when new articles are available");
+  EXPECT_EQ(d.cbPlaySound->text(), "&Play sound when new articles are available");
+  EXPECT_EQ(d.cbShowBaloon->text(), "Show &baloon when new articles are available");
+  EXPECT_EQ(d.cbShowBrowser->text(), "Show &message browser when new articles are available");
   QStringList labels;
   for (const QLabel* label : d.grpRefresh->findChildren<QLabel*>()) labels << label->text();
-  EXPECT_EQ(labels, QStringList({"Check for new articles every", "minutes.", "Keep latest", "articles."}));
+  EXPECT_EQ(labels, QStringList({"Check for new articles &every", "minutes.", "&Keep latest", "articles."}));
   EXPECT_EQ(d.seRefreshInterval->MinValue(), 5);
   EXPECT_EQ(d.seRefreshInterval->MaxValue(), 60);
   EXPECT_EQ(d.seKeepArticles->MinValue(), 5);
@@ -107,8 +109,8 @@ TEST_F(TfrmSettingsTest, FormLayout) {
     EXPECT_FALSE(button->isDefault());
     EXPECT_FALSE(button->autoDefault());
   }
-  EXPECT_EQ(d.btnOk->text(), "OK");
-  EXPECT_EQ(d.btnCancel->text(), "Cancel");
+  EXPECT_EQ(d.btnOk->text(), "&OK");
+  EXPECT_EQ(d.btnCancel->text(), "&Cancel");
 }
 
 TEST_F(TfrmSettingsTest, FirstRunShowsDefaultsAndOkWritesTheExampleFile) {

@@ -2,19 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QImage>
 #include <QMenu>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <array>
 
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
+#include "platform/ui/VerdanaFont.h"
 #include "tests/support/FakePorts.h"
 #include "tests/support/TempFolder.h"
 #include "view/GridLayout.h"
 #include "view/ui/ArticleGridActions.h"
+#include "view/ui/ArticleRowText.h"
 
 namespace quarlen {
 namespace {
@@ -391,7 +395,7 @@ TEST(ArticleGrid, ContextMenuAndKeysActOnTheRightRow) {
       f.grid, actions, [&] { ++refreshes; }, run);
   QStringList captions;
   for (QAction* a : commands.popupContextPopup()->actions()) captions << (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(captions.join('|'), "Check for New Messages|-|Mark as Read|Mark as Unread|-|Delete");
+  EXPECT_EQ(captions.join('|'), "Check for &New Messages|-|Mark as &Read|Mark as &Unread|-|&Delete");
   commands.popupContextPopup()->actions().front()->trigger();
   EXPECT_EQ(refreshes, 1);
 
@@ -428,6 +432,121 @@ TEST(ArticleGrid, ContextMenuAndKeysActOnTheRightRow) {
   QTest::keyClick(table, Qt::Key_Up);
   commands.popupContextPopupPopup(QPoint(10, f.grid.grdArticles()->rowViewportPosition(8) + 2));
   EXPECT_EQ(f.grid.CurrentRow(), 8);
+}
+
+TEST(ArticleGrid, ScreenReaderHearsColumnsCellsAndReadStates) {
+  GridFixture f;
+  f.Save({Plain(0, "unread"), Plain(1, "read"), {"http://news.test/2", "Q&&A", "x", "D", "unread"}});
+  f.store.ticker = {"QQQQ", "", "t2"};
+  f.store.SaveLists();
+  f.grid.FillArticleGrid();
+  QAccessibleInterface* table = QAccessible::queryAccessibleInterface(f.grid.grdArticles());
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->role(), QAccessible::Table);
+  EXPECT_EQ(table->text(QAccessible::Name), "Articles");
+  QAccessibleTableInterface* cells = table->tableInterface();
+  ASSERT_NE(cells, nullptr);
+  EXPECT_EQ(cells->columnDescription(0), "Chart");
+  EXPECT_EQ(cells->columnDescription(1), "Subject");
+  const auto cell = [&](int row, int col, QAccessible::Text what) {
+    QAccessibleInterface* c = cells->cellAt(row, col);
+    return c ? c->text(what) : QStringLiteral("<none>");
+  };
+  // row, chart name, subject name, subject description
+  const std::vector<std::array<const char*, 4>> rows{
+      {"0", "QQQQ chart", "Subject 0", "unread, Desk - 00, Description 0 words"},
+      {"1", "No chart", "Subject 1", "read, Desk - 01, Description 1 words"},
+      {"2", "t2 chart", "Q&A", "unread, D, x"},
+  };
+  for (const auto& [row, chart, subject, description] : rows) {
+    const int r = std::stoi(row);
+    EXPECT_EQ(cell(r, 0, QAccessible::Name), chart) << row;
+    EXPECT_EQ(cell(r, 1, QAccessible::Name), subject) << row;
+    EXPECT_EQ(cell(r, 1, QAccessible::Description), description) << row;
+    EXPECT_EQ(cell(r, 0, QAccessible::Description), QString(description).section(',', 0, 0)) << row;
+  }
+
+  // Marking an article and its announcement run through the real
+  // accessibility bus in tests/app/a11y_e2e.sh. An empty store: Qt hears of
+  // the model's reset only from a reader's bus, so the cell cache is reset here.
+  f.Save({});
+  f.grid.FillArticleGrid();
+  QAccessibleTableModelChangeEvent reset(f.grid.grdArticles(), QAccessibleTableModelChangeEvent::ModelReset);
+  cells->modelChange(&reset);
+  EXPECT_EQ(cell(0, 1, QAccessible::Name), "No messages");
+}
+
+TEST(ArticleGrid, TooltipShowsTheWholeArticleAsEscapedText) {
+  GridFixture f;
+  const std::string long_(400, 'w');
+  f.Save({{"http://news.test/0", "A && B <b>", "Line one line " + long_, "Desk &Co", "read"}});
+  f.grid.FillArticleGrid();
+  const QString expected =
+      "<p><b>A &amp; B &lt;b&gt;</b><br>Desk Co<br>Line one line " + QString::fromStdString(long_) + "</p>";
+  EXPECT_EQ(f.grid.grdArticles()->item(0, 0)->toolTip().toStdString(), expected.toStdString());
+  EXPECT_EQ(f.grid.grdArticles()->item(0, 1)->toolTip().toStdString(), expected.toStdString());
+}
+
+TEST(ArticleGrid, ALongDescriptionEndsInAnEllipsisOnItsLastWholeLine) {
+  const QFont font = VerdanaFont(grid::DescriptionPoints, false);
+  const QFontMetrics metrics(font);
+  const int width = 200;
+  QString many;
+  for (int i = 0; i < 60; ++i) many += QStringLiteral("word%1 ").arg(i);
+  // text, box height in lines, whole lines expected, ends in an ellipsis
+  struct Row {
+    QString text;
+    int heightLines;
+    int lines;
+    bool ellipsis;
+  };
+  for (const Row& row : std::vector<Row>{{many, 3, 3, true},
+                                         {many, 1, 1, true},
+                                         {QStringLiteral("short && sweet"), 3, 1, false},
+                                         {many, 0, 0, false}}) {
+    const int height = row.heightLines == 0 ? 2 : metrics.height() + (row.heightLines - 1) * metrics.lineSpacing();
+    const QStringList lines = ElidedGridLines(row.text, font, nullptr, width, height);
+    ASSERT_EQ(lines.size(), row.lines) << row.heightLines;
+    if (lines.isEmpty()) continue;
+    EXPECT_EQ(lines.back().endsWith(QChar(0x2026)), row.ellipsis) << lines.back().toStdString();
+    for (const QString& line : lines) EXPECT_LE(metrics.horizontalAdvance(line), width) << line.toStdString();
+    QString joined = lines.join(' ');
+    joined.chop(row.ellipsis ? 1 : 0);
+    EXPECT_TRUE(VisibleGridText(row.text).simplified().startsWith(joined.simplified())) << joined.toStdString();
+  }
+}
+
+TEST(ArticleGrid, ThumbnailsAreBlendedWhereTheScreenScales) {
+  GridFixture f;
+  f.Save({Plain(0)});
+  f.grid.FillArticleGrid();
+  // Two columns of one thumbnail: red on the left half, blue on the right.
+  RgbImage halves(86, 60, 255, 0, 0);
+  for (int y = 0; y < 60; ++y)
+    for (int x = 43; x < 86; ++x) {
+      std::uint8_t* p = &halves.pixels[(static_cast<std::size_t>(y) * 86 + x) * 3];
+      p[0] = 0;
+      p[2] = 255;
+    }
+  f.store.jvilCharts = {halves};
+  for (const double scale : {1.0, 1.5, 2.0}) {
+    QImage img(QSize(grid::ThumbnailColumnWidth, grid::RowHeight) * scale, QImage::Format_RGB32);
+    img.setDevicePixelRatio(scale);
+    img.fill(Qt::white);
+    {
+      QPainter painter(&img);
+      f.grid.grdArticlesDrawCell(painter, 0, 0, QRect(0, 0, grid::ThumbnailColumnWidth, grid::RowHeight));
+    }
+    // Along the middle line: pixels that are neither pure red nor pure blue
+    // lie on the boundary only when the image was scaled smoothly.
+    const int y = static_cast<int>(30 * scale);
+    int blended = 0;
+    for (int x = static_cast<int>(10 * scale); x < static_cast<int>(80 * scale); ++x) {
+      const QColor c = img.pixelColor(x, y);
+      if (c != QColor(255, 0, 0) && c != QColor(0, 0, 255)) ++blended;
+    }
+    EXPECT_EQ(blended > 0, scale != 1.0) << scale;
+  }
 }
 
 }  // namespace
