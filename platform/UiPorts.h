@@ -43,6 +43,14 @@ class IMainWindow {
   virtual void EndProgramNow() = 0;                         // end the program at once, as Exit does
 };
 
+// The UI thread's queue: Post may be called from any thread, and the tasks
+// run on the UI thread, one at a time, in the order posted.
+class IUiThread {
+ public:
+  virtual ~IUiThread() = default;
+  virtual void Post(std::function<void()> task) = 0;
+};
+
 // Starts the user's browser on a URL; failures are ignored.
 class IUrlOpener {
  public:
