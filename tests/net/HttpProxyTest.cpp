@@ -38,7 +38,8 @@ class Tinyproxy {
                           << "BasicAuth " << user << " " << password << "\n";
     const char* argv[] = {program_.c_str(), "-d", "-c", config.c_str(), nullptr};
     if (::posix_spawn(&pid_, program_.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = 0;
-    for (int i = 0; i < 100 && pid_ != 0 && !Listening(); ++i) {
+    // Up to 30 s: a loaded machine can be slow to start it.
+    for (int i = 0; i < 600 && pid_ != 0 && !Listening(); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
   }
