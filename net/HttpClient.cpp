@@ -23,6 +23,9 @@
 
 #include "net/HttpCookieJar.h"
 #include "net/HttpRequest.h"
+#include "net/HttpStream.h"
+#include "net/HttpTls.h"
+#include "net/HttpTunnel.h"
 #include "net/HttpUrl.h"
 #include "net/NetworkLoop.h"
 #include "platform/TcpKeepAlive.h"
@@ -129,6 +132,10 @@ struct Prepared {
   std::string cookieHost;  // whose cookies the answer sets
   std::string host;        // where the connection goes: the server or the proxy
   int port = 0;
+  bool secure = false;  // https: TLS with the server, the certificate checked for tlsHost
+  std::string tlsHost;
+  std::string tunnel;        // "host:port" of the tunnel through the proxy; empty without one
+  std::string connectBytes;  // the CONNECT request that opens it
   std::size_t cap = 0;
   milliseconds limit{0};
   milliseconds connectTimeout{0};
@@ -166,6 +173,11 @@ struct THttpClient::Impl : std::enable_shared_from_this<THttpClient::Impl> {
   void Connect();
   void OnResolved(const ErrorCode& ec, const tcp::resolver::results_type& endpoints);
   void OnConnected(const ErrorCode& ec);
+  void OpenTunnel();
+  void ReadTunnelReply();
+  void OnTunnelRead(const ErrorCode& ec, std::size_t bytes);
+  void StartTls();
+  void OnHandshake(const ErrorCode& ec);
   void Send();
   void OnWritten(const ErrorCode& ec);
   void ReadMore();
@@ -197,12 +209,19 @@ struct THttpClient::Impl : std::enable_shared_from_this<THttpClient::Impl> {
   asio::io_context& io;
   IUiThread* const ui;
   tcp::resolver resolver{io};
-  tcp::socket socket{io};
+  HttpStream stream{io};
+  tcp::socket& socket = stream.Socket();
+  // Made at the first https request: it reads the trust store.
+  std::optional<asio::ssl::context> tls;
   asio::steady_timer transferTimer{io};
   asio::steady_timer stepTimer{io};
   bool connected = false;
+  // A kept connection serves only requests of the same scheme, to the same
+  // host and port, by the same route.
   std::string peerHost;
   int peerPort = 0;
+  bool peerSecure = false;
+  std::string peerTunnel;
   beast::flat_buffer buffer;
   // The request under way; finish is empty between requests.
   Prepared job;
@@ -223,20 +242,33 @@ Prepared THttpClient::Impl::Prepare(const std::string& url, std::size_t cap, mil
   const HttpUrl target = ParseHttpUrl(url);
   HttpGetRequest request;
   request.url = target;
-  request.viaProxy = !proxy.host.empty();
+  const bool viaProxy = !proxy.host.empty();
+  // Through the proxy an https request goes inside a tunnel, as if direct.
+  request.viaProxy = viaProxy && !target.secure;
   request.cacheControl = kind == THttpClientKind::MainClient;
   request.userAgent = userAgent;
   if (request.viaProxy && proxy.basicAuthentication) {
     request.proxyUserName = proxy.userName;
     request.proxyPassword = proxy.password;
   }
-  request.cookie = cookies.CookieHeader(target.ConnectHost());
+  request.cookie = cookies.CookieHeader(target.ConnectHost(), target.secure);
   Prepared prepared;
   prepared.serial = ++serial;
   prepared.bytes = BuildGetRequest(request);
   prepared.cookieHost = target.ConnectHost();
-  prepared.host = request.viaProxy ? proxy.host : target.ConnectHost();
-  prepared.port = request.viaProxy ? proxy.port : target.port;
+  prepared.host = viaProxy ? proxy.host : target.ConnectHost();
+  prepared.port = viaProxy ? proxy.port : target.port;
+  prepared.secure = target.secure;
+  prepared.tlsHost = target.ConnectHost();
+  if (viaProxy && target.secure) {
+    HttpConnectRequest tunnel{target, userAgent, std::nullopt, {}};
+    if (proxy.basicAuthentication) {
+      tunnel.proxyUserName = proxy.userName;
+      tunnel.proxyPassword = proxy.password;
+    }
+    prepared.tunnel = target.Authority();
+    prepared.connectBytes = BuildConnectRequest(tunnel);
+  }
   prepared.cap = cap;
   prepared.limit = limit;
   prepared.connectTimeout = connectTimeout;
@@ -379,7 +411,8 @@ void THttpClient::Impl::Begin(Prepared next, Finish done) {
     self->stop = Stop::Transfer;
     self->Interrupt();
   });
-  reused = connected && peerHost == job.host && peerPort == job.port && StillOpen();
+  reused = connected && peerHost == job.host && peerPort == job.port && peerSecure == job.secure &&
+           peerTunnel == job.tunnel && StillOpen();
   if (reused) {
     Send();
   } else {
@@ -409,10 +442,10 @@ void THttpClient::Impl::Interrupt() {
   Close();
 }
 
+// Pending operations end with an error; TLS stays until the next connect,
+// since they still refer to it.
 void THttpClient::Impl::Close() {
-  ErrorCode ignored;
-  socket.shutdown(tcp::socket::shutdown_both, ignored);
-  socket.close(ignored);
+  stream.Close();
   connected = false;
   buffer.clear();
 }
@@ -432,6 +465,9 @@ bool THttpClient::Impl::StillOpen() {
 
 void THttpClient::Impl::Connect() {
   Close();
+  stream.Reset();
+  peerSecure = false;
+  peerTunnel.clear();
   if (job.port < 0 || job.port > 65535) {
     Fail(std::make_exception_ptr(SocketError(make_error_code(boost::system::errc::invalid_argument))));
     return;
@@ -462,7 +498,67 @@ void THttpClient::Impl::OnConnected(const ErrorCode& ec) {
   peerHost = job.host;
   peerPort = job.port;
   buffer.clear();
+  if (!job.tunnel.empty()) return OpenTunnel();
+  if (job.secure) return Guarded([this] { StartTls(); });
   Send();
+}
+
+// Asks the proxy for a tunnel to the server; its answer must end with its
+// header, since the server has nothing to say before our handshake.
+void THttpClient::Impl::OpenTunnel() {
+  ArmStep(job.readTimeout, Stop::Read);
+  asio::async_write(socket, asio::buffer(job.connectBytes),
+                    [self = shared_from_this()](const ErrorCode& ec, std::size_t) {
+                      if (self->stop != Stop::None) return self->Fail(self->StopError());
+                      if (ec) return self->Fail(std::make_exception_ptr(SocketError(ec)));
+                      self->Guarded([&self] {
+                        self->AfterBlock();
+                        self->ReadTunnelReply();
+                      });
+                    });
+}
+
+void THttpClient::Impl::ReadTunnelReply() {
+  ArmStep(job.readTimeout, Stop::Read);
+  socket.async_read_some(
+      buffer.prepare(ReadBlockSize),
+      [self = shared_from_this()](const ErrorCode& ec, std::size_t bytes) { self->OnTunnelRead(ec, bytes); });
+}
+
+void THttpClient::Impl::OnTunnelRead(const ErrorCode& ec, std::size_t bytes) {
+  if (stop != Stop::None) return Fail(StopError());
+  if (ec && ec != asio::error::eof) return Fail(std::make_exception_ptr(SocketError(ec)));
+  buffer.commit(bytes);
+  Guarded([&] {
+    AfterBlock();
+    const TunnelReply reply = quarlen::ReadTunnelReply(View(buffer));
+    if (!reply.complete && !ec) return ReadTunnelReply();
+    if (!reply.complete && reply.statusLine.empty()) throw HttpError(ClosedGracefully);
+    CheckTunnelOpened(reply, job.tunnel);
+    if (buffer.size() != reply.headerSize) {
+      throw HttpError("Invalid HTTP response from the proxy: data after its answer to the tunnel request.");
+    }
+    buffer.clear();
+    peerTunnel = job.tunnel;
+    StartTls();
+  });
+}
+
+void THttpClient::Impl::StartTls() {
+  if (!tls) tls.emplace(MakeTlsContext());
+  stream.StartTls(*tls, job.tlsHost);
+  ArmStep(job.readTimeout, Stop::Read);
+  stream.AsyncHandshake([self = shared_from_this()](const ErrorCode& ec) { self->OnHandshake(ec); });
+}
+
+void THttpClient::Impl::OnHandshake(const ErrorCode& ec) {
+  if (stop != Stop::None) return Fail(StopError());
+  if (ec) return Fail(std::make_exception_ptr(HttpError(TlsFailureText(job.tlsHost, stream.VerifyResult(), ec))));
+  peerSecure = true;
+  Guarded([this] {
+    AfterBlock();
+    Send();
+  });
 }
 
 void THttpClient::Impl::Send() {
@@ -471,7 +567,7 @@ void THttpClient::Impl::Send() {
   // A half-open connection (the peer gone after a sleep or a NAT timeout)
   // answers nothing ever; without a limit the caller would wait for good.
   ArmStep(job.readTimeout, Stop::Read);
-  asio::async_write(socket, asio::buffer(job.bytes),
+  stream.AsyncWrite(asio::buffer(job.bytes),
                     [self = shared_from_this()](const ErrorCode& ec, std::size_t) { self->OnWritten(ec); });
 }
 
@@ -493,7 +589,7 @@ void THttpClient::Impl::OnWritten(const ErrorCode& ec) {
 
 void THttpClient::Impl::ReadMore() {
   ArmStep(job.readTimeout, Stop::Read);
-  socket.async_read_some(
+  stream.AsyncReadSome(
       buffer.prepare(ReadBlockSize),
       [self = shared_from_this()](const ErrorCode& ec, std::size_t bytes) { self->OnRead(ec, bytes); });
 }
@@ -504,7 +600,10 @@ void THttpClient::Impl::OnRead(const ErrorCode& ec, std::size_t bytes) {
     // Closed before any byte of the answer: a kept connection the server had
     // given up; the request goes out once more on a new one, never "reused".
     if (reused && !receivedAny) return Connect();
-    if (ec != asio::error::eof) return Fail(std::make_exception_ptr(SocketError(ec)));
+    // A TLS server that closes without close_notify ends its answer the same way.
+    if (ec != asio::error::eof && ec != asio::ssl::error::stream_truncated) {
+      return Fail(std::make_exception_ptr(SocketError(ec)));
+    }
     peerClosed = true;
     return Guarded([this] { Advance(); });
   }

@@ -58,9 +58,12 @@ void HttpCookieJar::RememberOne(const std::string& host, const std::string& cook
   const std::time_t now = Now();
   std::optional<std::time_t> maxAge;
   std::optional<std::time_t> expires;
+  bool secure = false;
   for (std::size_t i = 1; i < parts.size(); ++i) {
     const std::string attribute = Trim(parts[i]);
     const std::size_t eq = attribute.find('=');
+    // "Secure" takes no value; a value given anyway is ignored, the attribute is not.
+    if (AsciiLowered(Trim(attribute.substr(0, eq))) == "secure") secure = true;
     if (eq == std::string::npos) continue;
     const std::string key = AsciiLowered(Trim(attribute.substr(0, eq)));
     const std::string text = Trim(attribute.substr(eq + 1));
@@ -96,9 +99,10 @@ void HttpCookieJar::RememberOne(const std::string& host, const std::string& cook
     // A replaced cookie keeps its place among the oldest.
     existing->value = value;
     existing->expires = expiry;
+    existing->secure = secure;
     return;
   }
-  cookies.push_back(Cookie{name, value, expiry, nextSerial_++});
+  cookies.push_back(Cookie{name, value, expiry, nextSerial_++, secure});
   ++count_;
   // Cookies are kept in the order they were first set, so the oldest is first.
   if (cookies.size() > MaxCookiesPerHost) {
@@ -133,13 +137,15 @@ std::size_t HttpCookieJar::CountFor(const std::string& host) const {
   return found == byHost_.end() ? 0 : found->second.size();
 }
 
-std::string HttpCookieJar::CookieHeader(const std::string& host) const {
+std::string HttpCookieJar::CookieHeader(const std::string& host, bool overHttps) const {
   const auto found = byHost_.find(AsciiLowered(host));
   if (found == byHost_.end()) return {};
   const std::time_t now = Now();
   std::string header;
   for (const Cookie& cookie : found->second) {
     if (cookie.expires && *cookie.expires <= now) continue;
+    // A Secure cookie must never cross the wire in the clear.
+    if (cookie.secure && !overHttps) continue;
     const std::size_t added = (header.empty() ? 0 : 2) + cookie.name.size() + 1 + cookie.value.size();
     // A cookie that no longer fits is left out; a shorter later one may still go.
     if (header.size() + added > MaxCookieHeaderBytes) continue;

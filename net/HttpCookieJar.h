@@ -28,11 +28,12 @@ class HttpCookieJar {
   // Takes the value of a "Set-Cookie" header (one cookie) or of a "Set-Cookie2"
   // header (a comma-separated list). "Max-Age" (which wins) or "Expires" in the
   // past removes the cookie; over MaxCookiesPerHost or MaxCookies the oldest go.
+  // A cookie with the "Secure" attribute is kept for https requests only.
   void Remember(const std::string& host, const std::string& headerValue, bool setCookie2);
   // The "Cookie" header value for a request to host: "a=1; b=2" in the order the
   // cookies were first set, unexpired ones only, at most MaxCookieHeaderBytes;
-  // empty when none.
-  std::string CookieHeader(const std::string& host) const;
+  // empty when none. Secure cookies are left out unless overHttps.
+  std::string CookieHeader(const std::string& host, bool overHttps = false) const;
   // Cookies held, in all and for one host (expired ones not dropped yet included).
   std::size_t Count() const { return count_; }
   std::size_t CountFor(const std::string& host) const;
@@ -43,6 +44,7 @@ class HttpCookieJar {
     std::string value;
     std::optional<std::time_t> expires;
     std::uint64_t created = 0;
+    bool secure = false;
   };
   void RememberOne(const std::string& host, const std::string& cookie);
   void DropExpired(std::vector<Cookie>& cookies, std::time_t now);

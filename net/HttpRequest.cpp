@@ -6,8 +6,6 @@
 
 namespace quarlen {
 
-namespace {
-
 void AddHeader(std::string& out, const char* name, const std::string& value) {
   if (value.empty()) return;
   if (value.find_first_of("\r\n") != std::string::npos) {
@@ -15,8 +13,6 @@ void AddHeader(std::string& out, const char* name, const std::string& value) {
   }
   out.append(name).append(": ").append(value).append("\r\n");
 }
-
-}  // namespace
 
 std::string EncodeBase64(const std::string& bytes) {
   namespace base64 = boost::beast::detail::base64;

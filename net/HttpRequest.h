@@ -22,6 +22,10 @@ struct HttpGetRequest {
 // Throws HttpError when a header value would contain CR or LF.
 std::string BuildGetRequest(const HttpGetRequest& request);
 
+// Appends "name: value" and CR LF; nothing when value is empty. Throws
+// HttpError when value contains CR or LF.
+void AddHeader(std::string& out, const char* name, const std::string& value);
+
 // RFC 2045 Base64 of the text's bytes.
 std::string EncodeBase64(const std::string& bytes);
 

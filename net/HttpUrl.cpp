@@ -7,7 +7,9 @@
 
 namespace quarlen {
 
-std::string HttpUrl::HostHeader() const { return port == 80 ? host : host + ":" + std::to_string(port); }
+std::string HttpUrl::HostHeader() const { return port == DefaultPort() ? host : Authority(); }
+
+std::string HttpUrl::Authority() const { return host + ":" + std::to_string(port); }
 
 std::string HttpUrl::AbsoluteTarget() const { return "http://" + host + ":" + std::to_string(port) + target; }
 
@@ -22,17 +24,21 @@ HttpUrl ParseHttpUrl(const std::string& url) {
   if (std::any_of(url.begin(), url.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; })) {
     throw HttpError("Invalid URL: it contains control characters.");
   }
-  constexpr std::string_view Scheme = "http://";
-  if (!StartsWithIgnoringAsciiCase(url, Scheme)) {
+  constexpr std::string_view Plain = "http://";
+  constexpr std::string_view Secure = "https://";
+  HttpUrl result;
+  if (StartsWithIgnoringAsciiCase(url, Secure)) {
+    result.secure = true;
+    result.port = 443;
+  } else if (!StartsWithIgnoringAsciiCase(url, Plain)) {
     throw HttpError("Unsupported URL: " + url);
   }
-  const std::size_t authorityStart = Scheme.size();
+  const std::size_t authorityStart = result.secure ? Secure.size() : Plain.size();
   std::size_t authorityEnd = url.find_first_of("/?#", authorityStart);
   if (authorityEnd == std::string::npos) authorityEnd = url.size();
   const std::string authority = url.substr(authorityStart, authorityEnd - authorityStart);
   if (authority.find('@') != std::string::npos) throw HttpError("Unsupported URL: " + url);
 
-  HttpUrl result;
   std::string portText;
   if (!authority.empty() && authority.front() == '[') {
     const std::size_t close = authority.find(']');

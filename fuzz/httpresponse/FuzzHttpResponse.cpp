@@ -2,7 +2,10 @@
 // loopback connection, so the program's own reading code runs unchanged: the
 // status line, header lines, 1xx answers, Set-Cookie into the jar, counted,
 // chunked and close-delimited bodies, with the body cap and the read limit
-// in force. The first byte picks the body cap; the rest is the answer, after
+// in force. The first byte picks the body cap (its low seven bits) and, with
+// its high bit set, makes the peer a proxy: the client asks it for a tunnel
+// for an https request, and the rest is the proxy's answer to that, which
+// the client must judge before any TLS begins. The rest is the answer, after
 // which the peer closes. A body over the cap, a failure other than HttpError,
 // a wait that runs into the read limit (the peer always closes, so nothing
 // should wait that long) or a client left busy aborts.
@@ -89,14 +92,17 @@ struct Peer {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const std::size_t cap = Caps[data[0] % Caps.size()];
+  const std::size_t cap = Caps[(data[0] & 0x7F) % Caps.size()];
+  const bool tunnel = (data[0] & 0x80) != 0;
   int port = 0;
   Peer peer{Listener(port), data + 1, size - 1};
   THttpClient client(THttpClientKind::MainClient, [&peer] { peer.Pump(); });
   client.SetReadTimeout(std::chrono::seconds(5));
   client.SetTransferDeadline(std::chrono::seconds(30));
+  if (tunnel) client.SetProxy({"127.0.0.1", port, true, "trader", "s3cret"});
+  const std::string url = (tunnel ? "https://news.example:8443" : "http://127.0.0.1:" + std::to_string(port)) + "/feed";
   try {
-    const std::string body = client.Get("http://127.0.0.1:" + std::to_string(port) + "/feed", cap);
+    const std::string body = client.Get(url, cap);
     if (body.size() > cap) std::abort();
   } catch (const HttpError& e) {
     if (std::strcmp(e.what(), ReadTimedOut) == 0) std::abort();

@@ -12,6 +12,25 @@
 
 namespace quarlen {
 
+namespace {
+
+// Holds a profile's ProxyLogIn; a child of the profile, so it lives as long.
+class ProxyLogInHolder : public QObject {
+ public:
+  ProxyLogInHolder(QObject* parent, ProxyLogIn logIn) : QObject(parent), logIn_(std::move(logIn)) {}
+  bool Give(QString& user, QString& password) const { return logIn_ && logIn_(user, password); }
+
+ private:
+  ProxyLogIn logIn_;
+};
+
+}  // namespace
+
+void SetProxyLogIn(QWebEngineProfile* profile, ProxyLogIn logIn) {
+  delete profile->findChild<ProxyLogInHolder*>(QString(), Qt::FindDirectChildrenOnly);
+  new ProxyLogInHolder(profile, std::move(logIn));
+}
+
 SilentWebPage::SilentWebPage(QWebEngineProfile* profile, QObject* parent) : QWebEnginePage(profile, parent) {
   // A bad certificate is refused, never asked about.
   connect(this, &QWebEnginePage::certificateError, this,
@@ -19,7 +38,10 @@ SilentWebPage::SilentWebPage(QWebEngineProfile* profile, QObject* parent) : QWeb
   // An authenticator left untouched cancels the log-in.
   connect(this, &QWebEnginePage::authenticationRequired, this, [](const QUrl&, QAuthenticator*) {});
   connect(this, &QWebEnginePage::proxyAuthenticationRequired, this,
-          [](const QUrl&, QAuthenticator*, const QString&) {});
+          [this](const QUrl&, QAuthenticator* authenticator, const QString&) { AnswerProxy(authenticator); });
+  // A second challenge within one load means the proxy refused what we gave:
+  // left unanswered, the load fails and the page's owner shows its notice.
+  connect(this, &QWebEnginePage::loadStarted, this, [this] { proxyAnswered_ = false; });
   connect(this, &QWebEnginePage::featurePermissionRequested, this, [this](const QUrl& origin, Feature feature) {
     setFeaturePermission(origin, feature, PermissionDeniedByUser);
   });
@@ -29,6 +51,17 @@ SilentWebPage::SilentWebPage(QWebEngineProfile* profile, QObject* parent) : QWeb
           [this](QWebEngineNewWindowRequest& request) { OpenOutside(request.requestedUrl()); });
   settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
   settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
+}
+
+void SilentWebPage::AnswerProxy(QAuthenticator* authenticator) {
+  if (proxyAnswered_) return;
+  const auto* holder = profile()->findChild<ProxyLogInHolder*>(QString(), Qt::FindDirectChildrenOnly);
+  QString user;
+  QString password;
+  if (holder == nullptr || !holder->Give(user, password)) return;
+  proxyAnswered_ = true;
+  authenticator->setUser(user);
+  authenticator->setPassword(password);
 }
 
 void SilentWebPage::javaScriptAlert(const QUrl&, const QString&) {}

@@ -2,6 +2,7 @@
 // The embedded browsers of the banner and the channel tabs: silent pages on a
 // profile that keeps no HTTP cache and nothing on disk.
 #include <QWebEnginePage>
+#include <functional>
 #include <string>
 
 class QWebEngineProfile;
@@ -18,9 +19,14 @@ enum class OutsideLinks {
   EveryUserLink,  // those, and every link the user follows inside the page
 };
 
+// The user name and password for the proxy's challenge; false when there are none to give.
+using ProxyLogIn = std::function<bool(QString& user, QString& password)>;
+
 // A page that never asks the user anything: script alerts, confirms and
 // prompts, certificate errors, log-ins, file choosers and permission requests
-// are all answered "no" without a box; console messages are dropped.
+// are all answered "no" without a box; console messages are dropped. The
+// proxy's challenge alone is answered, once a page load, with what the
+// profile's ProxyLogIn gives (SetProxyLogIn).
 class SilentWebPage : public QWebEnginePage {
   Q_OBJECT
 
@@ -45,14 +51,20 @@ class SilentWebPage : public QWebEnginePage {
 
  private:
   void OpenOutside(const QUrl& url);
+  void AnswerProxy(QAuthenticator* authenticator);
 
   IUrlOpener* opener_ = nullptr;
+  bool proxyAnswered_ = false;
   OutsideLinks outside_ = OutsideLinks::NewWindow;
 };
 
 // An off-the-record profile without HTTP cache: every navigation reaches the
 // server, and downloads are refused without a question. Owned by parent.
 QWebEngineProfile* MakeCachelessProfile(QObject* parent);
+
+// Every SilentWebPage of profile answers the proxy's challenge through logIn
+// from now on (replacing an earlier one).
+void SetProxyLogIn(QWebEngineProfile* profile, ProxyLogIn logIn);
 
 // A browser view on profile with a SilentWebPage and no context menu. Owned by parent.
 QWebEngineView* MakeSilentBrowser(QWebEngineProfile* profile, QWidget* parent);

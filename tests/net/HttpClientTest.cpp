@@ -272,7 +272,7 @@ TEST(HttpClient, RefusesUrlsItCannotSendSafely) {
   const std::string controls = "Invalid URL: it contains control characters.";
   const std::pair<std::string, std::string> cases[] = {
       // the message, then the URL when it names one
-      {"Unsupported URL: ", "https://" + live + "/"},
+      {"Unsupported URL: ", "https:" + live + "/"},
       {"Unsupported URL: ", "ftp://x/"},
       {"Invalid URL: ", "http:///path"},
       {"Invalid port in URL: ", "http://127.0.0.1:0/"},

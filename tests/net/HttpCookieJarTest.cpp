@@ -60,5 +60,17 @@ TEST(HttpCookieJar, StaysWithinItsBounds) {
   EXPECT_EQ(jar.Count(), MaxCookies);
 }
 
+TEST(HttpCookieJar, SecureCookiesGoOverHttpsOnly) {
+  HttpCookieJar jar;
+  for (const char* cookie : {"plain=1", "token=2; Secure", "session=3; path=/; SECURE=yes; HttpOnly", "later=4"}) {
+    jar.Remember("feeds.example", cookie, false);
+  }
+  EXPECT_EQ(jar.CookieHeader("feeds.example"), "plain=1; later=4");
+  EXPECT_EQ(jar.CookieHeader("feeds.example", true), "plain=1; token=2; session=3; later=4");
+  // Set again without the attribute, the cookie may travel in the clear again.
+  jar.Remember("feeds.example", "token=5", false);
+  EXPECT_EQ(jar.CookieHeader("feeds.example"), "plain=1; token=5; later=4");
+}
+
 }  // namespace
 }  // namespace quarlen

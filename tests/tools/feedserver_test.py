@@ -61,7 +61,9 @@ class FeedServerTest(unittest.TestCase):
         cls.state = tempfile.mkdtemp(prefix="state-", dir=ARGS.work)
         cls.port = free_port()
         cls.base = f"http://127.0.0.1:{cls.port}"
-        rc = subprocess.run([os.path.join(cls.tools, "start"), cls.state, str(cls.port)]).returncode
+        cls.tls_port = free_port()
+        rc = subprocess.run([os.path.join(cls.tools, "start"), cls.state, str(cls.port),
+                             str(cls.tls_port)]).returncode
         if rc != 0:
             raise RuntimeError(f"start exited with {rc}")
 
@@ -93,6 +95,24 @@ class FeedServerTest(unittest.TestCase):
     def feed(self):
         response, body = self.assert_ok("/feeds/messenger4.xml.win-1251")
         return response, body, ET.fromstring(body)
+
+    def test_https_serves_the_same_site_with_a_certificate_of_its_own_authority(self):
+        import ssl
+        trusted = ssl.create_default_context(cafile=os.path.join(self.state, "tls", "ca.pem"))
+        for host in ("127.0.0.1", "localhost"):
+            conn = http.client.HTTPSConnection(host, self.tls_port, timeout=10, context=trusted)
+            conn.request("GET", "/feeds/messenger4.xml.win-1251")
+            response = conn.getresponse()
+            self.assertEqual(response.status, 200, host)
+            self.assertEqual(response.read(), self.feed()[1], host)
+            conn.close()
+        # The authority is private: a client that was not told of it refuses.
+        conn = http.client.HTTPSConnection("127.0.0.1", self.tls_port, timeout=10,
+                                           context=ssl.create_default_context())
+        with self.assertRaises(ssl.SSLCertVerificationError):
+            conn.request("GET", "/ping.php")
+        conn.close()
+        self.assertEqual(os.stat(os.path.join(self.state, "tls", "ca.key")).st_mode & 0o077, 0)
 
     # -- the feed -----------------------------------------------------------
 
