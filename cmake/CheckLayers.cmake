@@ -26,7 +26,9 @@ function(quarlen_layered_files source_dir out)
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
-# Fails on any #include "<folder>/..." that points up or sideways.
+# Fails on any #include "<folder>/..." or #include <<folder>/...> that points
+# up or sideways. A bracketed include counts only when the file is in the
+# tree: <net/if.h> is the system's header, <feeds/ArticleStore.h> ours.
 function(quarlen_check_includes source_dir)
   quarlen_layered_files(${source_dir} files)
   set(faults)
@@ -42,13 +44,16 @@ function(quarlen_check_includes source_dir)
     endif()
     set(allowed ${folder} ${QUARLEN_USES_${folder}})
     list(JOIN allowed ", " allowed_text)
-    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"/]+/")
+    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<][^\">/]+/")
     foreach(line IN LISTS lines)
-      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*$" "\\1" target "${line}")
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[\"<]([^\">]+)[\">].*$" "\\1" target "${line}")
       string(REGEX MATCH "^[^/]+" used "${target}")
       # Only the project's own top-level folders are layered; other paths
       # with a slash are a library's headers.
       if(NOT IS_DIRECTORY ${source_dir}/${used})
+        continue()
+      endif()
+      if(line MATCHES "include[ \t]*<" AND NOT EXISTS ${source_dir}/${target})
         continue()
       endif()
       string(REGEX MATCH "^[^/]+/ui/" to_ui "${target}")

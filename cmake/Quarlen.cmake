@@ -1,6 +1,26 @@
 # Helpers shared by every folder's CMakeLists.
 
+# The warnings of every target; errors with QUARLEN_WERROR.
 set(QUARLEN_WARNINGS -Wall -Wextra -Wpedantic -Wno-unused-parameter)
+if(QUARLEN_WERROR)
+  list(APPEND QUARLEN_WARNINGS -Werror)
+endif()
+
+# quarlen_sanitizer_flags(out sanitizers): the compile flags of a sanitizer
+# list such as "address,undefined". Every finding ends the program, so a test
+# fails on the first one instead of printing it and passing.
+function(quarlen_sanitizer_flags out sanitizers)
+  set(${out} -fsanitize=${sanitizers} -fno-sanitize-recover=all -fno-omit-frame-pointer -g PARENT_SCOPE)
+endfunction()
+
+# quarlen_sanitize carries QUARLEN_SANITIZE to every library and test the
+# functions below make, and through the libraries to whatever links them.
+add_library(quarlen_sanitize INTERFACE)
+if(QUARLEN_SANITIZE)
+  quarlen_sanitizer_flags(sanitizer_flags ${QUARLEN_SANITIZE})
+  target_compile_options(quarlen_sanitize INTERFACE ${sanitizer_flags})
+  target_link_options(quarlen_sanitize INTERFACE -fsanitize=${QUARLEN_SANITIZE})
+endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/CheckLayers.cmake)
 
@@ -10,6 +30,7 @@ function(quarlen_core_library name)
   add_library(${name} STATIC ${ARGN})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${QUARLEN_WARNINGS})
+  target_link_libraries(${name} PUBLIC quarlen_sanitize)
   # No moc either: a core target must not even depend on a Qt tool.
   set_target_properties(${name} PROPERTIES AUTOMOC OFF)
   set_property(GLOBAL APPEND PROPERTY QUARLEN_CORE_TARGETS ${name})
@@ -20,14 +41,14 @@ function(quarlen_ui_library name)
   add_library(${name} STATIC ${ARGN})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${QUARLEN_WARNINGS})
-  target_link_libraries(${name} PUBLIC Qt6::Widgets)
+  target_link_libraries(${name} PUBLIC Qt6::Widgets quarlen_sanitize)
 endfunction()
 
 # quarlen_test(name SOURCES...): one GoogleTest executable registered with CTest.
 function(quarlen_test name)
   add_executable(${name} ${ARGN})
   target_compile_options(${name} PRIVATE ${QUARLEN_WARNINGS})
-  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main quarlen_sanitize)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
@@ -125,6 +146,21 @@ function(quarlen_folder_tests folder)
       QUARLEN_SOURCE_DIR="${PROJECT_SOURCE_DIR}" QUARLEN_BINARY_DIR="${PROJECT_BINARY_DIR}"
       QUARLEN_PROGRAM_VERSION="${PROJECT_VERSION}")
   endif()
+endfunction()
+
+# quarlen_fuzzer(name SOURCES...): a libFuzzer target (clang only, see
+# fuzz/CMakeLists.txt) that sees the source tree, built with QUARLEN_SANITIZE's
+# sanitizers or, when that names none, address and undefined.
+function(quarlen_fuzzer name)
+  set(sanitizers address,undefined)
+  if(QUARLEN_SANITIZE)
+    set(sanitizers ${QUARLEN_SANITIZE})
+  endif()
+  quarlen_sanitizer_flags(flags fuzzer,${sanitizers})
+  add_executable(${name} ${ARGN})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_options(${name} PRIVATE ${flags})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer,${sanitizers})
 endfunction()
 
 # Adds every subfolder of the current folder that has a CMakeLists.txt.

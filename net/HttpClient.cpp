@@ -768,13 +768,19 @@ THttpClient::THttpClient(THttpClientKind kind, NetworkLoop& loop, IUiThread& ui,
     : impl_(std::make_shared<Impl>(kind, std::move(pump), &loop.Context(), &ui)) {}
 
 THttpClient::~THttpClient() {
-  if (!impl_->ownIo) {
-    // The network thread lets go of the rest once it has closed the socket.
-    impl_->PostAbort(impl_->serial);
-    return;
+  // Posting the abort or running the last handlers can throw (an allocation,
+  // a handler's own failure); nobody is left to hear of it, and letting it out
+  // of a destructor would end the program.
+  try {
+    if (!impl_->ownIo) {
+      // The network thread lets go of the rest once it has closed the socket.
+      impl_->PostAbort(impl_->serial);
+      return;
+    }
+    impl_->io.restart();
+    impl_->io.poll();
+  } catch (...) {
   }
-  impl_->io.restart();
-  impl_->io.poll();
 }
 
 void THttpClient::SetUserAgent(const std::string& agent) { impl_->userAgent = agent; }
