@@ -1,23 +1,16 @@
 #include "feeds/ArticleStore.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <optional>
 
 #include "feeds/AtomicFileGroup.h"
 #include "feeds/ChartsFile.h"
 #include "feeds/ListFile.h"
 #include "platform/ConfigFolder.h"
+#include "platform/FileSystem.h"
 #include "platform/UiPorts.h"
 
 namespace quarlen {
 namespace {
-
-bool IsFolder(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 std::vector<RgbImage> BlankCharts(std::size_t count) {
   return std::vector<RgbImage>(count, RgbImage(ChartThumbnailWidth, ChartThumbnailHeight));

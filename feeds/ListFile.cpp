@@ -1,13 +1,9 @@
 #include "feeds/ListFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
+#include <system_error>
 
 #include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
 
 namespace quarlen {
 
@@ -49,26 +45,11 @@ std::string FormatListText(const std::vector<std::string>& entries) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
-    throw ListFileError("Cannot open file \"" + path + "\". " + std::strerror(errno));
+  try {
+    return ReadWholeFileIfPresent(path);
+  } catch (const std::system_error& e) {
+    throw ListFileError("Cannot read file \"" + path + "\". " + e.code().message());
   }
-  std::string data;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      throw ListFileError("Cannot read file \"" + path + "\". " + std::strerror(err));
-    }
-    if (n == 0) break;
-    data.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return data;
 }
 
 std::optional<std::vector<std::string>> ReadListFile(const std::string& path) {

@@ -1,11 +1,10 @@
 #include "platform/ConfigFolder.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/FileSystem.h"
 
 namespace quarlen {
 
@@ -38,11 +37,9 @@ std::string ConfigFolderPath(const std::string& applicationDataFolder) {
 }
 
 bool EnsureFolderExists(const std::string& folder) {
-  struct stat info {};
-  if (::stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+  if (PathExists(folder)) return IsFolder(folder);
   // One level only: a missing parent is a failure, as the folder check expects.
-  if (::mkdir(folder.c_str(), 0700) == 0) return true;
-  return errno == EEXIST && ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  return MakeFolder(folder);
 }
 
 bool EnsureApplicationDataFolder(const std::string& folder) {

@@ -3,20 +3,17 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "platform/AsciiText.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
 #include "platform/UiPorts.h"
 #include "settings/XmlSettingsWriter.h"
 
@@ -35,8 +32,6 @@ void CheckKey(const std::string& key) {
   for (char c : key) valid = valid && (IsAsciiLetter(c) || IsAsciiDigit(c) || c == '_' || c == '-' || c == '.');
   if (!valid) throw std::invalid_argument("not a settings key: \"" + key + "\"");
 }
-
-std::string ErrnoText(int error) { return std::strerror(error); }
 
 std::string QualifiedName(const xmlNode* node) {
   std::string name = reinterpret_cast<const char*>(node->name);
@@ -76,9 +71,9 @@ std::string ParseErrorText(const std::string& path, const xmlError* error) {
 
 // Owner-only permissions and the file's mode bits count as "read-only", since
 // the owner (root in particular) may pass the access check regardless.
-bool FileIsReadOnly(const std::string& path, const struct stat& info) {
-  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
-  return ::access(path.c_str(), W_OK) != 0;
+bool FileIsReadOnly(const std::string& path, const PathStatus& status) {
+  if ((status.mode & 0222) == 0) return true;
+  return !MayWrite(path);
 }
 
 // Writes content through the one atomic writer, so a settings file is replaced
@@ -93,15 +88,20 @@ void ReplaceFile(const fs::path& target, const std::string& content, SettingsFil
   }
 
   // A rewritten file keeps the permissions the user gave it; the password file is always owner-only.
-  struct stat existing {};
-  const bool exists = ::stat(targetText.c_str(), &existing) == 0;
+  PathStatus existing;
+  try {
+    existing = StatusOf(targetText);
+  } catch (const std::system_error&) {
+    // A file whose status can't be read is written as a new one; the write reports what fails.
+  }
+  const bool exists = existing.kind != PathKind::Missing;
   unsigned fileMode = 0666;
   FileModeRule rule = FileModeRule::LessUmask;
   if (mode == SettingsFileMode::OwnerOnly) {
     fileMode = 0600;
     rule = FileModeRule::Exact;
   } else if (exists) {
-    fileMode = existing.st_mode & 07777;
+    fileMode = existing.mode;
     rule = FileModeRule::Exact;
   }
   FileOps realOps;
@@ -173,27 +173,34 @@ SettingsStore::SettingsStore(std::string filePath, IMessageBoxes& messageBoxes, 
           mode) {}
 
 void SettingsStore::Reread() {
-  struct stat info {};
-  if (::stat(filePath_.c_str(), &info) != 0) {
-    const int error = errno;
-    if (error == ENOENT || error == ENOTDIR) {
-      readOnly_ = false;
-      rootName_ = RootName;
-      entries_.clear();
-      return;
-    }
-    throw SettingsStoreError("Cannot open file \"" + filePath_ + "\". " + ErrnoText(error));
+  PathStatus info;
+  try {
+    info = StatusOf(filePath_);
+  } catch (const std::system_error& e) {
+    throw SettingsStoreError("Cannot open file \"" + filePath_ + "\". " + e.code().message());
+  }
+  if (info.kind == PathKind::Missing) {
+    readOnly_ = false;
+    rootName_ = RootName;
+    entries_.clear();
+    return;
   }
   readOnly_ = FileIsReadOnly(filePath_, info);
-  if (!S_ISREG(info.st_mode)) throw SettingsStoreError("Cannot open file \"" + filePath_ + "\". Not a regular file");
-  if (static_cast<std::uintmax_t>(info.st_size) > MaxFileSize) {
+  if (info.kind != PathKind::File)
+    throw SettingsStoreError("Cannot open file \"" + filePath_ + "\". Not a regular file");
+  if (info.size > MaxFileSize) {
     throw SettingsStoreError("Error reading settings file \"" + filePath_ + "\": the file is too large.");
   }
 
-  std::ifstream in(filePath_, std::ios::binary);
-  if (!in) throw SettingsStoreError("Cannot open file \"" + filePath_ + "\". " + ErrnoText(errno));
-  const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw SettingsStoreError("Cannot read file \"" + filePath_ + "\".");
+  std::optional<std::string> read;
+  try {
+    read = ReadWholeFileIfPresent(filePath_);
+  } catch (const std::system_error& e) {
+    throw SettingsStoreError("Cannot open file \"" + filePath_ + "\". " + e.code().message());
+  }
+  // Removed between the status and the read: as unreadable as a file that can't be opened.
+  if (!read) throw SettingsStoreError("Cannot open file \"" + filePath_ + "\". " + std::strerror(ENOENT));
+  const std::string& content = *read;
 
   std::unique_ptr<xmlParserCtxt, ParserContextDeleter> ctxt(xmlNewParserCtxt());
   if (!ctxt) throw SettingsStoreError("Error reading settings file \"" + filePath_ + "\": out of memory.");

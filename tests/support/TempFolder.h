@@ -1,7 +1,5 @@
 #pragma once
 // A fresh folder under the system temporary folder, removed with everything in it.
-#include <stdlib.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -10,15 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
+
 namespace quarlen::test {
 
 class TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quarlen-store-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
+  TempFolder() : path_(MakeTemporaryFolder("quarlen-store-")) {}
   ~TempFolder() {
     std::error_code ec;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
