@@ -361,7 +361,9 @@ TEST_F(RefreshCycleTest, MergeCases) {
     std::vector<std::string> latest;
     for (const std::string& u : c.latest) latest.push_back(link(u));
     EXPECT_EQ(store_.url, urls);
-    if (!c.subjects.empty()) EXPECT_EQ(store_.subject, c.subjects);
+    if (!c.subjects.empty()) {
+      EXPECT_EQ(store_.subject, c.subjects);
+    }
     EXPECT_EQ(store_.read, c.reads);
     EXPECT_EQ(store_.latest, latest);
     EXPECT_EQ(store_.latest_subject, c.latestSubjects);
@@ -373,7 +375,9 @@ TEST_F(RefreshCycleTest, MergeCases) {
     EXPECT_EQ(tray_.icons, std::vector<int>{anyNew ? 1 : 0});
     ASSERT_EQ(tray_.balloons.size(), anyNew ? 1u : 0u);
     EXPECT_EQ(window_.beeps, anyNew ? 1 : 0);
-    if (anyNew) EXPECT_EQ(tray_.balloons[0].second, c.latestSubjects.at(0));
+    if (anyNew) {
+      EXPECT_EQ(tray_.balloons[0].second, c.latestSubjects.at(0));
+    }
     if (c.tickerText == "-") {
       EXPECT_TRUE(window_.tickerTexts.empty());
     } else {
