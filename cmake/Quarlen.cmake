@@ -75,12 +75,13 @@ endfunction()
 
 # quarlen_folder(core_name LIBS... [UI_LIBS ...] [EXCLUDE regex]): the standard
 # folder layout. Core sources are <folder>/*.cpp less those matching EXCLUDE
-# (another system's implementation), widget sources <folder>/ui/*.cpp. Either
-# library is made only when it has sources, so a folder can grow piece by piece.
+# (another system's implementation), widget sources <folder>/ui/*.cpp and those
+# of its subfolders (app/ui/desktop/). Either library is made only when it has
+# sources, so a folder can grow piece by piece.
 function(quarlen_folder name)
   cmake_parse_arguments(QF "" "EXCLUDE" "LIBS;UI_LIBS" ${ARGN})
   file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  file(GLOB ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
+  file(GLOB_RECURSE ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
   list(FILTER core_sources EXCLUDE REGEX "/main\\.cpp$")
   if(QF_EXCLUDE)
     list(FILTER core_sources EXCLUDE REGEX "${QF_EXCLUDE}")
@@ -101,12 +102,13 @@ function(quarlen_folder name)
 endfunction()
 
 # quarlen_folder_tests(folder LIBS... [UI_LIBS ...]): tests/<folder>/*.cpp make
-# <folder>_tests, tests/<folder>/ui/*.cpp make <folder>_ui_tests. Tests see the
-# source and build folders and project()'s version as macros.
+# <folder>_tests, tests/<folder>/ui/*.cpp (and its subfolders) make
+# <folder>_ui_tests. Tests see the source and build folders and project()'s
+# version as macros.
 function(quarlen_folder_tests folder)
   cmake_parse_arguments(QT "" "" "LIBS;UI_LIBS" ${ARGN})
   file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  file(GLOB ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
+  file(GLOB_RECURSE ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
   if(core_sources)
     quarlen_test(${folder}_tests ${core_sources})
     quarlen_existing_libraries(libs ${QT_LIBS})
@@ -147,7 +149,7 @@ function(quarlen_existing_libraries out)
         if(NOT QUARLEN_BUILD_UI)
           continue()
         endif()
-        file(GLOB found ${PROJECT_SOURCE_DIR}/${folder}/ui/*.cpp)
+        file(GLOB_RECURSE found ${PROJECT_SOURCE_DIR}/${folder}/ui/*.cpp)
       else()
         file(GLOB found ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
         list(FILTER found EXCLUDE REGEX "/main\\.cpp$")

@@ -5,6 +5,7 @@
 #include <locale.h>
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -16,6 +17,10 @@
 namespace quarlen {
 
 namespace {
+
+// iconv_open's failure value is (iconv_t)-1; compared through the pointer's
+// bits, since a cast of -1 to a pointer defeats the compiler's alias tracking.
+bool IconvOpenFailed(iconv_t cd) { return std::bit_cast<std::uintptr_t>(cd) == UINTPTR_MAX; }
 
 constexpr double SecondsPerDay = 86400.0;
 constexpr long long MillisecondsPerDay = 86400000LL;
@@ -48,8 +53,8 @@ const long long EpochOffset = DaysFromCivil(1899, 12, 30);
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int DaysInMonth(int year, int month) {
-  static constexpr std::array<int, 12> days{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+  static constexpr std::array<int, 12> Days{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : Days[month - 1];
 }
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& result) {
@@ -157,7 +162,7 @@ std::string ToUtf8(const std::string& text, locale_t loc) {
   const char* codeset = nl_langinfo_l(CODESET, loc);
   if (!codeset || std::string_view(codeset) == "UTF-8" || std::string_view(codeset) == "ANSI_X3.4-1968") return text;
   iconv_t cd = iconv_open("UTF-8", codeset);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return text;
+  if (IconvOpenFailed(cd)) return text;
   std::string out(text.size() * 4 + 4, '\0');
   char* in = const_cast<char*>(text.data());
   std::size_t inLeft = text.size();
@@ -243,15 +248,15 @@ TDateTimeParts DecodeDateTime(TDateTime value) {
     ms -= MillisecondsPerDay;
     whole += value < 0 ? -1 : 1;
   }
-  CivilFromDays(static_cast<long long>(whole) + EpochOffset, parts.Year, parts.Month, parts.Day);
+  CivilFromDays(static_cast<long long>(whole) + EpochOffset, parts.year, parts.month, parts.day);
   const long long seconds = (ms + 500) / 1000;
-  parts.Hour = static_cast<int>(seconds / 3600);
-  parts.Minute = static_cast<int>(seconds / 60 % 60);
-  parts.Second = static_cast<int>(seconds % 60);
-  if (parts.Hour > 23) {  // 23:59:59.5 and later rounds up to 24:00:00
-    parts.Hour = 23;
-    parts.Minute = 59;
-    parts.Second = 59;
+  parts.hour = static_cast<int>(seconds / 3600);
+  parts.minute = static_cast<int>(seconds / 60 % 60);
+  parts.second = static_cast<int>(seconds % 60);
+  if (parts.hour > 23) {  // 23:59:59.5 and later rounds up to 24:00:00
+    parts.hour = 23;
+    parts.minute = 59;
+    parts.second = 59;
   }
   return parts;
 }
@@ -259,8 +264,8 @@ TDateTimeParts DecodeDateTime(TDateTime value) {
 std::string DateTimeIsoText(TDateTime value) {
   const TDateTimeParts p = DecodeDateTime(value);
   char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", p.Year, p.Month, p.Day, p.Hour, p.Minute,
-                p.Second);
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", p.year, p.month, p.day, p.hour, p.minute,
+                p.second);
   return buffer;
 }
 
@@ -377,8 +382,8 @@ void TRFC822DateTime::ParseISO8601Date(std::string_view text) {
 std::string TRFC822DateTime::DateText() const {
   const TDateTimeParts p = DecodeDateTime(dateTime_);
   char tail[32];
-  std::snprintf(tail, sizeof tail, " %d %04d", p.Day, p.Year);
-  return ShortMonthName(p.Month) + tail;
+  std::snprintf(tail, sizeof tail, " %d %04d", p.day, p.year);
+  return ShortMonthName(p.month) + tail;
 }
 
 }  // namespace quarlen

@@ -2,11 +2,17 @@
 
 #include <iconv.h>
 
+#include <bit>
 #include <cerrno>
+#include <cstdint>
 
 namespace quarlen {
 
 namespace {
+// iconv_open's failure value is (iconv_t)-1; compared through the pointer's
+// bits, since a cast of -1 to a pointer defeats the compiler's alias tracking.
+bool IconvOpenFailed(iconv_t cd) { return std::bit_cast<std::uintptr_t>(cd) == UINTPTR_MAX; }
+
 // The length of the well-formed UTF-8 sequence at text[at], 0 when there is none.
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
   const std::size_t n = text.size();
@@ -57,7 +63,7 @@ std::string ToValidUtf8(std::string_view text) {
 std::string Utf8OrWindows1251(std::string_view text) {
   if (IsValidUtf8(text)) return std::string(text);
   iconv_t cd = ::iconv_open("UTF-8", "WINDOWS-1251");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return ToValidUtf8(text);
+  if (IconvOpenFailed(cd)) return ToValidUtf8(text);
   std::string out;
   out.reserve(text.size() * 2);
   char* in = const_cast<char*>(text.data());

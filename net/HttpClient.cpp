@@ -43,8 +43,8 @@ using Parser = http::response_parser<http::string_body>;
 
 // How long the blocking Get lets the I/O run before the pump gets a turn.
 constexpr milliseconds WaitSlice{250};
-constexpr std::size_t ReadBlockSize = 16 * 1024;
-constexpr std::size_t HeaderLimit = 64 * 1024;
+constexpr std::size_t ReadBlockSize = std::size_t{16} * 1024;
+constexpr std::size_t HeaderLimit = std::size_t{64} * 1024;
 constexpr const char* ClosedGracefully = "Connection Closed Gracefully.";
 constexpr const char* ReadTimedOut = "Read timed out.";
 constexpr const char* StillBusy = "The HTTP client is still busy with another request.";
@@ -549,7 +549,8 @@ void THttpClient::Impl::Advance() {
       if (statusLine.empty()) throw HttpError(ClosedGracefully);
       std::string header(data);
       header.erase(header.rfind('\n') + 1);
-      header = StrictHeader(header + "\r\n");
+      header += "\r\n";
+      header = StrictHeader(header);
       buffer.clear();
       ErrorCode ec;
       parser->put(asio::buffer(header), ec);

@@ -58,6 +58,14 @@ class IUrlOpener {
   virtual void OpenUrl(const std::string& url) = 0;
 };
 
+// The interval of the timer that fetches the feed; an unchanged interval
+// leaves the running countdown alone.
+class IRefreshInterval {
+ public:
+  virtual ~IRefreshInterval() = default;
+  virtual void SetRefreshInterval(int milliseconds) = 0;
+};
+
 // The one entry through which every timer tick, menu command and window event
 // runs its work: whatever the work throws is shown in the error box and the
 // program goes on, so no exception ever travels through the toolkit's delivery.
