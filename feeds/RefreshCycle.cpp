@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "feeds/ArticleStore.h"
 #include "feeds/GoneList.h"
@@ -15,6 +19,7 @@ namespace {
 
 constexpr const char* UnreadEntry = "unread";
 constexpr const char* ReadEntry = "read";
+constexpr const char* FeedNotRead = "Feed not read: ";
 
 // Links are URLs: letter case is folded for ASCII letters; other bytes (UTF-8
 // sequences) must match exactly. The grid compares by the same rule.
@@ -25,17 +30,6 @@ std::size_t FindIgnoringCase(std::string_view text, std::string_view what) {
   for (std::size_t i = 0; i + what.size() <= text.size(); ++i)
     if (EqualIgnoringCase(text.substr(i, what.size()), what)) return i;
   return std::string_view::npos;
-}
-
-long FindLink(const std::vector<std::string>& urls, std::string_view link) {
-  for (std::size_t k = 0; k < urls.size(); ++k)
-    if (EqualIgnoringCase(urls[k], link)) return static_cast<long>(k);
-  return -1;
-}
-
-template <typename T>
-void InsertFront(std::vector<T>& list, T value) {
-  list.insert(list.begin(), std::move(value));
 }
 
 // Writes entry k of a list the merge updates; a list that the load left
@@ -76,26 +70,45 @@ std::string ExtractTickerSymbol(std::string_view ticker) {
 
 std::string ArticleDateText(const TRSSItem& item) { return item.Author().Name() + " - " + item.PubDate().DateText(); }
 
+// A feed of tens of thousands of items against a store as large: every
+// look-up goes through a key table, and the new articles go to the front in
+// one insertion per list, so the merge stays linear in the feed.
 std::string MergeFeedItems(ArticleStore& store, const TRSSItems& items) {
+  struct NewArticle {
+    std::string url, subject, description, date, ticker, latest, latestSubject;
+  };
+  std::unordered_map<std::string, std::size_t> stored;  // LinkKey -> first position in url
+  stored.reserve(store.url.size());
+  for (std::size_t k = 0; k < store.url.size(); ++k) stored.emplace(LinkKey(store.url[k]), k);
+  std::unordered_map<std::string, std::size_t> added;  // LinkKey -> position in fresh
+  std::vector<NewArticle> fresh;                       // in the order found: the last one goes on top
+
   std::string newestNewTicker;
   for (int i = items.Count() - 1; i >= 0; --i) {
     const TRSSItem& item = items[i];
-    const long k = FindLink(store.url, item.Link());
+    std::string key = LinkKey(item.Link());
+    // A link found new earlier in this merge already stands above the stored
+    // ones, so a second item of it updates that article.
+    if (const auto it = added.find(key); it != added.end()) {
+      NewArticle& article = fresh[it->second];
+      article.url = item.Link();
+      article.subject = CleanText(item.Title());
+      article.description = CleanText(item.Description());
+      article.date = ArticleDateText(item);
+      article.ticker = item.Ticker();
+      continue;
+    }
+    const auto it = stored.find(key);
     // An article the store held once is no news while the feed still carries
     // it, even after the keep limit trimmed it or the user deleted it.
-    if (k < 0 && store.gone.Find(item.Link())) continue;
-    if (k < 0) {
-      InsertFront(store.url, item.Link());
-      InsertFront(store.subject, CleanText(item.Title()));
-      InsertFront(store.description, CleanText(item.Description()));
-      InsertFront(store.date, ArticleDateText(item));
-      InsertFront(store.ticker, item.Ticker());
-      InsertFront(store.read, std::string(UnreadEntry));
-      InsertFront(store.latest, item.Link());
-      InsertFront(store.latest_subject, item.Title());
+    if (it == stored.end() && store.gone.Find(item.Link())) continue;
+    if (it == stored.end()) {
+      added.emplace(std::move(key), fresh.size());
+      fresh.push_back(NewArticle{item.Link(), CleanText(item.Title()), CleanText(item.Description()),
+                                 ArticleDateText(item), item.Ticker(), item.Link(), item.Title()});
       newestNewTicker = item.Ticker();
     } else {
-      const auto at = static_cast<std::size_t>(k);
+      const std::size_t at = it->second;
       SetEntry(store.url, at, item.Link());
       SetEntry(store.subject, at, CleanText(item.Title()));
       SetEntry(store.description, at, CleanText(item.Description()));
@@ -103,6 +116,24 @@ std::string MergeFeedItems(ArticleStore& store, const TRSSItems& items) {
       SetEntry(store.ticker, at, item.Ticker());
     }
   }
+
+  auto prepend = [&fresh](std::vector<std::string>& list, std::string NewArticle::*field) {
+    std::vector<std::string> front;
+    front.reserve(fresh.size() + list.size());
+    for (auto article = fresh.rbegin(); article != fresh.rend(); ++article) front.push_back(std::move(*article.*field));
+    std::move(list.begin(), list.end(), std::back_inserter(front));
+    list = std::move(front);
+  };
+  if (fresh.empty()) return newestNewTicker;
+  prepend(store.url, &NewArticle::url);
+  prepend(store.subject, &NewArticle::subject);
+  prepend(store.description, &NewArticle::description);
+  prepend(store.date, &NewArticle::date);
+  prepend(store.ticker, &NewArticle::ticker);
+  prepend(store.latest, &NewArticle::latest);
+  prepend(store.latest_subject, &NewArticle::latestSubject);
+  std::vector<std::string> unread(fresh.size(), UnreadEntry);
+  store.read.insert(store.read.begin(), unread.begin(), unread.end());
   return newestNewTicker;
 }
 
@@ -122,16 +153,23 @@ void SettleGoneArticles(ArticleStore& store, const TRSSItems& items, int keep) {
   // Room below the keep limit (a raised limit, a deleted article) is filled
   // with the trimmed articles the feed still carries: below the stored ones,
   // which are newer, and with the read state the user left them in.
+  // Key tables keep it linear: the links taken back leave the gone list in
+  // one pass at the end, not one removal (and reindexing) each.
   const std::size_t limit = static_cast<std::size_t>(std::max(keep, 0));
+  std::unordered_set<std::string> stored;
+  stored.reserve(store.url.size());
+  for (const std::string& link : store.url) stored.insert(LinkKey(link));
+  std::unordered_set<std::string> taken;  // keys of the gone links no longer gone
   std::vector<std::string> carried;
   carried.reserve(static_cast<std::size_t>(items.Count()));
   for (int i = 0; i < items.Count(); ++i) {
     const TRSSItem& item = items[i];
     carried.push_back(item.Link());
-    const GoneList::Entry* gone = store.gone.Find(item.Link());
+    std::string key = LinkKey(item.Link());
+    const GoneList::Entry* gone = taken.contains(key) ? nullptr : store.gone.Find(item.Link());
     if (store.url.size() >= limit || !gone || gone->state == GoneList::Deleted) continue;
-    if (FindLink(store.url, item.Link()) >= 0) {  // list files edited by hand: never a second copy
-      store.gone.Remove(item.Link());
+    if (stored.contains(key)) {  // list files edited by hand: never a second copy
+      taken.insert(std::move(key));
       continue;
     }
     store.url.push_back(item.Link());
@@ -140,10 +178,12 @@ void SettleGoneArticles(ArticleStore& store, const TRSSItems& items, int keep) {
     store.date.push_back(ArticleDateText(item));
     store.ticker.push_back(item.Ticker());
     store.read.push_back(gone->state);
-    store.gone.Remove(item.Link());
+    stored.insert(key);
+    taken.insert(std::move(key));
   }
   // Bounded by the feed: a link it no longer carries is forgotten, so the
   // list never outgrows one feed (published again later, it is news).
+  std::erase_if(carried, [&taken](const std::string& link) { return taken.contains(LinkKey(link)); });
   store.gone.KeepOnly(carried);
 }
 
@@ -190,12 +230,14 @@ void RefreshCycle::RunAfterPing() {
     if (applyProfile_) applyProfile_(client_);
     body = client_.Get(feedUrl_, FeedBodyCap, feedDeadline_);
   } catch (const HttpDeadlineError& e) {
-    // Unlike a plain failure, this one held the window's work for minutes;
-    // "Ready" alone would leave the user guessing why nothing came.
+    // Its own text says what failed, and the reliability runs know it by it.
     status.SetStatusText(e.what());
     return;
-  } catch (const std::exception&) {
-    status.SetStatusText("Ready");
+  } catch (const std::exception& e) {
+    // "Ready" here would tell a trader whose feed has been failing all
+    // morning the same as one whose feed works: the line keeps the failure
+    // until the next cycle begins.
+    status.SetStatusText(FeedNotRead + std::string(e.what()));
     return;
   }
 
@@ -204,8 +246,8 @@ void RefreshCycle::RunAfterPing() {
     rss_.LoadFromString(std::move(body));
     rss_.XMLFile().SetActive(true);
     rss_.Parse();
-  } catch (const std::exception&) {
-    status.SetStatusText("Ready");
+  } catch (const std::exception& e) {
+    status.SetStatusText(FeedNotRead + std::string(e.what()));
     return;
   }
 

@@ -75,9 +75,10 @@ class RefreshCycle {
 
   // One refresh cycle. Returns at once while a cycle runs (a timer or command
   // arriving through the message pump). A failed ping, fetch or parse ends the
-  // cycle quietly (status "Ready" after a failed fetch or parse; the ping's
-  // message after a failed ping, the failure's text after a feed download that
-  // outran its deadline) with the store and latest lists as they were.
+  // cycle quietly (status "Feed not read: " and the failure's text after a
+  // failed fetch or parse, the deadline's own text after a download that
+  // outran it; the ping's message after a failed ping) with the
+  // store and latest lists as they were.
   // Any other failure (a write error in SaveLists, a list file that cannot be
   // read) sets "Ready" and propagates to the caller; Busy is false either way.
   void FetchRSS();

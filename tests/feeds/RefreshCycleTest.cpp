@@ -445,10 +445,10 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
     const char* name;
     std::function<void()> serve;
     std::string lastStep;
-    std::string lastText = "Ready";
+    std::string lastText;  // the status line the failure leaves
   };
   const std::vector<Case> cases = {
-      {"404", [this] { server_.Remove(FeedPath); }, "Fetching XML"},
+      {"404", [this] { server_.Remove(FeedPath); }, "Fetching XML", "Feed not read: HTTP/1.1 404 Not Found"},
       {"500",
        [this] {
          ScriptedResponse r;
@@ -456,18 +456,21 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
          r.body = Feed({{"New", "http://news.example/new.html"}});
          server_.Set(FeedPath, r);
        },
-       "Fetching XML"},
+       "Fetching XML", "Feed not read: HTTP/1.1 500 Internal Server Error"},
       {"redirect",
        [this] {
          ScriptedResponse r;
          r.statusLine = "HTTP/1.1 301 Moved Permanently";
          server_.Set(FeedPath, r);
        },
-       "Fetching XML"},
-      {"malformed XML", [this] { server_.Set(FeedPath, "<rss><channel><item>"); }, "Parsing XML"},
-      {"empty body", [this] { server_.Set(FeedPath, ""); }, "Parsing XML"},
-      {"unknown format", [this] { server_.Set(FeedPath, "<html><body>x</body></html>"); }, "Parsing XML"},
-      {"over the feed's cap", [this] { server_.Set(FeedPath, std::string(FeedBodyCap + 1, ' ')); }, "Fetching XML"},
+       "Fetching XML", "Feed not read: HTTP/1.1 301 Moved Permanently"},
+      {"malformed XML", [this] { server_.Set(FeedPath, "<rss><channel><item>"); }, "Parsing XML",
+       "Feed not read: Premature end of data in tag item line 1 (line 1, column 21)"},
+      {"empty body", [this] { server_.Set(FeedPath, ""); }, "Parsing XML", "Feed not read: Document is empty"},
+      {"unknown format", [this] { server_.Set(FeedPath, "<html><body>x</body></html>"); }, "Parsing XML",
+       "Feed not read: unkown format: html"},
+      {"over the feed's cap", [this] { server_.Set(FeedPath, std::string(FeedBodyCap + 1, ' ')); }, "Fetching XML",
+       "Feed not read: The response is larger than the limit of 16777216 bytes."},
       // Last: the server holds this one until the hangup below.
       {"past the download's deadline",
        [this] {
