@@ -73,17 +73,20 @@ function(quarlen_check_layers)
   endforeach()
 endfunction()
 
-# quarlen_folder(core_name LIBS... [UI_LIBS ...] [EXCLUDE regex]): the standard
-# folder layout. Core sources are <folder>/*.cpp less those matching EXCLUDE
-# (another system's implementation), widget sources <folder>/ui/*.cpp. Either
+# quarlen_folder(core_name LIBS... [UI_LIBS ...]): the standard folder layout.
+# Core sources are <folder>/*.cpp, widget sources <folder>/ui/*.cpp. A source
+# for one system only is named <Concern>Posix.cpp or <Concern>Win32.cpp beside
+# the header <Concern>.h; the build keeps those of the system it builds for. Either
 # library is made only when it has sources, so a folder can grow piece by piece.
 function(quarlen_folder name)
-  cmake_parse_arguments(QF "" "EXCLUDE" "LIBS;UI_LIBS" ${ARGN})
+  cmake_parse_arguments(QF "" "" "LIBS;UI_LIBS" ${ARGN})
   file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   file(GLOB ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
   list(FILTER core_sources EXCLUDE REGEX "/main\\.cpp$")
-  if(QF_EXCLUDE)
-    list(FILTER core_sources EXCLUDE REGEX "${QF_EXCLUDE}")
+  if(WIN32)
+    list(FILTER core_sources EXCLUDE REGEX "Posix\\.cpp$")
+  else()
+    list(FILTER core_sources EXCLUDE REGEX "Win32\\.cpp$")
   endif()
   quarlen_existing_libraries(libs ${QF_LIBS})
   quarlen_existing_libraries(ui_libs ${QF_UI_LIBS})

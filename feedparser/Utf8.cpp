@@ -1,8 +1,8 @@
 #include "feedparser/Utf8.h"
 
-#include <iconv.h>
-
 #include <cerrno>
+
+#include "platform/CodePage.h"
 
 namespace quarlen {
 
@@ -56,27 +56,7 @@ std::string ToValidUtf8(std::string_view text) {
 
 std::string Utf8OrWindows1251(std::string_view text) {
   if (IsValidUtf8(text)) return std::string(text);
-  iconv_t cd = ::iconv_open("UTF-8", "WINDOWS-1251");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return ToValidUtf8(text);
-  std::string out;
-  out.reserve(text.size() * 2);
-  char* in = const_cast<char*>(text.data());
-  std::size_t inLeft = text.size();
-  char buffer[256];
-  while (inLeft > 0) {
-    char* outPtr = buffer;
-    std::size_t outLeft = sizeof buffer;
-    const std::size_t rc = ::iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-    // A full buffer (E2BIG) just goes round again; a byte the code page lacks is replaced.
-    if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-      out += "\xEF\xBF\xBD";
-      ++in;
-      --inLeft;
-    }
-  }
-  ::iconv_close(cd);
-  return out;
+  return CodePageToUtf8(text, "WINDOWS-1251").value_or(ToValidUtf8(text));
 }
 
 }  // namespace quarlen

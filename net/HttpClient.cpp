@@ -1,8 +1,10 @@
 #include "net/HttpClient.h"
 
+#if !defined(_WIN32)
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#endif
 #include <boost/asio/connect.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -21,6 +23,7 @@
 #include "net/HttpRequest.h"
 #include "net/HttpUrl.h"
 #include "platform/ReentryGuard.h"
+#include "platform/SocketErrorText.h"
 
 namespace quarlen {
 
@@ -97,9 +100,7 @@ struct Pending {
   std::size_t bytes = 0;
 };
 
-HttpError SocketError(const ErrorCode& ec) {
-  return HttpError("Socket Error # " + std::to_string(ec.value()) + "\r\n" + ec.message());
-}
+HttpError SocketError(const ErrorCode& ec) { return HttpError(SocketErrorMessage(ec.value(), ec.message())); }
 
 HttpError InvalidResponse(const ErrorCode& ec) { return HttpError("Invalid HTTP response: " + ec.message()); }
 
@@ -259,7 +260,7 @@ void THttpClient::Impl::Connect(const std::string& host, int port) {
   ErrorCode ignored;
   socket.set_option(tcp::no_delay(true), ignored);
   socket.set_option(asio::socket_base::keep_alive(true), ignored);
-#if defined(TCP_KEEPIDLE) && defined(TCP_KEEPINTVL) && defined(TCP_KEEPCNT)
+#if defined(TCP_KEEPIDLE) && defined(TCP_KEEPINTVL) && defined(TCP_KEEPCNT) && !defined(_WIN32)
   const int fd = socket.native_handle();
   ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &KeepAliveIdleSeconds, sizeof KeepAliveIdleSeconds);
   ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &KeepAliveIntervalSeconds, sizeof KeepAliveIntervalSeconds);
