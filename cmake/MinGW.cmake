@@ -12,6 +12,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# The smaller Windows headers (no macros such as PlaySound over our names, no
+# min and max), and libxml2 linked statically.
+set(CMAKE_C_FLAGS_INIT "-DWIN32_LEAN_AND_MEAN -DNOMINMAX -DLIBXML_STATIC")
+set(CMAKE_CXX_FLAGS_INIT "-DWIN32_LEAN_AND_MEAN -DNOMINMAX -DLIBXML_STATIC")
 # The executables carry their runtime, so wine needs no MinGW DLLs beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # Tests run under wine (Debian keeps its 64-bit loader out of PATH).

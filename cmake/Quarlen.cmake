@@ -103,12 +103,18 @@ function(quarlen_folder name)
   endif()
 endfunction()
 
-# quarlen_folder_tests(folder LIBS... [UI_LIBS ...]): tests/<folder>/*.cpp make
-# <folder>_tests, tests/<folder>/ui/*.cpp make <folder>_ui_tests. Tests see the
+# quarlen_folder_tests(folder LIBS... [UI_LIBS ...] [POSIX_ONLY files...]):
+# tests/<folder>/*.cpp make <folder>_tests, tests/<folder>/ui/*.cpp make
+# <folder>_ui_tests; the POSIX_ONLY files are left out of a Windows build. Tests see the
 # source and build folders and project()'s version as macros.
 function(quarlen_folder_tests folder)
-  cmake_parse_arguments(QT "" "" "LIBS;UI_LIBS" ${ARGN})
+  cmake_parse_arguments(QT "" "" "LIBS;UI_LIBS;POSIX_ONLY" ${ARGN})
   file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(WIN32)
+    foreach(file IN LISTS QT_POSIX_ONLY)
+      list(REMOVE_ITEM core_sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+    endforeach()
+  endif()
   file(GLOB ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
   if(core_sources)
     quarlen_test(${folder}_tests ${core_sources})

@@ -1,4 +1,5 @@
 #include "feedparser/SimpleRSSDates.h"
+#include "platform/CalendarTime.h"
 #include "platform/MonthNames.h"
 
 #include <algorithm>
@@ -194,8 +195,7 @@ TDateTime NowDateTime() {
   using namespace std::chrono;
   const auto now = system_clock::now();
   const std::time_t t = system_clock::to_time_t(now);
-  std::tm local{};
-  localtime_r(&t, &local);
+  const std::tm local = LocalCalendarTime(t);
   const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
   TDateTime result = 0;
   TryEncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
