@@ -228,7 +228,11 @@ TEST(HttpClient, RefusedConnectionGivesSocketErrorText) {
     client.Get("http://127.0.0.1:" + std::to_string(testhttp::UnusedPort()) + "/ping.php");
     ADD_FAILURE() << "no failure";
   } catch (const HttpError& e) {
+#ifdef _WIN32
+    EXPECT_STREQ(e.what(), "Socket Error # 10061\r\nConnection refused.");
+#else
     EXPECT_STREQ(e.what(), "Socket Error # 111\r\nConnection refused");
+#endif
   }
 }
 
