@@ -74,14 +74,15 @@ function(quarlen_check_layers)
 endfunction()
 
 # quarlen_folder(core_name LIBS... [UI_LIBS ...]): the standard folder layout.
-# Core sources are <folder>/*.cpp, widget sources <folder>/ui/*.cpp. A source
-# for one system only is named <Concern>Posix.cpp or <Concern>Win32.cpp beside
-# the header <Concern>.h; the build keeps those of the system it builds for. Either
-# library is made only when it has sources, so a folder can grow piece by piece.
+# Core sources are <folder>/*.cpp, widget sources <folder>/ui/*.cpp and those
+# of its subfolders (app/ui/desktop/). A source for one system only is named
+# <Concern>Posix.cpp or <Concern>Win32.cpp beside the header <Concern>.h; the
+# build keeps those of the system it builds for. Either library is made only
+# when it has sources, so a folder can grow piece by piece.
 function(quarlen_folder name)
   cmake_parse_arguments(QF "" "" "LIBS;UI_LIBS" ${ARGN})
   file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  file(GLOB ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
+  file(GLOB_RECURSE ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
   list(FILTER core_sources EXCLUDE REGEX "/main\\.cpp$")
   if(WIN32)
     list(FILTER core_sources EXCLUDE REGEX "Posix\\.cpp$")
@@ -104,9 +105,10 @@ function(quarlen_folder name)
 endfunction()
 
 # quarlen_folder_tests(folder LIBS... [UI_LIBS ...] [POSIX_ONLY files...]):
-# tests/<folder>/*.cpp make <folder>_tests, tests/<folder>/ui/*.cpp make
-# <folder>_ui_tests; the POSIX_ONLY files are left out of a Windows build. Tests see the
-# source and build folders and project()'s version as macros.
+# tests/<folder>/*.cpp make <folder>_tests, tests/<folder>/ui/*.cpp (and its
+# subfolders) make <folder>_ui_tests; the POSIX_ONLY files are left out of a
+# Windows build. Tests see the source and build folders and project()'s
+# version as macros.
 function(quarlen_folder_tests folder)
   cmake_parse_arguments(QT "" "" "LIBS;UI_LIBS;POSIX_ONLY" ${ARGN})
   file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -115,7 +117,7 @@ function(quarlen_folder_tests folder)
       list(REMOVE_ITEM core_sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
     endforeach()
   endif()
-  file(GLOB ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
+  file(GLOB_RECURSE ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
   if(core_sources)
     quarlen_test(${folder}_tests ${core_sources})
     quarlen_existing_libraries(libs ${QT_LIBS})
@@ -156,7 +158,7 @@ function(quarlen_existing_libraries out)
         if(NOT QUARLEN_BUILD_UI)
           continue()
         endif()
-        file(GLOB found ${PROJECT_SOURCE_DIR}/${folder}/ui/*.cpp)
+        file(GLOB_RECURSE found ${PROJECT_SOURCE_DIR}/${folder}/ui/*.cpp)
       else()
         file(GLOB found ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
         list(FILTER found EXCLUDE REGEX "/main\\.cpp$")

@@ -47,8 +47,8 @@ const long long EpochOffset = DaysFromCivil(1899, 12, 30);
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int DaysInMonth(int year, int month) {
-  static constexpr std::array<int, 12> days{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+  static constexpr std::array<int, 12> Days{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : Days[month - 1];
 }
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& result) {
@@ -170,15 +170,15 @@ TDateTimeParts DecodeDateTime(TDateTime value) {
     ms -= MillisecondsPerDay;
     whole += value < 0 ? -1 : 1;
   }
-  CivilFromDays(static_cast<long long>(whole) + EpochOffset, parts.Year, parts.Month, parts.Day);
+  CivilFromDays(static_cast<long long>(whole) + EpochOffset, parts.year, parts.month, parts.day);
   const long long seconds = (ms + 500) / 1000;
-  parts.Hour = static_cast<int>(seconds / 3600);
-  parts.Minute = static_cast<int>(seconds / 60 % 60);
-  parts.Second = static_cast<int>(seconds % 60);
-  if (parts.Hour > 23) {  // 23:59:59.5 and later rounds up to 24:00:00
-    parts.Hour = 23;
-    parts.Minute = 59;
-    parts.Second = 59;
+  parts.hour = static_cast<int>(seconds / 3600);
+  parts.minute = static_cast<int>(seconds / 60 % 60);
+  parts.second = static_cast<int>(seconds % 60);
+  if (parts.hour > 23) {  // 23:59:59.5 and later rounds up to 24:00:00
+    parts.hour = 23;
+    parts.minute = 59;
+    parts.second = 59;
   }
   return parts;
 }
@@ -186,8 +186,8 @@ TDateTimeParts DecodeDateTime(TDateTime value) {
 std::string DateTimeIsoText(TDateTime value) {
   const TDateTimeParts p = DecodeDateTime(value);
   char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", p.Year, p.Month, p.Day, p.Hour, p.Minute,
-                p.Second);
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", p.year, p.month, p.day, p.hour, p.minute,
+                p.second);
   return buffer;
 }
 

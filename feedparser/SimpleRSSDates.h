@@ -15,12 +15,12 @@ using TDateTime = double;
 
 // The parts of a TDateTime, milliseconds rounded into seconds.
 struct TDateTimeParts {
-  int Year = 1899;
-  int Month = 12;
-  int Day = 30;
-  int Hour = 0;
-  int Minute = 0;
-  int Second = 0;
+  int year = 1899;
+  int month = 12;
+  int day = 30;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
 };
 
 // A date field of a feed outside 0..65535; ends the reader's run.

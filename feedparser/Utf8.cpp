@@ -1,6 +1,7 @@
 #include "feedparser/Utf8.h"
 
 #include <cerrno>
+#include <cstdint>
 
 #include "platform/CodePage.h"
 

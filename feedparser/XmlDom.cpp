@@ -90,8 +90,8 @@ class WantedName {
   // The qualified name of an element or attribute, as NodeName builds it,
   // equals the name.
   bool IsQualifiedNameOf(const xmlNode* node) const {
-    static const xmlChar none[] = {0};
-    const xmlChar* local = node->name != nullptr ? node->name : none;
+    static const xmlChar None[] = {0};
+    const xmlChar* local = node->name != nullptr ? node->name : None;
     if (node->ns == nullptr || node->ns->prefix == nullptr) return SameText(local, name_);
     return IsPrefixed(node->ns->prefix, local);
   }
@@ -432,7 +432,14 @@ TXMLNode TXMLNodeList::Nodes(std::string_view name) {
 TXMLDocument::TXMLDocument(TXMLDocOptions options, TParseOptions parseOptions)
     : options_(options), parseOptions_(parseOptions) {}
 
-TXMLDocument::~TXMLDocument() { SetActive(false); }
+// Only the freeing half of SetActive: a destructor must not reach the parse,
+// which throws.
+TXMLDocument::~TXMLDocument() { FreeDocument(); }
+
+void TXMLDocument::FreeDocument() noexcept {
+  if (doc_ != nullptr) xmlFreeDoc(doc_);
+  doc_ = nullptr;
+}
 
 void TXMLDocument::SetXML(std::string text) {
   SetActive(false);
@@ -443,8 +450,7 @@ const std::string& TXMLDocument::DOMVendor() const { return Vendor; }
 
 void TXMLDocument::SetActive(bool value) {
   if (!value) {
-    if (doc_ != nullptr) xmlFreeDoc(doc_);
-    doc_ = nullptr;
+    FreeDocument();
     return;
   }
   if (doc_ != nullptr) return;

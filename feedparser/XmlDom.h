@@ -161,6 +161,8 @@ class TXMLDocument {
   const std::string& DOMVendor() const;
 
  private:
+  void FreeDocument() noexcept;
+
   std::string xml_;
   _xmlDoc* doc_ = nullptr;
   TXMLDocOptions options_;

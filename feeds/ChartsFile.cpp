@@ -30,10 +30,10 @@ std::size_t RowBytes(std::int64_t width, int bits) { return static_cast<std::siz
 class Reader {
  public:
   explicit Reader(std::string_view b) : b_(b) {}
-  std::size_t pos() const { return pos_; }
-  std::size_t left() const { return b_.size() - pos_; }
+  std::size_t Pos() const { return pos_; }
+  std::size_t Left() const { return b_.size() - pos_; }
   void Need(std::size_t n) const {
-    if (left() < n) throw ChartsFileError("the charts file ends too early");
+    if (Left() < n) throw ChartsFileError("the charts file ends too early");
   }
   std::uint16_t U16() {
     Need(2);
@@ -108,7 +108,7 @@ Bitmap ReadBitmap(Reader& r, bool mask) {
     if (bm.bits != 1 || compression != BiRgb) throw ChartsFileError("bad mask bitmap");
     const std::uint32_t entries = colorsUsed == 0 ? 2 : colorsUsed;
     if (entries > 2) throw ChartsFileError("bad mask bitmap");
-    r.Skip(entries * 4);
+    r.Skip(std::size_t{entries} * 4);
   } else {
     if (bm.bits != 24 && bm.bits != 32) throw ChartsFileError("unsupported colour depth");
     if (compression == BiBitfields) {
@@ -124,7 +124,7 @@ Bitmap ReadBitmap(Reader& r, bool mask) {
   }
   bm.stride = RowBytes(bm.width, bm.bits);
   const std::uint64_t need = static_cast<std::uint64_t>(bm.stride) * bm.height;
-  if (need > r.left()) throw ChartsFileError("the charts file ends too early");
+  if (need > r.Left()) throw ChartsFileError("the charts file ends too early");
   bm.pixels = r.Here();
   r.Skip(static_cast<std::size_t>(need));
   return bm;
@@ -137,7 +137,7 @@ std::string EncodeChartsFile(const std::vector<RgbImage>& images, int cx, int cy
   if (count > 0xFFFF - 3) throw ChartsFileError("too many images for a charts file");
   const std::size_t capacity = std::max<std::size_t>(4, (count + 3) / 4 * 4);
   const std::int64_t width = static_cast<std::int64_t>(cx) * TilesPerRow;
-  const std::int64_t height = static_cast<std::int64_t>(cy) * (capacity / TilesPerRow);
+  const std::int64_t height = static_cast<std::int64_t>(cy) * static_cast<std::int64_t>(capacity / TilesPerRow);
   const std::size_t stride = RowBytes(width, 24);
   const std::size_t pixelBytes = stride * static_cast<std::size_t>(height);
 

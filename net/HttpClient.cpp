@@ -1,13 +1,10 @@
 #include "net/HttpClient.h"
 
-#if !defined(_WIN32)
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#endif
 #include <boost/asio/connect.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/core/string.hpp>
@@ -16,14 +13,21 @@
 #include <boost/beast/http/string_body.hpp>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 
 #include "net/HttpCookieJar.h"
 #include "net/HttpRequest.h"
 #include "net/HttpUrl.h"
-#include "platform/ReentryGuard.h"
+#include "net/NetworkLoop.h"
 #include "platform/SocketErrorText.h"
+#include "platform/TcpKeepAlive.h"
+#include "platform/UiPorts.h"
 
 namespace quarlen {
 
@@ -38,12 +42,13 @@ using std::chrono::milliseconds;
 using ErrorCode = boost::system::error_code;
 using Parser = http::response_parser<http::string_body>;
 
-constexpr milliseconds ConnectSlice{125};
-constexpr milliseconds DataSlice{250};
-constexpr std::size_t ReadBlockSize = 16 * 1024;
-constexpr std::size_t HeaderLimit = 64 * 1024;
+// How long the blocking Get lets the I/O run before the pump gets a turn.
+constexpr milliseconds WaitSlice{250};
+constexpr std::size_t ReadBlockSize = std::size_t{16} * 1024;
+constexpr std::size_t HeaderLimit = std::size_t{64} * 1024;
 constexpr const char* ClosedGracefully = "Connection Closed Gracefully.";
 constexpr const char* ReadTimedOut = "Read timed out.";
+constexpr const char* StillBusy = "The HTTP client is still busy with another request.";
 // Keep-alive probes on an idle connection: after 60 s, then every 10 s, given
 // up after 6 unanswered, so a connection that died while the machine slept
 // is known dead before it is reused.
@@ -93,13 +98,6 @@ void NewParser(std::optional<Parser>& parser) {
   parser->eager(false);
 }
 
-// One asynchronous operation that the waiting loop drives to its end.
-struct Pending {
-  bool done = false;
-  ErrorCode ec;
-  std::size_t bytes = 0;
-};
-
 HttpError SocketError(const ErrorCode& ec) { return HttpError(SocketErrorMessage(ec.value(), ec.message())); }
 
 HttpError InvalidResponse(const ErrorCode& ec) { return HttpError("Invalid HTTP response: " + ec.message()); }
@@ -115,100 +113,299 @@ HttpError OverCap(std::size_t cap) {
   return HttpError("The response is larger than the limit of " + std::to_string(cap) + " bytes.");
 }
 
-// A kept-alive connection that the server had closed before any byte of the
-// answer came back; the request goes out once more on a new connection.
-struct StaleConnection {};
-
 std::string_view View(const beast::flat_buffer& buffer) {
   return {static_cast<const char*>(buffer.data().data()), buffer.size()};
 }
 
+// Why a request was stopped from outside its own I/O.
+enum class Stop { None, Connect, Read, Transfer, Aborted };
+
+// One request as it leaves the calling thread: everything the network side
+// needs, so the client's settings may change while it runs.
+struct Prepared {
+  std::uint64_t serial = 0;
+  std::string bytes;
+  std::string cookieHost;  // whose cookies the answer sets
+  std::string host;        // where the connection goes: the server or the proxy
+  int port = 0;
+  std::size_t cap = 0;
+  milliseconds limit{0};
+  milliseconds connectTimeout{0};
+  milliseconds readTimeout{0};
+};
+
+using Finish = std::function<void(std::exception_ptr, std::string)>;
+
 }  // namespace
 
-struct THttpClient::Impl {
-  Impl(THttpClientKind k, MessagePump p) : kind(k), pump(std::move(p)) {}
+// The settings belong to the calling thread; everything below `io` belongs
+// to the thread that runs io (the caller's own for a blocking client, the
+// network loop's otherwise) and is touched only there. busy hands the cookie
+// jar over between the two.
+struct THttpClient::Impl : std::enable_shared_from_this<THttpClient::Impl> {
+  Impl(THttpClientKind k, MessagePump p, asio::io_context* loop, IUiThread* u)
+      : kind(k),
+        pump(std::move(p)),
+        ownIo(loop ? nullptr : std::make_unique<asio::io_context>()),
+        io(loop ? *loop : *ownIo),
+        ui(u) {}
 
-  std::string Get(const std::string& url, std::size_t cap, milliseconds deadline);
+  Prepared Prepare(const std::string& url, std::size_t cap, milliseconds limit);
+  std::string BlockingGet(const std::string& url, std::size_t cap, milliseconds limit);
+  void StartAsync(const std::string& url, std::size_t cap, milliseconds limit, Completion done);
+  void PostAbort(std::uint64_t serial);
 
-  bool Await(Pending& pending, milliseconds slice, std::optional<Clock::time_point> deadline);
-  void Abort(Pending& pending);
-  void AfterBlock();
+  // The network side.
+  void Begin(Prepared job, Finish done);
+  void Abort(std::uint64_t serial, std::exception_ptr reason);
+  void ArmStep(milliseconds limit, Stop reason);
+  void Interrupt();
   void Close();
   bool StillOpen();
-  void Connect(const std::string& host, int port);
-  std::string Exchange(const std::string& request, const std::string& host, std::size_t cap);
-  void Write(const std::string& bytes);
-  bool ReadSome();
-  void ReadHeader(std::optional<Parser>& parser, std::string& statusLine);
-  bool ReadBody(Parser& parser, std::size_t cap);
+  void Connect();
+  void OnResolved(const ErrorCode& ec, const tcp::resolver::results_type& endpoints);
+  void OnConnected(const ErrorCode& ec);
+  void Send();
+  void OnWritten(const ErrorCode& ec);
+  void ReadMore();
+  void OnRead(const ErrorCode& ec, std::size_t bytes);
+  void Advance();
+  bool OnHeader();
+  void Complete(bool complete);
+  void Guarded(const std::function<void()>& step);
+  void Fail(std::exception_ptr failure);
+  void Done(std::exception_ptr failure, std::string body);
+  std::exception_ptr StopError() const;
+  void AfterBlock();
 
-  THttpClientKind kind;
-  MessagePump pump;
+  // The calling thread's.
+  const THttpClientKind kind;
+  const MessagePump pump;
   std::string userAgent;
   HttpProxy proxy;
   std::size_t bodyCap = DefaultBodyCap;
   milliseconds connectTimeout = DefaultConnectTimeout;
   milliseconds readTimeout = DefaultReadTimeout;
   milliseconds transferDeadline = DefaultTransferDeadline;
+  std::uint64_t serial = 0;
+  std::shared_ptr<std::atomic<bool>> delivery;  // false once the request under way is cancelled
+  std::atomic<bool> busy{false};
   HttpCookieJar cookies;
-  bool busy = false;
 
-  asio::io_context io;
+  const std::unique_ptr<asio::io_context> ownIo;  // a blocking client's
+  asio::io_context& io;
+  IUiThread* const ui;
   tcp::resolver resolver{io};
   tcp::socket socket{io};
+  asio::steady_timer transferTimer{io};
+  asio::steady_timer stepTimer{io};
   bool connected = false;
   std::string peerHost;
   int peerPort = 0;
   beast::flat_buffer buffer;
-  // State of the exchange under way.
-  milliseconds requestDeadline{0};
-  Clock::time_point requestEnd;
+  // The request under way; finish is empty between requests.
+  Prepared job;
+  Finish finish;
+  std::uint64_t step = 0;  // which armed step limit is the live one
+  Stop stop = Stop::None;
+  std::exception_ptr abortReason;
   bool reused = false;
   bool receivedAny = false;
   bool peerClosed = false;
+  bool inBody = false;
+  std::optional<Parser> parser;
+  std::string statusLine;
+  std::size_t scanned = 0;
 };
 
-// The waiting loop: the context runs in slices, and the window gets its
-// messages between them. run_for returns early once the operation completes.
-bool THttpClient::Impl::Await(Pending& pending, milliseconds slice, std::optional<Clock::time_point> deadline) {
-  while (!pending.done) {
-    // Checked before every slice, also when each operation completes within
-    // its first one: a drip keeps every single wait short.
-    if (Clock::now() >= requestEnd) {
-      Abort(pending);
-      throw TransferTimedOut(requestDeadline);
-    }
-    io.restart();
-    io.run_for(slice);
-    if (pending.done) break;
-    if (deadline && Clock::now() >= *deadline) {
-      Abort(pending);
-      return false;
-    }
-    if (pump) {
-      try {
-        pump();
-      } catch (...) {
-        Abort(pending);
-        throw;
-      }
-    }
+Prepared THttpClient::Impl::Prepare(const std::string& url, std::size_t cap, milliseconds limit) {
+  const HttpUrl target = ParseHttpUrl(url);
+  HttpGetRequest request;
+  request.url = target;
+  request.viaProxy = !proxy.host.empty();
+  request.cacheControl = kind == THttpClientKind::MainClient;
+  request.userAgent = userAgent;
+  if (request.viaProxy && proxy.basicAuthentication) {
+    request.proxyUserName = proxy.userName;
+    request.proxyPassword = proxy.password;
   }
-  return true;
+  request.cookie = cookies.CookieHeader(target.ConnectHost());
+  Prepared prepared;
+  prepared.serial = ++serial;
+  prepared.bytes = BuildGetRequest(request);
+  prepared.cookieHost = target.ConnectHost();
+  prepared.host = request.viaProxy ? proxy.host : target.ConnectHost();
+  prepared.port = request.viaProxy ? proxy.port : target.port;
+  prepared.cap = cap;
+  prepared.limit = limit;
+  prepared.connectTimeout = connectTimeout;
+  prepared.readTimeout = readTimeout;
+  return prepared;
 }
 
-// Cancels the operation and lets its handler run, so nothing refers to the
-// caller's stack once we leave.
-void THttpClient::Impl::Abort(Pending& pending) {
+// The blocking client runs the I/O itself, in slices, and lets the window
+// have its messages between them; a client on the network loop only waits.
+std::string THttpClient::Impl::BlockingGet(const std::string& url, std::size_t cap, milliseconds limit) {
+  if (busy.exchange(true)) throw HttpError(StillBusy);
+  Prepared prepared;
+  try {
+    prepared = Prepare(url, cap, limit);
+  } catch (...) {
+    busy = false;
+    throw;
+  }
+  const std::uint64_t mine = prepared.serial;
+
+  struct Outcome {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done = false;
+    std::exception_ptr failure;
+    std::string body;
+  };
+  auto outcome = std::make_shared<Outcome>();
+  Finish store = [outcome](std::exception_ptr failure, std::string body) {
+    const std::lock_guard lock(outcome->mutex);
+    outcome->failure = std::move(failure);
+    outcome->body = std::move(body);
+    outcome->done = true;
+    outcome->changed.notify_all();
+  };
+  auto finished = [&outcome] {
+    const std::lock_guard lock(outcome->mutex);
+    return outcome->done;
+  };
+  auto waitSlice = [&] {
+    if (ownIo) {
+      io.restart();
+      io.run_for(WaitSlice);
+      return;
+    }
+    std::unique_lock lock(outcome->mutex);
+    outcome->changed.wait_for(lock, WaitSlice, [&] { return outcome->done; });
+  };
+  auto waitToEnd = [&] {
+    if (ownIo) {
+      io.restart();
+      while (!finished() && io.run_one() > 0) {
+      }
+      return;
+    }
+    std::unique_lock lock(outcome->mutex);
+    outcome->changed.wait(lock, [&] { return outcome->done; });
+  };
+
+  if (ownIo) {
+    Begin(std::move(prepared), std::move(store));
+  } else {
+    asio::post(io, [self = shared_from_this(), job = std::move(prepared), store = std::move(store)]() mutable {
+      self->Begin(std::move(job), std::move(store));
+    });
+  }
+  while (!finished()) {
+    waitSlice();
+    if (finished() || !pump) continue;
+    try {
+      pump();
+    } catch (...) {
+      const auto reason = std::current_exception();
+      if (ownIo) {
+        Abort(mine, reason);
+      } else {
+        asio::post(io, [self = shared_from_this(), mine, reason] { self->Abort(mine, reason); });
+      }
+      waitToEnd();
+      throw;
+    }
+  }
+  // Lets the cancelled limits' handlers go, so none keeps this client alive.
+  if (ownIo) {
+    io.restart();
+    io.poll();
+  }
+  const std::lock_guard lock(outcome->mutex);
+  if (outcome->failure) std::rethrow_exception(outcome->failure);
+  return std::move(outcome->body);
+}
+
+void THttpClient::Impl::StartAsync(const std::string& url, std::size_t cap, milliseconds limit, Completion done) {
+  if (ui == nullptr) throw std::logic_error("AsyncGet needs a client made with a network loop.");
+  auto token = std::make_shared<std::atomic<bool>>(true);
+  Finish deliver = [target = ui, token, done = std::move(done)](std::exception_ptr failure, std::string body) {
+    target->Post([token, done, failure = std::move(failure), body = std::move(body)]() mutable {
+      if (*token) done(failure, std::move(body));
+    });
+  };
+  if (busy.exchange(true)) {
+    deliver(std::make_exception_ptr(HttpError(StillBusy)), {});
+    return;
+  }
+  Prepared prepared;
+  try {
+    prepared = Prepare(url, cap, limit);
+  } catch (...) {
+    busy = false;
+    deliver(std::current_exception(), {});
+    return;
+  }
+  delivery = token;
+  asio::post(io, [self = shared_from_this(), job = std::move(prepared), deliver = std::move(deliver)]() mutable {
+    self->Begin(std::move(job), std::move(deliver));
+  });
+}
+
+void THttpClient::Impl::PostAbort(std::uint64_t which) {
+  if (delivery) *delivery = false;
+  delivery.reset();
+  if (!busy) return;
+  asio::post(io, [self = shared_from_this(), which] {
+    self->Abort(which, std::make_exception_ptr(HttpError("The request was cancelled.")));
+  });
+}
+
+// Every limit is a timer of the request's own, started when its span starts:
+// the whole transfer from here, the connect from its first step, the silence
+// from each read or write. A limit that runs out closes the socket, and the
+// operation then waiting ends with the limit's text.
+void THttpClient::Impl::Begin(Prepared next, Finish done) {
+  job = std::move(next);
+  finish = std::move(done);
+  stop = Stop::None;
+  abortReason = nullptr;
+  transferTimer.expires_after(job.limit);
+  transferTimer.async_wait([self = shared_from_this(), serial = job.serial](const ErrorCode& ec) {
+    if (ec || !self->finish || self->job.serial != serial) return;
+    self->stop = Stop::Transfer;
+    self->Interrupt();
+  });
+  reused = connected && peerHost == job.host && peerPort == job.port && StillOpen();
+  if (reused) {
+    Send();
+  } else {
+    Connect();
+  }
+}
+
+void THttpClient::Impl::Abort(std::uint64_t which, std::exception_ptr reason) {
+  if (!finish || job.serial != which) return;
+  stop = Stop::Aborted;
+  abortReason = std::move(reason);
+  Interrupt();
+}
+
+void THttpClient::Impl::ArmStep(milliseconds limit, Stop reason) {
+  const std::uint64_t armed = ++step;
+  stepTimer.expires_after(limit);
+  stepTimer.async_wait([self = shared_from_this(), armed, reason](const ErrorCode& ec) {
+    if (ec || !self->finish || self->step != armed || self->stop != Stop::None) return;
+    self->stop = reason;
+    self->Interrupt();
+  });
+}
+
+void THttpClient::Impl::Interrupt() {
   resolver.cancel();
   Close();
-  io.restart();
-  while (!pending.done && io.run_one() > 0) {
-  }
-}
-
-void THttpClient::Impl::AfterBlock() {
-  if (kind == THttpClientKind::MainClient && pump) pump();
 }
 
 void THttpClient::Impl::Close() {
@@ -232,229 +429,253 @@ bool THttpClient::Impl::StillOpen() {
   return ec == asio::error::would_block;
 }
 
-void THttpClient::Impl::Connect(const std::string& host, int port) {
+void THttpClient::Impl::Connect() {
   Close();
-  if (port < 0 || port > 65535) throw SocketError(make_error_code(boost::system::errc::invalid_argument));
-  const auto deadline = Clock::now() + connectTimeout;
-
-  Pending resolving;
-  tcp::resolver::results_type endpoints;
-  resolver.async_resolve(host, std::to_string(port), [&](const ErrorCode& ec, tcp::resolver::results_type results) {
-    resolving.done = true;
-    resolving.ec = ec;
-    endpoints = std::move(results);
-  });
-  if (!Await(resolving, ConnectSlice, deadline)) throw HttpError("Connect timed out.");
-  if (resolving.ec) throw SocketError(resolving.ec);
-
-  Pending connecting;
-  asio::async_connect(socket, endpoints, [&](const ErrorCode& ec, const tcp::endpoint&) {
-    connecting.done = true;
-    connecting.ec = ec;
-  });
-  if (!Await(connecting, ConnectSlice, deadline)) throw HttpError("Connect timed out.");
-  if (connecting.ec) {
-    Close();
-    throw SocketError(connecting.ec);
+  if (job.port < 0 || job.port > 65535) {
+    Fail(std::make_exception_ptr(SocketError(make_error_code(boost::system::errc::invalid_argument))));
+    return;
   }
+  ArmStep(job.connectTimeout, Stop::Connect);
+  resolver.async_resolve(job.host, std::to_string(job.port),
+                         [self = shared_from_this()](const ErrorCode& ec, const tcp::resolver::results_type& results) {
+                           self->OnResolved(ec, results);
+                         });
+}
+
+void THttpClient::Impl::OnResolved(const ErrorCode& ec, const tcp::resolver::results_type& endpoints) {
+  if (stop != Stop::None) return Fail(StopError());
+  if (ec) return Fail(std::make_exception_ptr(SocketError(ec)));
+  asio::async_connect(socket, endpoints, [self = shared_from_this()](const ErrorCode& error, const tcp::endpoint&) {
+    self->OnConnected(error);
+  });
+}
+
+void THttpClient::Impl::OnConnected(const ErrorCode& ec) {
+  if (stop != Stop::None) return Fail(StopError());
+  if (ec) return Fail(std::make_exception_ptr(SocketError(ec)));
   ErrorCode ignored;
   socket.set_option(tcp::no_delay(true), ignored);
   socket.set_option(asio::socket_base::keep_alive(true), ignored);
-#if defined(TCP_KEEPIDLE) && defined(TCP_KEEPINTVL) && defined(TCP_KEEPCNT) && !defined(_WIN32)
-  const int fd = socket.native_handle();
-  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &KeepAliveIdleSeconds, sizeof KeepAliveIdleSeconds);
-  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &KeepAliveIntervalSeconds, sizeof KeepAliveIntervalSeconds);
-  ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &KeepAliveProbes, sizeof KeepAliveProbes);
-#endif
+  SetKeepAliveTimings(socket.native_handle(), KeepAliveIdleSeconds, KeepAliveIntervalSeconds, KeepAliveProbes);
   connected = true;
-  peerHost = host;
-  peerPort = port;
+  peerHost = job.host;
+  peerPort = job.port;
   buffer.clear();
+  Send();
 }
 
-void THttpClient::Impl::Write(const std::string& bytes) {
-  Pending writing;
-  asio::async_write(socket, asio::buffer(bytes), [&](const ErrorCode& ec, std::size_t n) {
-    writing.done = true;
-    writing.ec = ec;
-    writing.bytes = n;
-  });
+void THttpClient::Impl::Send() {
+  receivedAny = false;
+  peerClosed = false;
   // A half-open connection (the peer gone after a sleep or a NAT timeout)
   // answers nothing ever; without a limit the caller would wait for good.
-  if (!Await(writing, DataSlice, Clock::now() + readTimeout)) throw HttpError(ReadTimedOut);
-  if (writing.ec) {
-    if (reused) throw StaleConnection{};
-    throw SocketError(writing.ec);
-  }
-  AfterBlock();
+  ArmStep(job.readTimeout, Stop::Read);
+  asio::async_write(socket, asio::buffer(job.bytes),
+                    [self = shared_from_this()](const ErrorCode& ec, std::size_t) { self->OnWritten(ec); });
 }
 
-// Reads one block into the buffer; false when the server closed the connection.
-bool THttpClient::Impl::ReadSome() {
-  Pending reading;
-  socket.async_read_some(buffer.prepare(ReadBlockSize), [&](const ErrorCode& ec, std::size_t n) {
-    reading.done = true;
-    reading.ec = ec;
-    reading.bytes = n;
-  });
-  if (!Await(reading, DataSlice, Clock::now() + readTimeout)) throw HttpError(ReadTimedOut);
-  if (reading.ec) {
-    if (reused && !receivedAny) throw StaleConnection{};
-    if (reading.ec == asio::error::eof) return false;
-    throw SocketError(reading.ec);
+void THttpClient::Impl::OnWritten(const ErrorCode& ec) {
+  if (stop != Stop::None) return Fail(StopError());
+  if (ec) {
+    if (reused) return Connect();  // the server had closed the kept connection: once more on a fresh one
+    return Fail(std::make_exception_ptr(SocketError(ec)));
   }
-  buffer.commit(reading.bytes);
+  Guarded([this] {
+    AfterBlock();
+    NewParser(parser);
+    statusLine.clear();
+    scanned = 0;
+    inBody = false;
+    Advance();
+  });
+}
+
+void THttpClient::Impl::ReadMore() {
+  ArmStep(job.readTimeout, Stop::Read);
+  socket.async_read_some(
+      buffer.prepare(ReadBlockSize),
+      [self = shared_from_this()](const ErrorCode& ec, std::size_t bytes) { self->OnRead(ec, bytes); });
+}
+
+void THttpClient::Impl::OnRead(const ErrorCode& ec, std::size_t bytes) {
+  if (stop != Stop::None) return Fail(StopError());
+  if (ec) {
+    // Closed before any byte of the answer: a kept connection the server had
+    // given up; the request goes out once more on a new one, never "reused".
+    if (reused && !receivedAny) return Connect();
+    if (ec != asio::error::eof) return Fail(std::make_exception_ptr(SocketError(ec)));
+    peerClosed = true;
+    return Guarded([this] { Advance(); });
+  }
+  buffer.commit(bytes);
   receivedAny = true;
-  AfterBlock();
+  Guarded([this] {
+    AfterBlock();
+    Advance();
+  });
+}
+
+// Works through what the buffer holds: the header (which the parser sees
+// only once it is complete, so the status line stays exactly as received and
+// a cut header can still be ended), then the body; reads more when it must.
+void THttpClient::Impl::Advance() {
+  for (;;) {
+    if (!inBody) {
+      const std::string_view data = View(buffer);
+      if (statusLine.empty()) {
+        const auto lineEnd = data.find('\n');
+        if (lineEnd != std::string_view::npos) {
+          statusLine = std::string(data.substr(0, lineEnd));
+          if (!statusLine.empty() && statusLine.back() == '\r') statusLine.pop_back();
+        }
+      }
+      const auto end = HeaderEnd(data, scanned);
+      if (end != std::string_view::npos) {
+        const std::string header = StrictHeader(data.substr(0, end));
+        buffer.consume(end);
+        ErrorCode ec;
+        parser->put(asio::buffer(header), ec);
+        if (!parser->is_header_done()) throw InvalidResponse(ec ? ec : http::error::need_more);
+        inBody = OnHeader();
+        continue;
+      }
+      if (data.size() > HeaderLimit) throw InvalidResponse(http::error::header_limit);
+      scanned = data.size() < 2 ? 0 : data.size() - 2;
+      if (!peerClosed) return ReadMore();
+
+      // Closed inside the header: without a status line there is no answer at
+      // all; otherwise the header ends with the last complete line.
+      if (statusLine.empty()) throw HttpError(ClosedGracefully);
+      std::string header(data);
+      header.erase(header.rfind('\n') + 1);
+      header += "\r\n";
+      header = StrictHeader(header);
+      buffer.clear();
+      ErrorCode ec;
+      parser->put(asio::buffer(header), ec);
+      if (!parser->is_header_done()) throw InvalidResponse(ec ? ec : http::error::partial_message);
+      inBody = OnHeader();
+      continue;
+    }
+
+    if (parser->is_done()) return Complete(true);
+    if (buffer.size() > 0) {
+      ErrorCode ec;
+      const std::size_t used = parser->put(buffer.data(), ec);
+      buffer.consume(used);
+      if (ec == http::error::body_limit) throw OverCap(job.cap);
+      if (ec && ec != http::error::need_more) throw InvalidResponse(ec);
+      if (parser->is_done()) return Complete(true);
+      if (!ec && used > 0) continue;
+    }
+    if (!peerClosed) return ReadMore();
+
+    ErrorCode ec;
+    parser->put_eof(ec);
+    // A body that runs until the close is whole; a counted body cut short
+    // keeps what arrived; a cut chunk stream has no trustworthy end, so it
+    // fails like a close before the answer.
+    if (ec && parser->chunked()) throw HttpError(ClosedGracefully);
+    return Complete(!ec);
+  }
+}
+
+// Takes in a complete header; false for an interim answer, after which the
+// next header follows.
+bool THttpClient::Impl::OnHeader() {
+  const auto& header = parser->get();
+  for (const auto& field : header) {
+    if (beast::iequals(field.name_string(), "Set-Cookie")) {
+      cookies.Remember(job.cookieHost, std::string(field.value()), false);
+    } else if (beast::iequals(field.name_string(), "Set-Cookie2")) {
+      cookies.Remember(job.cookieHost, std::string(field.value()), true);
+    }
+  }
+  const unsigned status = header.result_int();
+  // Interim answers ("100 Continue" and the like) precede the real one;
+  // 101 would switch protocols, which we never ask for.
+  if (status >= 100 && status < 200 && status != 101) {
+    if (peerClosed) throw HttpError(ClosedGracefully);
+    NewParser(parser);
+    statusLine.clear();
+    scanned = 0;
+    return false;
+  }
+  if (header.find(http::field::location) != header.end() || status < 200 || status > 299) {
+    throw HttpError(statusLine);
+  }
+  if (const auto length = parser->content_length(); length && *length > job.cap) throw OverCap(job.cap);
+  parser->body_limit(job.cap);
   return true;
 }
 
-void THttpClient::Impl::ReadHeader(std::optional<Parser>& parser, std::string& statusLine) {
-  // The parser sees the header only once it is complete, so the buffer keeps
-  // the status line exactly as received and a cut header can still be ended.
-  std::size_t scanned = 0;
-  for (;;) {
-    const std::string_view data = View(buffer);
-    if (statusLine.empty()) {
-      const auto lineEnd = data.find('\n');
-      if (lineEnd != std::string_view::npos) {
-        statusLine = std::string(data.substr(0, lineEnd));
-        if (!statusLine.empty() && statusLine.back() == '\r') statusLine.pop_back();
-      }
-    }
-    const auto end = HeaderEnd(data, scanned);
-    if (end != std::string_view::npos) {
-      const std::string header = StrictHeader(data.substr(0, end));
-      buffer.consume(end);
-      ErrorCode ec;
-      parser->put(asio::buffer(header), ec);
-      if (!parser->is_header_done()) throw InvalidResponse(ec ? ec : http::error::need_more);
-      return;
-    }
-    if (data.size() > HeaderLimit) throw InvalidResponse(http::error::header_limit);
-    scanned = data.size() < 2 ? 0 : data.size() - 2;
-    if (ReadSome()) continue;
+void THttpClient::Impl::Complete(bool complete) {
+  // keep_alive() reads Proxy-Connection as it reads Connection.
+  const bool keep = complete && !peerClosed && parser->keep_alive() && buffer.size() == 0;
+  std::string body = parser->release().body();
+  if (!keep) Close();
+  Done(nullptr, std::move(body));
+}
 
-    // Closed inside the header: without a status line there is no answer at
-    // all; otherwise the header ends with the last complete line.
-    peerClosed = true;
-    if (statusLine.empty()) throw HttpError(ClosedGracefully);
-    std::string header(View(buffer));
-    header.erase(header.rfind('\n') + 1);
-    header = StrictHeader(header + "\r\n");
-    buffer.clear();
-    ErrorCode ec;
-    parser->put(asio::buffer(header), ec);
-    if (!parser->is_header_done()) throw InvalidResponse(ec ? ec : http::error::partial_message);
-    return;
+void THttpClient::Impl::Guarded(const std::function<void()>& work) {
+  try {
+    work();
+  } catch (...) {
+    Fail(std::current_exception());
   }
 }
 
-// Reads the body; false when the server closed before the message's own end.
-bool THttpClient::Impl::ReadBody(Parser& parser, std::size_t cap) {
-  for (;;) {
-    if (parser.is_done()) return true;
-    if (buffer.size() > 0) {
-      ErrorCode ec;
-      const std::size_t used = parser.put(buffer.data(), ec);
-      buffer.consume(used);
-      if (ec == http::error::body_limit) throw OverCap(cap);
-      if (ec && ec != http::error::need_more) throw InvalidResponse(ec);
-      if (parser.is_done()) return true;
-      if (!ec && used > 0) continue;
-    }
-    if (!peerClosed && ReadSome()) continue;
-
-    peerClosed = true;
-    ErrorCode ec;
-    parser.put_eof(ec);
-    if (!ec) return false;  // a body that runs until the close
-    // A counted body cut short keeps what arrived; a cut chunk stream has no
-    // trustworthy end, so it fails like a close before the answer.
-    if (parser.chunked()) throw HttpError(ClosedGracefully);
-    return false;
-  }
+void THttpClient::Impl::Fail(std::exception_ptr failure) {
+  Interrupt();
+  Done(std::move(failure), {});
 }
 
-std::string THttpClient::Impl::Exchange(const std::string& request, const std::string& host, std::size_t cap) {
-  receivedAny = false;
-  peerClosed = false;
-  Write(request);
-  for (;;) {
-    std::optional<Parser> message;
-    NewParser(message);
-    std::string statusLine;
-    ReadHeader(message, statusLine);
-    Parser& parser = *message;
-
-    const auto& header = parser.get();
-    for (const auto& field : header) {
-      if (beast::iequals(field.name_string(), "Set-Cookie")) {
-        cookies.Remember(host, std::string(field.value()), false);
-      } else if (beast::iequals(field.name_string(), "Set-Cookie2")) {
-        cookies.Remember(host, std::string(field.value()), true);
-      }
-    }
-    const unsigned status = header.result_int();
-    // Interim answers ("100 Continue" and the like) precede the real one;
-    // 101 would switch protocols, which we never ask for.
-    if (status >= 100 && status < 200 && status != 101) {
-      if (peerClosed) throw HttpError(ClosedGracefully);
-      continue;
-    }
-    if (header.find(http::field::location) != header.end() || status < 200 || status > 299) {
-      throw HttpError(statusLine);
-    }
-    if (const auto length = parser.content_length(); length && *length > cap) throw OverCap(cap);
-    parser.body_limit(cap);
-
-    const bool complete = ReadBody(parser, cap);
-    // keep_alive() reads Proxy-Connection as it reads Connection.
-    const bool keep = complete && !peerClosed && parser.keep_alive() && buffer.size() == 0;
-    std::string body = parser.release().body();
-    if (!keep) Close();
-    return body;
-  }
+void THttpClient::Impl::Done(std::exception_ptr failure, std::string body) {
+  ++step;
+  ErrorCode ignored;
+  stepTimer.cancel(ignored);
+  transferTimer.cancel(ignored);
+  parser.reset();
+  Finish done = std::move(finish);
+  finish = nullptr;
+  busy = false;
+  done(std::move(failure), std::move(body));
 }
 
-std::string THttpClient::Impl::Get(const std::string& url, std::size_t cap, milliseconds limit) {
-  ReentryGuard guard(busy);
-  if (!guard.Entered()) throw HttpError("The HTTP client is still busy with another request.");
-  requestDeadline = limit;
-  requestEnd = Clock::now() + limit;
-
-  const HttpUrl target = ParseHttpUrl(url);
-  HttpGetRequest request;
-  request.url = target;
-  request.viaProxy = !proxy.host.empty();
-  request.cacheControl = kind == THttpClientKind::MainClient;
-  request.userAgent = userAgent;
-  if (request.viaProxy && proxy.basicAuthentication) {
-    request.proxyUserName = proxy.userName;
-    request.proxyPassword = proxy.password;
+std::exception_ptr THttpClient::Impl::StopError() const {
+  switch (stop) {
+    case Stop::Connect:
+      return std::make_exception_ptr(HttpError("Connect timed out."));
+    case Stop::Read:
+      return std::make_exception_ptr(HttpError(ReadTimedOut));
+    case Stop::Transfer:
+      return std::make_exception_ptr(TransferTimedOut(job.limit));
+    case Stop::Aborted:
+    case Stop::None:
+      break;
   }
-  request.cookie = cookies.CookieHeader(target.ConnectHost());
-  const std::string bytes = BuildGetRequest(request);
-  const std::string host = request.viaProxy ? proxy.host : target.ConnectHost();
-  const int port = request.viaProxy ? proxy.port : target.port;
+  return abortReason;
+}
 
-  for (;;) {
-    reused = connected && peerHost == host && peerPort == port && StillOpen();
-    if (!reused) Connect(host, port);
-    try {
-      return Exchange(bytes, target.ConnectHost(), cap);
-    } catch (const StaleConnection&) {
-      Close();  // and once more on a fresh connection, which is never "reused"
-    } catch (...) {
-      Close();
-      throw;
-    }
-  }
+// Only a blocking client may call the pump here: it runs on the caller's thread.
+void THttpClient::Impl::AfterBlock() {
+  if (ownIo && kind == THttpClientKind::MainClient && pump) pump();
 }
 
 THttpClient::THttpClient(THttpClientKind kind, MessagePump pump)
-    : impl_(std::make_unique<Impl>(kind, std::move(pump))) {}
-THttpClient::~THttpClient() = default;
+    : impl_(std::make_shared<Impl>(kind, std::move(pump), nullptr, nullptr)) {}
+THttpClient::THttpClient(THttpClientKind kind, NetworkLoop& loop, IUiThread& ui, MessagePump pump)
+    : impl_(std::make_shared<Impl>(kind, std::move(pump), &loop.Context(), &ui)) {}
+
+THttpClient::~THttpClient() {
+  if (!impl_->ownIo) {
+    // The network thread lets go of the rest once it has closed the socket.
+    impl_->PostAbort(impl_->serial);
+    return;
+  }
+  impl_->io.restart();
+  impl_->io.poll();
+}
 
 void THttpClient::SetUserAgent(const std::string& agent) { impl_->userAgent = agent; }
 const std::string& THttpClient::UserAgent() const { return impl_->userAgent; }
@@ -470,14 +691,25 @@ std::chrono::milliseconds THttpClient::ReadTimeout() const { return impl_->readT
 void THttpClient::SetTransferDeadline(std::chrono::milliseconds deadline) { impl_->transferDeadline = deadline; }
 std::chrono::milliseconds THttpClient::TransferDeadline() const { return impl_->transferDeadline; }
 std::string THttpClient::Get(const std::string& url) {
-  return impl_->Get(url, impl_->bodyCap, impl_->transferDeadline);
+  return impl_->BlockingGet(url, impl_->bodyCap, impl_->transferDeadline);
 }
 std::string THttpClient::Get(const std::string& url, std::size_t bodyCap) {
-  return impl_->Get(url, bodyCap, impl_->transferDeadline);
+  return impl_->BlockingGet(url, bodyCap, impl_->transferDeadline);
 }
 std::string THttpClient::Get(const std::string& url, std::size_t bodyCap, std::chrono::milliseconds deadline) {
-  return impl_->Get(url, bodyCap, deadline);
+  return impl_->BlockingGet(url, bodyCap, deadline);
 }
+void THttpClient::AsyncGet(const std::string& url, Completion done) {
+  impl_->StartAsync(url, impl_->bodyCap, impl_->transferDeadline, std::move(done));
+}
+void THttpClient::AsyncGet(const std::string& url, std::size_t bodyCap, Completion done) {
+  impl_->StartAsync(url, bodyCap, impl_->transferDeadline, std::move(done));
+}
+void THttpClient::AsyncGet(const std::string& url, std::size_t bodyCap, std::chrono::milliseconds deadline,
+                           Completion done) {
+  impl_->StartAsync(url, bodyCap, deadline, std::move(done));
+}
+void THttpClient::Cancel() { impl_->PostAbort(impl_->serial); }
 bool THttpClient::Busy() const { return impl_->busy; }
 
 const THttpClient::MessagePump& THttpClient::Pump() const { return impl_->pump; }

@@ -1,8 +1,10 @@
 #pragma once
 // The program's HTTP/1.1 client: GET only, exact request bytes, never follows
-// redirects, keeps the window alive through a message pump while it waits.
+// redirects. AsyncGet does the I/O on the network thread and hands the result
+// to the UI thread; the blocking Get keeps a message pump going while it waits.
 #include <chrono>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,6 +12,9 @@
 #include "net/HttpError.h"
 
 namespace quarlen {
+
+class IUiThread;
+class NetworkLoop;
 
 // The two client profiles. The main client (`IdHTTP1`) sends "Cache-control:
 // no-cache" and pumps messages after every block; a connectivity-check client is
@@ -41,11 +46,19 @@ inline constexpr std::chrono::milliseconds FeedTransferDeadline{600000};
 class THttpClient {
  public:
   using MessagePump = std::function<void()>;
+  // What an asynchronous request ends with: the body, or the failure (an
+  // HttpError with the user's text) and an empty body.
+  using Completion = std::function<void(std::exception_ptr failure, std::string body)>;
 
-  // pump is called between waiting slices (and, for the main client, after each
-  // block sent or received); it may be empty. It must not destroy this client.
-  // An exception thrown by the pump aborts the request and leaves Get.
+  // A blocking client: Get does the I/O on the calling thread. pump is called
+  // between waiting slices (and, for the main client, after each block sent or
+  // received); it may be empty. It must not destroy this client. An exception
+  // thrown by the pump aborts the request and leaves Get.
   THttpClient(THttpClientKind kind, MessagePump pump);
+  // An asynchronous client: the I/O runs on loop's thread and every completion
+  // runs on ui. Get works too (it waits, calling pump, until the request ends).
+  // loop and ui must outlive the client.
+  THttpClient(THttpClientKind kind, NetworkLoop& loop, IUiThread& ui, MessagePump pump = nullptr);
   ~THttpClient();
   THttpClient(const THttpClient&) = delete;
   THttpClient& operator=(const THttpClient&) = delete;
@@ -81,6 +94,17 @@ class THttpClient {
   std::string Get(const std::string& url, std::size_t bodyCap);
   std::string Get(const std::string& url, std::size_t bodyCap, std::chrono::milliseconds deadline);
 
+  // Starts fetching url and returns at once; done runs on the UI thread with
+  // the body or the failure Get would have thrown, also for a refused URL or a
+  // client still busy. Only on a client made with a network loop (else throws
+  // std::logic_error). The deadlines count from this call.
+  void AsyncGet(const std::string& url, Completion done);
+  void AsyncGet(const std::string& url, std::size_t bodyCap, Completion done);
+  void AsyncGet(const std::string& url, std::size_t bodyCap, std::chrono::milliseconds deadline, Completion done);
+  // Abandons the asynchronous request under way: its completion never runs.
+  // The client stays Busy until the network thread has closed the connection.
+  void Cancel();
+
   // True while a request is under way (for example inside the pump).
   bool Busy() const;
 
@@ -91,7 +115,7 @@ class THttpClient {
 
  private:
   struct Impl;
-  std::unique_ptr<Impl> impl_;
+  std::shared_ptr<Impl> impl_;  // shared with the handlers of the request under way
 };
 
 }  // namespace quarlen

@@ -39,11 +39,11 @@ bool Time(std::string_view token, int& hour, int& minute, int& second) {
 }
 
 int Month(std::string_view token) {
-  static constexpr std::array<const char*, 12> names = {"jan", "feb", "mar", "apr", "may", "jun",
+  static constexpr std::array<const char*, 12> Names = {"jan", "feb", "mar", "apr", "may", "jun",
                                                         "jul", "aug", "sep", "oct", "nov", "dec"};
   if (token.size() < 3) return 0;
-  for (std::size_t m = 0; m < names.size(); ++m) {
-    if (EqualsIgnoringAsciiCase(token.substr(0, 3), names[m])) return static_cast<int>(m) + 1;
+  for (std::size_t m = 0; m < Names.size(); ++m) {
+    if (EqualsIgnoringAsciiCase(token.substr(0, 3), Names[m])) return static_cast<int>(m) + 1;
   }
   return 0;
 }

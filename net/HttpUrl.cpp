@@ -22,11 +22,11 @@ HttpUrl ParseHttpUrl(const std::string& url) {
   if (std::any_of(url.begin(), url.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; })) {
     throw HttpError("Invalid URL: it contains control characters.");
   }
-  constexpr std::string_view scheme = "http://";
-  if (!StartsWithIgnoringAsciiCase(url, scheme)) {
+  constexpr std::string_view Scheme = "http://";
+  if (!StartsWithIgnoringAsciiCase(url, Scheme)) {
     throw HttpError("Unsupported URL: " + url);
   }
-  const std::size_t authorityStart = scheme.size();
+  const std::size_t authorityStart = Scheme.size();
   std::size_t authorityEnd = url.find_first_of("/?#", authorityStart);
   if (authorityEnd == std::string::npos) authorityEnd = url.size();
   const std::string authority = url.substr(authorityStart, authorityEnd - authorityStart);

@@ -1,6 +1,8 @@
 #include <iconv.h>
 
+#include <bit>
 #include <cerrno>
+#include <cstdint>
 
 #include "platform/CodePage.h"
 
@@ -8,7 +10,7 @@ namespace quarlen {
 
 std::optional<std::string> CodePageToUtf8(std::string_view text, std::string_view charset) {
   iconv_t cd = ::iconv_open("UTF-8", std::string(charset).c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  if (std::bit_cast<std::uintptr_t>(cd) == UINTPTR_MAX) return std::nullopt;
   std::string out;
   out.reserve(text.size() * 2);
   char* in = const_cast<char*>(text.data());

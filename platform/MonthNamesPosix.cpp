@@ -3,6 +3,8 @@
 #include <locale.h>
 
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -13,13 +15,17 @@
 namespace quarlen {
 namespace {
 
+// iconv_open's failure value is (iconv_t)-1; compared through the pointer's
+// bits, since a cast of -1 to a pointer defeats the compiler's alias tracking.
+bool IconvOpenFailed(iconv_t cd) { return std::bit_cast<std::uintptr_t>(cd) == UINTPTR_MAX; }
+
 // Converts text of the locale's own code set to UTF-8; unchanged when it
 // already is UTF-8 or cannot be converted.
 std::string ToUtf8(const std::string& text, locale_t loc) {
   const char* codeset = nl_langinfo_l(CODESET, loc);
   if (!codeset || std::string_view(codeset) == "UTF-8" || std::string_view(codeset) == "ANSI_X3.4-1968") return text;
   iconv_t cd = iconv_open("UTF-8", codeset);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return text;
+  if (IconvOpenFailed(cd)) return text;
   std::string out(text.size() * 4 + 4, '\0');
   char* in = const_cast<char*>(text.data());
   std::size_t inLeft = text.size();

@@ -43,11 +43,27 @@ class IMainWindow {
   virtual void EndProgramNow() = 0;                         // end the program at once, as Exit does
 };
 
+// The UI thread's queue: Post may be called from any thread, and the tasks
+// run on the UI thread, one at a time, in the order posted.
+class IUiThread {
+ public:
+  virtual ~IUiThread() = default;
+  virtual void Post(std::function<void()> task) = 0;
+};
+
 // Starts the user's browser on a URL; failures are ignored.
 class IUrlOpener {
  public:
   virtual ~IUrlOpener() = default;
   virtual void OpenUrl(const std::string& url) = 0;
+};
+
+// The interval of the timer that fetches the feed; an unchanged interval
+// leaves the running countdown alone.
+class IRefreshInterval {
+ public:
+  virtual ~IRefreshInterval() = default;
+  virtual void SetRefreshInterval(int milliseconds) = 0;
 };
 
 // The one entry through which every timer tick, menu command and window event

@@ -24,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // A settings file holds a handful of short values; anything far larger is not one.
-constexpr std::uintmax_t MaxFileSize = 16u * 1024 * 1024;
+constexpr std::uintmax_t MaxFileSize = std::uintmax_t{16} * 1024 * 1024;
 
 // The key becomes an element name as it stands, so it has to be one.
 void CheckKey(const std::string& key) {

@@ -5,7 +5,8 @@
 #include <QTimer>
 
 #include "app/ui/TfrmMainForm.h"
-#include "app/ui/WindowActivation.h"
+#include "app/ui/desktop/WindowActivation.h"
+#include "platform/ui/QtText.h"
 
 namespace quarlen {
 
@@ -16,22 +17,20 @@ const QString InstalledName = QStringLiteral("quarlen-messenger");
 // window asks for attention instead.
 constexpr int FocusWaitMs = 700;
 
-QString Q(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
-
 bool OnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 }  // namespace
 
-DesktopIntegration::DesktopIntegration(TfrmMainForm& form, QDBusConnection bus)
-    : QObject(&form),
-      form_(form),
+DesktopIntegration::DesktopIntegration(TfrmMainForm& form, ICommandRunner& run, QDBusConnection bus)
+    : form_(form),
+      run_(run),
       notifier_(bus, {QStringLiteral("Quarlen Messenger"), InstalledName, InstalledName}),
       // Qt's Wayland client has no beep at all; X11 keeps its bell.
       sound_(OnWayland(), [&form] { form.Beep(); }),
-      watch_(bus, form.JvTrayIcon1(), [this] { form_.Run([this] { ShowWindow(QString()); }); }) {
+      watch_(bus, form.JvTrayIcon1(), [this] { run_.Run([this] { ShowWindow(QString()); }); }) {
   // Through the window's runner, like every click: what the click throws (a
   // link that can't be encoded) is shown, and the program goes on.
   connect(&notifier_, &DesktopNotifier::Clicked, this,
-          [this](const QString& token) { form_.Run([this, &token] { NotificationClicked(token); }); });
+          [this](const QString& token) { run_.Run([this, &token] { NotificationClicked(token); }); });
 }
 
 void DesktopIntegration::SetIconIndex(int index) {
@@ -40,7 +39,7 @@ void DesktopIntegration::SetIconIndex(int index) {
 }
 
 void DesktopIntegration::ShowBalloon(const std::string& title, const std::string& text) {
-  notifier_.Notify(Q(title), Q(text), [this, title, text] { form_.ShowBalloon(title, text); });
+  notifier_.Notify(ToQString(title), ToQString(text), [this, title, text] { form_.ShowBalloon(title, text); });
 }
 
 void DesktopIntegration::Beep() { sound_.Play(); }
@@ -76,7 +75,7 @@ void DesktopIntegration::NotificationClicked(const QString& activationToken) {
 void DesktopIntegration::AskForAttentionUnlessActive() {
   // Wayland never lets a client raise itself without a token, and focus
   // stealing prevention may keep the window back elsewhere too.
-  QTimer::singleShot(FocusWaitMs, &form_, [this] {
+  QTimer::singleShot(FocusWaitMs, this, [this] {
     if (form_.isVisible() && !form_.isActiveWindow()) QApplication::alert(&form_);
   });
 }

@@ -8,9 +8,9 @@
 #include <QObject>
 #include <QString>
 
-#include "app/ui/DesktopNotifier.h"
-#include "app/ui/EventSound.h"
-#include "app/ui/StatusNotifierWatch.h"
+#include "app/ui/desktop/DesktopNotifier.h"
+#include "app/ui/desktop/EventSound.h"
+#include "app/ui/desktop/StatusNotifierWatch.h"
 #include "platform/UiPorts.h"
 
 namespace quarlen {
@@ -21,9 +21,10 @@ class DesktopIntegration : public QObject, public ITrayIcon, public IMainWindow 
   Q_OBJECT
 
  public:
-  // form: the main window, with its tray icon made; bus: the session bus (one
-  // that is not connected leaves Qt's balloon and tray as they are).
-  DesktopIntegration(TfrmMainForm& form, QDBusConnection bus);
+  // form: the main window, with its tray icon made, which outlives this
+  // object; run: where the clicks' work runs; bus: the session bus (one that
+  // is not connected leaves Qt's balloon and tray as they are).
+  DesktopIntegration(TfrmMainForm& form, ICommandRunner& run, QDBusConnection bus);
 
   // ITrayIcon: the icon goes to the window's tray icon and to the panel; the
   // balloon is a desktop notification, Qt's balloon where no server answers.
@@ -51,6 +52,7 @@ class DesktopIntegration : public QObject, public ITrayIcon, public IMainWindow 
   void AskForAttentionUnlessActive();
 
   TfrmMainForm& form_;
+  ICommandRunner& run_;
   DesktopNotifier notifier_;
   EventSound sound_;
   StatusNotifierWatch watch_;

@@ -13,6 +13,8 @@
 #include "net/HttpClient.h"
 #include "net/HttpProfile.h"
 #include "platform/BuildConfig.h"
+#include "platform/ConfigFolder.h"
+#include "platform/OsDescription.h"
 #include "platform/ui/SilentBrowser.h"
 #include "service/ServerEndpoints.h"
 #include "service/ServiceCalls.h"
@@ -24,8 +26,21 @@
 
 namespace quarlen {
 
+bool EnsureConfigFolderOrQuit(const std::string& configFolder, TfrmMainForm& form) {
+  if (EnsureFolderExists(configFolder)) return true;
+  form.ShowMessage("Error creating config folder: " + configFolder);
+  // The program is ending: no timer may start work that the boxes of the
+  // ending (a settings file that can't be written) would let run while the
+  // objects it reads are being destroyed.
+  form.QuitAtNextTurn();
+  return false;
+}
+
 MessengerApp::MessengerApp(MainFormEnvironment environment)
     : environment_(std::move(environment)),
+      programVersion_(build::ProgramVersion),
+      userAgent_(MakeUserAgent(programVersion_, DescribeOperatingSystem())),
+      browser_(environment_.browserPath),
       // The store reports through the window, which exists before anything is loaded.
       store_(std::make_unique<ArticleStore>(
           environment_.configFolder, [this](const std::string& text) { mainForm_->ShowMessage(text); },
@@ -34,30 +49,30 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
       // program's one message pump.
       IdHTTP1_(std::make_unique<THttpClient>(THttpClientKind::MainClient, [] { QCoreApplication::processEvents(); })),
       browserProfile_(MakeCachelessProfile(nullptr)),
-      mainForm_(std::make_unique<TfrmMainForm>(environment_, *store_, browserProfile_.get(), IdHTTP1_->Pump())) {
+      mainForm_(std::make_unique<TfrmMainForm>(MainFormSetup{*store_, browserProfile_.get(), IdHTTP1_->Pump(), runner_,
+                                                             browser_, programVersion_, environment_.endProcess,
+                                                             environment_.hasTray})) {
   TfrmMainForm& form = *mainForm_;
   // The window is complete once the grid shows the saved articles, before any dialog exists.
   form.FillArticleGridAtStart();
   const std::string& folder = environment_.applicationDataFolder;
   // New articles are announced through the desktop's own services where it has them.
-  desktop_ = new DesktopIntegration(form, QDBusConnection::sessionBus());
+  desktop_ = std::make_unique<DesktopIntegration>(form, runner_, QDBusConnection::sessionBus());
 
   xmlSettings_ = std::make_unique<SettingsStore>(SettingsFilePath(folder, NotificationSettings::FileName), form);
-  frmSettings_ = std::make_unique<TfrmSettings>(*xmlSettings_, form.timerFetchRSS(), form);
+  frmSettings_ = std::make_unique<TfrmSettings>(*xmlSettings_, form.RefreshInterval(), runner_);
 
   frmNetworkSettings_ = std::make_unique<TfrmNetworkSettings>(
       SettingsFilePath(folder, NetworkSettings::FileName),
-      [&form](const std::string& message) { form.ShowMessage(message); }, form);
+      [&form](const std::string& message) { form.ShowMessage(message); }, runner_);
 
   // Every request carries the agent string and goes through the proxy the
   // dialog's controls hold at that moment.
-  auto applyProfile = [this](THttpClient& client) {
-    ApplyHttpProfile(client, mainForm_->UserAgent(), *frmNetworkSettings_);
-  };
+  auto applyProfile = [this](THttpClient& client) { ApplyHttpProfile(client, userAgent_, *frmNetworkSettings_); };
   const THttpClient::MessagePump pump = IdHTTP1_->Pump();
   const ServerEndpoints endpoints = ServerEndpoints::FromBuildConfig();
-  services_ = std::make_unique<ServiceCalls>(endpoints, form.ProgramVersion(), std::string(), applyProfile, pump,
-                                             ServiceCallPorts{form, form, form, form});
+  services_ = std::make_unique<ServiceCalls>(endpoints, programVersion_, std::string(), applyProfile, pump,
+                                             ServiceCallPorts{form, form, browser_, form});
   cycle_ = std::make_unique<RefreshCycle>(
       *store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile, [this] { return services_->PingServer(); },
       RefreshCyclePorts{form, *desktop_, *desktop_, &form}, [&form] { form.FillArticleGrid(); });
@@ -72,12 +87,12 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   // Article actions: open, mark and delete from the grid and the balloon;
   // marks and deletes wait for the refresh cycle to finish.
   articleActions_ = std::make_unique<ArticleActions>(
-      *store_, [this] { return cycle_->Busy(); }, form, endpoints, [&form] { form.FillArticleGrid(); });
+      *store_, [this] { return cycle_->Busy(); }, browser_, endpoints, [&form] { form.FillArticleGrid(); });
   form.AttachArticleActions(*articleActions_);
 
   // The channel tabs download their list on a client of their own.
   channels_ = std::make_unique<ChannelTabsUi>(ChannelTabsSetup{
-      form.tabsChannels(), form.timerRefreshChannel(), browserProfile_.get(), form, form, form,
+      form.tabsChannels(), form.timerRefreshChannel(), browserProfile_.get(), form, browser_, runner_,
       ChannelFileUrls{endpoints.ChannelNamesUrl(), endpoints.ChannelLinksUrl(), endpoints.ChannelRefreshRatesUrl()},
       [this] { return services_->PingServer(); }, applyProfile, pump, NoConnectionHtml});
 
@@ -107,6 +122,8 @@ void MessengerApp::ConnectCommands() {
   form.AddExitHook([this] { DestroyDialogs(); });
 }
 
-void MessengerApp::CompleteStartup() { mainForm_->CompleteStartup(); }
+void MessengerApp::CompleteStartup() {
+  if (EnsureConfigFolderOrQuit(environment_.configFolder, *mainForm_)) mainForm_->CompleteStartup();
+}
 
 }  // namespace quarlen

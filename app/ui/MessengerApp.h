@@ -3,7 +3,10 @@
 // the main HTTP client, the browser profile), creates the windows in start-up
 // order and connects the menus and timers of the main window to the work they start.
 #include <memory>
+#include <string>
 
+#include "app/ui/BrowserUrlOpener.h"
+#include "app/ui/CommandRunner.h"
 #include "app/ui/TfrmMainForm.h"
 
 class QWebEngineProfile;
@@ -21,6 +24,10 @@ class ChannelTabsUi;
 class DesktopIntegration;
 class THttpClient;
 
+// Makes the config folder; one that can't be made is reported and ends the
+// program at the next turn of the event loop (false).
+bool EnsureConfigFolderOrQuit(const std::string& configFolder, TfrmMainForm& form);
+
 class MessengerApp {
  public:
   // The store, the main client and the browser profile; the main window
@@ -29,10 +36,13 @@ class MessengerApp {
   explicit MessengerApp(MainFormEnvironment environment);
   ~MessengerApp();
 
-  // Tray icon and timers on; the event loop may run after this.
+  // The config folder made, then the window's tray icon and timers on; the
+  // event loop may run after this.
   void CompleteStartup();
 
   TfrmMainForm& MainForm() { return *mainForm_; }
+  // Where every control's, click's and signal's work runs.
+  CommandRunner& Runner() { return runner_; }
   ArticleStore& Store() { return *store_; }
   DesktopIntegration& Desktop() { return *desktop_; }
   // The refresh cycle; the reliability probe's build shortens its feed deadline.
@@ -44,12 +54,17 @@ class MessengerApp {
   void DestroyDialogs();
 
   MainFormEnvironment environment_;
+  // The version the title and the server calls carry, and the agent string of every request.
+  std::string programVersion_;
+  std::string userAgent_;
+  CommandRunner runner_;
+  BrowserUrlOpener browser_;
   // Declared before the windows, so they go only after every window that uses them.
   std::unique_ptr<ArticleStore> store_;
   std::unique_ptr<THttpClient> IdHTTP1_;               // the main client: the feed and the charts
   std::unique_ptr<QWebEngineProfile> browserProfile_;  // cache-less, shared by the banner and the channel tabs
   std::unique_ptr<TfrmMainForm> mainForm_;
-  DesktopIntegration* desktop_ = nullptr;  // owned by the main window
+  std::unique_ptr<DesktopIntegration> desktop_;  // goes before the window it works on
   std::unique_ptr<SettingsStore> xmlSettings_;
   std::unique_ptr<TfrmSettings> frmSettings_;
   std::unique_ptr<TfrmNetworkSettings> frmNetworkSettings_;

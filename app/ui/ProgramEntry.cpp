@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/ui/BrowserEngineFlags.h"
 #include "app/ui/CommandLine.h"
@@ -41,6 +42,13 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
   EnsureApplicationDataFolder(environment.applicationDataFolder);
   environment.configFolder = ConfigFolderPath(environment.applicationDataFolder);
   environment.browserPath = FindBrowserOnPath(ProcessEnv("PATH").value_or("/usr/bin:/bin"));
+  // Exit ends the process at once, even from inside a request's message pump:
+  // nothing after this may run, and the embedded browser's processes end with
+  // their parent.
+  environment.endProcess = [](int code) {
+    std::fflush(nullptr);
+    std::_Exit(code);
+  };
   // Closing hides the window only while a notification area shows the icon,
   // asked at that moment (panels come and go).
   DesktopIntegration* desktop = nullptr;
@@ -61,8 +69,9 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
   MessengerApp messenger(environment);
   TfrmMainForm& mainForm = messenger.MainForm();
   desktop = &messenger.Desktop();
-  instance.OnShowRequest([&mainForm, desktop](const QString& activationToken) {
-    mainForm.Run([desktop, &activationToken] { desktop->ShowWindow(activationToken); });
+  CommandRunner& run = messenger.Runner();
+  instance.OnShowRequest([&run, desktop](const QString& activationToken) {
+    run.Run([desktop, &activationToken] { desktop->ShowWindow(activationToken); });
   });
   // Exit ends the process at once; the settings files are written first, then
   // the lock goes, so the next start finds everything in place.
@@ -72,7 +81,7 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
   TerminationSignals terminationSignals;
   QSocketNotifier signalNotifier(terminationSignals.ReadFd(), QSocketNotifier::Read);
   QObject::connect(&signalNotifier, &QSocketNotifier::activated, &mainForm, [&] {
-    mainForm.Run([&] {
+    run.Run([&] {
       terminationSignals.Drain();
       mainForm.Exit2Click();
     });

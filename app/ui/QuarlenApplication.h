@@ -1,6 +1,6 @@
 #pragma once
-// The application object. Every handler of the program runs through the main
-// window's Run, which shows failures itself; notify only catches what slips
+// The application object. Every handler of the program runs through
+// CommandRunner::Run, which shows failures itself; notify only catches what slips
 // past that, as a last resort.
 #include <QApplication>
 

@@ -12,7 +12,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -20,18 +19,15 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QWebEngineView>
-#include <cstdio>
-#include <cstdlib>
 
 #include "app/ui/Artwork.h"
-#include "app/ui/QuarlenApplication.h"
+#include "app/ui/CommandRunner.h"
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
-#include "net/HttpProfile.h"
 #include "platform/BuildConfig.h"
-#include "platform/ConfigFolder.h"
-#include "platform/OsDescription.h"
+#include "platform/ui/QtText.h"
 #include "platform/ui/SilentBrowser.h"
+#include "platform/ui/TimerInterval.h"
 #include "platform/ui/VerdanaFont.h"
 #include "view/Banner.h"
 #include "view/ChartRequest.h"
@@ -50,16 +46,18 @@ const QColor WindowColour(0xB0, 0xCE, 0xF1);
 
 QFont WindowFont() { return VerdanaFont(8, true); }
 
-QString Q(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
 }  // namespace
 
-TfrmMainForm::TfrmMainForm(MainFormEnvironment environment, ArticleStore& store, QWebEngineProfile* browserProfile,
-                           std::function<void()> pump, QWidget* parent)
+TfrmMainForm::TfrmMainForm(MainFormSetup setup, QWidget* parent)
     : QMainWindow(parent),
-      environment_(std::move(environment)),
-      store_(store),
-      browserProfile_(browserProfile),
-      pump_(std::move(pump)) {
+      store_(setup.store),
+      browserProfile_(setup.browserProfile),
+      pump_(std::move(setup.pump)),
+      run_(setup.run),
+      browser_(setup.browser),
+      programVersion_(std::move(setup.programVersion)),
+      endProcess_(std::move(setup.endProcess)),
+      hasTray_(std::move(setup.hasTray)) {
   FormCreate();
 }
 
@@ -69,11 +67,8 @@ TfrmMainForm::~TfrmMainForm() {
 }
 
 void TfrmMainForm::FormCreate() {
-  ProgramVersion_ = build::ProgramVersion;
-  UserAgent_ = MakeUserAgent(ProgramVersion_, DescribeOperatingSystem());
-  setWindowTitle(Q("Quarlen Messenger " + ProgramVersion_));
+  setWindowTitle(ToQString("Quarlen Messenger " + programVersion_));
   Exiting_ = false;
-  BrowserPath_ = environment_.browserPath;
 
   setWindowIcon(ApplicationIcon());
   // A single frame: system menu, minimise and close, no maximise, no resizing.
@@ -148,7 +143,7 @@ void TfrmMainForm::BuildLayout() {
   sGroupBox3_->setGeometry(3, 340, 377, 143);
   // The banner never reads from or writes to a cache, and never asks anything;
   // the channel tabs share its profile.
-  bannerBrowser_ = std::make_unique<quarlen::BannerBrowser>(browserProfile_, sGroupBox3_, *this);
+  bannerBrowser_ = std::make_unique<quarlen::BannerBrowser>(browserProfile_, sGroupBox3_, browser_);
   wbMidnight_ = bannerBrowser_->View();
   wbMidnight_->setObjectName("wbMidnight");
   wbMidnight_->setGeometry(8, 16, 353, 121);
@@ -223,8 +218,9 @@ void TfrmMainForm::BuildMenus() {
   // F10 opens the first menu, as on every desktop.
   auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
   connect(f10, &QShortcut::activated, this, [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); });
-  add(help, "&About...",
-      [this] { QMessageBox::information(this, QStringLiteral("Quarlen Messenger"), Q(AboutText(build::FeedServer))); });
+  add(help, "&About...", [this] {
+    QMessageBox::information(this, QStringLiteral("Quarlen Messenger"), ToQString(AboutText(build::FeedServer)));
+  });
 }
 
 void TfrmMainForm::BuildTimers() {
@@ -241,6 +237,7 @@ void TfrmMainForm::BuildTimers() {
   timerRefreshBanners_ = make("timerRefreshBanners", 60000, Command(&CommandHandlers::refreshBanner));
   // The channel tabs connect their own tick.
   timerRefreshChannel_ = make("timerRefreshChannel", 0, nullptr);
+  refreshInterval_ = std::make_unique<TimerInterval>(*timerFetchRSS_);
 }
 
 void TfrmMainForm::BuildTrayIcon() {
@@ -255,7 +252,7 @@ void TfrmMainForm::BuildTrayIcon() {
 
 void TfrmMainForm::AttachArticleActions(ArticleActions& actions) {
   articleActions_ = &actions;
-  gridActions_ = new ArticleGridActions(*grdArticles_, actions, Command(&CommandHandlers::fetchRSS), *this);
+  gridActions_ = new ArticleGridActions(*grdArticles_, actions, Command(&CommandHandlers::fetchRSS), run_);
   connect(JvTrayIcon1_, &QSystemTrayIcon::messageClicked, this, [this] { Run([this] { JvTrayIcon1BalloonClick(); }); });
 }
 
@@ -276,14 +273,6 @@ void TfrmMainForm::timerStartupTimer() {
 }
 
 void TfrmMainForm::CompleteStartup() {
-  if (!EnsureFolderExists(environment_.configFolder)) {
-    ShowMessage("Error creating config folder: " + environment_.configFolder);
-    QuitAtNextTurn();
-    // The program is ending: no timer may start work that the boxes of the
-    // ending (a settings file that can't be written) would let run while the
-    // objects it reads are being destroyed.
-    return;
-  }
   JvTrayIcon1_->show();
   timerFetchRSS_->start();
   timerRefreshBanners_->start();
@@ -298,20 +287,7 @@ std::function<void()> TfrmMainForm::Command(std::function<void()> CommandHandler
   };
 }
 
-void TfrmMainForm::Run(const std::function<void()>& work) {
-  // Once Exit has begun, the objects a command reads may already be gone.
-  if (!work || Exiting_) return;
-  // An exception thrown through Qt's signal and event delivery is undefined
-  // behaviour, so every handler's failure stops here: shown as an error the
-  // program did not expect, and the event loop goes on.
-  try {
-    work();
-  } catch (const std::exception& error) {
-    QuarlenApplication::ShowError(QString::fromUtf8(error.what()));
-  } catch (...) {
-    QuarlenApplication::ShowError(QStringLiteral("Unknown error"));
-  }
-}
+void TfrmMainForm::Run(const std::function<void()>& work) { run_.Run(work); }
 
 void TfrmMainForm::AddExitHook(std::function<void()> hook) { exitHooks_.push_back(std::move(hook)); }
 
@@ -320,6 +296,8 @@ void TfrmMainForm::Exit2Click() {
   // whose loop would fire timers and re-enter here.
   if (Exiting_) return;
   Exiting_ = true;
+  // Once Exit has begun, the objects a command reads may already be gone.
+  run_.Stop();
   for (QTimer* timer :
        {timerFetchRSS_, timerStartup_, timerCheckForUpdates_, timerRefreshBanners_, timerRefreshChannel_}) {
     timer->stop();
@@ -328,18 +306,11 @@ void TfrmMainForm::Exit2Click() {
   for (auto& hook : exitHooks_) hook();
   exitHooks_.clear();
   if (JvTrayIcon1_ != nullptr) JvTrayIcon1_->hide();
-  std::fflush(nullptr);
-  if (environment_.endProcess) {
-    environment_.endProcess(0);
-    return;
-  }
-  // At once, even from inside a request's message pump: nothing after this may
-  // run, and the embedded browser's processes end with their parent.
-  std::_Exit(0);
+  if (endProcess_) endProcess_(0);
 }
 
 bool TfrmMainForm::TrayShowsIcon() const {
-  const bool available = environment_.hasTray ? environment_.hasTray() : QSystemTrayIcon::isSystemTrayAvailable();
+  const bool available = hasTray_ ? hasTray_() : QSystemTrayIcon::isSystemTrayAvailable();
   return available && JvTrayIcon1_ != nullptr && JvTrayIcon1_->isVisible();
 }
 
@@ -383,7 +354,7 @@ void TfrmMainForm::changeEvent(QEvent* event) {
 void TfrmMainForm::SetStatusText(const std::string& text) {
   // The bar has room for one line, and failure texts come as "Socket Error #
   // 111" CR LF "Connection refused.": each line break becomes one blank.
-  QString line = Q(text);
+  QString line = ToQString(text);
   line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
   line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
   statusText_->setText(line);
@@ -395,11 +366,11 @@ void TfrmMainForm::AddStatusObserver(std::function<void(const std::string&)> obs
 }
 
 void TfrmMainForm::ShowMessage(const std::string& text) {
-  QMessageBox::information(isVisible() ? this : nullptr, QStringLiteral("Quarlen Messenger"), Q(text));
+  QMessageBox::information(isVisible() ? this : nullptr, QStringLiteral("Quarlen Messenger"), ToQString(text));
 }
 
 bool TfrmMainForm::Confirm(const std::string& title, const std::string& question) {
-  return QMessageBox::question(isVisible() ? this : nullptr, Q(title), Q(question),
+  return QMessageBox::question(isVisible() ? this : nullptr, ToQString(title), ToQString(question),
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
@@ -409,7 +380,7 @@ void TfrmMainForm::SetIconIndex(int index) {
 }
 
 void TfrmMainForm::ShowBalloon(const std::string& title, const std::string& text) {
-  JvTrayIcon1_->showMessage(Q(title), Q(text), QSystemTrayIcon::Information, 10000);
+  JvTrayIcon1_->showMessage(ToQString(title), ToQString(text), QSystemTrayIcon::Information, 10000);
 }
 
 void TfrmMainForm::Beep() { QApplication::beep(); }
@@ -419,7 +390,7 @@ void TfrmMainForm::BringToFront() {
   activateWindow();
 }
 
-void TfrmMainForm::SetTickerText(const std::string& text) { txtTicker_->setText(Q(text)); }
+void TfrmMainForm::SetTickerText(const std::string& text) { txtTicker_->setText(ToQString(text)); }
 
 void TfrmMainForm::ProcessMessages() {
   if (pump_) pump_();
@@ -455,11 +426,7 @@ void TfrmMainForm::HideThumbnailProgress() { thumbnailProgress_->hide(); }
 
 IBannerBrowser& TfrmMainForm::BannerBrowser() { return *bannerBrowser_; }
 
-void TfrmMainForm::OpenUrl(const std::string& url) {
-  // Never through a shell: the URL is one argument, whatever it holds.
-  if (BrowserPath_.empty()) return;
-  QProcess::startDetached(Q(BrowserPath_), {Q(url)});
-}
+IRefreshInterval& TfrmMainForm::RefreshInterval() { return *refreshInterval_; }
 
 // --- The chart request box and the site links ---
 
@@ -483,16 +450,12 @@ bool TfrmMainForm::eventFilter(QObject* watched, QEvent* event) {
 void TfrmMainForm::btnCreateChartClick() {
   // The ticker exactly as typed: the chart server gets what the user sees.
   const QByteArray ticker = txtTicker_->text().toUtf8();
-  OpenUrl(ChartRequestUrl(build::ChartServer, std::string_view(ticker.constData(), ticker.size()),
-                          cbChartType_->currentIndex()));
+  browser_.OpenUrl(ChartRequestUrl(build::ChartServer, std::string_view(ticker.constData(), ticker.size()),
+                                   cbChartType_->currentIndex()));
 }
 
-void TfrmMainForm::Image1Click() { OpenUrl(std::string(build::WebSite) + "/"); }
+void TfrmMainForm::Image1Click() { browser_.OpenUrl(std::string(build::WebSite) + "/"); }
 
-void TfrmMainForm::btnContactClick() { OpenUrl(std::string(build::SupportSite) + "/"); }
-
-void TfrmMainForm::sGroupBox2Click() { OpenUrl(std::string(build::ForumSite) + "/"); }
-
-void TfrmMainForm::sLabel1Click() { OpenUrl(std::string(build::ForumSite) + "/"); }
+void TfrmMainForm::btnContactClick() { browser_.OpenUrl(std::string(build::SupportSite) + "/"); }
 
 }  // namespace quarlen

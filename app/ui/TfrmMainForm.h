@@ -30,14 +30,28 @@ class BannerBrowser;
 class IBannerBrowser;
 class ArticleActions;
 class ArticleGridActions;
+class CommandRunner;
+class TimerInterval;
 
-// Where the window finds the user's files and browser; the real program takes
-// them from the environment, tests from a temporary folder.
+// Where the program finds the user's files and browser, and how it ends; the
+// real program takes them from the environment, tests from a temporary folder.
 struct MainFormEnvironment {
   std::string applicationDataFolder;    // settings files lie here (no trailing slash)
   std::string configFolder;             // the list files lie here (trailing slash)
   std::string browserPath;              // the program that opens URLs
-  std::function<void(int)> endProcess;  // ends the process with a code; null: at once (std::_Exit)
+  std::function<void(int)> endProcess;  // ends the process with a code; null: nothing ends it
+  std::function<bool()> hasTray;        // whether a notification area shows the icon; null: ask the platform
+};
+
+// What the window is made with; everything referred to outlives it.
+struct MainFormSetup {
+  ArticleStore& store;                  // shown by the grid
+  QWebEngineProfile* browserProfile;    // the banner's and the channel tabs'
+  std::function<void()> pump;           // the program's one message pump, which ProcessMessages runs
+  CommandRunner& run;                   // every control's work runs through it; Exit stops it
+  IUrlOpener& browser;                  // the chart box and the site links open their pages here
+  std::string programVersion;           // shown in the title
+  std::function<void(int)> endProcess;  // Exit's last step; null: nothing ends the process
   std::function<bool()> hasTray;        // whether a notification area shows the icon; null: ask the platform
 };
 
@@ -46,17 +60,11 @@ class TfrmMainForm : public QMainWindow,
                      public IMessageBoxes,
                      public ITrayIcon,
                      public IMainWindow,
-                     public IUrlOpener,
-                     public IThumbnailProgress,
-                     public ICommandRunner {
+                     public IThumbnailProgress {
   Q_OBJECT
 
  public:
-  // store (shown by the grid) and browserProfile (the banner's and the channel
-  // tabs') belong to the program and outlive the window; pump is the program's
-  // one message pump (the main client's), which ProcessMessages runs.
-  TfrmMainForm(MainFormEnvironment environment, ArticleStore& store, QWebEngineProfile* browserProfile,
-               std::function<void()> pump, QWidget* parent = nullptr);
+  explicit TfrmMainForm(MainFormSetup setup, QWidget* parent = nullptr);
   ~TfrmMainForm() override;
 
   // The last step of the window's creation: FillArticleGrid; a failure is shown
@@ -64,13 +72,12 @@ class TfrmMainForm : public QMainWindow,
   void FillArticleGridAtStart();
 
   // Tray icon on, then timerFetchRSS, timerRefreshBanners, timerStartup and
-  // timerCheckForUpdates, in this order. A config folder that can't be made is
-  // reported and ends the program at the next turn of the event loop; then
-  // neither the tray icon nor any timer starts.
+  // timerCheckForUpdates, in this order.
   void CompleteStartup();
 
-  // Exit: Exiting := true, the registered exit work runs (settings files are
-  // written once more), and the process ends with code 0 at once.
+  // Exit: Exiting := true, no command runs any more, the registered exit work
+  // runs (settings files are written once more), and the process ends with
+  // code 0 at once.
   void Exit2Click();
 
   // Work that runs once when the program ends (settings stores flushing).
@@ -87,10 +94,6 @@ class TfrmMainForm : public QMainWindow,
     std::function<void()> networkSettings = nullptr;
   };
   void SetCommandHandlers(CommandHandlers handlers) { handlers_ = std::move(handlers); }
-
-  // ICommandRunner: every timer, menu command, tray click and window event of
-  // the program runs through here; what it throws is shown in the error box.
-  void Run(const std::function<void()>& work) override;
 
   // Hiding into the tray and showing from it.
   void HideToTray();
@@ -121,8 +124,6 @@ class TfrmMainForm : public QMainWindow,
   // the next turn of whatever event loop runs, also one that starts later,
   // once no message box is open.
   void QuitAtNextTurn();
-  // IUrlOpener: starts BrowserPath detached with the URL as its one argument.
-  void OpenUrl(const std::string& url) override;
   // IThumbnailProgress: a small bar beside the status text while charts download.
   void ShowThumbnailProgress(int done, int total) override;
   void HideThumbnailProgress() override;
@@ -132,16 +133,15 @@ class TfrmMainForm : public QMainWindow,
   // The banner's browser (`wbMidnight`).
   IBannerBrowser& BannerBrowser();
 
-  // The window's state: the user chose Exit; the version and agent string made at creation.
+  // The window's state: the user chose Exit.
   bool Exiting() const { return Exiting_; }
-  const std::string& ProgramVersion() const { return ProgramVersion_; }
-  const std::string& UserAgent() const { return UserAgent_; }
   int TrayIconIndex() const { return trayIconIndex_; }
   // The tray icon, which the desktop integration keeps on StatusNotifierItem panels.
   QSystemTrayIcon& JvTrayIcon1() { return *JvTrayIcon1_; }
 
   // The controls the channel tabs and the notification settings drive.
   QTimer& timerFetchRSS() { return *timerFetchRSS_; }
+  IRefreshInterval& RefreshInterval();
   QTimer& timerRefreshChannel() { return *timerRefreshChannel_; }
   QTabWidget& tabsChannels() { return *tabsChannels_; }
 
@@ -149,8 +149,6 @@ class TfrmMainForm : public QMainWindow,
   void btnCreateChartClick();  // the chart page for txtTicker and cbChartType
   void Image1Click();          // WebSite + "/"
   void btnContactClick();      // SupportSite + "/"
-  void sGroupBox2Click();      // ForumSite + "/"; bound to no control
-  void sLabel1Click();         // ForumSite + "/"; bound to no control
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -171,14 +169,18 @@ class TfrmMainForm : public QMainWindow,
   void EndWhenNoMessageShows();
   bool TrayShowsIcon() const;
 
-  MainFormEnvironment environment_;
+  // The control's work through the runner.
+  void Run(const std::function<void()>& work);
+
   ArticleStore& store_;
   QWebEngineProfile* browserProfile_;
   std::function<void()> pump_;
+  CommandRunner& run_;
+  IUrlOpener& browser_;
+  std::string programVersion_;
+  std::function<void(int)> endProcess_;
+  std::function<bool()> hasTray_;
   bool Exiting_ = false;
-  std::string UserAgent_;
-  std::string ProgramVersion_;
-  std::string BrowserPath_;
   std::vector<std::function<void()>> exitHooks_;
   std::vector<std::function<void(const std::string&)>> statusObservers_;
   CommandHandlers handlers_;
@@ -194,6 +196,7 @@ class TfrmMainForm : public QMainWindow,
   QTimer* timerCheckForUpdates_ = nullptr;
   QTimer* timerRefreshBanners_ = nullptr;
   QTimer* timerRefreshChannel_ = nullptr;
+  std::unique_ptr<TimerInterval> refreshInterval_;  // timerFetchRSS_'s
   QSystemTrayIcon* JvTrayIcon1_ = nullptr;
   QMenu* PopupMenu1_ = nullptr;
   QWidget* clientArea_ = nullptr;  // absolute layout of the 768 x 510 area above the status bar

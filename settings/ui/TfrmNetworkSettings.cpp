@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/ui/QtText.h"
 #include "settings/ui/SpinEdit.h"
 
 namespace quarlen {
@@ -20,9 +21,6 @@ QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
   edit->setObjectName(name);
   return edit;
 }
-
-QString ToQt(const std::string& text) { return QString::fromStdString(text); }
-std::string FromQt(const QString& text) { return text.toStdString(); }
 
 }  // namespace
 
@@ -94,10 +92,10 @@ void TfrmNetworkSettings::FormCreate() {
 void TfrmNetworkSettings::Show(const ProxySettings& settings) {
   cbUseProxy->setChecked(settings.useProxy);
   cbUseProxyAuthentication->setChecked(settings.useProxyAuthentication);
-  txtHostname->setText(ToQt(settings.hostname));
+  txtHostname->setText(ToQString(settings.hostname));
   spinPort->SetValue(settings.port);
-  txtUsername->setText(ToQt(settings.username));
-  txtPassword->setText(ToQt(settings.password));
+  txtUsername->setText(ToQString(settings.username));
+  txtPassword->setText(ToQString(settings.password));
 }
 
 void TfrmNetworkSettings::LoadSettings() { Show(LoadNetworkSettings(xmlNetworkSettings_)); }
@@ -105,8 +103,8 @@ void TfrmNetworkSettings::LoadSettings() { Show(LoadNetworkSettings(xmlNetworkSe
 void TfrmNetworkSettings::SaveSettings() { SaveNetworkSettings(xmlNetworkSettings_, CurrentProxySettings()); }
 
 ProxySettings TfrmNetworkSettings::CurrentProxySettings() const {
-  return {cbUseProxy->isChecked(), cbUseProxyAuthentication->isChecked(), FromQt(txtHostname->text()),
-          spinPort->Value(),       FromQt(txtUsername->text()),           FromQt(txtPassword->text())};
+  return {cbUseProxy->isChecked(), cbUseProxyAuthentication->isChecked(), ToStdString(txtHostname->text()),
+          spinPort->Value(),       ToStdString(txtUsername->text()),      ToStdString(txtPassword->text())};
 }
 
 }  // namespace quarlen

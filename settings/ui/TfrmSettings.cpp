@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -17,8 +16,9 @@ namespace quarlen {
 
 namespace ns = NotificationSettings;
 
-TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, ICommandRunner& run, QWidget* parent)
-    : SettingsDialog(run, parent), xmlSettings_(xmlSettings), timerFetchRSS_(timerFetchRSS) {
+TfrmSettings::TfrmSettings(SettingsStore& xmlSettings, IRefreshInterval& refreshInterval, ICommandRunner& run,
+                           QWidget* parent)
+    : SettingsDialog(run, parent), xmlSettings_(xmlSettings), refreshInterval_(refreshInterval) {
   setObjectName(QStringLiteral("frmSettings"));
   setWindowTitle(QStringLiteral("Notification Settings"));
 
@@ -96,10 +96,7 @@ void TfrmSettings::LoadSettings() {
   cbShowBrowser->setChecked(xmlSettings_.ReadBool(ns::ShowBrowserKey, ns::ShowBrowserDefault));
   seRefreshInterval->SetValue(xmlSettings_.ReadInteger(ns::RefreshIntervalKey, ns::RefreshIntervalDefault));
   seKeepArticles->SetValue(xmlSettings_.ReadInteger(ns::KeepArticlesKey, ns::KeepArticlesDefault));
-  // QTimer::setInterval restarts a running timer even for the same interval;
-  // an unchanged setting must leave the running countdown alone.
-  const int interval = seRefreshInterval->Value() * ns::MillisecondsPerMinute;
-  if (timerFetchRSS_.interval() != interval) timerFetchRSS_.setInterval(interval);
+  refreshInterval_.SetRefreshInterval(seRefreshInterval->Value() * ns::MillisecondsPerMinute);
 }
 
 void TfrmSettings::SaveSettings() {

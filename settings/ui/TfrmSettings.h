@@ -2,16 +2,16 @@
 // TfrmSettings: the notification settings dialog. It lives for the whole run;
 // its controls are the live settings (INotificationSettings reads them at the
 // moment of use) and xmlSettings only persists them. Loading the settings sets
-// the interval of the main window's refresh timer.
+// the interval of the feed's refresh timer.
 #include "settings/ui/SettingsDialog.h"
 
+#include "platform/UiPorts.h"
 #include "settings/NotificationSettings.h"
 
 class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class QTimer;
 
 namespace quarlen {
 
@@ -22,11 +22,12 @@ class TfrmSettings : public SettingsDialog, public INotificationSettings {
   Q_OBJECT
 
  public:
-  // Loads the settings from the store (FormCreate). The store and the timer
-  // must outlive the dialog. A store failure has already been reported by the
+  // Loads the settings from the store (FormCreate). The store and the refresh
+  // interval must outlive the dialog. A store failure has already been reported by the
   // store; creation goes on with the controls not yet loaded at their defaults.
   // The buttons run through run.
-  TfrmSettings(SettingsStore& xmlSettings, QTimer& timerFetchRSS, ICommandRunner& run, QWidget* parent = nullptr);
+  TfrmSettings(SettingsStore& xmlSettings, IRefreshInterval& refreshInterval, ICommandRunner& run,
+               QWidget* parent = nullptr);
   // Program end: the store writes its file once more.
   ~TfrmSettings() override;
 
@@ -60,7 +61,7 @@ class TfrmSettings : public SettingsDialog, public INotificationSettings {
   void FormCreate();
 
   SettingsStore& xmlSettings_;
-  QTimer& timerFetchRSS_;
+  IRefreshInterval& refreshInterval_;
 };
 
 }  // namespace quarlen

@@ -148,7 +148,7 @@ TEST(DateValue, EncodeAndDecodeAgree) {
     ASSERT_TRUE(TryEncodeDateTime(c.y, c.mo, c.d, c.h, c.mi, c.s, value));
     EXPECT_DOUBLE_EQ(value, c.value);
     const TDateTimeParts p = DecodeDateTime(value);
-    EXPECT_EQ((std::array<int, 6>{p.Year, p.Month, p.Day, p.Hour, p.Minute, p.Second}),
+    EXPECT_EQ((std::array<int, 6>{p.year, p.month, p.day, p.hour, p.minute, p.second}),
               (std::array<int, 6>{c.y, c.mo, c.d, c.h, c.mi, c.s}));
   }
   // The stored form's value of the channel dates.

@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
+#include <optional>
 
+#include "net/NetworkLoop.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/QueuedUiThread.h"
 
 namespace quarlen {
 namespace {
@@ -23,6 +27,34 @@ std::string ReplacePort(std::string text, int port) {
     text.replace(at, 6, std::to_string(port));
   }
   return text;
+}
+
+// The body, or the failure text and an empty body.
+struct Fetched {
+  std::string body;
+  std::string error;
+};
+
+Fetched Fetch(THttpClient& client, const std::string& url) {
+  try {
+    return {client.Get(url), ""};
+  } catch (const HttpError& e) {
+    return {"", e.what()};
+  }
+}
+
+Fetched AsyncFetch(THttpClient& client, test::QueuedUiThread& ui, const std::string& url) {
+  std::optional<Fetched> result;
+  client.AsyncGet(url, [&](std::exception_ptr failure, std::string body) {
+    try {
+      if (failure) std::rethrow_exception(failure);
+      result = Fetched{std::move(body), ""};
+    } catch (const HttpError& e) {
+      result = Fetched{"", e.what()};
+    }
+  });
+  if (!ui.RunUntil([&] { return result.has_value(); })) return {"", "no completion"};
+  return *result;
 }
 
 struct RequestCase {
@@ -136,25 +168,27 @@ struct ResponseCase {
 
 class ResponseReading : public ::testing::TestWithParam<ResponseCase> {};
 
+// Every row runs on the blocking client and on the asynchronous one.
 TEST_P(ResponseReading, GivesBodyOrFailureText) {
   const ResponseCase& c = GetParam();
-  LoopbackHttpServer server({c.reply});
-  THttpClient client(THttpClientKind::MainClient, nullptr);
-  client.SetBodyCap(16);
-  // Long beside the pauses of the script; an answer the client cannot read
-  // fails the row instead of hanging the suite.
-  client.SetReadTimeout(std::chrono::seconds(2));
-  if (c.error == nullptr) {
-    EXPECT_EQ(client.Get(server.Url("/x")), c.body);
-  } else {
-    try {
-      client.Get(server.Url("/x"));
-      ADD_FAILURE() << "no failure";
-    } catch (const HttpError& e) {
-      EXPECT_EQ(std::string(e.what()), c.error);
+  NetworkLoop loop;
+  test::QueuedUiThread ui;
+  for (const bool async : {false, true}) {
+    LoopbackHttpServer server({c.reply});
+    auto client = async ? std::make_unique<THttpClient>(THttpClientKind::MainClient, loop, ui)
+                        : std::make_unique<THttpClient>(THttpClientKind::MainClient, nullptr);
+    client->SetBodyCap(16);
+    // Long beside the pauses of the script; an answer the client cannot read
+    // fails the row instead of hanging the suite.
+    client->SetReadTimeout(std::chrono::seconds(2));
+    const auto [body, error] = async ? AsyncFetch(*client, ui, server.Url("/x")) : Fetch(*client, server.Url("/x"));
+    if (c.error == nullptr) {
+      EXPECT_EQ(body, c.body) << (async ? "async" : "blocking");
+    } else {
+      EXPECT_EQ(error, c.error) << (async ? "async" : "blocking");
     }
+    EXPECT_EQ(server.Heads().size(), 1u) << "a redirect or retry must not send another request";
   }
-  EXPECT_EQ(server.Heads().size(), 1u) << "a redirect or retry must not send another request";
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -23,6 +23,7 @@
 #include <fstream>
 #include <vector>
 
+#include "app/ui/MessengerApp.h"
 #include "app/ui/TfrmMainForm.h"
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
@@ -59,13 +60,17 @@ class MainFormTest : public ::testing::Test {
     store_ = std::make_unique<ArticleStore>(
         env_.configFolder, [this](const std::string& t) { form_->ShowMessage(t); },
         [this] { form_->QuitAtNextTurn(); });
-    form_ = std::make_unique<TfrmMainForm>(env_, *store_, profile_.get(), [] { QApplication::processEvents(); });
+    form_ = std::make_unique<TfrmMainForm>(MainFormSetup{*store_, profile_.get(), [] { QApplication::processEvents(); },
+                                                         runner_, browser_, QUARLEN_PROGRAM_VERSION, env_.endProcess,
+                                                         env_.hasTray});
     form_->FillArticleGridAtStart();
     return *form_;
   }
 
   fs::path root_;
   MainFormEnvironment env_;
+  CommandRunner runner_;
+  BrowserUrlOpener browser_{"/bin/true"};
   QTimer closer_;
   QStringList boxes_;
   std::unique_ptr<QWebEngineProfile> profile_{MakeCachelessProfile(nullptr)};
@@ -103,7 +108,6 @@ void ExpectOwnAccessKeys(const QMenu* menu) {
 TEST_F(MainFormTest, HasTheFixedWindowProperties) {
   TfrmMainForm& form = MakeForm();
   EXPECT_EQ(form.windowTitle(), "Quarlen Messenger " QUARLEN_PROGRAM_VERSION);
-  EXPECT_EQ(form.ProgramVersion(), QUARLEN_PROGRAM_VERSION);
   EXPECT_FALSE(form.Exiting());
   EXPECT_EQ(Child<QLabel>(form, "sStatusBar1Text")->text(), "Ready");
   EXPECT_EQ(form.statusBar()->height(), 19);
@@ -281,7 +285,7 @@ TEST_F(MainFormTest, UncreatableConfigFolderEndsTheProgramAfterItsMessages) {
   EXPECT_EQ(boxes_, QStringList({message}));
   int exitHooks = 0;
   form.AddExitHook([&] { ++exitHooks; });
-  form.CompleteStartup();  // the start-up check shows its own box
+  if (EnsureConfigFolderOrQuit(env_.configFolder, form)) form.CompleteStartup();  // the start-up check shows its box
   EXPECT_EQ(boxes_, QStringList({message, message}));
   // The program is ending: no timer starts work.
   EXPECT_FALSE(Child<QTimer>(form, "timerStartup")->isActive());

@@ -17,6 +17,7 @@
 #include <iterator>
 #include <memory>
 
+#include "platform/ui/TimerInterval.h"
 #include "settings/SettingsStore.h"
 #include "settings/ui/SpinEdit.h"
 #include "tests/support/FakePorts.h"
@@ -52,7 +53,7 @@ class TfrmSettingsTest : public ::testing::Test {
     dialog_.reset();  // the old dialog writes through the old store at its end
     store_ = std::make_unique<SettingsStore>(path.empty() ? path_ : path,
                                              [this](const std::string& m) { reports_.push_back(m); });
-    dialog_ = std::make_unique<TfrmSettings>(*store_, timer_, run_);
+    dialog_ = std::make_unique<TfrmSettings>(*store_, interval_, run_);
     return *dialog_;
   }
   void WriteFile(const std::string& content) { std::ofstream(path_, std::ios::binary) << content; }
@@ -65,6 +66,7 @@ class TfrmSettingsTest : public ::testing::Test {
   fs::path folder_;
   std::string path_;
   QTimer timer_;
+  TimerInterval interval_{timer_};
   test::FakeCommandRunner run_;
   std::vector<std::string> reports_;
   std::unique_ptr<SettingsStore> store_;

@@ -1,4 +1,4 @@
-#include "app/ui/EventSound.h"
+#include "app/ui/desktop/EventSound.h"
 
 #include <canberra.h>
 

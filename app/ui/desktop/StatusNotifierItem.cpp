@@ -1,4 +1,4 @@
-#include "app/ui/StatusNotifierItem.h"
+#include "app/ui/desktop/StatusNotifierItem.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>

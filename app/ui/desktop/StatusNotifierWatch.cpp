@@ -1,4 +1,4 @@
-#include "app/ui/StatusNotifierWatch.h"
+#include "app/ui/desktop/StatusNotifierWatch.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -6,7 +6,7 @@
 #include <QDBusVariant>
 #include <QSystemTrayIcon>
 
-#include "app/ui/StatusNotifierItem.h"
+#include "app/ui/desktop/StatusNotifierItem.h"
 
 namespace quarlen {
 

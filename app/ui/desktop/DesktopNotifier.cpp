@@ -1,4 +1,4 @@
-#include "app/ui/DesktopNotifier.h"
+#include "app/ui/desktop/DesktopNotifier.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

@@ -1,4 +1,4 @@
-#include "app/ui/WindowActivation.h"
+#include "app/ui/desktop/WindowActivation.h"
 
 #include <wayland-client.h>
 
