@@ -303,8 +303,8 @@ void TRFC822DateTime::ParseISO8601Date(std::string_view text) {
 std::string TRFC822DateTime::DateText() const {
   const TDateTimeParts p = DecodeDateTime(dateTime_);
   char tail[32];
-  std::snprintf(tail, sizeof tail, " %d %04d", p.Day, p.Year);
-  return LocalShortMonthName(p.Month) + tail;
+  std::snprintf(tail, sizeof tail, " %d %04d", p.day, p.year);
+  return LocalShortMonthName(p.month) + tail;
 }
 
 }  // namespace quarlen

@@ -73,7 +73,7 @@ inline void StartSockets() {
 }
 #else
 using SocketLength = socklen_t;
-inline void CloseSocket(int fd) { CloseSocket(fd); }
+inline void CloseSocket(int fd) { ::close(fd); }
 inline int PollSocket(pollfd* p, int timeoutMs) { return ::poll(p, 1, timeoutMs); }
 inline void SetOption(int fd, int level, int name) {
   const int on = 1;
