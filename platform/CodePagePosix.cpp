@@ -3,6 +3,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstdint>
+#include <string>
 
 #include "platform/CodePage.h"
 
@@ -10,6 +11,11 @@ namespace quarlen {
 
 std::optional<std::string> CodePageToUtf8(std::string_view text, std::string_view charset) {
   iconv_t cd = ::iconv_open("UTF-8", std::string(charset).c_str());
+  // iconv lacks some spellings feeds use ("win-1251"); their number names the page too.
+  if (const unsigned page = WindowsCodePageOf(charset);
+      std::bit_cast<std::uintptr_t>(cd) == UINTPTR_MAX && page >= 874 && page <= 1258) {
+    cd = ::iconv_open("UTF-8", ("CP" + std::to_string(page)).c_str());
+  }
   if (std::bit_cast<std::uintptr_t>(cd) == UINTPTR_MAX) return std::nullopt;
   std::string out;
   out.reserve(text.size() * 2);
