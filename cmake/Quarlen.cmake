@@ -94,18 +94,21 @@ function(quarlen_check_layers)
   endforeach()
 endfunction()
 
-# quarlen_folder(core_name LIBS... [UI_LIBS ...] [EXCLUDE regex]): the standard
-# folder layout. Core sources are <folder>/*.cpp less those matching EXCLUDE
-# (another system's implementation), widget sources <folder>/ui/*.cpp and those
-# of its subfolders (app/ui/desktop/). Either library is made only when it has
-# sources, so a folder can grow piece by piece.
+# quarlen_folder(core_name LIBS... [UI_LIBS ...]): the standard folder layout.
+# Core sources are <folder>/*.cpp, widget sources <folder>/ui/*.cpp and those
+# of its subfolders (app/ui/desktop/). A source for one system only is named
+# <Concern>Posix.cpp or <Concern>Win32.cpp beside the header <Concern>.h; the
+# build keeps those of the system it builds for. Either library is made only
+# when it has sources, so a folder can grow piece by piece.
 function(quarlen_folder name)
-  cmake_parse_arguments(QF "" "EXCLUDE" "LIBS;UI_LIBS" ${ARGN})
+  cmake_parse_arguments(QF "" "" "LIBS;UI_LIBS" ${ARGN})
   file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   file(GLOB_RECURSE ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
   list(FILTER core_sources EXCLUDE REGEX "/main\\.cpp$")
-  if(QF_EXCLUDE)
-    list(FILTER core_sources EXCLUDE REGEX "${QF_EXCLUDE}")
+  if(WIN32)
+    list(FILTER core_sources EXCLUDE REGEX "Posix\\.cpp$")
+  else()
+    list(FILTER core_sources EXCLUDE REGEX "Win32\\.cpp$")
   endif()
   quarlen_existing_libraries(libs ${QF_LIBS})
   quarlen_existing_libraries(ui_libs ${QF_UI_LIBS})
@@ -122,13 +125,19 @@ function(quarlen_folder name)
   endif()
 endfunction()
 
-# quarlen_folder_tests(folder LIBS... [UI_LIBS ...]): tests/<folder>/*.cpp make
-# <folder>_tests, tests/<folder>/ui/*.cpp (and its subfolders) make
-# <folder>_ui_tests. Tests see the source and build folders and project()'s
+# quarlen_folder_tests(folder LIBS... [UI_LIBS ...] [POSIX_ONLY files...]):
+# tests/<folder>/*.cpp make <folder>_tests, tests/<folder>/ui/*.cpp (and its
+# subfolders) make <folder>_ui_tests; the POSIX_ONLY files are left out of a
+# Windows build. Tests see the source and build folders and project()'s
 # version as macros.
 function(quarlen_folder_tests folder)
-  cmake_parse_arguments(QT "" "" "LIBS;UI_LIBS" ${ARGN})
+  cmake_parse_arguments(QT "" "" "LIBS;UI_LIBS;POSIX_ONLY" ${ARGN})
   file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(WIN32)
+    foreach(file IN LISTS QT_POSIX_ONLY)
+      list(REMOVE_ITEM core_sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+    endforeach()
+  endif()
   file(GLOB_RECURSE ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
   if(core_sources)
     quarlen_test(${folder}_tests ${core_sources})

@@ -1,18 +1,13 @@
 #include "feedparser/Utf8.h"
 
-#include <iconv.h>
-
-#include <bit>
 #include <cerrno>
 #include <cstdint>
+
+#include "platform/CodePage.h"
 
 namespace quarlen {
 
 namespace {
-// iconv_open's failure value is (iconv_t)-1; compared through the pointer's
-// bits, since a cast of -1 to a pointer defeats the compiler's alias tracking.
-bool IconvOpenFailed(iconv_t cd) { return std::bit_cast<std::uintptr_t>(cd) == UINTPTR_MAX; }
-
 // The length of the well-formed UTF-8 sequence at text[at], 0 when there is none.
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
   const std::size_t n = text.size();
@@ -62,27 +57,7 @@ std::string ToValidUtf8(std::string_view text) {
 
 std::string Utf8OrWindows1251(std::string_view text) {
   if (IsValidUtf8(text)) return std::string(text);
-  iconv_t cd = ::iconv_open("UTF-8", "WINDOWS-1251");
-  if (IconvOpenFailed(cd)) return ToValidUtf8(text);
-  std::string out;
-  out.reserve(text.size() * 2);
-  char* in = const_cast<char*>(text.data());
-  std::size_t inLeft = text.size();
-  char buffer[256];
-  while (inLeft > 0) {
-    char* outPtr = buffer;
-    std::size_t outLeft = sizeof buffer;
-    const std::size_t rc = ::iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-    // A full buffer (E2BIG) just goes round again; a byte the code page lacks is replaced.
-    if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
-      out += "\xEF\xBF\xBD";
-      ++in;
-      --inLeft;
-    }
-  }
-  ::iconv_close(cd);
-  return out;
+  return CodePageToUtf8(text, "WINDOWS-1251").value_or(ToValidUtf8(text));
 }
 
 }  // namespace quarlen

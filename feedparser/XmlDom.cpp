@@ -2,6 +2,7 @@
 
 #include "feedparser/AttributeGuard.h"
 #include "feedparser/Utf8.h"
+#include "feedparser/XmlCodePages.h"
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -469,6 +470,8 @@ void TXMLDocument::SetActive(bool value) {
   std::string& firstError = messages[0];
   bool wellFormed = false;
   xmlDocPtr parsed = nullptr;
+  // A build of libxml2 without iconv learns the code pages feeds declare first.
+  RegisterXmlCodePages();
   {
     ParseHooks hooks(&messages[1]);
     xmlParserCtxtPtr context = xmlNewParserCtxt();

@@ -28,6 +28,7 @@
 #include "net/HttpTunnel.h"
 #include "net/HttpUrl.h"
 #include "net/NetworkLoop.h"
+#include "platform/SocketErrorText.h"
 #include "platform/TcpKeepAlive.h"
 #include "platform/UiPorts.h"
 
@@ -100,9 +101,7 @@ void NewParser(std::optional<Parser>& parser) {
   parser->eager(false);
 }
 
-HttpError SocketError(const ErrorCode& ec) {
-  return HttpError("Socket Error # " + std::to_string(ec.value()) + "\r\n" + ec.message());
-}
+HttpError SocketError(const ErrorCode& ec) { return HttpError(SocketErrorMessage(ec.value(), ec.message())); }
 
 HttpError InvalidResponse(const ErrorCode& ec) { return HttpError("Invalid HTTP response: " + ec.message()); }
 

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/AsciiText.h"
+#include "platform/CalendarTime.h"
 
 namespace quarlen {
 
@@ -88,7 +89,7 @@ std::optional<std::time_t> ParseCookieDate(std::string_view text) {
   parts.tm_hour = hour;
   parts.tm_min = minute;
   parts.tm_sec = second;
-  return ::timegm(&parts);
+  return UtcTimeFromCalendar(parts);
 }
 
 }  // namespace quarlen

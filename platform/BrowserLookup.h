@@ -15,4 +15,13 @@ std::string BrowserPathFromRegistryValue(const std::optional<std::string>& value
 // else the empty text. searchPath is a PATH-style list of folders.
 std::string FindBrowserOnPath(const std::string& searchPath);
 
+// This machine's browser: FindBrowserOnPath of $PATH (else "/usr/bin:/bin") on
+// Linux; on Windows the rule above applied to the default value of the
+// registry key HKEY_CLASSES_ROOT "http\shell\open\command".
+std::string SystemBrowserPath();
+
+// Starts program with url as its one parameter and does not wait for it (the
+// shell's "open" verb on Windows). False when it could not be started.
+bool OpenUrlWith(const std::string& program, const std::string& url);
+
 }  // namespace quarlen

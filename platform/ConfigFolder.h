@@ -18,6 +18,11 @@ std::optional<std::string> ProcessEnv(const std::string& name);
 // text when neither can be found. The settings files lie directly in it.
 std::string ApplicationDataFolder(const EnvLookup& env);
 
+// This machine's application-data folder: the rule above on Linux; on Windows
+// the shell's special folder 26 (the user's roaming application data), the
+// empty text when the shell can't resolve it.
+std::string SystemApplicationDataFolder();
+
 // The configuration folder: the application-data folder followed by
 // "/QuarlenMessenger/" (with the trailing slash).
 std::string ConfigFolderPath(const std::string& applicationDataFolder);

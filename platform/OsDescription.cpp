@@ -1,7 +1,5 @@
 #include "platform/OsDescription.h"
 
-#include <sys/utsname.h>
-
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -106,13 +104,6 @@ std::string OsReleaseValue(const std::string& osRelease, const std::string& key)
   return {};
 }
 
-std::string ReadFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
 }  // namespace
 
 std::optional<WindowsVersionRecord> QueryWindowsVersion(const WindowsVersionQuery& query) {
@@ -154,14 +145,6 @@ std::string DescribeLinux(const std::string& osRelease, const std::string& kerne
   std::replace_if(
       text.begin(), text.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; }, ' ');
   return text;
-}
-
-std::string DescribeOperatingSystem() {
-  std::string osRelease = ReadFile("/etc/os-release");
-  if (osRelease.empty()) osRelease = ReadFile("/usr/lib/os-release");
-  utsname system{};
-  const std::string kernel = ::uname(&system) == 0 ? system.release : "";
-  return DescribeLinux(osRelease, kernel);
 }
 
 }  // namespace quarlen

@@ -45,7 +45,12 @@ std::string DescribeOperatingSystem(const std::optional<WindowsVersionRecord>& r
 // characters become spaces, so the text is safe in a header line.
 std::string DescribeLinux(const std::string& osRelease, const std::string& kernelRelease);
 
-// This machine's description: from /etc/os-release (or /usr/lib/os-release) and uname.
+// This machine's description: from /etc/os-release (or /usr/lib/os-release) and
+// uname on Linux; on Windows from QueryWindowsVersion of the system's version
+// query and the hotfix key of HKEY_LOCAL_MACHINE.
 std::string DescribeOperatingSystem();
+
+// The system's version query (GetVersionEx); false everywhere but on Windows.
+bool SystemWindowsVersionQuery(WindowsVersionRecord& record);
 
 }  // namespace quarlen

@@ -1,4 +1,6 @@
 #include "feedparser/SimpleRSSDates.h"
+#include "platform/CalendarTime.h"
+#include "tests/support/Environment.h"
 
 #include <gtest/gtest.h>
 
@@ -121,19 +123,15 @@ TEST(DateValue, NewObjectIsNowInGmt) {
 TEST(DateValue, NowIsTheLocalClock) {
   const char* saved = std::getenv("TZ");
   const std::string previous = saved ? saved : "";
-  ::setenv("TZ", "QRL-9", 1);
+  test::SetEnv("TZ", "QRL-9");
   ::tzset();
   const std::time_t t = std::time(nullptr);
-  std::tm local{};
-  ::localtime_r(&t, &local);
+  const std::tm local = LocalCalendarTime(t);
   const TDateTime now = NowDateTime();
   TDateTime expected = 0;
   ASSERT_TRUE(TryEncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
                                 local.tm_sec, expected));
-  if (saved)
-    ::setenv("TZ", previous.c_str(), 1);
-  else
-    ::unsetenv("TZ");
+  test::SetEnv("TZ", saved ? std::optional(previous) : std::nullopt);
   ::tzset();
   EXPECT_NEAR(now, expected, 2.0 / 86400);
 }
@@ -165,14 +163,9 @@ class ScopedEnv {
  public:
   ScopedEnv(const char* name, const std::string& value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
+    test::SetEnv(name, value);
   }
-  ~ScopedEnv() {
-    if (old_)
-      setenv(name_, old_->c_str(), 1);
-    else
-      unsetenv(name_);
-  }
+  ~ScopedEnv() { test::SetEnv(name_, old_); }
 
  private:
   const char* name_;
@@ -225,8 +218,7 @@ TEST(DateText, MonthDayYearInTheUsersTimeLocale) {
 TEST(DateText, NewObjectShowsToday) {
   ScopedEnv all("LC_ALL", "C");
   const std::time_t t = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&t, &local);
+  const std::tm local = LocalCalendarTime(t);
   static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   const std::string expected = std::string(months[local.tm_mon]) + " " + std::to_string(local.tm_mday) + " " +
                                std::to_string(local.tm_year + 1900);

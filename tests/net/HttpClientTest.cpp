@@ -262,7 +262,11 @@ TEST(HttpClient, RefusedConnectionGivesSocketErrorText) {
     client.Get("http://127.0.0.1:" + std::to_string(testhttp::UnusedPort()) + "/ping.php");
     ADD_FAILURE() << "no failure";
   } catch (const HttpError& e) {
+#ifdef _WIN32
+    EXPECT_STREQ(e.what(), "Socket Error # 10061\r\nConnection refused.");
+#else
     EXPECT_STREQ(e.what(), "Socket Error # 111\r\nConnection refused");
+#endif
   }
 }
 
@@ -308,6 +312,7 @@ TEST(HttpClient, DefaultsAreTheProgramsLimits) {
   EXPECT_EQ(client.ReadTimeout(), std::chrono::milliseconds(120000));
 }
 
+#ifndef _WIN32  // finds the client's socket through /proc/self/fd
 // Whether the client's own socket to peerPort has keep-alive on (false when
 // there is no such socket).
 bool KeepAliveTowards(int peerPort) {
@@ -350,6 +355,7 @@ TEST(HttpClient, HalfOpenConnectionTimesOutAndTheNextRequestGetsAFreshOne) {
   EXPECT_EQ(client.Get(server.Url("/c")), "ok");
   EXPECT_EQ(server.Connections(), 2);
 }
+#endif
 
 TEST(HttpClient, DripPastTheTransferDeadlineFailsAndTheClientStaysUsable) {
   // A good header, then one byte every 5 ms for longer than any run of the
@@ -473,6 +479,7 @@ TEST(HttpClient, ChangingTheProxyChangesTheConnection) {
   EXPECT_EQ(direct.Heads()[0].rfind("GET /a HTTP/1.1\r\n", 0), 0u);
 }
 
+#ifndef _WIN32  // fills the backlog with non-blocking POSIX sockets
 TEST(HttpClient, ConnectThatNeverCompletesTimesOut) {
   // A listener whose accept queue is full drops further connection attempts.
   int port = 0;
@@ -500,6 +507,7 @@ TEST(HttpClient, ConnectThatNeverCompletesTimesOut) {
   for (int fd : fillers) ::close(fd);
   ::close(listener);
 }
+#endif
 
 }  // namespace
 }  // namespace quarlen

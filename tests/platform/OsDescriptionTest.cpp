@@ -151,5 +151,20 @@ TEST(WinVersions, ThisMachineHasAOneLineDescription) {
   EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos);
 }
 
+TEST(WinVersions, ThisMachinesDescriptionFollowsItsOwnVersion) {
+  WindowsVersionRecord record;
+  record.size = WindowsVersionRecord::ExtendedSize;
+  if (!SystemWindowsVersionQuery(record)) {
+    EXPECT_NE(DescribeOperatingSystem().find(" (Kernel "), std::string::npos);
+    return;
+  }
+  // Windows (or wine): an NT system, described by the version rules from the version it reports.
+  EXPECT_EQ(record.platformId, 2u);
+  const std::string text = DescribeOperatingSystem();
+  EXPECT_EQ(text.rfind("Microsoft Windows ", 0), 0u) << text;
+  EXPECT_NE(text.find("(Build " + std::to_string(record.buildNumber & 0xFFFF) + ")"), std::string::npos) << text;
+  EXPECT_EQ(text, DescribeOperatingSystem(record, [] { return false; }));
+}
+
 }  // namespace
 }  // namespace quarlen

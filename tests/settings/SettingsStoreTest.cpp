@@ -1,3 +1,4 @@
+#include "platform/FileSystem.h"
 #include "settings/SettingsStore.h"
 #include "tests/settings/ExampleSettingsFile.h"
 
@@ -25,9 +26,7 @@ using ::testing::SizeIs;
 class SettingsStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/settings-store-test-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    folder_ = pattern;
+    folder_ = MakeTemporaryFolder("settings-store-test-");
     path_ = (folder_ / "KVTSettings.xml").string();
   }
   void TearDown() override {

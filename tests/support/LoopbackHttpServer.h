@@ -7,12 +7,17 @@
 //  - Routed: constructed empty, it answers by request target (an exact target
 //    first, then its path without the query), 404 for anything else, keeps
 //    connections alive and serves each connection on a thread of its own.
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -46,17 +51,51 @@ struct ScriptedResponse {
   bool silent = false;                    // never answer; hold on until Hangup()
 };
 
+// The few socket calls whose names or argument types differ between POSIX and Winsock.
+#ifdef _WIN32
+using SocketLength = int;
+inline void CloseSocket(int fd) { ::closesocket(static_cast<SOCKET>(fd)); }
+inline int PollSocket(pollfd* p, int timeoutMs) { return ::WSAPoll(p, 1, timeoutMs); }
+inline void SetOption(int fd, int level, int name) {
+  const BOOL on = TRUE;
+  ::setsockopt(static_cast<SOCKET>(fd), level, name, reinterpret_cast<const char*>(&on), sizeof on);
+}
+inline bool SendAll(int fd, const std::string& bytes) {
+  return ::send(static_cast<SOCKET>(fd), bytes.data(), static_cast<int>(bytes.size()), 0) >= 0;
+}
+// Winsock needs starting once per process before the first socket.
+inline void StartSockets() {
+  static const bool started = [] {
+    WSADATA data;
+    return ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  (void)started;
+}
+#else
+using SocketLength = socklen_t;
+inline void CloseSocket(int fd) { ::close(fd); }
+inline int PollSocket(pollfd* p, int timeoutMs) { return ::poll(p, 1, timeoutMs); }
+inline void SetOption(int fd, int level, int name) {
+  const int on = 1;
+  ::setsockopt(fd, level, name, &on, sizeof on);
+}
+inline bool SendAll(int fd, const std::string& bytes) {
+  return ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) >= 0;
+}
+inline void StartSockets() {}
+#endif
+
 // Binds a listening socket on 127.0.0.1 with a free port.
 inline int ListenOnLoopback(int backlog, int& port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  const int on = 1;
-  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  StartSockets();
+  const int fd = static_cast<int>(::socket(AF_INET, SOCK_STREAM, 0));
+  SetOption(fd, SOL_SOCKET, SO_REUSEADDR);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
   ::listen(fd, backlog);
-  socklen_t length = sizeof address;
+  SocketLength length = sizeof address;
   ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
   port = ntohs(address.sin_port);
   return fd;
@@ -65,7 +104,7 @@ inline int ListenOnLoopback(int backlog, int& port) {
 // A loopback port that nothing listens on (bound, then released).
 inline int UnusedPort() {
   int port = 0;
-  ::close(ListenOnLoopback(1, port));
+  CloseSocket(ListenOnLoopback(1, port));
   return port;
 }
 
@@ -79,7 +118,7 @@ class LoopbackHttpServer {
     stop_ = true;
     thread_.join();
     for (auto& t : workers_) t.join();
-    ::close(listener_);
+    CloseSocket(listener_);
   }
   LoopbackHttpServer(const LoopbackHttpServer&) = delete;
   LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
@@ -139,8 +178,10 @@ class LoopbackHttpServer {
   }
 
   static bool Readable(int fd) {
-    pollfd p{fd, POLLIN, 0};
-    return ::poll(&p, 1, 10) > 0;
+    pollfd p{};
+    p.fd = fd;  // a SOCKET on Windows
+    p.events = POLLIN;
+    return PollSocket(&p, 10) > 0;
   }
 
   // The target runs from the first to the last space of the request line, so
@@ -155,20 +196,19 @@ class LoopbackHttpServer {
   void Run() {
     while (!stop_) {
       if (!Readable(listener_)) continue;
-      const int client = ::accept(listener_, nullptr, nullptr);
+      const int client = static_cast<int>(::accept(listener_, nullptr, nullptr));
       if (client < 0) continue;
       ++connections_;
       // Small answers go out at once, as a real server's would.
-      const int on = 1;
-      ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+      SetOption(client, IPPROTO_TCP, TCP_NODELAY);
       if (script_) {
         Serve(client);
-        ::close(client);
+        CloseSocket(client);
       } else {
         std::lock_guard lock(mutex_);
         workers_.emplace_back([this, client] {
           Serve(client);
-          ::close(client);
+          CloseSocket(client);
         });
       }
     }
@@ -248,9 +288,7 @@ class LoopbackHttpServer {
     return !response.close;
   }
 
-  static bool Send(int client, const std::string& bytes) {
-    return ::send(client, bytes.data(), bytes.size(), MSG_NOSIGNAL) >= 0;
-  }
+  static bool Send(int client, const std::string& bytes) { return SendAll(client, bytes); }
 
   std::optional<std::vector<ScriptedReply>> script_;
   int listener_ = -1;
