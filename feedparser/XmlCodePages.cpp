@@ -33,7 +33,7 @@ int Decode(unsigned char* out, int* outlen, const unsigned char* in, int* inlen)
     *outlen = 0;
     return -2;
   }
-  std::memcpy(out, text->data(), text->size());
+  std::copy(text->begin(), text->end(), out);
   *inlen = take;
   *outlen = static_cast<int>(text->size());
   return *outlen;
