@@ -30,16 +30,14 @@ waitfor 100 eval 'dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11
 network_settings 3128 False
 stand_in_browser
 lists=$home/.config/QuarlenMessenger
-mkdir -p "$lists"
-put() { local file=$1; shift; printf '%s\r\n' "$@" >"$lists/kvt_${file}_list.dat"; }
-put url "http://news.example.org/a0.html" "http://news.example.org/a1.html" "http://news.example.org/a2.html"
-put ticker t0 t1 t2
-put subject "Subject 0" "Subject 1" "Subject 2"
-put description "Text 0" "Text 1" "Text 2"
-put date "Desk - Mar 1 2007" "Desk - Mar 2 2007" "Desk - Mar 3 2007"
-put read unread unread unread
-put latest "http://news.example.org/a0.html"
-put latest_subject "Subject 0"
+put_list url "http://news.example.org/a0.html" "http://news.example.org/a1.html" "http://news.example.org/a2.html"
+put_list ticker t0 t1 t2
+put_list subject "Subject 0" "Subject 1" "Subject 2"
+put_list description "Text 0" "Text 1" "Text 2"
+put_list date "Desk - Mar 1 2007" "Desk - Mar 2 2007" "Desk - Mar 3 2007"
+put_list read unread unread unread
+put_list latest "http://news.example.org/a0.html"
+put_list latest_subject "Subject 0"
 
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1
 start_program program.log

@@ -83,6 +83,15 @@ network_settings() {
     "$2" "$1" "${3:-}" "${4:-}" >"$home/.config/KVTNetworkSettings.xml"
 }
 
+# put_list NAME ENTRY...: the stored list kvt_NAME_list.dat in the fresh home's
+# config folder, one entry a line, as the program writes it.
+put_list() {
+  local file=$1
+  shift
+  mkdir -p "$home/.config/QuarlenMessenger"
+  printf '%s\r\n' "$@" >"$home/.config/QuarlenMessenger/kvt_${file}_list.dat"
+}
+
 # start_program LOG: $program in the fresh home (the stand-in browser first on
 # its PATH), its output in $home/LOG; sets $pid.
 start_program() {
