@@ -13,6 +13,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 namespace quarlen {
 
@@ -160,23 +161,26 @@ void CaptureGenericError(void* userData, const char* format, ...) {
 // An external entity is never read, whatever the document declares.
 xmlParserInputPtr RefuseExternalEntity(const char*, const char*, xmlParserCtxtPtr) { return nullptr; }
 
-// libxml2's error routing and entity loader are per thread; a parse sets the
-// library's own and puts back what was there before, so no message of a
-// parse reaches stderr and nothing else in the process is changed.
+// libxml2's error routing is per thread: a parse sets the library's own and
+// puts back what was there before, so no message of a parse reaches stderr.
+// Its entity loader is one for the whole process, and feeds are read on a
+// thread of their own while other documents may be read elsewhere; swapping
+// it per parse would let one parse put the default loader back under
+// another. It is set once for good instead: no document this program reads
+// has any business pulling in an external entity.
 class ParseHooks {
  public:
   explicit ParseHooks(std::string* messages)
       : genericError_(xmlGenericError),
         genericContext_(xmlGenericErrorContext),
         structuredError_(xmlStructuredError),
-        structuredContext_(xmlStructuredErrorContext),
-        loader_(xmlGetExternalEntityLoader()) {
+        structuredContext_(xmlStructuredErrorContext) {
+    static std::once_flag refused;
+    std::call_once(refused, [] { xmlSetExternalEntityLoader(RefuseExternalEntity); });
     xmlSetGenericErrorFunc(messages, CaptureGenericError);
     xmlSetStructuredErrorFunc(nullptr, nullptr);
-    xmlSetExternalEntityLoader(RefuseExternalEntity);
   }
   ~ParseHooks() {
-    xmlSetExternalEntityLoader(loader_);
     xmlSetStructuredErrorFunc(structuredContext_, structuredError_);
     xmlSetGenericErrorFunc(genericContext_, genericError_);
   }
@@ -188,7 +192,6 @@ class ParseHooks {
   void* genericContext_;
   xmlStructuredErrorFunc structuredError_;
   void* structuredContext_;
-  xmlExternalEntityLoader loader_;
 };
 
 // Collects the first error the parser reports; the later ones tend to be

@@ -1,15 +1,17 @@
 #include "feeds/ChannelDownloader.h"
 
+#include <utility>
+
 namespace quarlen {
 
-ChannelDownloader::ChannelDownloader(std::function<void(THttpClient&)> applyProfile, THttpClient::MessagePump pump)
-    : applyProfile_(std::move(applyProfile)), client_(THttpClientKind::MainClient, std::move(pump)) {}
+ChannelDownloader::ChannelDownloader(std::function<void(THttpClient&)> applyProfile, NetworkContext network)
+    : applyProfile_(std::move(applyProfile)), client_(THttpClientKind::MainClient, network.loop, network.ui) {}
 
-std::string ChannelDownloader::Get(const std::string& url) {
+void ChannelDownloader::Get(const std::string& url, Done done) {
   // The profile is read at the moment of each request, so proxy edits made
   // while the list downloads apply to the next file.
   if (applyProfile_) applyProfile_(client_);
-  return client_.Get(url);
+  client_.AsyncGet(url, std::move(done));
 }
 
 }  // namespace quarlen

@@ -6,17 +6,18 @@
 
 #include "feeds/ChannelTabs.h"
 #include "net/HttpClient.h"
+#include "net/NetworkLoop.h"
 
 namespace quarlen {
 
 class ChannelDownloader : public IChannelDownloader {
  public:
   // applyProfile puts the agent string and the live proxy settings on the
-  // client right before each request; pump keeps the window alive meanwhile.
-  ChannelDownloader(std::function<void(THttpClient&)> applyProfile, THttpClient::MessagePump pump);
+  // client right before each request; the requests run on network.
+  ChannelDownloader(std::function<void(THttpClient&)> applyProfile, NetworkContext network);
 
-  // The body of url; throws HttpError on any failure.
-  std::string Get(const std::string& url) override;
+  // Starts fetching url; done gets the body or the failure (an HttpError).
+  void Get(const std::string& url, Done done) override;
 
  private:
   std::function<void(THttpClient&)> applyProfile_;

@@ -2,13 +2,11 @@
 
 #include <exception>
 
-#include "platform/ReentryGuard.h"
 #include "platform/UiPorts.h"
 
 namespace quarlen {
 
-ChannelTabs::ChannelTabs(ChannelTabsPorts ports, ChannelFileUrls urls, std::function<bool()> ping,
-                         std::string offlineHtml)
+ChannelTabs::ChannelTabs(ChannelTabsPorts ports, ChannelFileUrls urls, PingCall ping, std::string offlineHtml)
     : ports_(ports), urls_(std::move(urls)), ping_(std::move(ping)), offlineHtml_(std::move(offlineHtml)) {}
 
 void ChannelTabs::FetchChannels() {
@@ -17,17 +15,25 @@ void ChannelTabs::FetchChannels() {
   // ChannelLinks exists before the first byte is asked for: a banner refresh
   // that runs while the downloads wait must not start a second download.
   channelLinks_.emplace();
-  std::string names, links, rates;
-  try {
-    names = ports_.downloader.Get(urls_.names);
-    links = ports_.downloader.Get(urls_.links);
-    rates = ports_.downloader.Get(urls_.refreshRates);
-  } catch (const std::exception&) {
-    // Silent, and final for this run: the status text stays as it is.
-    return;
-  }
+  DownloadFile(0);
+}
+
+void ChannelTabs::DownloadFile(std::size_t which) {
+  if (which == files_.size()) return BuildTabs();
+  const std::string& url = which == 0 ? urls_.names : (which == 1 ? urls_.links : urls_.refreshRates);
+  ports_.downloader.Get(url, [this, which, alive = std::weak_ptr<bool>(alive_)](std::exception_ptr failure,
+                                                                                 std::string body) {
+    // A failure is silent, and final for this run: the status text stays as it is.
+    if (alive.expired() || failure) return;
+    files_[which] = std::move(body);
+    DownloadFile(which + 1);
+  });
+}
+
+void ChannelTabs::BuildTabs() {
   ports_.statusBar.SetStatusText("Fetching channels...");
-  const std::vector<Channel> channels = ParseChannelFiles(names, links, rates);
+  const std::vector<Channel> channels = ParseChannelFiles(files_[0], files_[1], files_[2]);
+  files_ = {};
   for (const Channel& channel : channels) {
     channelLinks_->push_back(channel.link);
     channelRefreshRates_.push_back(channel.refreshRate);
@@ -57,9 +63,9 @@ void ChannelTabs::tabsChannelsChange(int index) {
 }
 
 void ChannelTabs::timerRefreshChannelTimer() {
-  // The ping pumps window messages; a tick that fires meanwhile would only
-  // stack a second ping on the first.
-  if (pingWaiting_) return;
+  // Against a server that never answers, every tick would stack one more
+  // ping on those already waiting.
+  if (pingsWaiting_ > 0) return;
   LoadActiveChannel();
 }
 
@@ -67,22 +73,25 @@ void ChannelTabs::LoadActiveChannel() {
   if (activeChannel_ < 0 || activeChannel_ >= ChannelCount()) return;
   const unsigned serial = ++loadSerial_;
   const int channel = activeChannel_;
-  bool online = false;
-  {
-    // A load nested inside this ping (a tab change) finds the flag set and
-    // leaves it to this outer guard, so it stays set while any ping waits.
-    ReentryGuard waiting(pingWaiting_);
-    online = ping_();
+  ++pingsWaiting_;
+  try {
+    ping_([this, serial, channel, alive = std::weak_ptr<bool>(alive_)](bool online) {
+      if (alive.expired()) return;
+      --pingsWaiting_;
+      // A tab change while the ping waited has blanked this channel and
+      // loaded its own; this load must not put the old page back.
+      if (serial != loadSerial_ || channel != activeChannel_) return;
+      if (!online) {
+        ports_.browsers.LoadHtmlIntoBrowser(channel, offlineHtml_);
+        return;
+      }
+      const std::string& link = (*channelLinks_)[channel];
+      ports_.browsers.Navigate(channel, link.empty() ? std::string(BlankPage) : link);
+    });
+  } catch (...) {
+    --pingsWaiting_;
+    throw;
   }
-  // A tab change while the ping waited has blanked this channel and loaded
-  // its own; this load must not put the old page back.
-  if (serial != loadSerial_ || channel != activeChannel_) return;
-  if (!online) {
-    ports_.browsers.LoadHtmlIntoBrowser(channel, offlineHtml_);
-    return;
-  }
-  const std::string& link = (*channelLinks_)[channel];
-  ports_.browsers.Navigate(channel, link.empty() ? std::string(BlankPage) : link);
 }
 
 }  // namespace quarlen

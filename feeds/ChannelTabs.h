@@ -2,12 +2,16 @@
 // The channel tabs: the channel list is downloaded once per run, one tab per
 // channel is built, and only the active channel holds its page, reloaded at the
 // channel's own rate. Reaches the window through the small interfaces below.
+#include <array>
+#include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "feeds/ChannelList.h"
+#include "service/PingCall.h"
 
 namespace quarlen {
 
@@ -38,11 +42,13 @@ class IChannelTimer {
   virtual void Stop() = 0;
 };
 
-// Fetches one channel file; throws an exception on any failure.
+// Fetches one channel file and returns at once; done runs on the UI thread
+// with the body, or with the failure and an empty body.
 class IChannelDownloader {
  public:
+  using Done = std::function<void(std::exception_ptr failure, std::string body)>;
   virtual ~IChannelDownloader() = default;
-  virtual std::string Get(const std::string& url) = 0;
+  virtual void Get(const std::string& url, Done done) = 0;
 };
 
 // Where the three channel files lie on the feed server.
@@ -66,11 +72,12 @@ class ChannelTabs {
  public:
   // ping is the connectivity check run before every page load; offlineHtml is
   // what a channel shows when it fails. All ports outlive this object.
-  ChannelTabs(ChannelTabsPorts ports, ChannelFileUrls urls, std::function<bool()> ping, std::string offlineHtml);
+  ChannelTabs(ChannelTabsPorts ports, ChannelFileUrls urls, PingCall ping, std::string offlineHtml);
 
-  // Downloads the three files and builds one tab per name, then activates the
-  // first. Runs at most once per run: ChannelLinks exists from its start on,
-  // and a failed download leaves it empty with no tabs for the rest of the run.
+  // Downloads the three files one after the other and builds one tab per
+  // name, then activates the first; returns at once. Runs at most once per
+  // run: ChannelLinks exists from its start on, and a failed download leaves
+  // it empty with no tabs for the rest of the run.
   void FetchChannels();
   // Sets the timer for ActiveChannel (off for rate 0) and loads its page now.
   void ActivateChannel();
@@ -88,18 +95,22 @@ class ChannelTabs {
   int ActiveChannel() const { return activeChannel_; }
 
  private:
+  void DownloadFile(std::size_t which);
+  void BuildTabs();
   void LoadActiveChannel();
   int ChannelCount() const { return static_cast<int>(channelRefreshRates_.size()); }
 
   ChannelTabsPorts ports_;
   ChannelFileUrls urls_;
-  std::function<bool()> ping_;
+  PingCall ping_;
   std::string offlineHtml_;
+  std::array<std::string, 3> files_;  // names, links and rates as they arrive
   std::optional<std::vector<std::string>> channelLinks_;
   std::vector<int> channelRefreshRates_;
   int activeChannel_ = 0;
   unsigned loadSerial_ = 0;
-  bool pingWaiting_ = false;
+  int pingsWaiting_ = 0;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // completions look here first
 };
 
 }  // namespace quarlen

@@ -7,60 +7,62 @@
 
 namespace quarlen {
 
-ChartThumbnails::ChartThumbnails(THttpClient& client, HttpProfile applyProfile, IStatusBar& status, IMainWindow& window,
-                                 IThumbnailProgress* progress)
-    : client_(client), applyProfile_(std::move(applyProfile)), status_(status), window_(window), progress_(progress) {}
-
-void ChartThumbnails::FetchChartThumbnail(const std::string& encodedUrl, std::vector<RgbImage>& charts) {
-  RgbImage chart;
-  bool decoded = false;
-  try {
-    if (applyProfile_) applyProfile_(client_);
-    const std::string body = client_.Get(DecodeChartUrl(encodedUrl));
-    window_.ProcessMessages();
-    decoded = TryDecodeThumbnailPng(body, chart);
-    window_.ProcessMessages();
-  } catch (const HttpError&) {
-    // A failed chart costs only its own thumbnail; the loop goes on.
-  }
-  if (!decoded) chart = BlankThumbnail();
-  charts.insert(charts.begin(), std::move(chart));
-  window_.ProcessMessages();
-}
-
-namespace {
-
-// Takes the progress bar away however the downloads end.
-class ProgressScope {
- public:
-  ProgressScope(IThumbnailProgress* progress, int total) : progress_(total > 0 ? progress : nullptr) {
-    if (progress_) progress_->ShowThumbnailProgress(0, total);
-  }
-  ~ProgressScope() {
-    if (progress_) progress_->HideThumbnailProgress();
-  }
-  void Show(int done, int total) {
-    if (progress_) progress_->ShowThumbnailProgress(done, total);
-  }
-  ProgressScope(const ProgressScope&) = delete;
-  ProgressScope& operator=(const ProgressScope&) = delete;
-
- private:
-  IThumbnailProgress* progress_;
+// One refresh under way: the tickers still to fetch and the pictures so far,
+// newest first.
+struct ChartThumbnails::Refresh {
+  std::vector<std::string> tickers;
+  std::vector<RgbImage> charts;
+  int next = 0;  // the ticker fetched next; -1 when all are done
+  ChartsDone done;
 };
 
-}  // namespace
+ChartThumbnails::ChartThumbnails(THttpClient& client, HttpProfile applyProfile, IStatusBar& status,
+                                 IThumbnailProgress* progress)
+    : client_(client), applyProfile_(std::move(applyProfile)), status_(status), progress_(progress) {}
 
-void ChartThumbnails::RefreshChartThumbnails(const std::vector<std::string>& tickers, std::vector<RgbImage>& charts) {
-  charts.clear();
-  const int total = static_cast<int>(tickers.size());
-  ProgressScope progress(progress_, total);
-  for (int k = total - 1; k >= 0; --k) {
-    status_.SetStatusText("Refreshing chart for " + DecodeChartUrl(tickers[k]));
-    FetchChartThumbnail(tickers[k], charts);
-    progress.Show(total - k, total);
-    window_.ProcessMessages();
+void ChartThumbnails::FetchChartThumbnail(const std::string& encodedUrl, ChartDone done) {
+  if (applyProfile_) applyProfile_(client_);
+  // A refused URL (no http, a line break inside) ends here as a failure too,
+  // without a byte sent.
+  client_.AsyncGet(DecodeChartUrl(encodedUrl), [alive = std::weak_ptr<bool>(alive_), done = std::move(done)](
+                                                   std::exception_ptr failure, const std::string& body) {
+    if (alive.expired()) return;
+    // A failed chart costs only its own thumbnail. A thumbnail is 86 x 60:
+    // decoding it takes far less than a frame, so it stays on this thread.
+    RgbImage chart;
+    if (failure || !TryDecodeThumbnailPng(body, chart)) chart = BlankThumbnail();
+    done(std::move(chart));
+  });
+}
+
+void ChartThumbnails::RefreshChartThumbnails(std::vector<std::string> tickers, ChartsDone done) {
+  auto refresh = std::make_shared<Refresh>();
+  refresh->next = static_cast<int>(tickers.size()) - 1;
+  refresh->tickers = std::move(tickers);
+  refresh->charts.reserve(refresh->tickers.size());
+  refresh->done = std::move(done);
+  if (progress_ && !refresh->tickers.empty()) progress_->ShowThumbnailProgress(0, static_cast<int>(refresh->tickers.size()));
+  Next(refresh);
+}
+
+void ChartThumbnails::Next(const std::shared_ptr<Refresh>& refresh) {
+  const int total = static_cast<int>(refresh->tickers.size());
+  if (refresh->next < 0) {
+    if (progress_ && total > 0) progress_->HideThumbnailProgress();
+    // The pictures were gathered oldest first; image i belongs to ticker i.
+    std::vector<RgbImage> charts(std::make_move_iterator(refresh->charts.rbegin()),
+                                 std::make_move_iterator(refresh->charts.rend()));
+    refresh->done(std::move(charts));
+    return;
   }
+  const std::string& ticker = refresh->tickers[static_cast<std::size_t>(refresh->next)];
+  status_.SetStatusText("Refreshing chart for " + DecodeChartUrl(ticker));
+  FetchChartThumbnail(ticker, [this, refresh, total](RgbImage chart) {
+    refresh->charts.push_back(std::move(chart));
+    --refresh->next;
+    if (progress_) progress_->ShowThumbnailProgress(total - refresh->next - 1, total);
+    Next(refresh);
+  });
 }
 
 }  // namespace quarlen

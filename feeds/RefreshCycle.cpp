@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <iterator>
+#include <memory>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -10,7 +11,6 @@
 
 #include "feeds/ArticleStore.h"
 #include "feeds/GoneList.h"
-#include "platform/ReentryGuard.h"
 #include "platform/SameLink.h"
 
 namespace quarlen {
@@ -187,9 +187,24 @@ void SettleGoneArticles(ArticleStore& store, const TRSSItems& items, int keep) {
   store.gone.KeepOnly(carried);
 }
 
+// What the worker hands back: the document read, or why it could not be
+// read, and the store's lists with the feed merged in.
+struct RefreshCycle::Reading {
+  Reading(std::string feed, const ArticleStore& store, int keepArticles)
+      : body(std::move(feed)), merged(store), keep(keepArticles) {}
+
+  std::string body;
+  ArticleStore merged;
+  int keep = 0;
+  std::shared_ptr<TSimpleRSS> rss;
+  std::string parseFailure;       // the feed could not be read: the status says so
+  std::exception_ptr otherFailure;  // anything else: the error box
+  std::string newestNewTicker;
+};
+
 RefreshCycle::RefreshCycle(ArticleStore& store, THttpClient& mainClient, std::string feedUrl,
                            const INotificationSettings& settings, ClientProfile applyProfile, PingCall ping,
-                           RefreshCyclePorts ports, GridRebuild fillArticleGrid)
+                           RefreshCyclePorts ports, GridRebuild fillArticleGrid, CycleThreads threads)
     : store_(store),
       client_(mainClient),
       feedUrl_(std::move(feedUrl)),
@@ -198,75 +213,142 @@ RefreshCycle::RefreshCycle(ArticleStore& store, THttpClient& mainClient, std::st
       ping_(std::move(ping)),
       ports_(ports),
       fillArticleGrid_(std::move(fillArticleGrid)),
-      thumbnails_(mainClient, applyProfile_, ports.statusBar, ports.mainWindow, ports.thumbnailProgress) {}
+      threads_(threads),
+      thumbnails_(mainClient, applyProfile_, ports.statusBar, ports.thumbnailProgress),
+      rss_(std::make_shared<TSimpleRSS>()) {}
 
-void RefreshCycle::FetchRSS() {
-  // Busy is set before the ping rather than after it: the ping waits with the
-  // message pump running, and a second command arriving then must find the
-  // gate closed, or two cycles would run one inside the other. The guard
-  // clears Busy on every way out, an exception included.
-  ReentryGuard busy(busy_);
-  if (!busy.Entered()) return;
-  if (ping_ && !ping_()) return;  // the status bar keeps the ping's message
+RefreshCycle::~RefreshCycle() = default;
+
+void RefreshCycle::Step(const std::function<void()>& step) {
   try {
-    RunAfterPing();
+    step();
   } catch (...) {
     // The error goes on to the one message box of the event loop; the status
     // bar must not stay on a step that is no longer running.
+    busy_ = false;
     ports_.statusBar.SetStatusText("Ready");
     throw;
   }
 }
 
-void RefreshCycle::RunAfterPing() {
-  IStatusBar& status = ports_.statusBar;
+void RefreshCycle::EndWith(const std::string& status) {
+  ports_.statusBar.SetStatusText(status);
+  busy_ = false;
+}
 
+void RefreshCycle::FetchRSS() {
+  // Busy is set before the ping rather than after it: a second command
+  // arriving while the ping waits must find the gate closed, or two cycles
+  // would run side by side on one client and one store.
+  if (busy_) return;
+  busy_ = true;
+  Step([this] {
+    if (!ping_) return AfterPing(true);
+    ping_([this, alive = std::weak_ptr<bool>(alive_)](bool answered) {
+      if (!alive.expired()) Step([this, answered] { AfterPing(answered); });
+    });
+  });
+}
+
+void RefreshCycle::AfterPing(bool answered) {
+  if (!answered) {
+    busy_ = false;  // the status bar keeps the ping's message
+    return;
+  }
+  IStatusBar& status = ports_.statusBar;
   status.SetStatusText("Loading saved lists");
   store_.LoadLists();
 
   status.SetStatusText("Fetching XML");
-  std::string body;
-  try {
-    if (applyProfile_) applyProfile_(client_);
-    body = client_.Get(feedUrl_, FeedBodyCap, feedDeadline_);
-  } catch (const HttpDeadlineError& e) {
-    // Its own text says what failed, and the reliability runs know it by it.
-    status.SetStatusText(e.what());
-    return;
-  } catch (const std::exception& e) {
-    // "Ready" here would tell a trader whose feed has been failing all
-    // morning the same as one whose feed works: the line keeps the failure
-    // until the next cycle begins.
-    status.SetStatusText(FeedNotRead + std::string(e.what()));
-    return;
+  if (applyProfile_) applyProfile_(client_);
+  client_.AsyncGet(feedUrl_, FeedBodyCap, feedDeadline_,
+                   [this, alive = std::weak_ptr<bool>(alive_)](std::exception_ptr failure, std::string body) {
+                     if (alive.expired()) return;
+                     Step([&] { OnFeed(failure, std::move(body)); });
+                   });
+}
+
+void RefreshCycle::OnFeed(std::exception_ptr failure, std::string body) {
+  if (failure) {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const HttpDeadlineError& e) {
+      // Its own text says what failed, and the reliability runs know it by it.
+      return EndWith(e.what());
+    } catch (const std::exception& e) {
+      // "Ready" here would tell a trader whose feed has been failing all
+      // morning the same as one whose feed works: the line keeps the failure
+      // until the next cycle begins.
+      return EndWith(FeedNotRead + std::string(e.what()));
+    }
   }
 
-  status.SetStatusText("Parsing XML");
-  try {
-    rss_.LoadFromString(std::move(body));
-    rss_.XMLFile().SetActive(true);
-    rss_.Parse();
-  } catch (const std::exception& e) {
-    status.SetStatusText(FeedNotRead + std::string(e.what()));
-    return;
+  ports_.statusBar.SetStatusText("Parsing XML");
+  // A feed near its 16 MiB cap takes a second to read and its merge tens of
+  // milliseconds: both run on the worker, on a copy of the store's lists, so
+  // the window goes on drawing. Nothing changes the store meanwhile: the
+  // article actions wait while the cycle is Busy.
+  auto reading = std::make_shared<Reading>(std::move(body), store_, settings_.KeepArticles());
+  threads_.worker.Post([reading, ui = &threads_.ui, alive = std::weak_ptr<bool>(alive_), this] {
+    try {
+      auto rss = std::make_shared<TSimpleRSS>();
+      rss->LoadFromString(std::move(reading->body));
+      rss->XMLFile().SetActive(true);
+      rss->Parse();
+      reading->rss = std::move(rss);
+    } catch (const std::exception& e) {
+      reading->parseFailure = e.what();
+    } catch (...) {
+      reading->otherFailure = std::current_exception();
+    }
+    if (reading->rss) {
+      try {
+        ArticleStore& merged = reading->merged;
+        merged.latest.clear();
+        merged.latest_subject.clear();
+        reading->newestNewTicker = MergeFeedItems(merged, reading->rss->Items());
+        TrimArticles(merged, reading->keep);
+        SettleGoneArticles(merged, reading->rss->Items(), reading->keep);
+      } catch (...) {
+        reading->otherFailure = std::current_exception();
+      }
+    }
+    ui->Post([this, alive, reading] {
+      if (!alive.expired()) Step([this, &reading] { OnRead(reading); });
+    });
+  });
+}
+
+void RefreshCycle::OnRead(const std::shared_ptr<Reading>& reading) {
+  if (reading->otherFailure) std::rethrow_exception(reading->otherFailure);
+  if (!reading->rss) return EndWith(FeedNotRead + reading->parseFailure);
+
+  ArticleStore& merged = reading->merged;
+  for (auto list : {&ArticleStore::url, &ArticleStore::subject, &ArticleStore::description, &ArticleStore::date,
+                    &ArticleStore::ticker, &ArticleStore::read, &ArticleStore::latest, &ArticleStore::latest_subject}) {
+    store_.*list = std::move(merged.*list);
   }
+  store_.gone = std::move(merged.gone);
+  // The last document is kept for SimpleRSS1; the one before it is freed on
+  // the worker, since freeing a large document takes a while too.
+  threads_.worker.Post([old = std::exchange(rss_, reading->rss)] {});
 
-  store_.latest.clear();
-  store_.latest_subject.clear();
-  const std::string newestNewTicker = MergeFeedItems(store_, rss_.Items());
-  const int keep = settings_.KeepArticles();
-  TrimArticles(store_, keep);
-  SettleGoneArticles(store_, rss_.Items(), keep);
+  thumbnails_.RefreshChartThumbnails(
+      store_.ticker, [this, alive = std::weak_ptr<bool>(alive_), ticker = reading->newestNewTicker](
+                         std::vector<RgbImage> charts) {
+        if (!alive.expired()) Step([&] { OnCharts(std::move(charts), ticker); });
+      });
+}
 
-  thumbnails_.RefreshChartThumbnails(store_.ticker, store_.jvilRefreshCharts);
-
-  status.SetStatusText("Saving lists");
+void RefreshCycle::OnCharts(std::vector<RgbImage> charts, const std::string& newestNewTicker) {
+  store_.jvilRefreshCharts = std::move(charts);
+  ports_.statusBar.SetStatusText("Saving lists");
   store_.SaveLists();
 
   if (fillArticleGrid_) fillArticleGrid_();
 
   Announce(newestNewTicker);
-  status.SetStatusText("Ready");
+  EndWith("Ready");
 }
 
 void RefreshCycle::Announce(const std::string& newestNewTicker) {

@@ -3,7 +3,9 @@
 // the article store, trim to the keep limit, refresh the chart thumbnails,
 // save, rebuild the grid and announce the new articles.
 #include <chrono>
+#include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,8 @@
 #include "feeds/ThumbnailProgress.h"
 #include "net/HttpClient.h"
 #include "platform/UiPorts.h"
+#include "platform/WorkerThread.h"
+#include "service/PingCall.h"
 #include "settings/NotificationSettings.h"
 
 namespace quarlen {
@@ -55,32 +59,43 @@ void SettleGoneArticles(ArticleStore& store, const TRSSItems& items, int keep);
 struct RefreshCyclePorts {
   IStatusBar& statusBar;
   ITrayIcon& trayIcon;
-  IMainWindow& mainWindow;                          // beep, show from tray, bring forward, ticker box, pump
+  IMainWindow& mainWindow;                          // beep, show from tray, bring forward, ticker box
   IThumbnailProgress* thumbnailProgress = nullptr;  // may be null
+};
+
+// Where the cycle's heavy work runs (reading the feed, merging it) and how
+// its result comes back; both outlive the RefreshCycle.
+struct CycleThreads {
+  WorkerThread& worker;
+  IUiThread& ui;
 };
 
 class RefreshCycle {
  public:
   // Puts the agent string and the proxy on a client right before a request.
   using ClientProfile = std::function<void(THttpClient&)>;
-  // The usage ping: true when the feed server answered (it sets the status text).
-  using PingCall = std::function<bool()>;
   // `FillArticleGrid`: reloads the store from the list files and rebuilds the rows.
   using GridRebuild = std::function<void()>;
 
-  // store, mainClient (`IdHTTP1`), settings and ports are borrowed and must
-  // outlive the cycle. feedUrl is the full feed address.
+  // store, mainClient (`IdHTTP1`, an asynchronous client), settings, ports
+  // and threads are borrowed and must outlive the cycle. feedUrl is the full
+  // feed address.
   RefreshCycle(ArticleStore& store, THttpClient& mainClient, std::string feedUrl, const INotificationSettings& settings,
-               ClientProfile applyProfile, PingCall ping, RefreshCyclePorts ports, GridRebuild fillArticleGrid);
+               ClientProfile applyProfile, PingCall ping, RefreshCyclePorts ports, GridRebuild fillArticleGrid,
+               CycleThreads threads);
+  ~RefreshCycle();
+  RefreshCycle(const RefreshCycle&) = delete;
+  RefreshCycle& operator=(const RefreshCycle&) = delete;
 
-  // One refresh cycle. Returns at once while a cycle runs (a timer or command
-  // arriving through the message pump). A failed ping, fetch or parse ends the
-  // cycle quietly (status "Feed not read: " and the failure's text after a
-  // failed fetch or parse, the deadline's own text after a download that
-  // outran it; the ping's message after a failed ping) with the
-  // store and latest lists as they were.
-  // Any other failure (a write error in SaveLists, a list file that cannot be
-  // read) sets "Ready" and propagates to the caller; Busy is false either way.
+  // Starts one refresh cycle and returns; its steps run as their requests
+  // and the worker's reading end. Does nothing while a cycle runs. A failed
+  // ping, fetch or parse ends the cycle quietly (status "Feed not read: " and
+  // the failure's text after a failed fetch or parse, the deadline's own
+  // text after a download that outran it; the ping's message after a failed
+  // ping) with the store and latest lists as they were. Any other failure (a
+  // write error in SaveLists, a list file that cannot be read) sets "Ready"
+  // and propagates out of the step it happened in (FetchRSS or a task on the
+  // UI thread); Busy is false either way.
   void FetchRSS();
 
   // How long the feed download may take in all (default FeedTransferDeadline).
@@ -90,10 +105,17 @@ class RefreshCycle {
   bool Busy() const { return busy_; }
 
   // The feed component `SimpleRSS1` with the last document read.
-  const TSimpleRSS& SimpleRSS1() const { return rss_; }
+  const TSimpleRSS& SimpleRSS1() const { return *rss_; }
 
  private:
-  void RunAfterPing();
+  struct Reading;
+  // Runs one step of the cycle; a failure clears Busy, sets "Ready" and goes on up.
+  void Step(const std::function<void()>& step);
+  void AfterPing(bool answered);
+  void OnFeed(std::exception_ptr failure, std::string body);
+  void OnRead(const std::shared_ptr<Reading>& reading);
+  void OnCharts(std::vector<RgbImage> charts, const std::string& newestNewTicker);
+  void EndWith(const std::string& status);
   void Announce(const std::string& newestNewTicker);
 
   ArticleStore& store_;
@@ -105,9 +127,11 @@ class RefreshCycle {
   PingCall ping_;
   RefreshCyclePorts ports_;
   GridRebuild fillArticleGrid_;
+  CycleThreads threads_;
   ChartThumbnails thumbnails_;
-  TSimpleRSS rss_;
+  std::shared_ptr<TSimpleRSS> rss_;
   bool busy_ = false;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // completions look here first
 };
 
 }  // namespace quarlen

@@ -1,5 +1,6 @@
 #pragma once
 // The error every HTTP request raises; what() is the text the user sees.
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -15,5 +16,9 @@ class HttpDeadlineError : public HttpError {
  public:
   using HttpError::HttpError;
 };
+
+// The user's text of the failure a request ended with: what() of any
+// exception, "Unknown error." for anything else; empty for no failure.
+std::string FailureText(const std::exception_ptr& failure);
 
 }  // namespace quarlen

@@ -10,6 +10,8 @@ class io_context;
 
 namespace quarlen {
 
+class IUiThread;
+
 class NetworkLoop {
  public:
   NetworkLoop();   // starts the thread
@@ -22,6 +24,13 @@ class NetworkLoop {
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
+};
+
+// What an asynchronous client is made with: the loop its I/O runs on and the
+// UI thread its completions run on. Both outlive every client made with them.
+struct NetworkContext {
+  NetworkLoop& loop;
+  IUiThread& ui;
 };
 
 }  // namespace quarlen

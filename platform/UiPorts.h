@@ -39,7 +39,6 @@ class IMainWindow {
   virtual void ShowFromTray() = 0;
   virtual void BringToFront() = 0;
   virtual void SetTickerText(const std::string& text) = 0;  // the chart request box
-  virtual void ProcessMessages() = 0;                       // pump pending window events
   virtual void EndProgramNow() = 0;                         // end the program at once, as Exit does
 };
 

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/AsciiText.h"
-#include "platform/ReentryGuard.h"
 #include "platform/UiPorts.h"
 
 namespace quarlen {
@@ -86,71 +85,105 @@ std::optional<std::string> DownloadAddressFromBody(std::string_view body) {
 }
 
 ServiceCalls::ServiceCalls(ServerEndpoints endpoints, std::string programVersion, std::string contactEmail,
-                           ClientProfile applyProfile, THttpClient::MessagePump pump, ServiceCallPorts ports)
+                           ClientProfile applyProfile, NetworkContext network, ServiceCallPorts ports)
     : endpoints_(std::move(endpoints)),
       programVersion_(std::move(programVersion)),
       contactEmail_(std::move(contactEmail)),
       applyProfile_(std::move(applyProfile)),
-      pump_(std::move(pump)),
+      network_(network),
       ports_(ports) {}
 
-bool ServiceCalls::PingServer() {
+ServiceCalls::~ServiceCalls() = default;
+
+void ServiceCalls::PingServer(PingDone done) {
   ports_.statusBar.SetStatusText(ConnectedStatus);
   // A client of its own for every ping: no cookie and no connection outlives
-  // the check, and a client that is busy elsewhere is never touched.
-  THttpClient client(THttpClientKind::ConnectivityCheck, pump_);
-  if (applyProfile_) applyProfile_(client);
-  try {
-    client.Get(endpoints_.PingUrl(programVersion_, contactEmail_));
-    return true;
-  } catch (const HttpError& e) {
-    ports_.statusBar.SetStatusText(e.what());
-    return false;
-  }
+  // the check, and a client that is busy elsewhere is never touched. The
+  // banner, the channels and the refresh cycle may each have one out.
+  pings_.push_back(std::make_unique<THttpClient>(THttpClientKind::ConnectivityCheck, network_.loop, network_.ui));
+  const auto mine = std::prev(pings_.end());
+  if (applyProfile_) applyProfile_(**mine);
+  (*mine)->AsyncGet(endpoints_.PingUrl(programVersion_, contactEmail_),
+                    [this, mine, done = std::move(done)](std::exception_ptr failure, const std::string&) {
+                      // The client goes once this completion ends; it is not
+                      // needed for anything after it.
+                      const std::unique_ptr<THttpClient> finished = std::move(*mine);
+                      pings_.erase(mine);
+                      if (failure) ports_.statusBar.SetStatusText(FailureText(failure));
+                      if (done) done(!failure);
+                    });
 }
 
 void ServiceCalls::CheckForUpdates() {
   // The question box is modal but timers keep firing behind it; one check at
   // a time keeps a second question (and a second end of the program) away.
-  bool end = false;
-  {
-    ReentryGuard guard(checking_);
-    if (!guard.Entered()) return;
-    end = RunUpdateCheck();
+  if (checking_) return;
+  checking_ = true;
+  try {
+    PingServer([this](bool answered) { AfterUpdatePing(answered); });
+  } catch (...) {
+    EndUpdateCheck();
+    throw;
   }
-  // Last of all: ending the program may destroy this object.
-  if (end) ports_.mainWindow.EndProgramNow();
 }
 
-bool ServiceCalls::RunUpdateCheck() {
-  if (!PingServer()) return false;
-
-  // The main client may be waiting for the feed or a chart right now (the
-  // ping pumps window messages); the check therefore brings its own client.
-  THttpClient client(THttpClientKind::MainClient, pump_);
-  if (applyProfile_) applyProfile_(client);
-  std::string newest;
+void ServiceCalls::AfterUpdatePing(bool answered) {
+  if (!answered) return EndUpdateCheck();
+  // The main client may be waiting for the feed or a chart right now; the
+  // check therefore brings its own client.
   try {
-    newest = client.Get(endpoints_.VersionUrl());
-  } catch (const HttpError&) {
-    return false;  // as if there were no newer version
+    updateClient_ = std::make_unique<THttpClient>(THttpClientKind::MainClient, network_.loop, network_.ui);
+    if (applyProfile_) applyProfile_(*updateClient_);
+    updateClient_->AsyncGet(endpoints_.VersionUrl(), [this](std::exception_ptr failure, const std::string& body) {
+      OnVersion(failure, body);
+    });
+  } catch (...) {
+    EndUpdateCheck();
+    throw;
   }
-  if (!OffersNewerVersion(programVersion_, newest)) return false;
+}
 
-  if (!ports_.messageBoxes.Confirm(UpdateQuestionTitle, UpdateQuestion)) return false;
-
-  std::string body;
+void ServiceCalls::OnVersion(std::exception_ptr failure, const std::string& newest) {
+  // A failed version file counts as no newer version.
+  bool asked = false;
   try {
-    body = client.Get(endpoints_.DownloadAddressUrl());
-  } catch (const HttpError&) {
-    return false;
+    if (!failure && OffersNewerVersion(programVersion_, newest) &&
+        ports_.messageBoxes.Confirm(UpdateQuestionTitle, UpdateQuestion)) {
+      asked = true;
+      updateClient_->AsyncGet(endpoints_.DownloadAddressUrl(),
+                              [this](std::exception_ptr fault, const std::string& body) {
+                                OnDownloadAddress(fault, body);
+                              });
+    }
+  } catch (...) {
+    EndUpdateCheck();
+    throw;
   }
-  std::optional<std::string> address = DownloadAddressFromBody(body);
+  if (!asked) EndUpdateCheck();
+}
+
+void ServiceCalls::OnDownloadAddress(std::exception_ptr failure, const std::string& body) {
+  std::optional<std::string> address;
+  if (!failure) address = DownloadAddressFromBody(body);
   // Without an address the browser can open, ending the program would leave
   // the user with neither the old version running nor a download.
-  if (!address) return false;
-  ports_.urlOpener.OpenUrl(*address);
-  return true;
+  if (!address) return EndUpdateCheck();
+  try {
+    ports_.urlOpener.OpenUrl(*address);
+  } catch (...) {
+    EndUpdateCheck();
+    throw;
+  }
+  EndUpdateCheck();
+  // Last of all: ending the program may destroy this object.
+  ports_.mainWindow.EndProgramNow();
+}
+
+void ServiceCalls::EndUpdateCheck() {
+  checking_ = false;
+  // Also from inside the client's own completion: the network side keeps
+  // what it still needs alive by itself.
+  updateClient_.reset();
 }
 
 }  // namespace quarlen

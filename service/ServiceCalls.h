@@ -3,11 +3,15 @@
 // connectivity check before every refresh, banner and channel reload, and the
 // update check, which offers a newer version announced by the server.
 #include <functional>
+#include <list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "net/HttpClient.h"
+#include "net/NetworkLoop.h"
+#include "service/PingCall.h"
 #include "service/ServerEndpoints.h"
 
 namespace quarlen {
@@ -50,15 +54,18 @@ class ServiceCalls {
   using ClientProfile = std::function<void(THttpClient&)>;
 
   // contactEmail is sent with every ping, unencoded; empty when none is known.
-  // pump keeps the window alive while a request waits (see THttpClient).
+  // Every request runs on network's loop and ends on its UI thread.
   ServiceCalls(ServerEndpoints endpoints, std::string programVersion, std::string contactEmail,
-               ClientProfile applyProfile, THttpClient::MessagePump pump, ServiceCallPorts ports);
+               ClientProfile applyProfile, NetworkContext network, ServiceCallPorts ports);
+  ~ServiceCalls();  // abandons the calls under way: their completions never run
+  ServiceCalls(const ServiceCalls&) = delete;
+  ServiceCalls& operator=(const ServiceCalls&) = delete;
 
   // The usage ping on a connectivity-check client of its own: sets the status
-  // text "Connected", requests the ping address and returns true when the
-  // server answered with success; otherwise sets the status text to the
-  // failure's message and returns false. Exceptions of the pump pass through.
-  bool PingServer();
+  // text "Connected", requests the ping address and returns at once. done
+  // gets true when the server answered with success; otherwise the status
+  // text is the failure's message first and done gets false.
+  void PingServer(PingDone done);
 
   // Pings; when the server answers, fetches "version.txt" on a client of its
   // own (never one with a request under way) and, for a newer version, asks
@@ -67,18 +74,23 @@ class ServiceCalls {
   // running. A call made while another one is still under way (a timer firing
   // while the question is open) returns at once.
   void CheckForUpdates();
+  // True from CheckForUpdates to the end of its last step.
+  bool CheckingForUpdates() const { return checking_; }
 
  private:
-  // The check up to the opening of the download address; true when the
-  // program is to end.
-  bool RunUpdateCheck();
+  void AfterUpdatePing(bool answered);
+  void OnVersion(std::exception_ptr failure, const std::string& newest);
+  void OnDownloadAddress(std::exception_ptr failure, const std::string& body);
+  void EndUpdateCheck();
 
   ServerEndpoints endpoints_;
   std::string programVersion_;
   std::string contactEmail_;
   ClientProfile applyProfile_;
-  THttpClient::MessagePump pump_;
+  NetworkContext network_;
   ServiceCallPorts ports_;
+  std::list<std::unique_ptr<THttpClient>> pings_;  // one client per ping under way
+  std::unique_ptr<THttpClient> updateClient_;      // the update check's, while it runs
   bool checking_ = false;
 };
 

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "platform/ReentryGuard.h"
 
 namespace quarlen {
 
@@ -15,18 +14,26 @@ std::string AboutText(const std::string& feedServer) {
   return "Quarlen Messenger\r\nNews and charts for traders\r\n" + feedServer + "/";
 }
 
-Banner::Banner(IBannerBrowser& browser, std::function<bool()> ping, std::string webSite, std::function<void()> online)
+Banner::Banner(IBannerBrowser& browser, PingCall ping, std::string webSite, std::function<void()> online)
     : browser_(browser), ping_(std::move(ping)), webSite_(std::move(webSite)), online_(std::move(online)) {}
 
 void Banner::RefreshBanner() {
-  // The ping pumps window messages, so the banner timer can fire inside a ping
-  // that still waits; a second ping nested in it would only wait as well.
-  bool answered = false;
-  {
-    ReentryGuard guard(pinging_);
-    if (!guard.Entered()) return;
-    answered = ping_();
+  // Against a server that never answers, every tick would add a ping to the
+  // ones already waiting; one at a time is enough to learn the answer.
+  if (pinging_) return;
+  pinging_ = true;
+  try {
+    ping_([this, alive = std::weak_ptr<bool>(alive_)](bool answered) {
+      if (!alive.expired()) AfterPing(answered);
+    });
+  } catch (...) {
+    pinging_ = false;
+    throw;
   }
+}
+
+void Banner::AfterPing(bool answered) {
+  pinging_ = false;
   if (answered) {
     browser_.Navigate(webSite_ + "/mt/mtfreetitles.php");
     if (online_) online_();

@@ -2,7 +2,10 @@
 // The banner beside the grid: the web site's banner page while the feed server
 // answers the ping, else the offline notice; and the texts around it.
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "service/PingCall.h"
 
 namespace quarlen {
 
@@ -24,19 +27,22 @@ class Banner {
  public:
   // ping is the usage ping and connectivity check; webSite the site's base URL;
   // online runs after the banner page was asked for (the channel list's fetch).
-  Banner(IBannerBrowser& browser, std::function<bool()> ping, std::string webSite,
-         std::function<void()> online = nullptr);
+  Banner(IBannerBrowser& browser, PingCall ping, std::string webSite, std::function<void()> online = nullptr);
 
   // `RefreshBanner`: ping; online, the banner page; offline, the notice.
-  // Does nothing while an earlier refresh still waits for its ping.
+  // Returns at once; does nothing while an earlier refresh still waits for its ping.
   void RefreshBanner();
+  bool Pinging() const { return pinging_; }
 
  private:
+  void AfterPing(bool answered);
+
   IBannerBrowser& browser_;
-  std::function<bool()> ping_;
+  PingCall ping_;
   std::string webSite_;
   std::function<void()> online_;
   bool pinging_ = false;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // the ping's completion looks here first
 };
 
 }  // namespace quarlen

@@ -35,7 +35,6 @@ class DesktopIntegration : public QObject, public ITrayIcon, public IMainWindow 
   void ShowFromTray() override;
   void BringToFront() override;
   void SetTickerText(const std::string& text) override;
-  void ProcessMessages() override;
   void EndProgramNow() override;
 
   // Shows the window and brings it forward, with the activation token the

@@ -1,6 +1,5 @@
 #include "app/ui/MessengerApp.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDialog>
 #include <QWebEngineProfile>
@@ -47,11 +46,10 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
       store_(std::make_unique<ArticleStore>(
           environment_.configFolder, [this](const std::string& text) { mainForm_->ShowMessage(text); },
           [this] { mainForm_->QuitAtNextTurn(); })),
-      // The main client keeps the window alive while it waits; its pump is the
-      // program's one message pump.
-      IdHTTP1_(std::make_unique<THttpClient>(THttpClientKind::MainClient, [] { QCoreApplication::processEvents(); })),
+      // Every request runs on the network thread; the window never waits for one.
+      IdHTTP1_(std::make_unique<THttpClient>(THttpClientKind::MainClient, network_, uiThread_)),
       browserProfile_(MakeCachelessProfile(nullptr)),
-      mainForm_(std::make_unique<TfrmMainForm>(MainFormSetup{*store_, browserProfile_.get(), IdHTTP1_->Pump(), runner_,
+      mainForm_(std::make_unique<TfrmMainForm>(MainFormSetup{*store_, browserProfile_.get(), runner_,
                                                              browser_, programVersion_, environment_.endProcess,
                                                              environment_.hasTray})) {
   TfrmMainForm& form = *mainForm_;
@@ -75,16 +73,17 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   // Every request carries the agent string and goes through the proxy the
   // dialog's controls hold at that moment.
   auto applyProfile = [this](THttpClient& client) { ApplyHttpProfile(client, userAgent_, *frmNetworkSettings_); };
-  const THttpClient::MessagePump pump = IdHTTP1_->Pump();
+  const NetworkContext network{network_, uiThread_};
   const ServerEndpoints endpoints = ServerEndpoints::FromBuildConfig();
-  services_ = std::make_unique<ServiceCalls>(endpoints, programVersion_, std::string(), applyProfile, pump,
+  services_ = std::make_unique<ServiceCalls>(endpoints, programVersion_, std::string(), applyProfile, network,
                                              ServiceCallPorts{form, form, browser_, form});
-  cycle_ = std::make_unique<RefreshCycle>(
-      *store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile, [this] { return services_->PingServer(); },
-      RefreshCyclePorts{form, *desktop_, *desktop_, &form}, [&form] { form.FillArticleGrid(); });
+  const PingCall ping = [this](PingDone done) { services_->PingServer(std::move(done)); };
+  cycle_ = std::make_unique<RefreshCycle>(*store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile, ping,
+                                          RefreshCyclePorts{form, *desktop_, *desktop_, &form},
+                                          [&form] { form.FillArticleGrid(); }, CycleThreads{worker_, uiThread_});
   // The channel list: once per run, at the first banner refresh that finds the server.
   banner_ = std::make_unique<Banner>(
-      form.BannerBrowser(), [this] { return services_->PingServer(); }, std::string(build::WebSite),
+      form.BannerBrowser(), ping, std::string(build::WebSite),
       [this] {
         ChannelTabs& channels = channels_->Tabs();
         if (!channels.ChannelLinks()) channels.FetchChannels();
@@ -100,7 +99,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   channels_ = std::make_unique<ChannelTabsUi>(ChannelTabsSetup{
       form.tabsChannels(), form.timerRefreshChannel(), browserProfile_.get(), form, browser_, runner_,
       ChannelFileUrls{endpoints.ChannelNamesUrl(), endpoints.ChannelLinksUrl(), endpoints.ChannelRefreshRatesUrl()},
-      [this] { return services_->PingServer(); }, applyProfile, pump, NoConnectionHtml});
+      ping, applyProfile, network, NoConnectionHtml});
 
   ConnectCommands();
 }

@@ -9,6 +9,9 @@
 #include "app/ui/BrowserUrlOpener.h"
 #include "app/ui/CommandRunner.h"
 #include "app/ui/TfrmMainForm.h"
+#include "net/NetworkLoop.h"
+#include "platform/WorkerThread.h"
+#include "platform/ui/QtUiThread.h"
 
 class QWebEngineProfile;
 
@@ -59,6 +62,12 @@ class MessengerApp {
   std::string programVersion_;
   std::string userAgent_;
   CommandRunner runner_;
+  // The threads of the run: completions come back to the UI thread through
+  // uiThread_, requests run on network_, the reading of the feed on worker_.
+  // Declared before everything that posts to them, so they go last.
+  QtUiThread uiThread_{runner_};
+  NetworkLoop network_;
+  WorkerThread worker_;
   BrowserUrlOpener browser_;
   // Declared before the windows, so they go only after every window that uses them.
   std::unique_ptr<ArticleStore> store_;

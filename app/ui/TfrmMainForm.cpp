@@ -53,7 +53,6 @@ TfrmMainForm::TfrmMainForm(MainFormSetup setup, QWidget* parent)
     : QMainWindow(parent),
       store_(setup.store),
       browserProfile_(setup.browserProfile),
-      pump_(std::move(setup.pump)),
       run_(setup.run),
       browser_(setup.browser),
       programVersion_(std::move(setup.programVersion)),
@@ -441,15 +440,11 @@ void TfrmMainForm::BringToFront() {
 
 void TfrmMainForm::SetTickerText(const std::string& text) { txtTicker_->setText(ToQString(text)); }
 
-void TfrmMainForm::ProcessMessages() {
-  if (pump_) pump_();
-}
-
 void TfrmMainForm::EndProgramNow() { Exit2Click(); }
 
 void TfrmMainForm::QuitAtNextTurn() {
   // A timer rather than a queued quit: a quit is eaten by the first nested
-  // loop (a message box, a request's pump) or lost before exec(), and closing
+  // loop (a message box) or lost before exec(), and closing
   // the window only hides it into the tray. A timer fires in any loop.
   if (terminateRequested_) return;
   terminateRequested_ = true;

@@ -47,7 +47,6 @@ struct MainFormEnvironment {
 struct MainFormSetup {
   ArticleStore& store;                  // shown by the grid
   QWebEngineProfile* browserProfile;    // the banner's and the channel tabs'
-  std::function<void()> pump;           // the program's one message pump, which ProcessMessages runs
   CommandRunner& run;                   // every control's work runs through it; Exit stops it
   IUrlOpener& browser;                  // the chart box and the site links open their pages here
   std::string programVersion;           // shown in the title
@@ -122,7 +121,6 @@ class TfrmMainForm : public QMainWindow,
   void Beep() override;
   void BringToFront() override;
   void SetTickerText(const std::string& text) override;
-  void ProcessMessages() override;
   void EndProgramNow() override;
   // Ends the program as Exit does (settings files written, exit code 0) at
   // the next turn of whatever event loop runs, also one that starts later,
@@ -178,7 +176,6 @@ class TfrmMainForm : public QMainWindow,
 
   ArticleStore& store_;
   QWebEngineProfile* browserProfile_;
-  std::function<void()> pump_;
   CommandRunner& run_;
   IUrlOpener& browser_;
   std::string programVersion_;

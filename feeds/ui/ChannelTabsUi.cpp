@@ -6,7 +6,7 @@
 namespace quarlen {
 
 ChannelTabsUi::ChannelTabsUi(ChannelTabsSetup setup)
-    : downloader_(std::move(setup.applyProfile), std::move(setup.pump)),
+    : downloader_(std::move(setup.applyProfile), setup.network),
       view_(setup.tabsChannels, setup.profile, setup.urlOpener),
       timer_(setup.timerRefreshChannel),
       tabs_(ChannelTabsPorts{view_, view_, timer_, downloader_, setup.statusBar}, std::move(setup.urls),

@@ -27,9 +27,9 @@ struct ChannelTabsSetup {
   IUrlOpener& urlOpener;  // the user's browser, for links that ask for a new window
   ICommandRunner& run;    // the page control's changes and the timer's ticks run through it
   ChannelFileUrls urls;
-  std::function<bool()> ping;                      // the usage ping
+  PingCall ping;                                   // the usage ping
   std::function<void(THttpClient&)> applyProfile;  // ApplyHttpProfile with the live settings
-  THttpClient::MessagePump pump;
+  NetworkContext network;                          // where the downloads run
   std::string offlineHtml;
 };
 

@@ -27,20 +27,24 @@ struct FakeWindow : IChannelTabStrip, IChannelBrowsers, IChannelTimer, IChannelD
   }
   void Start(int intervalMs) override { log.push_back("timer " + std::to_string(intervalMs)); }
   void Stop() override { log.push_back("timer off"); }
-  std::string Get(const std::string& url) override {
+  // The downloads and pings answer at once, inside the call; what a test
+  // puts in duringPing happens while the ping waits.
+  void Get(const std::string& url, Done done) override {
     ++downloads;
     const auto found = files.find(url);
-    if (found == files.end()) throw std::runtime_error("HTTP/1.1 404 Not Found");
-    return found->second;
+    if (found == files.end()) return done(std::make_exception_ptr(std::runtime_error("HTTP/1.1 404 Not Found")), {});
+    done(nullptr, found->second);
   }
   void SetStatusText(const std::string& text) override { log.push_back("status " + text); }
-  bool Ping() {
+  void Ping(const PingDone& done) {
     log.push_back("ping");
     if (auto nested = std::exchange(duringPing, nullptr)) nested();
-    if (pingAnswers.empty()) return true;
-    const bool answer = pingAnswers.front();
-    pingAnswers.erase(pingAnswers.begin());
-    return answer;
+    bool answer = true;
+    if (!pingAnswers.empty()) {
+      answer = pingAnswers.front();
+      pingAnswers.erase(pingAnswers.begin());
+    }
+    done(answer);
   }
   std::vector<std::string> Take() { return std::exchange(log, {}); }
 };
@@ -54,7 +58,7 @@ class ChannelTabsTest : public testing::Test {
   }
   FakeWindow window;
   ChannelTabs tabs{ChannelTabsPorts{window, window, window, window, window}, ChannelFileUrls{"n", "l", "r"},
-                   [this] { return window.Ping(); }, "OFFLINE"};
+                   [this](const PingDone& done) { window.Ping(done); }, "OFFLINE"};
 };
 
 using Log = std::vector<std::string>;

@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "feeds/ThumbnailPng.h"
 #include "feeds/ThumbnailUrl.h"
+#include "net/NetworkLoop.h"
 #include "tests/feeds/TestPng.h"
 #include "tests/support/FakePorts.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/QueuedUiThread.h"
 
 namespace quarlen {
 namespace {
@@ -30,7 +33,7 @@ RgbImage Solid(int i) {
 class ChartThumbnailsTest : public ::testing::Test {
  protected:
   ChartThumbnailsTest()
-      : client_(THttpClientKind::MainClient, [this] { window_.ProcessMessages(); }),
+      : client_(THttpClientKind::MainClient, loop_, ui_),
         thumbnails_(
             client_,
             [this](THttpClient& c) {
@@ -38,7 +41,23 @@ class ChartThumbnailsTest : public ::testing::Test {
               c.SetUserAgent("Quarlen Messenger test");
               c.ResetProxy();
             },
-            status_, window_, &progress_) {}
+            status_, &progress_) {}
+
+  // One whole refresh, the UI thread's loop run until it is over; charts gets the result.
+  void Refresh(const std::vector<std::string>& tickers, std::vector<RgbImage>& charts) {
+    bool done = false;
+    thumbnails_.RefreshChartThumbnails(tickers, [&](std::vector<RgbImage> result) {
+      charts = std::move(result);
+      done = true;
+    });
+    ASSERT_TRUE(ui_.RunUntil([&] { return done; }));
+  }
+  RgbImage Fetch(const std::string& ticker) {
+    std::optional<RgbImage> chart;
+    thumbnails_.FetchChartThumbnail(ticker, [&](RgbImage result) { chart = std::move(result); });
+    EXPECT_TRUE(ui_.RunUntil([&] { return chart.has_value(); }));
+    return chart.value_or(RgbImage());
+  }
 
   // Serves a distinct solid chart for article i at /chart?s=Si and returns its ticker.
   std::string ServeChart(int i) {
@@ -53,9 +72,10 @@ class ChartThumbnailsTest : public ::testing::Test {
 
   LoopbackHttpServer server_;
   test::FakeStatusBar status_;
-  test::FakeMainWindow window_;
   test::FakeProgress progress_;
   int profileApplied_ = 0;
+  test::QueuedUiThread ui_;
+  NetworkLoop loop_;
   THttpClient client_;
   ChartThumbnails thumbnails_;
 };
@@ -65,7 +85,7 @@ TEST_F(ChartThumbnailsTest, TwentyArticlesMakeTwentyRequestsOldestFirstAndImageI
   for (int i = 0; i < 20; ++i) tickers.push_back(ServeChart(i));
   std::vector<RgbImage> charts(3, BlankThumbnail());  // the previous refresh's pictures
 
-  thumbnails_.RefreshChartThumbnails(tickers, charts);
+  Refresh(tickers, charts);
 
   const auto requests = server_.Requests();
   ASSERT_EQ(requests.size(), 20u);
@@ -127,7 +147,7 @@ TEST_F(ChartThumbnailsTest, AFailedChartIsBlankBetweenGoodNeighbours) {
       server_.Remove(bad);
     std::vector<std::string> tickers = {ServeChart(0), EncodedTicker(server_, bad), ServeChart(2)};
     std::vector<RgbImage> charts;
-    thumbnails_.RefreshChartThumbnails(tickers, charts);
+    Refresh(tickers, charts);
     ASSERT_EQ(charts.size(), 3u);
     EXPECT_EQ(charts[0], Solid(0));
     EXPECT_EQ(charts[1], BlankThumbnail());
@@ -145,7 +165,7 @@ TEST_F(ChartThumbnailsTest, UnreachableChartServerGivesBlankThumbnails) {
   }
   std::vector<std::string> tickers = {ServeChart(0), deadBase + "/chart.png"};
   std::vector<RgbImage> charts;
-  thumbnails_.RefreshChartThumbnails(tickers, charts);
+  Refresh(tickers, charts);
   ASSERT_EQ(charts.size(), 2u);
   EXPECT_EQ(charts[0], Solid(0));
   EXPECT_EQ(charts[1], BlankThumbnail());
@@ -161,7 +181,7 @@ TEST_F(ChartThumbnailsTest, TickersThatAreNoUsableUrlGiveBlankThumbnailsWithoutA
       base + "%0A",
   };
   std::vector<RgbImage> charts;
-  thumbnails_.RefreshChartThumbnails(tickers, charts);
+  Refresh(tickers, charts);
   EXPECT_EQ(charts, std::vector<RgbImage>(tickers.size(), BlankThumbnail()));
   for (const std::string& head : server_.Heads()) EXPECT_EQ(head.find("X-Injected"), std::string::npos) << head;
   EXPECT_EQ(status_.texts.size(), tickers.size());
@@ -171,25 +191,19 @@ TEST_F(ChartThumbnailsTest, DecodedTickerIsTheRequestedUrl) {
   // "+" is a space on the wire, %2F a slash, %3A a colon; the request layer
   // adds no encoding of its own.
   const std::string ticker = EncodedTicker(server_, "/c.php") + "%3Fs%3DA+B%2Fx";
-  std::vector<RgbImage> charts;
-  thumbnails_.FetchChartThumbnail(ticker, charts);
+  EXPECT_EQ(Fetch(ticker), BlankThumbnail());  // 404
   ASSERT_EQ(server_.Requests(), std::vector<std::string>{"/c.php?s=A B/x"});
   EXPECT_EQ(DecodeChartUrl(ticker), server_.BaseUrl() + "/c.php?s=A B/x");
-  ASSERT_EQ(charts.size(), 1u);
-  EXPECT_EQ(charts[0], BlankThumbnail());  // 404
 }
 
-TEST_F(ChartThumbnailsTest, FetchInsertsAtTheFront) {
-  std::vector<RgbImage> charts = {Solid(5)};
-  thumbnails_.FetchChartThumbnail(ServeChart(1), charts);
-  ASSERT_EQ(charts.size(), 2u);
-  EXPECT_EQ(charts[0], Solid(1));
-  EXPECT_EQ(charts[1], Solid(5));
+TEST_F(ChartThumbnailsTest, FetchGivesTheServersPicture) {
+  EXPECT_EQ(Fetch(ServeChart(1)), Solid(1));
+  EXPECT_EQ(Fetch(ServeChart(2)), Solid(2));
 }
 
 TEST_F(ChartThumbnailsTest, EmptyStoreDownloadsNothingAndEmptiesTheList) {
   std::vector<RgbImage> charts(4, Solid(1));
-  thumbnails_.RefreshChartThumbnails({}, charts);
+  Refresh({}, charts);
   EXPECT_TRUE(charts.empty());
   EXPECT_TRUE(server_.Requests().empty());
   EXPECT_TRUE(status_.texts.empty());

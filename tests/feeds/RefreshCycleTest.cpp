@@ -11,11 +11,13 @@
 #include "feeds/ArticleStore.h"
 #include "feeds/ListFile.h"
 #include "feeds/ThumbnailPng.h"
+#include "net/NetworkLoop.h"
 #include "platform/AtomicFile.h"
 #include "tests/feeds/TestPng.h"
 #include "tests/support/FakePorts.h"
 #include "tests/support/FaultyFileOps.h"
 #include "tests/support/LoopbackHttpServer.h"
+#include "tests/support/QueuedUiThread.h"
 #include "tests/support/TempFolder.h"
 
 namespace quarlen {
@@ -72,7 +74,7 @@ class RefreshCycleTest : public ::testing::Test {
   RefreshCycleTest()
       : store_(
             folder_.Slash(), [this](const std::string& t) { errors_.push_back(t); }, [] {}, &fileOps_),
-        client_(THttpClientKind::MainClient, [this] { window_.ProcessMessages(); }),
+        client_(THttpClientKind::MainClient, loop_, ui_),
         cycle_(
             store_, client_, server_.BaseUrl() + FeedPath, settings_,
             [this](THttpClient& c) {
@@ -80,17 +82,25 @@ class RefreshCycleTest : public ::testing::Test {
               c.SetUserAgent("Quarlen Messenger test");
               c.ResetProxy();
             },
-            [this] {
+            [this](PingDone done) {
               ++pings_;
               status_.SetStatusText("Connected");
               if (onPing_) onPing_();
-              return pingOk_;
+              // Answered on a later turn of the UI thread, as the real ping is.
+              ui_.Post([done = std::move(done), ok = pingOk_] { done(ok); });
             },
             RefreshCyclePorts{status_, tray_, window_, &progress_},
             [this] {
               ++gridFills_;
               store_.LoadLists();
-            }) {}
+            },
+            CycleThreads{worker_, ui_}) {}
+
+  // One whole cycle: started, then the UI thread's loop runs until it is over.
+  void Fetch() {
+    cycle_.FetchRSS();
+    ASSERT_TRUE(ui_.RunUntil([this] { return !cycle_.Busy(); }));
+  }
 
   // The ticker text of a symbol: the chart URL, percent-encoded as the feed has it.
   std::string Ticker(const std::string& symbol) {
@@ -176,6 +186,9 @@ class RefreshCycleTest : public ::testing::Test {
   std::function<void()> onPing_;
   int pings_ = 0, profiles_ = 0, gridFills_ = 0;
   ArticleStore store_;
+  test::QueuedUiThread ui_;
+  NetworkLoop loop_;
+  WorkerThread worker_;
   THttpClient client_;
   RefreshCycle cycle_;
 };
@@ -184,7 +197,7 @@ TEST_F(RefreshCycleTest, FirstCycleFillsTheStoreAnnouncesAndSavesWhatTheGridShow
   ServeFeed({{"First & foremost", "http://news.example/1.html", "Line one\nline two", "AAA", "Ann"},
              {"Second", "http://news.example/2.html", "Two", "BBB", ""},
              {"Third", "http://news.example/3.html", "Three", "UNREF"}});
-  cycle_.FetchRSS();
+  Fetch();
 
   EXPECT_FALSE(cycle_.Busy());
   EXPECT_EQ(store_.url, (std::vector<std::string>{"http://news.example/1.html", "http://news.example/2.html",
@@ -354,7 +367,7 @@ TEST_F(RefreshCycleTest, MergeCases) {
     server_.ClearRequests();
     ServeFeed(c.items);
 
-    cycle_.FetchRSS();
+    Fetch();
 
     std::vector<std::string> urls;
     for (const std::string& u : c.urls) urls.push_back(u == "S1-upper" ? "HTTP://NEWS.EXAMPLE/S1.html" : link(u));
@@ -400,7 +413,7 @@ TEST_F(RefreshCycleTest, AFeedLongerThanTheKeepLimitIsNewsOnlyOnce) {
     std::vector<FeedItem> items;
     for (int i = 0; i < 35; ++i) items.push_back({"Item " + std::to_string(i), link(i), "", "F" + std::to_string(i)});
     ServeFeed(items);
-    cycle_.FetchRSS();
+    Fetch();
     ASSERT_EQ(store_.Count(), static_cast<std::size_t>(keep));
 
     // The user reads item 1 and deletes item 0; the server swaps items 1 and 2
@@ -411,8 +424,8 @@ TEST_F(RefreshCycleTest, AFeedLongerThanTheKeepLimitIsNewsOnlyOnce) {
     std::swap(items[1], items[2]);
     items[3].title = "Retitled";
     ServeFeed(items);
-    cycle_.FetchRSS();
-    cycle_.FetchRSS();
+    Fetch();
+    Fetch();
 
     EXPECT_EQ(tray_.icons, (std::vector<int>{1, 0, 0}));
     EXPECT_EQ(tray_.balloons.size(), 1u);
@@ -428,7 +441,7 @@ TEST_F(RefreshCycleTest, AFeedLongerThanTheKeepLimitIsNewsOnlyOnce) {
 TEST_F(RefreshCycleTest, CaseOnlyUpdateRewritesTheArticleButKeepsReadStateAndPlace) {
   SeedStore(3);
   ServeFeed({{"Renamed & new", "HTTP://NEWS.EXAMPLE/S1.html", "New\ntext", "NEW", "Bob"}});
-  cycle_.FetchRSS();
+  Fetch();
   ASSERT_EQ(store_.Count(), 3u);
   EXPECT_EQ(store_.url[1], "HTTP://NEWS.EXAMPLE/S1.html");
   EXPECT_EQ(store_.subject[1], "Renamed && new");
@@ -489,7 +502,7 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
     status_.texts.clear();
     tray_ = test::FakeTray();
     server_.ClearRequests();
-    cycle_.FetchRSS();
+    Fetch();
     EXPECT_FALSE(cycle_.Busy());
     EXPECT_EQ(ListFileBytes(), before);
     EXPECT_EQ(store_.Count(), 3u);
@@ -508,7 +521,7 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
   cycle_.SetFeedDeadline(FeedTransferDeadline);
   server_.Set(FeedPath,
               Feed({{"Fresh", "http://news.example/fresh.html"}}) + "<!--" + std::string(DefaultBodyCap, ' ') + "-->");
-  cycle_.FetchRSS();
+  Fetch();
   EXPECT_EQ(store_.url.front(), "http://news.example/fresh.html");
   EXPECT_EQ(store_.latest_subject, std::vector<std::string>{"Fresh"});
 }
@@ -521,7 +534,7 @@ TEST_F(RefreshCycleTest, FailedPingEndsTheCycleBeforeAnyRequest) {
   ServeFeed({{"New", "http://news.example/new.html"}});
   server_.ClearRequests();
   status_.texts.clear();
-  cycle_.FetchRSS();
+  Fetch();
   EXPECT_FALSE(cycle_.Busy());
   EXPECT_TRUE(server_.Requests().empty());
   EXPECT_EQ(status_.texts.back(), "Socket Error # 111\r\nConnection refused.");
@@ -529,7 +542,7 @@ TEST_F(RefreshCycleTest, FailedPingEndsTheCycleBeforeAnyRequest) {
   EXPECT_TRUE(tray_.icons.empty());
 }
 
-TEST_F(RefreshCycleTest, ASecondFetchFromThePumpReturnsAtTheGate) {
+TEST_F(RefreshCycleTest, ASecondFetchWhileACycleRunsReturnsAtTheGate) {
   ServeFeed({{"A", "http://news.example/a.html", "", "AAA"}, {"B", "http://news.example/b.html", "", "BBB"}});
   int reentered = 0;
   auto again = [&] {
@@ -537,12 +550,16 @@ TEST_F(RefreshCycleTest, ASecondFetchFromThePumpReturnsAtTheGate) {
     ++reentered;
     cycle_.FetchRSS();
   };
-  window_.onPump = again;  // during the feed and chart downloads
-  onPing_ = [&] {          // while the ping waits, the gate is already shut
+  onPing_ = [&] {  // while the ping waits, the gate is already shut
     EXPECT_TRUE(cycle_.Busy());
     again();
   };
   cycle_.FetchRSS();
+  // Every turn of the loop during the feed and chart downloads tries again.
+  ASSERT_TRUE(ui_.RunUntil([&] {
+    again();
+    return !cycle_.Busy();
+  }));
   EXPECT_GT(reentered, 3);
   EXPECT_EQ(pings_, 1);
   EXPECT_EQ(server_.CountOf(FeedPath), 1);
@@ -550,9 +567,8 @@ TEST_F(RefreshCycleTest, ASecondFetchFromThePumpReturnsAtTheGate) {
   EXPECT_EQ(tray_.balloons.size(), 1u);
   EXPECT_FALSE(cycle_.Busy());
   // The gate opens again afterwards.
-  window_.onPump = nullptr;
   onPing_ = nullptr;
-  cycle_.FetchRSS();
+  Fetch();
   EXPECT_EQ(pings_, 2);
   EXPECT_EQ(server_.CountOf(FeedPath), 2);
 }
@@ -565,7 +581,7 @@ TEST_F(RefreshCycleTest, AWriteErrorAfterTheGateReachesTheCallerOnceAndClearsBus
   status_.texts.clear();
   int thrown = 0;
   try {
-    cycle_.FetchRSS();
+    Fetch();
   } catch (const FileWriteError&) {
     ++thrown;
   }
@@ -577,7 +593,7 @@ TEST_F(RefreshCycleTest, AWriteErrorAfterTheGateReachesTheCallerOnceAndClearsBus
   EXPECT_TRUE(tray_.icons.empty());
 
   fileOps_.writesBeforeFailure = -1;
-  cycle_.FetchRSS();
+  Fetch();
   EXPECT_EQ(store_.url.front(), "http://news.example/new.html");
   EXPECT_EQ(tray_.icons, std::vector<int>{1});
 }
@@ -587,7 +603,7 @@ TEST_F(RefreshCycleTest, NotificationFollowsTheLiveSettings) {
   settings_.sound = false;
   settings_.browser = false;
   ServeFeed({{"A", "http://news.example/a.html", "", "SYM"}});
-  cycle_.FetchRSS();
+  Fetch();
   EXPECT_EQ(tray_.icons, std::vector<int>{1});
   EXPECT_TRUE(tray_.balloons.empty());
   EXPECT_EQ(window_.beeps, 0);
@@ -602,7 +618,7 @@ TEST_F(RefreshCycleTest, Windows1251FeedArrivesAsUtf8) {
   std::string feed = Feed({{cp1251, "http://news.example/ru.html", cp1251 + " & co", "SBER"}});
   feed.replace(feed.find("utf-8"), 5, "windows-1251");
   server_.Set(FeedPath, feed);
-  cycle_.FetchRSS();
+  Fetch();
   ASSERT_EQ(store_.Count(), 1u);
   EXPECT_EQ(store_.subject[0], utf8);
   EXPECT_EQ(store_.description[0], utf8 + " && co");

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -40,7 +42,7 @@ TEST(PingServer, SuccessSendsVersionAndEmptyEmailAndKeepsConnected) {
   LoopbackHttpServer server;
   server.Set("/ping.php", "");
   Program program(server.BaseUrl());
-  EXPECT_TRUE(program.calls.PingServer());
+  EXPECT_TRUE(program.Ping());
   EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected"));
   EXPECT_THAT(server.RequestLines(), ElementsAre("GET /ping.php?version=1.2.5.149&email= HTTP/1.1"));
   const std::string head = server.Heads().at(0);
@@ -54,7 +56,7 @@ TEST(PingServer, EmailIsSentUnencodedAndTheBodyIgnored) {
   LoopbackHttpServer server;
   server.Set("/ping.php", "<html>thanks</html>");
   Program program(server.BaseUrl(), "trader+news@example.org");
-  EXPECT_TRUE(program.calls.PingServer());
+  EXPECT_TRUE(program.Ping());
   EXPECT_THAT(server.RequestLines(),
               ElementsAre("GET /ping.php?version=1.2.5.149&email=trader+news@example.org HTTP/1.1"));
 }
@@ -73,7 +75,7 @@ TEST(PingServer, FailureStatusShowsTheStatusLine) {
     answer.extraHeaders = c.extraHeaders;
     server.Set("/ping.php", answer);
     Program program(server.BaseUrl());
-    EXPECT_FALSE(program.calls.PingServer());
+    EXPECT_FALSE(program.Ping());
     EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected", c.statusLine));
   }
 }
@@ -85,7 +87,7 @@ TEST(PingServer, UnreachableServerShowsTheSocketError) {
     base = gone.BaseUrl();
   }
   Program program(base);
-  EXPECT_FALSE(program.calls.PingServer());
+  EXPECT_FALSE(program.Ping());
   ASSERT_EQ(program.statusBar.texts.size(), 2u);
   EXPECT_EQ(program.statusBar.texts[0], "Connected");
   EXPECT_THAT(program.statusBar.texts[1], StartsWith("Socket Error # "));
@@ -139,7 +141,7 @@ TEST(CheckForUpdates, AsksOnlyForANewerDottedVersion) {
     server.Set("/download/dlurl.txt", "http://127.0.0.1:1/setup.exe");
     Program program(server.BaseUrl());
     program.boxes.answer = false;
-    program.calls.CheckForUpdates();
+    program.CheckForUpdates();
     if (c.asks) {
       EXPECT_THAT(program.boxes.questions, ElementsAre(Question));
     } else {
@@ -182,7 +184,7 @@ TEST(CheckForUpdates, YesOpensOnlyAGoodDownloadAddressAndThenEnds) {
     server.Set("/download/dlurl.txt", c.body);
     Program program(server.BaseUrl());
     program.boxes.answer = true;
-    program.calls.CheckForUpdates();
+    program.CheckForUpdates();
     EXPECT_THAT(program.boxes.questions, ElementsAre(Question));
     EXPECT_THAT(server.RequestLines(), ElementsAre(StartsWith("GET /ping.php?"), "GET /download/version.txt HTTP/1.1",
                                                    "GET /download/dlurl.txt HTTP/1.1"));
@@ -203,7 +205,7 @@ TEST(CheckForUpdates, FailedDownloadAddressKeepsTheProgramRunning) {
   // dlurl.txt is not set: the server answers 404.
   Program program(server.BaseUrl());
   program.boxes.answer = true;
-  program.calls.CheckForUpdates();
+  program.CheckForUpdates();
   EXPECT_THAT(program.boxes.questions, ElementsAre(Question));
   EXPECT_THAT(program.opener.opened, ElementsAre());
   EXPECT_EQ(program.window.terminated, 0);
@@ -219,7 +221,7 @@ TEST(CheckForUpdates, FailedVersionFileIsSilent) {
   server.Set("/download/version.txt", broken);
   Program program(server.BaseUrl());
   program.boxes.answer = true;
-  program.calls.CheckForUpdates();
+  program.CheckForUpdates();
   EXPECT_THAT(program.boxes.questions, ElementsAre());
   EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected"));
   EXPECT_EQ(server.RequestLines().size(), 2u);
@@ -233,7 +235,7 @@ TEST(CheckForUpdates, StopsWhenThePingFails) {
   server.Set("/download/version.txt", "9.9.9.9");
   Program program(server.BaseUrl());
   program.boxes.answer = true;
-  program.calls.CheckForUpdates();
+  program.CheckForUpdates();
   EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected", "HTTP/1.1 500 Internal Server Error"));
   EXPECT_THAT(server.RequestLines(), ElementsAre(StartsWith("GET /ping.php?")));
   EXPECT_THAT(program.boxes.questions, ElementsAre());
@@ -244,7 +246,7 @@ TEST(CheckForUpdates, VersionRequestGoesOutWithTheProfile) {
   server.Set("/ping.php", "");
   server.Set("/download/version.txt", "1.2.5.149");
   Program program(server.BaseUrl());
-  program.calls.CheckForUpdates();
+  program.CheckForUpdates();
   const auto heads = server.Heads();
   ASSERT_EQ(heads.size(), 2u);
   EXPECT_THAT(heads[1], HasSubstr("\r\nUser-Agent: Quarlen Messenger 1.2.5.149 Test"));
@@ -260,7 +262,7 @@ TEST(CheckForUpdates, ASecondCheckWhileTheQuestionIsOpenDoesNothing) {
   program.boxes.answer = true;
   // The hourly timer fires while the modal question is open.
   program.boxes.onConfirm = [&] { program.calls.CheckForUpdates(); };
-  program.calls.CheckForUpdates();
+  program.CheckForUpdates();
   EXPECT_EQ(program.boxes.questions.size(), 1u);
   EXPECT_EQ(server.RequestLines().size(), 3u);
   EXPECT_THAT(program.opener.opened, ElementsAre("http://127.0.0.1:8421/download/"));
@@ -269,30 +271,23 @@ TEST(CheckForUpdates, ASecondCheckWhileTheQuestionIsOpenDoesNothing) {
   // Once it is over, the next check runs again.
   program.boxes.onConfirm = nullptr;
   program.boxes.answer = false;
-  program.calls.CheckForUpdates();
+  program.CheckForUpdates();
   EXPECT_EQ(program.boxes.questions.size(), 2u);
 }
 
-TEST(CheckForUpdates, AnErrorOfTheMessagePumpPassesThroughAndTheNextCheckRuns) {
+TEST(CheckForUpdates, AnErrorInAStepReachesTheLoopAndTheNextCheckRuns) {
   LoopbackHttpServer server;
   server.Set("/ping.php", "");
-  ScriptedResponse slow = Answer();
-  slow.body = "1.2.6.0";
-  slow.delay = std::chrono::milliseconds(400);
-  server.Set("/download/version.txt", slow);
+  server.Set("/download/version.txt", "1.2.6.0");
   Program program(server.BaseUrl());
-  bool thrown = false;
-  program.pump = [&] {
-    if (!thrown) {
-      thrown = true;
-      throw std::runtime_error("window closed");
-    }
-  };
-  EXPECT_THROW(program.calls.CheckForUpdates(), std::runtime_error);
-  EXPECT_THAT(program.boxes.questions, ElementsAre());
-
+  program.boxes.onConfirm = [] { throw std::runtime_error("window closed"); };
   program.calls.CheckForUpdates();
-  EXPECT_THAT(program.boxes.questions, ElementsAre(Question));
+  EXPECT_THROW(program.ui.RunUntil([&] { return !program.calls.CheckingForUpdates(); }), std::runtime_error);
+  EXPECT_FALSE(program.calls.CheckingForUpdates());
+
+  program.boxes.onConfirm = nullptr;
+  program.CheckForUpdates();
+  EXPECT_THAT(program.boxes.questions, ElementsAre(Question, Question));
 }
 
 // A timer fires the update check while the main client waits for the feed:
@@ -308,21 +303,16 @@ TEST(CheckForUpdates, RunsOnItsOwnClientWhileTheMainClientWaits) {
   Program program(server.BaseUrl());
   program.boxes.answer = false;
 
-  THttpClient mainClient(THttpClientKind::MainClient, [&] { program.pump(); });
-  bool checked = false;
-  bool inPump = false;
-  program.pump = [&] {
-    if (inPump || checked || !mainClient.Busy()) return;
-    inPump = true;
-    checked = true;
-    program.calls.CheckForUpdates();
-    inPump = false;
-  };
-  const std::string feed = mainClient.Get(ServerEndpoints(server.BaseUrl()).FeedUrl());
-  EXPECT_EQ(feed, "<rss/>");
-  EXPECT_TRUE(checked);
+  THttpClient mainClient(THttpClientKind::MainClient, program.loop, program.ui);
+  std::optional<std::string> feed;
+  mainClient.AsyncGet(ServerEndpoints(server.BaseUrl()).FeedUrl(),
+                      [&](std::exception_ptr, std::string body) { feed = std::move(body); });
+  program.CheckForUpdates();
+  EXPECT_TRUE(mainClient.Busy());
   EXPECT_THAT(program.boxes.questions, ElementsAre(Question));
   EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected"));
+  ASSERT_TRUE(program.ui.RunUntil([&] { return feed.has_value(); }));
+  EXPECT_EQ(*feed, "<rss/>");
 }
 
 // ---------------------------------------------------------------------------

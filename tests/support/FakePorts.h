@@ -42,17 +42,12 @@ struct FakeUrlOpener : IUrlOpener {
 };
 
 struct FakeMainWindow : IMainWindow {
-  int beeps = 0, shown = 0, fronted = 0, pumped = 0, terminated = 0;
+  int beeps = 0, shown = 0, fronted = 0, terminated = 0;
   std::vector<std::string> tickerTexts;
-  std::function<void()> onPump;
   void Beep() override { ++beeps; }
   void ShowFromTray() override { ++shown; }
   void BringToFront() override { ++fronted; }
   void SetTickerText(const std::string& text) override { tickerTexts.push_back(text); }
-  void ProcessMessages() override {
-    ++pumped;
-    if (onPump) onPump();
-  }
   void EndProgramNow() override { ++terminated; }
 };
 

@@ -69,18 +69,18 @@ class BundledServer : public ::testing::Test {
 };
 
 TEST_F(BundledServer, PingSaysConnected) {
-  EXPECT_TRUE(calls.PingServer());
+  EXPECT_TRUE(program.Ping());
   EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected"));
 }
 
 TEST_F(BundledServer, UpdateCheckAsksOnlyOnceANewerVersionIsAnnounced) {
-  calls.CheckForUpdates();
+  program.CheckForUpdates();
   EXPECT_THAT(program.boxes.questions, ElementsAre());
   EXPECT_THAT(program.statusBar.texts, ElementsAre("Connected"));
 
   PublishVersion("1.2.10.0");
   program.boxes.answer = true;
-  calls.CheckForUpdates();
+  program.CheckForUpdates();
   PublishVersion("1.2.5.149");
   EXPECT_THAT(program.boxes.questions, ElementsAre(std::string("Confirm|") + UpdateQuestion));
   EXPECT_THAT(program.opener.opened, ElementsAre(Base() + "/download/"));

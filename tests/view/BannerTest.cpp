@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quarlen {
@@ -17,24 +18,25 @@ struct FakeBrowser : IBannerBrowser {
   std::vector<std::string> shown;
 };
 
-TEST(Banner, OnlineShowsThePageOfflineTheNoticeAndANestedRefreshDoesNothing) {
+TEST(Banner, OnlineShowsThePageOfflineTheNoticeAndARefreshWhilePingingDoesNothing) {
   FakeBrowser browser;
   int pings = 0;
-  bool online = true;
-  std::function<void()> duringPing;
+  PingDone waiting;  // the ping under way: the test answers it
   Banner banner(
       browser,
-      [&] {
+      [&](PingDone done) {
         ++pings;
-        if (duringPing) duringPing();
-        return online;
+        waiting = std::move(done);
       },
       "http://site.example");
 
   banner.RefreshBanner();
-  online = false;
-  duringPing = [&] { banner.RefreshBanner(); };  // the banner timer fires inside the ping
+  std::exchange(waiting, nullptr)(true);
   banner.RefreshBanner();
+  banner.RefreshBanner();  // the banner timer fires while the ping waits
+  EXPECT_TRUE(banner.Pinging());
+  std::exchange(waiting, nullptr)(false);
+  EXPECT_FALSE(banner.Pinging());
 
   EXPECT_EQ(pings, 2);
   EXPECT_EQ(browser.shown, (std::vector<std::string>{"navigate http://site.example/mt/mtfreetitles.php",
