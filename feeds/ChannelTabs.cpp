@@ -21,13 +21,13 @@ void ChannelTabs::FetchChannels() {
 void ChannelTabs::DownloadFile(std::size_t which) {
   if (which == files_.size()) return BuildTabs();
   const std::string& url = which == 0 ? urls_.names : (which == 1 ? urls_.links : urls_.refreshRates);
-  ports_.downloader.Get(url, [this, which, alive = std::weak_ptr<bool>(alive_)](std::exception_ptr failure,
-                                                                                 std::string body) {
-    // A failure is silent, and final for this run: the status text stays as it is.
-    if (alive.expired() || failure) return;
-    files_[which] = std::move(body);
-    DownloadFile(which + 1);
-  });
+  ports_.downloader.Get(
+      url, [this, which, alive = std::weak_ptr<bool>(alive_)](std::exception_ptr failure, std::string body) {
+        // A failure is silent, and final for this run: the status text stays as it is.
+        if (alive.expired() || failure) return;
+        files_[which] = std::move(body);
+        DownloadFile(which + 1);
+      });
 }
 
 void ChannelTabs::BuildTabs() {

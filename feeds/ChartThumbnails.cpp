@@ -41,7 +41,8 @@ void ChartThumbnails::RefreshChartThumbnails(std::vector<std::string> tickers, C
   refresh->tickers = std::move(tickers);
   refresh->charts.reserve(refresh->tickers.size());
   refresh->done = std::move(done);
-  if (progress_ && !refresh->tickers.empty()) progress_->ShowThumbnailProgress(0, static_cast<int>(refresh->tickers.size()));
+  if (progress_ && !refresh->tickers.empty())
+    progress_->ShowThumbnailProgress(0, static_cast<int>(refresh->tickers.size()));
   Next(refresh);
 }
 

@@ -197,7 +197,7 @@ struct RefreshCycle::Reading {
   ArticleStore merged;
   int keep = 0;
   std::shared_ptr<TSimpleRSS> rss;
-  std::string parseFailure;       // the feed could not be read: the status says so
+  std::string parseFailure;         // the feed could not be read: the status says so
   std::exception_ptr otherFailure;  // anything else: the error box
   std::string newestNewTicker;
 };
@@ -333,11 +333,10 @@ void RefreshCycle::OnRead(const std::shared_ptr<Reading>& reading) {
   // the worker, since freeing a large document takes a while too.
   threads_.worker.Post([old = std::exchange(rss_, reading->rss)] {});
 
-  thumbnails_.RefreshChartThumbnails(
-      store_.ticker, [this, alive = std::weak_ptr<bool>(alive_), ticker = reading->newestNewTicker](
-                         std::vector<RgbImage> charts) {
-        if (!alive.expired()) Step([&] { OnCharts(std::move(charts), ticker); });
-      });
+  thumbnails_.RefreshChartThumbnails(store_.ticker, [this, alive = std::weak_ptr<bool>(alive_),
+                                                     ticker = reading->newestNewTicker](std::vector<RgbImage> charts) {
+    if (!alive.expired()) Step([&] { OnCharts(std::move(charts), ticker); });
+  });
 }
 
 void RefreshCycle::OnCharts(std::vector<RgbImage> charts, const std::string& newestNewTicker) {

@@ -134,9 +134,8 @@ void ServiceCalls::AfterUpdatePing(bool answered) {
   try {
     updateClient_ = std::make_unique<THttpClient>(THttpClientKind::MainClient, network_.loop, network_.ui);
     if (applyProfile_) applyProfile_(*updateClient_);
-    updateClient_->AsyncGet(endpoints_.VersionUrl(), [this](std::exception_ptr failure, const std::string& body) {
-      OnVersion(failure, body);
-    });
+    updateClient_->AsyncGet(endpoints_.VersionUrl(),
+                            [this](std::exception_ptr failure, const std::string& body) { OnVersion(failure, body); });
   } catch (...) {
     EndUpdateCheck();
     throw;
@@ -150,10 +149,9 @@ void ServiceCalls::OnVersion(std::exception_ptr failure, const std::string& newe
     if (!failure && OffersNewerVersion(programVersion_, newest) &&
         ports_.messageBoxes.Confirm(UpdateQuestionTitle, UpdateQuestion)) {
       asked = true;
-      updateClient_->AsyncGet(endpoints_.DownloadAddressUrl(),
-                              [this](std::exception_ptr fault, const std::string& body) {
-                                OnDownloadAddress(fault, body);
-                              });
+      updateClient_->AsyncGet(
+          endpoints_.DownloadAddressUrl(),
+          [this](std::exception_ptr fault, const std::string& body) { OnDownloadAddress(fault, body); });
     }
   } catch (...) {
     EndUpdateCheck();

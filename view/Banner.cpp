@@ -2,7 +2,6 @@
 
 #include <utility>
 
-
 namespace quarlen {
 
 // Tabs between the declarations, no line break: the notice is compared as text.

@@ -55,7 +55,6 @@ void DesktopIntegration::BringToFront() {
 
 void DesktopIntegration::SetTickerText(const std::string& text) { form_.SetTickerText(text); }
 
-
 void DesktopIntegration::EndProgramNow() { form_.EndProgramNow(); }
 
 void DesktopIntegration::ShowWindow(const QString& activationToken) {

@@ -49,8 +49,8 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
       // Every request runs on the network thread; the window never waits for one.
       IdHTTP1_(std::make_unique<THttpClient>(THttpClientKind::MainClient, network_, uiThread_)),
       browserProfile_(MakeCachelessProfile(nullptr)),
-      mainForm_(std::make_unique<TfrmMainForm>(MainFormSetup{*store_, browserProfile_.get(), runner_,
-                                                             browser_, programVersion_, environment_.endProcess,
+      mainForm_(std::make_unique<TfrmMainForm>(MainFormSetup{*store_, browserProfile_.get(), runner_, browser_,
+                                                             programVersion_, environment_.endProcess,
                                                              environment_.hasTray})) {
   TfrmMainForm& form = *mainForm_;
   // The window is complete once the grid shows the saved articles, before any dialog exists.
@@ -78,16 +78,15 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   services_ = std::make_unique<ServiceCalls>(endpoints, programVersion_, std::string(), applyProfile, network,
                                              ServiceCallPorts{form, form, browser_, form});
   const PingCall ping = [this](PingDone done) { services_->PingServer(std::move(done)); };
-  cycle_ = std::make_unique<RefreshCycle>(*store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile, ping,
-                                          RefreshCyclePorts{form, *desktop_, *desktop_, &form},
-                                          [&form] { form.FillArticleGrid(); }, CycleThreads{worker_, uiThread_});
+  cycle_ = std::make_unique<RefreshCycle>(
+      *store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile, ping,
+      RefreshCyclePorts{form, *desktop_, *desktop_, &form}, [&form] { form.FillArticleGrid(); },
+      CycleThreads{worker_, uiThread_});
   // The channel list: once per run, at the first banner refresh that finds the server.
-  banner_ = std::make_unique<Banner>(
-      form.BannerBrowser(), ping, std::string(build::WebSite),
-      [this] {
-        ChannelTabs& channels = channels_->Tabs();
-        if (!channels.ChannelLinks()) channels.FetchChannels();
-      });
+  banner_ = std::make_unique<Banner>(form.BannerBrowser(), ping, std::string(build::WebSite), [this] {
+    ChannelTabs& channels = channels_->Tabs();
+    if (!channels.ChannelLinks()) channels.FetchChannels();
+  });
 
   // Article actions: open, mark and delete from the grid and the balloon;
   // marks and deletes wait for the refresh cycle to finish.

@@ -61,9 +61,8 @@ class MainFormTest : public ::testing::Test {
     store_ = std::make_unique<ArticleStore>(
         env_.configFolder, [this](const std::string& t) { form_->ShowMessage(t); },
         [this] { form_->QuitAtNextTurn(); });
-    form_ = std::make_unique<TfrmMainForm>(MainFormSetup{*store_, profile_.get(),
-                                                         runner_, browser_, QUARLEN_PROGRAM_VERSION, env_.endProcess,
-                                                         env_.hasTray});
+    form_ = std::make_unique<TfrmMainForm>(MainFormSetup{*store_, profile_.get(), runner_, browser_,
+                                                         QUARLEN_PROGRAM_VERSION, env_.endProcess, env_.hasTray});
     form_->FillArticleGridAtStart();
     return *form_;
   }
