@@ -11,6 +11,7 @@
 #include <ctime>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "app/ui/TfrmMainForm.h"
 #include "feeds/ArticleStore.h"
@@ -39,7 +40,8 @@ void Say(const std::string& line) {
 }
 }  // namespace
 
-ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store) : QObject(&form), form_(form) {
+ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store, std::function<bool()> cycleBusy)
+    : QObject(&form), form_(form), cycleBusy_(std::move(cycleBusy)) {
   if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) throw std::system_error(errno, std::generic_category());
   struct sigaction action {};
   action.sa_handler = OnProbeSignal;
@@ -60,9 +62,8 @@ ReliabilityProbe::ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store
     Say("status " + std::to_string(MonotonicMs()) + " " + line);
   });
 
-  // A precise timer fires at every chance the event loop gets, from the main
-  // loop or from a request's message pump; the time between two firings is the
-  // time no window message could be handled.
+  // A precise timer fires at every chance the event loop gets; the time
+  // between two firings is the time no window message could be handled.
   gapTimer_.setTimerType(Qt::PreciseTimer);
   gapTimer_.setInterval(5);
   connect(&gapTimer_, &QTimer::timeout, this, [this] { Tick(); });
@@ -103,18 +104,30 @@ void ReliabilityProbe::CheckForNewMessages() {
     Say("error no Check For New Messages command");
     return;
   }
-  const long long begin = MonotonicMs();
-  Say("cycle-begin " + std::to_string(begin));
+  if (cycleRunning_) return;  // the command would find the cycle busy and do nothing
+  cycleBegin_ = MonotonicMs();
+  Say("cycle-begin " + std::to_string(cycleBegin_));
   longestGapMs_ = 0;
   sinceTick_.start();
   gapTimer_.start();
-  command->trigger();  // returns when the cycle has ended
+  cycleRunning_ = true;
+  // Returns at once; the cycle's steps run as its requests end, and the
+  // timer's ticks look for its end.
+  command->trigger();
   Tick();
-  gapTimer_.stop();
-  const long long end = MonotonicMs();
-  Say("cycle-end " + std::to_string(end) + " " + std::to_string(end - begin) + " " + std::to_string(longestGapMs_));
 }
 
-void ReliabilityProbe::Tick() { longestGapMs_ = std::max(longestGapMs_, sinceTick_.restart()); }
+void ReliabilityProbe::Tick() {
+  longestGapMs_ = std::max(longestGapMs_, sinceTick_.restart());
+  if (cycleRunning_ && !(cycleBusy_ && cycleBusy_())) EndCycle();
+}
+
+void ReliabilityProbe::EndCycle() {
+  cycleRunning_ = false;
+  gapTimer_.stop();
+  const long long end = MonotonicMs();
+  Say("cycle-end " + std::to_string(end) + " " + std::to_string(end - cycleBegin_) + " " +
+      std::to_string(longestGapMs_));
+}
 
 }  // namespace quarlen

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 
 class QSocketNotifier;
 
@@ -22,16 +23,21 @@ class TfrmMainForm;
 class ReliabilityProbe : public QObject {
  public:
   // Prints the loaded store at once and lives as long as form, its parent;
-  // throws std::system_error when the signal pipe can't be made.
-  ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store);
+  // cycleBusy tells whether the refresh cycle still runs. Throws
+  // std::system_error when the signal pipe can't be made.
+  ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store, std::function<bool()> cycleBusy);
   ~ReliabilityProbe() override;
 
  private:
   void OnSignal();
   void CheckForNewMessages();
   void Tick();
+  void EndCycle();
 
   TfrmMainForm& form_;
+  std::function<bool()> cycleBusy_;
+  bool cycleRunning_ = false;
+  long long cycleBegin_ = 0;
   QSocketNotifier* notifier_ = nullptr;
   QTimer gapTimer_;
   QElapsedTimer sinceTick_;

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     if (const char* deadline = std::getenv("QUARLEN_PROBE_FEED_DEADLINE_MS"); deadline && *deadline) {
       messenger.Cycle().SetFeedDeadline(std::chrono::milliseconds(std::stoll(deadline)));
     }
-    new ReliabilityProbe(messenger.MainForm(), messenger.Store());  // owned by the main window
+    // Owned by the main window.
+    new ReliabilityProbe(messenger.MainForm(), messenger.Store(), [&messenger] { return messenger.Cycle().Busy(); });
   });
 }

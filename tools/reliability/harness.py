@@ -3,7 +3,7 @@ server, a private X display, a running copy of the program and its figures.
 
 The runs drive the real program, built with the reliability probe
 (app/probe/ReliabilityProbe.h): it prints the loaded store, every
-status text and each cycle's longest pump gap, and takes "Check For New
+status text and each cycle's longest event-loop gap, and takes "Check For New
 Messages" through SIGUSR1. A hook in a separate executable keeps the program
 users run free of it, and a signal reaches the command whether the window is
 shown or hidden in the tray, where clicking a menu with xdotool would need the

@@ -15,7 +15,7 @@ one hostile reply after another:
 
 Each is fetched by "Check For New Messages". The script checks that the cycle
 ends with a status text, that the store on disk is the one from before, that
-no gap between two message-pump turns exceeded --max-gap ms (0: not checked),
+no gap between two event-loop turns exceeded --max-gap ms (0: not checked),
 that the drip ends with the deadline's "Transfer timed out" text, and at the
 end that a good feed is taken again. It prints one line per reply.
 
@@ -161,7 +161,7 @@ def main():
     ap.add_argument("--display", type=harness.display_number)
     ap.add_argument("--drip-seconds", type=float, default=150)
     ap.add_argument("--deadline-seconds", type=float, default=120, help="the feed download's deadline")
-    ap.add_argument("--max-gap", type=int, default=1000, help="longest acceptable pump gap, ms; 0: not checked")
+    ap.add_argument("--max-gap", type=int, default=1000, help="longest acceptable event-loop gap, ms; 0: not checked")
     ap.add_argument("--short", action="store_true", help="a 5 s deadline, gaps not checked, for the test suite")
     args = ap.parse_args()
     if args.short:
@@ -210,7 +210,7 @@ def main():
             else:
                 _, _, duration, gap = end[2].split()
                 if args.max_gap and int(gap) > args.max_gap:
-                    problems.append(f"pump gap over {args.max_gap} ms")
+                    problems.append(f"event-loop gap over {args.max_gap} ms")
             if not kept:
                 problems.append("store changed")
             if not after:

@@ -3,7 +3,7 @@
 Messages" once a minute for an hour against the bundled feed server, which
 gets a new article before every cycle (so every cycle merges, trims, fetches
 the thumbnails, saves and shows a balloon). Prints each cycle's duration and
-longest gap between two message-pump turns, and every 10 minutes the whole
+longest gap between two event-loop turns, and every 10 minutes the whole
 program's memory: the PSS of the main process and of every engine process
 below it, from /proc/PID/smaps_rollup.
 
