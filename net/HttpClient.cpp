@@ -817,6 +817,4 @@ void THttpClient::AsyncGet(const std::string& url, std::size_t bodyCap, std::chr
 void THttpClient::Cancel() { impl_->PostAbort(impl_->serial); }
 bool THttpClient::Busy() const { return impl_->busy; }
 
-const THttpClient::MessagePump& THttpClient::Pump() const { return impl_->pump; }
-
 }  // namespace quarlen

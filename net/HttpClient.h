@@ -1,7 +1,8 @@
 #pragma once
 // The program's HTTP/1.1 client: GET only, exact request bytes, never follows
 // redirects. AsyncGet does the I/O on the network thread and hands the result
-// to the UI thread; the blocking Get keeps a message pump going while it waits.
+// to the UI thread: the program's only way. The blocking Get, for tools,
+// benchmarks and tests, runs the I/O on the calling thread.
 #include <chrono>
 #include <cstddef>
 #include <exception>
@@ -17,8 +18,8 @@ class IUiThread;
 class NetworkLoop;
 
 // The two client profiles. The main client (`IdHTTP1`) sends "Cache-control:
-// no-cache" and pumps messages after every block; a connectivity-check client is
-// made new for each check.
+// no-cache" (and a blocking one calls its pump after every block); a
+// connectivity-check client is made new for each check.
 enum class THttpClientKind { MainClient, ConnectivityCheck };
 
 // The proxy a client goes through; an empty host means a direct connection.
@@ -107,11 +108,6 @@ class THttpClient {
 
   // True while a request is under way (for example inside the pump).
   bool Busy() const;
-
-  // The pump the client was made with (possibly empty). The main client's pump
-  // is the program's one message pump: whatever else must keep the window
-  // alive while it works calls this one.
-  const MessagePump& Pump() const;
 
  private:
   struct Impl;

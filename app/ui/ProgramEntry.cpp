@@ -42,9 +42,9 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
   EnsureApplicationDataFolder(environment.applicationDataFolder);
   environment.configFolder = ConfigFolderPath(environment.applicationDataFolder);
   environment.browserPath = FindBrowserOnPath(ProcessEnv("PATH").value_or("/usr/bin:/bin"));
-  // Exit ends the process at once, even from inside a request's message pump:
-  // nothing after this may run, and the embedded browser's processes end with
-  // their parent.
+  // Exit ends the process at once, even from inside a message box and with
+  // requests still out on the network thread: nothing after this may run, and
+  // the embedded browser's processes end with their parent.
   environment.endProcess = [](int code) {
     std::fflush(nullptr);
     std::_Exit(code);

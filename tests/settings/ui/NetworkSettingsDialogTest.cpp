@@ -194,7 +194,7 @@ TEST_F(NetworkSettingsDialog, RequestsUseTheLiveControls) {
   d.btnOkClick();
 
   const std::string agent = MakeUserAgent("1.2.5.149", "Test System");
-  THttpClient client(THttpClientKind::MainClient, [] { QCoreApplication::processEvents(); });
+  THttpClient client(THttpClientKind::MainClient, nullptr);
   std::string during;
   RunModal(d, [&] {
     d.spinPort->SetValue(editedProxy.Port());
