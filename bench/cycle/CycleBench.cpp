@@ -184,6 +184,15 @@ void BM_CycleNewArticles(benchmark::State& state) { RunCycles(state, true); }
 BENCHMARK(BM_CycleKnownArticles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CycleNewArticles)->Unit(benchmark::kMillisecond);
 
+// One chart thumbnail decoded, as the UI thread does when each chart arrives:
+// it stays there because it takes far less than a frame.
+void BM_DecodeThumbnail(benchmark::State& state) {
+  const std::string png = ChartPng(1);
+  RgbImage chart;
+  for (auto _ : state) benchmark::DoNotOptimize(TryDecodeThumbnailPng(png, chart));
+}
+BENCHMARK(BM_DecodeThumbnail)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 }  // namespace quarlen
 
