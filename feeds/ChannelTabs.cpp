@@ -22,7 +22,7 @@ void ChannelTabs::DownloadFile(std::size_t which) {
   if (which == files_.size()) return BuildTabs();
   const std::string& url = which == 0 ? urls_.names : (which == 1 ? urls_.links : urls_.refreshRates);
   ports_.downloader.Get(
-      url, [this, which, alive = std::weak_ptr<bool>(alive_)](std::exception_ptr failure, std::string body) {
+      url, [this, which, alive = std::weak_ptr<bool>(alive_)](const std::exception_ptr& failure, std::string body) {
         // A failure is silent, and final for this run: the status text stays as it is.
         if (alive.expired() || failure) return;
         files_[which] = std::move(body);

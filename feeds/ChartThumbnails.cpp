@@ -25,7 +25,7 @@ void ChartThumbnails::FetchChartThumbnail(const std::string& encodedUrl, ChartDo
   // A refused URL (no http, a line break inside) ends here as a failure too,
   // without a byte sent.
   client_.AsyncGet(DecodeChartUrl(encodedUrl), [alive = std::weak_ptr<bool>(alive_), done = std::move(done)](
-                                                   std::exception_ptr failure, const std::string& body) {
+                                                   const std::exception_ptr& failure, const std::string& body) {
     if (alive.expired()) return;
     // A failed chart costs only its own thumbnail. A thumbnail is 86 x 60:
     // decoding it takes far less than a frame, so it stays on this thread.

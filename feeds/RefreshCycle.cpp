@@ -262,13 +262,13 @@ void RefreshCycle::AfterPing(bool answered) {
   status.SetStatusText("Fetching XML");
   if (applyProfile_) applyProfile_(client_);
   client_.AsyncGet(feedUrl_, FeedBodyCap, feedDeadline_,
-                   [this, alive = std::weak_ptr<bool>(alive_)](std::exception_ptr failure, std::string body) {
+                   [this, alive = std::weak_ptr<bool>(alive_)](const std::exception_ptr& failure, std::string body) {
                      if (alive.expired()) return;
                      Step([&] { OnFeed(failure, std::move(body)); });
                    });
 }
 
-void RefreshCycle::OnFeed(std::exception_ptr failure, std::string body) {
+void RefreshCycle::OnFeed(const std::exception_ptr& failure, std::string body) {
   if (failure) {
     try {
       std::rethrow_exception(failure);

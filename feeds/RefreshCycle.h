@@ -112,7 +112,7 @@ class RefreshCycle {
   // Runs one step of the cycle; a failure clears Busy, sets "Ready" and goes on up.
   void Step(const std::function<void()>& step);
   void AfterPing(bool answered);
-  void OnFeed(std::exception_ptr failure, std::string body);
+  void OnFeed(const std::exception_ptr& failure, std::string body);
   void OnRead(const std::shared_ptr<Reading>& reading);
   void OnCharts(std::vector<RgbImage> charts, const std::string& newestNewTicker);
   void EndWith(const std::string& status);

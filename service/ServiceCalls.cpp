@@ -104,7 +104,7 @@ void ServiceCalls::PingServer(PingDone done) {
   const auto mine = std::prev(pings_.end());
   if (applyProfile_) applyProfile_(**mine);
   (*mine)->AsyncGet(endpoints_.PingUrl(programVersion_, contactEmail_),
-                    [this, mine, done = std::move(done)](std::exception_ptr failure, const std::string&) {
+                    [this, mine, done = std::move(done)](const std::exception_ptr& failure, const std::string&) {
                       // The client goes once this completion ends; it is not
                       // needed for anything after it.
                       const std::unique_ptr<THttpClient> finished = std::move(*mine);
@@ -134,15 +134,15 @@ void ServiceCalls::AfterUpdatePing(bool answered) {
   try {
     updateClient_ = std::make_unique<THttpClient>(THttpClientKind::MainClient, network_.loop, network_.ui);
     if (applyProfile_) applyProfile_(*updateClient_);
-    updateClient_->AsyncGet(endpoints_.VersionUrl(),
-                            [this](std::exception_ptr failure, const std::string& body) { OnVersion(failure, body); });
+    updateClient_->AsyncGet(endpoints_.VersionUrl(), [this](const std::exception_ptr& failure,
+                                                            const std::string& body) { OnVersion(failure, body); });
   } catch (...) {
     EndUpdateCheck();
     throw;
   }
 }
 
-void ServiceCalls::OnVersion(std::exception_ptr failure, const std::string& newest) {
+void ServiceCalls::OnVersion(const std::exception_ptr& failure, const std::string& newest) {
   // A failed version file counts as no newer version.
   bool asked = false;
   try {
@@ -151,7 +151,7 @@ void ServiceCalls::OnVersion(std::exception_ptr failure, const std::string& newe
       asked = true;
       updateClient_->AsyncGet(
           endpoints_.DownloadAddressUrl(),
-          [this](std::exception_ptr fault, const std::string& body) { OnDownloadAddress(fault, body); });
+          [this](const std::exception_ptr& fault, const std::string& body) { OnDownloadAddress(fault, body); });
     }
   } catch (...) {
     EndUpdateCheck();
@@ -160,7 +160,7 @@ void ServiceCalls::OnVersion(std::exception_ptr failure, const std::string& newe
   if (!asked) EndUpdateCheck();
 }
 
-void ServiceCalls::OnDownloadAddress(std::exception_ptr failure, const std::string& body) {
+void ServiceCalls::OnDownloadAddress(const std::exception_ptr& failure, const std::string& body) {
   std::optional<std::string> address;
   if (!failure) address = DownloadAddressFromBody(body);
   // Without an address the browser can open, ending the program would leave

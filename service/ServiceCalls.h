@@ -79,8 +79,8 @@ class ServiceCalls {
 
  private:
   void AfterUpdatePing(bool answered);
-  void OnVersion(std::exception_ptr failure, const std::string& newest);
-  void OnDownloadAddress(std::exception_ptr failure, const std::string& body);
+  void OnVersion(const std::exception_ptr& failure, const std::string& newest);
+  void OnDownloadAddress(const std::exception_ptr& failure, const std::string& body);
   void EndUpdateCheck();
 
   ServerEndpoints endpoints_;
