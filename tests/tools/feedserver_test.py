@@ -314,9 +314,11 @@ class StartStopTest(unittest.TestCase):
     def test_stop_ends_the_server_and_a_second_stop_is_quiet(self):
         tools = os.path.join(ARGS.source, "tools", "feedserver")
         state = tempfile.mkdtemp(prefix="state-", dir=ARGS.work)
-        port = free_port()
+        # The TLS port too: the one above the plain port may be taken.
+        port, tls_port = free_port(), free_port()
         try:
-            self.assertEqual(subprocess.run([os.path.join(tools, "start"), state, str(port)]).returncode, 0)
+            self.assertEqual(subprocess.run([os.path.join(tools, "start"), state, str(port), str(tls_port)]).returncode,
+                             0)
             with open(os.path.join(state, "nginx.pid")) as f:
                 pid = int(f.read())
             self.assertEqual(subprocess.run([os.path.join(tools, "stop"), state]).returncode, 0)
