@@ -12,9 +12,9 @@
 #       program starts, refreshes and sends its notification, whose click with
 #       an activation token opens the article; the terminal stays quiet
 #   desktop_e2e.sh PROGRAM dunst FEED_SERVER_BASE_URL   Debian's dunst as the
-#       notification server, driven with dunstctl: another program's
-#       notification invoked while ours shows opens nothing, ours opens the
-#       newest article once
+#       notification server, driven with dunstctl: a second announcement
+#       replaces ours instead of stacking; another program's notification
+#       invoked while ours shows opens nothing, ours opens the newest article once
 #   desktop_e2e.sh PROGRAM xfce FEED_SERVER_BASE_URL   Debian's xfce4-panel
 #       (tasklist and systray, a configuration written here) and xfce4-notifyd,
 #       clicked with xdotool on the notifications' own buttons: the same two
@@ -65,6 +65,19 @@ await_notification() {  # the first refresh runs 10 s after the start
   waitfor 600 test -s "$home/notifications.log" || fail "no notification was sent"
   [ "$(notify_field 'n["summary"]')" = "New Quarlen article" ] || fail "summary $(notify_field 'n["summary"]')"
   [ "$(notify_field 'n["body"]')" = "$(first_line latest_subject)" ] || fail "the body is not the newest subject"
+}
+
+second_title="Second Quarlen story"
+second_announcement() {  # a new article, fetched through the File menu's "Check For New Messages"
+  "$top/tools/feedserver/publish" --state "$home/feed" "$second_title" QQQQ "More news" >/dev/null ||
+    fail "the feed server took no second article"
+  # No window manager: the keys go to the window under the pointer.
+  xdotool mousemove --window "$(main_window "$pid")" 300 300
+  xdotool key alt+f
+  sleep 0.5
+  xdotool key n
+  waitfor 300 eval '[ "$(first_line latest_subject)" = "$second_title" ]' ||
+    fail "the second refresh brought no new article: $(first_line latest_subject)"
 }
 
 bus_has() { dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.ListNames | grep -q "\"$1\""; }
@@ -206,13 +219,18 @@ wayland)
 dunst)
   command -v dunst >/dev/null && command -v dunstctl >/dev/null || skip "no dunst"
   command -v notify-send >/dev/null || skip "no notify-send (package libnotify-bin)"
-  command -v Xvfb >/dev/null || skip "no Xvfb"
+  command -v Xvfb >/dev/null && command -v xdotool >/dev/null || skip "no Xvfb or xdotool"
   start_xvfb || fail "Xvfb did not start"
   # Critical before normal: another program's urgent notification is the top one.
+  # Ours stays until it is clicked, so the second announcement always meets
+  # the first one still shown.
   printf '[global]
 font = DejaVu Sans 8
 sort = true
 idle_threshold = 0
+[ours]
+appname = "Quarlen Messenger"
+override_dbus_timeout = 0
 ' >"$home/dunstrc"
   dunst -conf "$home/dunstrc" >"$home/dunst.log" 2>&1 &
   started_pids+=($!)
@@ -220,6 +238,10 @@ idle_threshold = 0
   export QT_QPA_PLATFORM=xcb
   start_program program.log
   waitfor 600 eval '[ "$(dunstctl count displayed)" = 1 ]' || fail "no notification was shown"
+  second_announcement
+  sleep 2
+  [ "$(dunstctl count displayed) $(dunstctl count history)" = "1 0" ] ||
+    fail "after a second announcement dunst shows $(dunstctl count displayed) and keeps $(dunstctl count history) closed"
   notify-send -u critical -A default=Go Other x >"$home/other.out" 2>&1 &
   started_pids+=($!)
   waitfor 50 eval '[ "$(dunstctl count displayed)" = 2 ]' || fail "the other program's notification did not show"
@@ -231,6 +253,12 @@ idle_threshold = 0
   waitfor 100 test -s "$home/opened" || fail "a click on our notification opened nothing"
   sleep 2
   [ "$(cat "$home/opened")" = "1 $base/redirect/redirect.php?url=$(first_line url)" ] || fail "opened $(cat "$home/opened")"
+  # dunstctl's action leaves ours shown: closed, it is the only one of ours
+  # dunst ever let go, and it carries the second article.
+  dunstctl close
+  ours=$(dunstctl history | $python -c 'import json, sys
+print("|".join(n["body"]["data"] for n in json.load(sys.stdin)["data"][0] if n["appname"]["data"] == "Quarlen Messenger"))')
+  [ "$ours" = "$second_title" ] || fail "dunst's closed notifications of ours: '$ours'"
   ;;
 xfce)
   command -v xfce4-panel >/dev/null || skip "no xfce4-panel"
