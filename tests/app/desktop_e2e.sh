@@ -23,7 +23,9 @@
 #   desktop_e2e.sh PROGRAM gnome FEED_SERVER_BASE_URL   GNOME Shell headless on
 #       Wayland (its notification server hands over no activation token): the
 #       same two clicks on the shell's own notifications, with the window
-#       minimised; it comes back or asks for attention
+#       minimised; it comes back or asks for attention. A second start from a
+#       terminal asks for attention; one with the launcher's token comes back
+#       focused; the terminal stays free of tray warnings
 program=$1
 mode=$2
 base=${3:-}
@@ -354,6 +356,27 @@ gnome)
   [ "$focused" = true ] || [ "$attention" = true ] || [ "$urgent" = true ] ||
     fail "the window neither came forward nor asked for attention: $state"
   echo "the shell's notifications: $(shell_eval "$(notifications_js).map(n => n.title + ': ' + n.bannerBodyText).join(' | ')")"
+  # A second start while the first runs, with the window minimised and no
+  # longer asking for attention: from a terminal (no token) it can only ask
+  # for attention again; started by the shell's launcher (a token of the
+  # shell's own, with the time of the user's click) it comes back focused.
+  window_state() { shell_eval "(w => [w.minimized, w.has_focus(), w.demands_attention].join(' '))($(window_js))"; }
+  second_start() {  # TOKEN
+    shell_eval "(w => { w.minimize(); w.unset_demands_attention(); })($(window_js))" >/dev/null
+    [ "$(window_state)" = "true false false" ] || fail "the window was not minimised: $(window_state)"
+    HOME=$home XDG_CONFIG_HOME= XDG_ACTIVATION_TOKEN=$1 timeout 20 "$program" >>"$home/second.log" 2>&1 ||
+      fail "the second start ended with code $?"
+    sleep 2
+  }
+  second_start ""
+  state=$(window_state)
+  echo "second start from a terminal: minimized focused demands_attention = $state"
+  [ "${state#* }" = "false true" ] || fail "a second start from a terminal: $state"
+  second_start "$(shell_eval "global.create_app_launch_context(global.display.get_current_time_roundtrip(), -1).get_startup_notify_id(imports.gi.Gio.AppInfo.create_from_commandline('true', 'Quarlen Messenger', 0), [])")"
+  state=$(window_state)
+  echo "second start from the launcher: minimized focused demands_attention = $state"
+  [ "$state" = "false true false" ] || fail "a second start with the launcher's token: $state"
+  ! grep -q systemTrayWindowChanged "$home/program.log" || fail "the program warned: $(grep systemTray "$home/program.log")"
   ;;
 esac
 stop_program $pid
