@@ -20,6 +20,10 @@
 #       clicked with xdotool on the notifications' own buttons: the same two
 #       clicks; one tray icon with the panel there first, and with a panel that
 #       starts after the program, stops and starts again
+#   desktop_e2e.sh PROGRAM kde FEED_SERVER_BASE_URL   Debian's plasmashell on
+#       X11 (no window manager), clicked with xdotool on its popups' bodies:
+#       one tray icon in its tray; a second announcement replaces ours; the
+#       same two clicks
 #   desktop_e2e.sh PROGRAM gnome FEED_SERVER_BASE_URL   GNOME Shell headless on
 #       Wayland (its notification server hands over no activation token): the
 #       same two clicks on the shell's own notifications, with the window
@@ -316,6 +320,57 @@ xfce)
     done
     ;;
   esac
+  ;;
+kde)
+  command -v plasmashell >/dev/null || skip "no plasmashell (package plasma-desktop)"
+  command -v notify-send >/dev/null || skip "no notify-send (package libnotify-bin)"
+  command -v Xvfb >/dev/null && command -v xdotool >/dev/null || skip "no Xvfb or xdotool"
+  start_xvfb || fail "Xvfb did not start"
+  export XDG_CONFIG_HOME=$home/xdg XDG_CACHE_HOME=$home/cache XDG_DATA_HOME=$home/data XDG_RUNTIME_DIR=$home/run
+  export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  # Services the bus starts get this display and these folders, not the bus's.
+  HOME=$home dbus-update-activation-environment HOME DISPLAY XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME \
+    XDG_RUNTIME_DIR XDG_CURRENT_DESKTOP KDE_FULL_SESSION || fail "the bus took no environment"
+  # The shell on X11 without its window manager; the services it needs
+  # (activity manager, kded) start through the bus as they are asked for.
+  HOME=$home plasmashell >"$home/plasma.log" 2>&1 &
+  started_pids+=($!)
+  waitfor 600 bus_has org.freedesktop.Notifications || fail "plasmashell did not start"
+  # A Plasma session's start loads kded's tray watcher; here the test does.
+  dbus-send --session --print-reply --dest=org.kde.kded5 /kded org.kde.kded5.loadModule string:statusnotifierwatcher \
+    >/dev/null || fail "kded did not load the tray watcher"
+  waitfor 100 bus_has org.kde.StatusNotifierWatcher || fail "no tray watcher"
+  sleep 2
+  shell_windows() { xdotool search --onlyvisible --class plasmashell 2>/dev/null | sort; }
+  shell_windows >"$home/desktop.windows"
+  popups() { shell_windows | comm -13 "$home/desktop.windows" -; }  # the notification popups shown now
+  press_popup() {  # WINDOW: a click on the popup's body, which is its default action
+    local X Y WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$1" | sed -n 's/^\(X\|Y\|WIDTH\|HEIGHT\)=/\1=/p')"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2 - 10))
+    sleep 0.5
+    xdotool click 1
+  }
+  export QT_QPA_PLATFORM=xcb
+  start_program program.log
+  waitfor 600 eval '[ -n "$(popups)" ]' || fail "no notification was shown"
+  ours=$(popups)
+  [ "$(tray_icons)" = 1 ] || fail "$(tray_icons) tray icons in Plasma's tray"
+  second_announcement
+  sleep 2
+  [ "$(popups)" = "$ours" ] || fail "after a second announcement the popups are $(popups | paste -sd ' '), not $ours"
+  notify-send -A default=Go Other x >"$home/other.out" 2>&1 &
+  started_pids+=($!)
+  waitfor 50 eval '[ "$(popups | grep -cvx "$ours")" = 1 ]' || fail "the other program's notification did not show"
+  press_popup "$(popups | grep -vx "$ours")"
+  waitfor 50 grep -qx default "$home/other.out" || fail "the other program's click did not reach it"
+  sleep 2
+  [ ! -e "$home/opened" ] || fail "another program's notification opened $(cat "$home/opened")"
+  press_popup "$ours"
+  waitfor 100 test -s "$home/opened" || fail "a click on our notification opened nothing"
+  sleep 2
+  [ "$(cat "$home/opened")" = "1 $base/redirect/redirect.php?url=$(first_line url)" ] || fail "opened $(cat "$home/opened")"
   ;;
 gnome)
   command -v gnome-shell >/dev/null && command -v gjs >/dev/null || skip "no gnome-shell or gjs"
