@@ -17,8 +17,8 @@
 #       invoked while ours shows opens nothing, ours opens the newest article once
 #   desktop_e2e.sh PROGRAM xfce FEED_SERVER_BASE_URL   Debian's xfce4-panel
 #       (tasklist and systray, a configuration written here) and xfce4-notifyd,
-#       clicked with xdotool on the notifications' own buttons: the same two
-#       clicks; one tray icon with the panel there first, and with a panel that
+#       clicked with xdotool on the notifications' own buttons: a second
+#       announcement replaces ours; the same two clicks; one tray icon with the panel there first, and with a panel that
 #       starts after the program, stops and starts again
 #   desktop_e2e.sh PROGRAM kde FEED_SERVER_BASE_URL   Debian's plasmashell on
 #       X11 (no window manager), clicked with xdotool on its popups' bodies:
@@ -74,7 +74,8 @@ await_notification() {  # the first refresh runs 10 s after the start
 }
 
 second_title="Second Quarlen story"
-second_announcement() {  # a new article, fetched through the File menu's "Check For New Messages"
+second_announcement() {  # [WINDOW]: a new article, fetched through the File menu's "Check For New Messages"
+  local keep=${1:-}
   "$top/tools/feedserver/publish" --state "$home/feed" "$second_title" QQQQ "More news" >/dev/null ||
     fail "the feed server took no second article"
   # No window manager: the keys go to the window under the pointer.
@@ -82,6 +83,8 @@ second_announcement() {  # a new article, fetched through the File menu's "Check
   xdotool key alt+f
   sleep 0.5
   xdotool key n
+  # The pointer rests on a notification that expires unless hovered.
+  [ -z "$keep" ] || xdotool mousemove --window "$keep" 20 20
   waitfor 300 eval '[ "$(first_line latest_subject)" = "$second_title" ]' ||
     fail "the second refresh brought no new article: $(first_line latest_subject)"
 }
@@ -293,6 +296,10 @@ xfce)
     sleep 1
     [ "$(tray_icons)" = 1 ] || fail "$(tray_icons) tray icons with the panel there first"
     ours=$(notification_windows)
+    second_announcement "$ours"
+    sleep 2
+    [ "$(notification_windows)" = "$ours" ] ||
+      fail "after a second announcement the notifications are $(notification_windows | paste -sd ' '), not $ours"
     notify-send -A go=Go Other x >"$home/other.out" 2>&1 &
     started_pids+=($!)
     waitfor 50 eval '[ "$(notification_windows | grep -cvx "$ours")" = 1 ]' || fail "no other notification"
