@@ -364,7 +364,7 @@ kde)
   waitfor 600 eval '[ -n "$(popups)" ]' || fail "no notification was shown"
   ours=$(popups)
   [ "$(tray_icons)" = 1 ] || fail "$(tray_icons) tray icons in Plasma's tray"
-  second_announcement
+  second_announcement "$ours"
   sleep 2
   [ "$(popups)" = "$ours" ] || fail "after a second announcement the popups are $(popups | paste -sd ' '), not $ours"
   notify-send -A default=Go Other x >"$home/other.out" 2>&1 &
