@@ -12,18 +12,24 @@
 #       program starts, refreshes and sends its notification, whose click with
 #       an activation token opens the article; the terminal stays quiet
 #   desktop_e2e.sh PROGRAM dunst FEED_SERVER_BASE_URL   Debian's dunst as the
-#       notification server, driven with dunstctl: another program's
-#       notification invoked while ours shows opens nothing, ours opens the
-#       newest article once
+#       notification server, driven with dunstctl: a second announcement
+#       replaces ours instead of stacking; another program's notification
+#       invoked while ours shows opens nothing, ours opens the newest article once
 #   desktop_e2e.sh PROGRAM xfce FEED_SERVER_BASE_URL   Debian's xfce4-panel
 #       (tasklist and systray, a configuration written here) and xfce4-notifyd,
-#       clicked with xdotool on the notifications' own buttons: the same two
-#       clicks; one tray icon with the panel there first, and with a panel that
+#       clicked with xdotool on the notifications' own buttons: a second
+#       announcement replaces ours; the same two clicks; one tray icon with the panel there first, and with a panel that
 #       starts after the program, stops and starts again
+#   desktop_e2e.sh PROGRAM kde FEED_SERVER_BASE_URL   Debian's plasmashell on
+#       X11 (no window manager), clicked with xdotool on its popups' bodies:
+#       one tray icon in its tray; a second announcement replaces ours; the
+#       same two clicks
 #   desktop_e2e.sh PROGRAM gnome FEED_SERVER_BASE_URL   GNOME Shell headless on
 #       Wayland (its notification server hands over no activation token): the
 #       same two clicks on the shell's own notifications, with the window
-#       minimised; it comes back or asks for attention
+#       minimised; it comes back or asks for attention. A second start from a
+#       terminal asks for attention; one with the launcher's token comes back
+#       focused; the terminal stays free of tray warnings
 program=$1
 mode=$2
 base=${3:-}
@@ -65,6 +71,22 @@ await_notification() {  # the first refresh runs 10 s after the start
   waitfor 600 test -s "$home/notifications.log" || fail "no notification was sent"
   [ "$(notify_field 'n["summary"]')" = "New Quarlen article" ] || fail "summary $(notify_field 'n["summary"]')"
   [ "$(notify_field 'n["body"]')" = "$(first_line latest_subject)" ] || fail "the body is not the newest subject"
+}
+
+second_title="Second Quarlen story"
+second_announcement() {  # [WINDOW]: a new article, fetched through the File menu's "Check For New Messages"
+  local keep=${1:-}
+  "$top/tools/feedserver/publish" --state "$home/feed" "$second_title" QQQQ "More news" >/dev/null ||
+    fail "the feed server took no second article"
+  # No window manager: the keys go to the window under the pointer.
+  xdotool mousemove --window "$(main_window "$pid")" 300 300
+  xdotool key alt+f
+  sleep 0.5
+  xdotool key n
+  # The pointer rests on a notification that expires unless hovered.
+  [ -z "$keep" ] || xdotool mousemove --window "$keep" 20 20
+  waitfor 300 eval '[ "$(first_line latest_subject)" = "$second_title" ]' ||
+    fail "the second refresh brought no new article: $(first_line latest_subject)"
 }
 
 bus_has() { dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.ListNames | grep -q "\"$1\""; }
@@ -206,13 +228,18 @@ wayland)
 dunst)
   command -v dunst >/dev/null && command -v dunstctl >/dev/null || skip "no dunst"
   command -v notify-send >/dev/null || skip "no notify-send (package libnotify-bin)"
-  command -v Xvfb >/dev/null || skip "no Xvfb"
+  command -v Xvfb >/dev/null && command -v xdotool >/dev/null || skip "no Xvfb or xdotool"
   start_xvfb || fail "Xvfb did not start"
   # Critical before normal: another program's urgent notification is the top one.
+  # Ours stays until it is clicked, so the second announcement always meets
+  # the first one still shown.
   printf '[global]
 font = DejaVu Sans 8
 sort = true
 idle_threshold = 0
+[ours]
+appname = "Quarlen Messenger"
+override_dbus_timeout = 0
 ' >"$home/dunstrc"
   dunst -conf "$home/dunstrc" >"$home/dunst.log" 2>&1 &
   started_pids+=($!)
@@ -220,6 +247,10 @@ idle_threshold = 0
   export QT_QPA_PLATFORM=xcb
   start_program program.log
   waitfor 600 eval '[ "$(dunstctl count displayed)" = 1 ]' || fail "no notification was shown"
+  second_announcement
+  sleep 2
+  [ "$(dunstctl count displayed) $(dunstctl count history)" = "1 0" ] ||
+    fail "after a second announcement dunst shows $(dunstctl count displayed) and keeps $(dunstctl count history) closed"
   notify-send -u critical -A default=Go Other x >"$home/other.out" 2>&1 &
   started_pids+=($!)
   waitfor 50 eval '[ "$(dunstctl count displayed)" = 2 ]' || fail "the other program's notification did not show"
@@ -231,6 +262,12 @@ idle_threshold = 0
   waitfor 100 test -s "$home/opened" || fail "a click on our notification opened nothing"
   sleep 2
   [ "$(cat "$home/opened")" = "1 $base/redirect/redirect.php?url=$(first_line url)" ] || fail "opened $(cat "$home/opened")"
+  # dunstctl's action leaves ours shown: closed, it is the only one of ours
+  # dunst ever let go, and it carries the second article.
+  dunstctl close
+  ours=$(dunstctl history | $python -c 'import json, sys
+print("|".join(n["body"]["data"] for n in json.load(sys.stdin)["data"][0] if n["appname"]["data"] == "Quarlen Messenger"))')
+  [ "$ours" = "$second_title" ] || fail "dunst's closed notifications of ours: '$ours'"
   ;;
 xfce)
   command -v xfce4-panel >/dev/null || skip "no xfce4-panel"
@@ -259,6 +296,10 @@ xfce)
     sleep 1
     [ "$(tray_icons)" = 1 ] || fail "$(tray_icons) tray icons with the panel there first"
     ours=$(notification_windows)
+    second_announcement "$ours"
+    sleep 2
+    [ "$(notification_windows)" = "$ours" ] ||
+      fail "after a second announcement the notifications are $(notification_windows | paste -sd ' '), not $ours"
     notify-send -A go=Go Other x >"$home/other.out" 2>&1 &
     started_pids+=($!)
     waitfor 50 eval '[ "$(notification_windows | grep -cvx "$ours")" = 1 ]' || fail "no other notification"
@@ -286,6 +327,57 @@ xfce)
     done
     ;;
   esac
+  ;;
+kde)
+  command -v plasmashell >/dev/null || skip "no plasmashell (package plasma-desktop)"
+  command -v notify-send >/dev/null || skip "no notify-send (package libnotify-bin)"
+  command -v Xvfb >/dev/null && command -v xdotool >/dev/null || skip "no Xvfb or xdotool"
+  start_xvfb || fail "Xvfb did not start"
+  export XDG_CONFIG_HOME=$home/xdg XDG_CACHE_HOME=$home/cache XDG_DATA_HOME=$home/data XDG_RUNTIME_DIR=$home/run
+  export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  # Services the bus starts get this display and these folders, not the bus's.
+  HOME=$home dbus-update-activation-environment HOME DISPLAY XDG_CONFIG_HOME XDG_CACHE_HOME XDG_DATA_HOME \
+    XDG_RUNTIME_DIR XDG_CURRENT_DESKTOP KDE_FULL_SESSION || fail "the bus took no environment"
+  # The shell on X11 without its window manager; the services it needs
+  # (activity manager, kded) start through the bus as they are asked for.
+  HOME=$home plasmashell >"$home/plasma.log" 2>&1 &
+  started_pids+=($!)
+  waitfor 600 bus_has org.freedesktop.Notifications || fail "plasmashell did not start"
+  # A Plasma session's start loads kded's tray watcher; here the test does.
+  dbus-send --session --print-reply --dest=org.kde.kded5 /kded org.kde.kded5.loadModule string:statusnotifierwatcher \
+    >/dev/null || fail "kded did not load the tray watcher"
+  waitfor 100 bus_has org.kde.StatusNotifierWatcher || fail "no tray watcher"
+  sleep 2
+  shell_windows() { xdotool search --onlyvisible --class plasmashell 2>/dev/null | sort; }
+  shell_windows >"$home/desktop.windows"
+  popups() { shell_windows | comm -13 "$home/desktop.windows" -; }  # the notification popups shown now
+  press_popup() {  # WINDOW: a click on the popup's body, which is its default action
+    local X Y WIDTH HEIGHT
+    eval "$(xdotool getwindowgeometry --shell "$1" | sed -n 's/^\(X\|Y\|WIDTH\|HEIGHT\)=/\1=/p')"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2 - 10))
+    sleep 0.5
+    xdotool click 1
+  }
+  export QT_QPA_PLATFORM=xcb
+  start_program program.log
+  waitfor 600 eval '[ -n "$(popups)" ]' || fail "no notification was shown"
+  ours=$(popups)
+  [ "$(tray_icons)" = 1 ] || fail "$(tray_icons) tray icons in Plasma's tray"
+  second_announcement "$ours"
+  sleep 2
+  [ "$(popups)" = "$ours" ] || fail "after a second announcement the popups are $(popups | paste -sd ' '), not $ours"
+  notify-send -A default=Go Other x >"$home/other.out" 2>&1 &
+  started_pids+=($!)
+  waitfor 50 eval '[ "$(popups | grep -cvx "$ours")" = 1 ]' || fail "the other program's notification did not show"
+  press_popup "$(popups | grep -vx "$ours")"
+  waitfor 50 grep -qx default "$home/other.out" || fail "the other program's click did not reach it"
+  sleep 2
+  [ ! -e "$home/opened" ] || fail "another program's notification opened $(cat "$home/opened")"
+  press_popup "$ours"
+  waitfor 100 test -s "$home/opened" || fail "a click on our notification opened nothing"
+  sleep 2
+  [ "$(cat "$home/opened")" = "1 $base/redirect/redirect.php?url=$(first_line url)" ] || fail "opened $(cat "$home/opened")"
   ;;
 gnome)
   command -v gnome-shell >/dev/null && command -v gjs >/dev/null || skip "no gnome-shell or gjs"
@@ -326,6 +418,27 @@ gnome)
   [ "$focused" = true ] || [ "$attention" = true ] || [ "$urgent" = true ] ||
     fail "the window neither came forward nor asked for attention: $state"
   echo "the shell's notifications: $(shell_eval "$(notifications_js).map(n => n.title + ': ' + n.bannerBodyText).join(' | ')")"
+  # A second start while the first runs, with the window minimised and no
+  # longer asking for attention: from a terminal (no token) it can only ask
+  # for attention again; started by the shell's launcher (a token of the
+  # shell's own, with the time of the user's click) it comes back focused.
+  window_state() { shell_eval "(w => [w.minimized, w.has_focus(), w.demands_attention].join(' '))($(window_js))"; }
+  second_start() {  # TOKEN
+    shell_eval "(w => { w.minimize(); w.unset_demands_attention(); })($(window_js))" >/dev/null
+    [ "$(window_state)" = "true false false" ] || fail "the window was not minimised: $(window_state)"
+    HOME=$home XDG_CONFIG_HOME= XDG_ACTIVATION_TOKEN=$1 timeout 20 "$program" >>"$home/second.log" 2>&1 ||
+      fail "the second start ended with code $?"
+    sleep 2
+  }
+  second_start ""
+  state=$(window_state)
+  echo "second start from a terminal: minimized focused demands_attention = $state"
+  [ "${state#* }" = "false true" ] || fail "a second start from a terminal: $state"
+  second_start "$(shell_eval "global.create_app_launch_context(global.display.get_current_time_roundtrip(), -1).get_startup_notify_id(imports.gi.Gio.AppInfo.create_from_commandline('true', 'Quarlen Messenger', 0), [])")"
+  state=$(window_state)
+  echo "second start from the launcher: minimized focused demands_attention = $state"
+  [ "$state" = "false true false" ] || fail "a second start with the launcher's token: $state"
+  ! grep -q systemTrayWindowChanged "$home/program.log" || fail "the program warned: $(grep systemTray "$home/program.log")"
   ;;
 esac
 stop_program $pid
