@@ -141,6 +141,29 @@ tray_icons() {
   done
   echo $((items + xembed))
 }
+# One balloon at a time, then the clicks: a second announcement replaces
+# ours, another program's notification reaches that program and opens
+# nothing, and ours opens the newest article once. LIST prints the shown
+# notifications' windows, PRESS clicks one, ACTION is the other program's key.
+replace_then_click() {  # LIST PRESS ACTION
+  local list=$1 press=$2 action=$3 ours
+  ours=$($list)
+  second_announcement "$ours"
+  sleep 2
+  [ "$($list)" = "$ours" ] || fail "after a second announcement the notifications are $($list | paste -sd ' '), not $ours"
+  notify-send -A "$action=Go" Other x >"$home/other.out" 2>&1 &
+  started_pids+=($!)
+  waitfor 50 eval '[ "$($list | grep -cvx "$ours")" = 1 ]' || fail "the other program's notification did not show"
+  $press "$($list | grep -vx "$ours")"
+  waitfor 50 grep -qx "$action" "$home/other.out" || fail "the other program's click did not reach it"
+  sleep 2
+  [ ! -e "$home/opened" ] || fail "another program's notification opened $(cat "$home/opened")"
+  $press "$ours"
+  waitfor 100 test -s "$home/opened" || fail "a click on our notification opened nothing"
+  sleep 2
+  [ "$(cat "$home/opened")" = "1 $base/redirect/redirect.php?url=$(first_line url)" ] || fail "opened $(cat "$home/opened")"
+}
+
 notification_windows() {  # the notifications xfce4-notifyd shows, a window id a line
   local w
   for w in $(xdotool search --class xfce4-notifyd 2>/dev/null); do is_mapped "$w" && echo "$w"; done
@@ -295,23 +318,7 @@ xfce)
     waitfor 600 eval '[ -n "$(notification_windows)" ]' || fail "no notification was shown"
     sleep 1
     [ "$(tray_icons)" = 1 ] || fail "$(tray_icons) tray icons with the panel there first"
-    ours=$(notification_windows)
-    second_announcement "$ours"
-    sleep 2
-    [ "$(notification_windows)" = "$ours" ] ||
-      fail "after a second announcement the notifications are $(notification_windows | paste -sd ' '), not $ours"
-    notify-send -A go=Go Other x >"$home/other.out" 2>&1 &
-    started_pids+=($!)
-    waitfor 50 eval '[ "$(notification_windows | grep -cvx "$ours")" = 1 ]' || fail "no other notification"
-    press_last_button "$(notification_windows | grep -vx "$ours")"
-    waitfor 50 grep -qx go "$home/other.out" || fail "the other program's button did not reach it"
-    sleep 2
-    [ ! -e "$home/opened" ] || fail "another program's notification opened $(cat "$home/opened")"
-    press_last_button "$ours"
-    waitfor 100 test -s "$home/opened" || fail "a click on our notification's button opened nothing"
-    sleep 2
-    [ "$(cat "$home/opened")" = "1 $base/redirect/redirect.php?url=$(first_line url)" ] ||
-      fail "opened $(cat "$home/opened")"
+    replace_then_click notification_windows press_last_button go
     ;;
   late)
     start_program program.log
@@ -362,22 +369,8 @@ kde)
   export QT_QPA_PLATFORM=xcb
   start_program program.log
   waitfor 600 eval '[ -n "$(popups)" ]' || fail "no notification was shown"
-  ours=$(popups)
   [ "$(tray_icons)" = 1 ] || fail "$(tray_icons) tray icons in Plasma's tray"
-  second_announcement "$ours"
-  sleep 2
-  [ "$(popups)" = "$ours" ] || fail "after a second announcement the popups are $(popups | paste -sd ' '), not $ours"
-  notify-send -A default=Go Other x >"$home/other.out" 2>&1 &
-  started_pids+=($!)
-  waitfor 50 eval '[ "$(popups | grep -cvx "$ours")" = 1 ]' || fail "the other program's notification did not show"
-  press_popup "$(popups | grep -vx "$ours")"
-  waitfor 50 grep -qx default "$home/other.out" || fail "the other program's click did not reach it"
-  sleep 2
-  [ ! -e "$home/opened" ] || fail "another program's notification opened $(cat "$home/opened")"
-  press_popup "$ours"
-  waitfor 100 test -s "$home/opened" || fail "a click on our notification opened nothing"
-  sleep 2
-  [ "$(cat "$home/opened")" = "1 $base/redirect/redirect.php?url=$(first_line url)" ] || fail "opened $(cat "$home/opened")"
+  replace_then_click popups press_popup default
   ;;
 gnome)
   command -v gnome-shell >/dev/null && command -v gjs >/dev/null || skip "no gnome-shell or gjs"
