@@ -63,4 +63,5 @@ void BrowserProxy::Prime() {
   }
   primer_->setUrl(QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(sink_.serverPort())));
 }
+
 }  // namespace quarlen
