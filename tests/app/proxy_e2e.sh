@@ -52,7 +52,29 @@ connects() {
 # served PATH: nginx answered PATH with 200 to the embedded browser (its agent names the engine).
 served() { grep -a "\"GET $1 HTTP/1.1\" 200 .*QtWebEngine" "$state/access.log" >/dev/null 2>&1; }
 lines_of() { if [ -f "$1" ]; then grep -c '' "$1"; else echo 0; fi; }
-proxy_requests() { grep -c 'Request (file descriptor' "$home/tinyproxy.log"; }
+# proxy_requests [NAME]: the requests tinyproxy NAME (default the first) has seen.
+proxy_requests() { grep -c 'Request (file descriptor' "$home/${1:-tinyproxy}.log"; }
+# engine_loads PATH: how often nginx served PATH to the embedded browser.
+engine_loads() { grep -ac "\"GET $1 HTTP/1.1\" 200 .*QtWebEngine" "$state/access.log"; }
+
+# start_proxy NAME PORT: a real tinyproxy asking for joe's log-in in the
+# servers' namespace, logging to $home/NAME.log, and the bridge to it from
+# 127.0.0.1:PORT in the program's namespace (socat over $home/NAME.sock);
+# nothing else leads out of there.
+start_proxy() {
+  local name=$1 port=$2
+  printf '%s\n' "Port $port" "Listen 127.0.0.1" "Timeout 30" "LogLevel Connect" "LogFile \"$home/$name.log\"" \
+    "MaxClients 30" "Allow 127.0.0.1" "BasicAuth joe s3cret" >"$home/$name.conf"
+  "${servers[@]}" tinyproxy -d -c "$home/$name.conf" >"$home/$name-out.log" 2>&1 &
+  started_pids+=($!)
+  waitfor 100 connects servers "$port" || fail "$name did not start"
+  "${servers[@]}" socat UNIX-LISTEN:"$home/$name.sock",fork,unlink-early TCP4:127.0.0.1:"$port" &
+  started_pids+=($!)
+  waitfor 50 test -S "$home/$name.sock" || fail "the bridge's server end to $name did not start"
+  "${client[@]}" socat TCP4-LISTEN:"$port",bind=127.0.0.1,reuseaddr,fork UNIX-CONNECT:"$home/$name.sock" &
+  started_pids+=($!)
+  waitfor 50 connects client "$port" || fail "the bridge's program end to $name did not start"
+}
 # menu_command MENU ITEM: the main menu's command by its two access keys.
 menu_command() {
   local wid
@@ -111,19 +133,9 @@ https_through_proxy() {
   "${servers[@]}" bash "$source/tools/feedserver/start" "$state" 8421 "$tls_port" "$base" ||
     fail "the feed server did not start"
   exit_hooks+=("bash '$source/tools/feedserver/stop' '$state' >/dev/null 2>&1")
-  local proxy_port=3128
-  printf '%s\n' "Port $proxy_port" "Listen 127.0.0.1" "Timeout 30" "LogLevel Connect" \
-    "LogFile \"$home/tinyproxy.log\"" "MaxClients 30" "Allow 127.0.0.1" "BasicAuth joe s3cret" >"$home/tinyproxy.conf"
-  "${servers[@]}" tinyproxy -d -c "$home/tinyproxy.conf" >"$home/tinyproxy-out.log" 2>&1 &
-  started_pids+=($!)
-  waitfor 100 connects servers $proxy_port || fail "tinyproxy did not start"
-  # The bridge: the proxy's port in the program's namespace leads to tinyproxy, nothing else does.
-  "${servers[@]}" socat UNIX-LISTEN:"$home/proxy.sock",fork,unlink-early TCP4:127.0.0.1:$proxy_port &
-  started_pids+=($!)
-  waitfor 50 test -S "$home/proxy.sock" || fail "the bridge's server end did not start"
-  "${client[@]}" socat TCP4-LISTEN:$proxy_port,bind=127.0.0.1,reuseaddr,fork UNIX-CONNECT:"$home/proxy.sock" &
-  started_pids+=($!)
-  waitfor 50 connects client $proxy_port || fail "the bridge's program end did not start"
+  # Two proxies, each with a bridge of its own, so a change of route shows in their logs.
+  start_proxy tinyproxy 3128
+  start_proxy tinyproxy2 3129
   connects client "$tls_port" && fail "the feed server is reachable without the proxy"
 
   # The program's own requests trust the private authority through OpenSSL,
@@ -134,7 +146,7 @@ https_through_proxy() {
   certutil -d "sql:$home/.pki/nssdb" -A -t C,, -n "feed server authority" -i "$state/tls/ca.pem"
 
   # Stored: the proxy with a wrong password, "Use Proxy" off.
-  network_settings $proxy_port True joe wrong
+  network_settings 3128 True joe wrong
   sed -i 's#<UseProxy>True#<UseProxy>False#' "$home/.config/KVTNetworkSettings.xml"
   program_prefix=("${client[@]}")
   start_program program.log
@@ -163,6 +175,15 @@ https_through_proxy() {
   waitfor 300 served /charts/MOEX.png || fail "the first channel page did not load"
   served /channels/markets.html || fail "the first channel's page was not asked for"
   the_only_window || fail "a box came up"
+
+  # Another proxy: the banner's reload right after OK takes the new route, the old one sees nothing more.
+  local before banners
+  before=$(proxy_requests)
+  banners=$(engine_loads /mt/mtfreetitles.php)
+  network_dialog "key alt+p" "key ctrl+a" "type 3129"
+  waitfor 300 eval '[ "$(engine_loads /mt/mtfreetitles.php)" -gt "$banners" ]' || fail "the banner did not reload"
+  [ "$(proxy_requests)" -eq "$before" ] || fail "a request took the old proxy after the change"
+  [ "$(proxy_requests tinyproxy2)" -gt 0 ] || fail "the new proxy saw nothing"
   stop_program $pid
 
   local connects_seen
