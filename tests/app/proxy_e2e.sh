@@ -14,7 +14,8 @@
 # the proxy alone. The network settings are changed in the dialog, as a user
 # does: direct (refused), then the proxy with a wrong password (the offline
 # notice, no box), then the right password: articles arrive, and the banner
-# and a channel page load with their images.
+# and a channel page load with their images; then another proxy, which the
+# banner's reload right after OK takes.
 program=$1
 source "$(dirname "$0")/e2e_lib.sh"
 e2e_setup
@@ -190,7 +191,8 @@ https_through_proxy() {
   connects_seen=$(grep -c "CONNECT $host:$tls_port" "$home/tinyproxy.log")
   grep -a '"GET /ping.php' "$state/access.log" | grep -q 'Quarlen Messenger' || fail "the ping did not arrive"
   echo "PASS: $(lines_of "$lists/kvt_url_list.dat") articles; $connects_seen CONNECTs through the proxy" \
-    "($refused refused while the password was wrong); banner and channel page loaded over https"
+    "($refused refused while the password was wrong), then $(proxy_requests tinyproxy2) through the second;" \
+    "banner and channel page loaded over https"
 }
 
 case ${2:-} in
