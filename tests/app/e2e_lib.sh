@@ -116,7 +116,7 @@ put_list() {
 
 # start_program LOG: $program in the fresh home (the stand-in browser first on
 # its PATH), its output in $home/LOG; sets $pid. A command in program_prefix
-# (one that execs the rest, such as in_network) goes first.
+# (one that execs the rest, such as the one private_network gives) goes first.
 program_prefix=()
 start_program() {
   HOME=$home XDG_CONFIG_HOME= PATH=$home/bin:$PATH "${program_prefix[@]}" "$program" >"$home/$1" 2>&1 &
