@@ -87,11 +87,11 @@ menu_command() {
 }
 # network_dialog ACTION...: opens Network Settings from the menu, does each
 # ACTION there (xdotool's own words, "key alt+u") and confirms with OK.
+dialog_shown() { [ -n "$(xdotool search --all --onlyvisible --pid "$pid" --name '^Network Settings$')" ]; }
+dialog_gone() { ! dialog_shown; }
 network_dialog() {
-  local dialog
   menu_command o n
-  waitfor 50 eval 'dialog=$(xdotool search --all --onlyvisible --pid $pid --name "^Network Settings$" | head -1); [ -n "$dialog" ]' ||
-    fail "the Network Settings dialog did not open"
+  waitfor 50 dialog_shown || fail "the Network Settings dialog did not open"
   sleep 0.3
   local action
   for action in "$@"; do
@@ -100,8 +100,7 @@ network_dialog() {
   done
   xdotool key alt+o
   xdotool keyup alt o Return
-  waitfor 50 eval '[ -z "$(xdotool search --all --onlyvisible --pid $pid --name "^Network Settings$")" ]' ||
-    fail "OK did not close the dialog"
+  waitfor 50 dialog_gone || fail "OK did not close the dialog"
 }
 # the_only_window: nothing but the main window is shown (no log-in or error box).
 the_only_window() {
