@@ -3,10 +3,12 @@
 // pages go through the program's proxy and answer its challenge with the
 // stored user name and password; with it off, the desktop's proxy as before.
 #include <QNetworkProxy>
+#include <QTcpServer>
 
 #include "net/HttpProfile.h"
 
 class QWebEngineProfile;
+class QWebEnginePage;
 
 namespace quarlen {
 
@@ -24,11 +26,16 @@ class BrowserProxy {
   void Apply();
 
  private:
+  // Makes the engine read a changed route now rather than at the next page's request.
+  void Prime();
+
   QWebEngineProfile* profile_;
   const INetworkSettings& settings_;
   QNetworkProxy desktop_;
   ProxySettings applied_;
-  bool routed_ = false;  // the pages go through applied_'s proxy
+  bool routed_ = false;               // the pages go through applied_'s proxy
+  QTcpServer sink_;                   // on loopback; drops every connection unread
+  QWebEnginePage* primer_ = nullptr;  // hidden, on profile_; asks sink_ for a page after a change
 };
 
 }  // namespace quarlen

@@ -42,13 +42,35 @@ e2e_setup() {
   set -u
   home=$(mktemp -d)
   export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---no-sandbox}"
-  trap 'for p in "${started_pids[@]}"; do kill -KILL "$p" 2>/dev/null; wait "$p" 2>/dev/null; done; rm -rf "$home"' EXIT
+  trap 'for h in "${exit_hooks[@]}"; do eval "$h"; done
+        for p in "${started_pids[@]}"; do kill -KILL "$p" 2>/dev/null; wait "$p" 2>/dev/null; done; rm -rf "$home"' EXIT
 }
+# Commands run at exit before the started processes are ended (for servers that leave their own daemons).
+exit_hooks=()
+
+# private_network VAR [HOSTS]: a network namespace of its own, with nothing but
+# its own loopback (up), held open by a sleeping process until the script ends;
+# VAR becomes the command that runs a command there ("${VAR[@]}" COMMAND...,
+# which execs COMMAND, so "$!" after "&" is COMMAND's pid). With HOSTS, that
+# file is /etc/hosts there (in a mount namespace of its own). False where the
+# system allows none. Without root the namespaces come with a user namespace.
+private_network() {
+  local -n netns_command=$1
+  local hosts=${2:-} flags=(-n) enter=(-n)
+  [ -z "$hosts" ] || { flags+=(-m); enter+=(-m); }
+  [ "$(id -u)" -eq 0 ] || { flags+=(-r); enter+=(-U --preserve-credentials); }
+  unshare "${flags[@]}" sh -c '[ -z "$1" ] || mount --bind "$1" /etc/hosts || exit 1
+    ip link set lo up && exec sleep 100000' sh "$hosts" 2>/dev/null &
+  started_pids+=($!)
+  netns_command=(nsenter -t $! "${enter[@]}" --)
+  waitfor 50 loopback_up "${netns_command[@]}"
+}
+loopback_up() { [ -n "$("$@" ip -o link show lo up 2>/dev/null)" ]; }
 
 # fail REASON: says why, shows every log of the run and ends the script.
 fail() {
   echo "FAIL: $*"
-  for f in "$home"/*.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
+  for f in "$home"/*.log "$home"/*/*.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
   exit 1
 }
 
@@ -93,9 +115,11 @@ put_list() {
 }
 
 # start_program LOG: $program in the fresh home (the stand-in browser first on
-# its PATH), its output in $home/LOG; sets $pid.
+# its PATH), its output in $home/LOG; sets $pid. A command in program_prefix
+# (one that execs the rest, such as the one private_network gives) goes first.
+program_prefix=()
 start_program() {
-  HOME=$home XDG_CONFIG_HOME= PATH=$home/bin:$PATH "$program" >"$home/$1" 2>&1 &
+  HOME=$home XDG_CONFIG_HOME= PATH=$home/bin:$PATH "${program_prefix[@]}" "$program" >"$home/$1" 2>&1 &
   pid=$!
   started_pids+=("$pid")
 }
