@@ -25,11 +25,13 @@ void OnProbeSignal(int signal) {
   [[maybe_unused]] ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
 
-long long MonotonicMs() {
+long long MonotonicUs() {
   timespec now{};
   ::clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  return static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
 }
+
+long long MonotonicMs() { return MonotonicUs() / 1000; }
 
 // One write per line straight to the descriptor: no stdio buffer that a kill
 // could lose, and no line torn in two.
@@ -113,6 +115,25 @@ void ReliabilityProbe::CheckForNewMessages() {
   gapTimer_.stop();
   const long long end = MonotonicMs();
   Say("cycle-end " + std::to_string(end) + " " + std::to_string(end - begin) + " " + std::to_string(longestGapMs_));
+}
+
+void ReliabilityProbe::StartLatenessTicks(int intervalMs) {
+  // A precise timer, so the figure is the event loop's delay and not the
+  // coarse timer's allowed slack of 5 %.
+  latenessTimer_.setTimerType(Qt::PreciseTimer);
+  latenessTimer_.setInterval(intervalMs);
+  connect(&latenessTimer_, &QTimer::timeout, this, [this] { LatenessTick(); });
+  previousTickUs_ = MonotonicUs();
+  latenessTimer_.start();
+}
+
+void ReliabilityProbe::LatenessTick() {
+  // Qt schedules a late repeating timer's next tick one interval after the
+  // late one, so each tick is measured from the one before it.
+  const long long now = MonotonicUs();
+  const long long late = std::max(0LL, now - previousTickUs_ - latenessTimer_.interval() * 1000LL);
+  previousTickUs_ = now;
+  Say("late " + std::to_string(now / 1000) + " " + std::to_string(late));
 }
 
 void ReliabilityProbe::Tick() { longestGapMs_ = std::max(longestGapMs_, sinceTick_.restart()); }

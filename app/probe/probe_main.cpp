@@ -2,6 +2,8 @@
 // reliability probe attached before the event loop. QUARLEN_PROBE_FEED_DEADLINE_MS
 // shortens the feed download's whole-transfer deadline, so a run can show a
 // dripping server cut off without waiting the real ten minutes.
+// QUARLEN_PROBE_LATENESS_MS starts a repeating tick of that many milliseconds
+// whose lateness the probe prints (bench/responsiveness).
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -17,6 +19,9 @@ int main(int argc, char** argv) {
     if (const char* deadline = std::getenv("QUARLEN_PROBE_FEED_DEADLINE_MS"); deadline && *deadline) {
       messenger.Cycle().SetFeedDeadline(std::chrono::milliseconds(std::stoll(deadline)));
     }
-    new ReliabilityProbe(messenger.MainForm(), messenger.Store());  // owned by the main window
+    auto* probe = new ReliabilityProbe(messenger.MainForm(), messenger.Store());  // owned by the main window
+    if (const char* interval = std::getenv("QUARLEN_PROBE_LATENESS_MS"); interval && *interval) {
+      probe->StartLatenessTicks(std::stoi(interval));
+    }
   });
 }
