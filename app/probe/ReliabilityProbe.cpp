@@ -117,25 +117,25 @@ void ReliabilityProbe::CheckForNewMessages() {
   Say("cycle-end " + std::to_string(end) + " " + std::to_string(end - begin) + " " + std::to_string(longestGapMs_));
 }
 
-void ReliabilityProbe::StartLatenessTicks(int intervalMs) {
+void ReliabilityProbe::Tick() { longestGapMs_ = std::max(longestGapMs_, sinceTick_.restart()); }
+
+LatenessTicker::LatenessTicker(int intervalMs, QObject* parent) : QObject(parent) {
   // A precise timer, so the figure is the event loop's delay and not the
   // coarse timer's allowed slack of 5 %.
-  latenessTimer_.setTimerType(Qt::PreciseTimer);
-  latenessTimer_.setInterval(intervalMs);
-  connect(&latenessTimer_, &QTimer::timeout, this, [this] { LatenessTick(); });
-  previousTickUs_ = MonotonicUs();
-  latenessTimer_.start();
+  timer_.setTimerType(Qt::PreciseTimer);
+  timer_.setInterval(intervalMs);
+  connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+  previousUs_ = MonotonicUs();
+  timer_.start();
 }
 
-void ReliabilityProbe::LatenessTick() {
+void LatenessTicker::Tick() {
   // Qt schedules a late repeating timer's next tick one interval after the
   // late one, so each tick is measured from the one before it.
   const long long now = MonotonicUs();
-  const long long late = std::max(0LL, now - previousTickUs_ - latenessTimer_.interval() * 1000LL);
-  previousTickUs_ = now;
+  const long long late = std::max(0LL, now - previousUs_ - timer_.interval() * 1000LL);
+  previousUs_ = now;
   Say("late " + std::to_string(now / 1000) + " " + std::to_string(late));
 }
-
-void ReliabilityProbe::Tick() { longestGapMs_ = std::max(longestGapMs_, sinceTick_.restart()); }
 
 }  // namespace quarlen

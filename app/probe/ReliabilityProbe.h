@@ -6,7 +6,7 @@
 //   loaded <mono_ms> url=N ticker=N ... charts=N   the store as the start-up read it
 //   status <mono_ms> <text>                       every status bar text
 //   cycle-begin <mono_ms> / cycle-end <mono_ms> <ms> <longest gap ms>
-//   late <mono_ms> <us>        with StartLatenessTicks: how late each tick fired
+//   late <mono_ms> <us>        from a LatenessTicker: how late each tick fired
 // and obeys two signals: SIGUSR1 runs "Check For New Messages" from the tray
 // menu, SIGUSR2 hides the window into the tray. <mono_ms> is CLOCK_MONOTONIC.
 #include <QElapsedTimer>
@@ -26,22 +26,31 @@ class ReliabilityProbe : public QObject {
   // throws std::system_error when the signal pipe can't be made.
   ReliabilityProbe(TfrmMainForm& form, const ArticleStore& store);
   ~ReliabilityProbe() override;
-  // A repeating tick of interval ms from now on, each printed as a "late" line.
-  void StartLatenessTicks(int intervalMs);
 
  private:
   void OnSignal();
   void CheckForNewMessages();
   void Tick();
-  void LatenessTick();
 
   TfrmMainForm& form_;
   QSocketNotifier* notifier_ = nullptr;
   QTimer gapTimer_;
   QElapsedTimer sinceTick_;
   qint64 longestGapMs_ = 0;
-  QTimer latenessTimer_;
-  long long previousTickUs_ = 0;
+};
+
+// A repeating precise tick of intervalMs from its construction on, each tick
+// printed as a "late" line; made with the application object, so it runs
+// while the window's start-up still waits on the network.
+class LatenessTicker : public QObject {
+ public:
+  LatenessTicker(int intervalMs, QObject* parent);
+
+ private:
+  void Tick();
+
+  QTimer timer_;
+  long long previousUs_ = 0;
 };
 
 }  // namespace quarlen

@@ -3,7 +3,9 @@
 // shortens the feed download's whole-transfer deadline, so a run can show a
 // dripping server cut off without waiting the real ten minutes.
 // QUARLEN_PROBE_LATENESS_MS starts a repeating tick of that many milliseconds
-// whose lateness the probe prints (bench/responsiveness).
+// with the application object, whose lateness the probe prints
+// (bench/responsiveness).
+#include <QCoreApplication>
 #include <chrono>
 #include <cstdlib>
 #include <string>
@@ -13,15 +15,22 @@
 #include "app/ui/ProgramEntry.h"
 #include "feeds/RefreshCycle.h"
 
+namespace {
+// Before the window is shown: showing it may already wait on the network.
+void StartLatenessTicker() {
+  if (const char* interval = std::getenv("QUARLEN_PROBE_LATENESS_MS"); interval && *interval) {
+    new quarlen::LatenessTicker(std::stoi(interval), QCoreApplication::instance());
+  }
+}
+}  // namespace
+Q_COREAPP_STARTUP_FUNCTION(StartLatenessTicker)
+
 int main(int argc, char** argv) {
   using namespace quarlen;
   return RunMessenger(argc, argv, [](MessengerApp& messenger) {
     if (const char* deadline = std::getenv("QUARLEN_PROBE_FEED_DEADLINE_MS"); deadline && *deadline) {
       messenger.Cycle().SetFeedDeadline(std::chrono::milliseconds(std::stoll(deadline)));
     }
-    auto* probe = new ReliabilityProbe(messenger.MainForm(), messenger.Store());  // owned by the main window
-    if (const char* interval = std::getenv("QUARLEN_PROBE_LATENESS_MS"); interval && *interval) {
-      probe->StartLatenessTicks(std::stoi(interval));
-    }
+    new ReliabilityProbe(messenger.MainForm(), messenger.Store());  // owned by the main window
   });
 }
