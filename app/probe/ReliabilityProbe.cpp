@@ -26,11 +26,13 @@ void OnProbeSignal(int signal) {
   [[maybe_unused]] ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
 
-long long MonotonicMs() {
+long long MonotonicUs() {
   timespec now{};
   ::clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  return static_cast<long long>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
 }
+
+long long MonotonicMs() { return MonotonicUs() / 1000; }
 
 // One write per line straight to the descriptor: no stdio buffer that a kill
 // could lose, and no line torn in two.
@@ -128,6 +130,25 @@ void ReliabilityProbe::EndCycle() {
   const long long end = MonotonicMs();
   Say("cycle-end " + std::to_string(end) + " " + std::to_string(end - cycleBegin_) + " " +
       std::to_string(longestGapMs_));
+}
+
+LatenessTicker::LatenessTicker(int intervalMs, QObject* parent) : QObject(parent) {
+  // A precise timer, so the figure is the event loop's delay and not the
+  // coarse timer's allowed slack of 5 %.
+  timer_.setTimerType(Qt::PreciseTimer);
+  timer_.setInterval(intervalMs);
+  connect(&timer_, &QTimer::timeout, this, [this] { Tick(); });
+  previousUs_ = MonotonicUs();
+  timer_.start();
+}
+
+void LatenessTicker::Tick() {
+  // Qt schedules a late repeating timer's next tick one interval after the
+  // late one, so each tick is measured from the one before it.
+  const long long now = MonotonicUs();
+  const long long late = std::max(0LL, now - previousUs_ - timer_.interval() * 1000LL);
+  previousUs_ = now;
+  Say("late " + std::to_string(now / 1000) + " " + std::to_string(late));
 }
 
 }  // namespace quarlen

@@ -6,6 +6,7 @@
 //   loaded <mono_ms> url=N ticker=N ... charts=N   the store as the start-up read it
 //   status <mono_ms> <text>                       every status bar text
 //   cycle-begin <mono_ms> / cycle-end <mono_ms> <ms> <longest gap ms>
+//   late <mono_ms> <us>        from a LatenessTicker: how late each tick fired
 // and obeys two signals: SIGUSR1 runs "Check For New Messages" from the tray
 // menu, SIGUSR2 hides the window into the tray. <mono_ms> is CLOCK_MONOTONIC.
 #include <QElapsedTimer>
@@ -42,6 +43,20 @@ class ReliabilityProbe : public QObject {
   QTimer gapTimer_;
   QElapsedTimer sinceTick_;
   qint64 longestGapMs_ = 0;
+};
+
+// A repeating precise tick of intervalMs from its construction on, each tick
+// printed as a "late" line; made with the application object, so it runs
+// while the window's start-up still waits on the network.
+class LatenessTicker : public QObject {
+ public:
+  LatenessTicker(int intervalMs, QObject* parent);
+
+ private:
+  void Tick();
+
+  QTimer timer_;
+  long long previousUs_ = 0;
 };
 
 }  // namespace quarlen
