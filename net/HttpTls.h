@@ -3,7 +3,6 @@
 // per-connection set-up for a host, and the failure texts the user sees. A
 // build without TLS (QUARLEN_TLS=0, where there is no OpenSSL) has the same
 // functions, and every https request fails at RequireTls before it connects.
-#include <boost/asio/ip/tcp.hpp>
 #include <boost/system/error_code.hpp>
 #include <string>
 
@@ -11,6 +10,7 @@
 #error "QUARLEN_TLS must be 0 or 1: link the net library, which defines it"
 #endif
 #if QUARLEN_TLS
+#include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl/context.hpp>
 #include <boost/asio/ssl/error.hpp>
 #include <boost/asio/ssl/stream.hpp>
