@@ -98,13 +98,19 @@ endfunction()
 # Core sources are <folder>/*.cpp, widget sources <folder>/ui/*.cpp and those
 # of its subfolders (app/ui/desktop/). A source for one system only is named
 # <Concern>Posix.cpp or <Concern>Win32.cpp beside the header <Concern>.h; the
-# build keeps those of the system it builds for. Either library is made only
-# when it has sources, so a folder can grow piece by piece.
+# build keeps those of the system it builds for. LEAVE_OUT names sources
+# (relative to the folder, as regular expressions) that a build switch turns
+# off. Either library is made only when it has sources, so a folder can grow
+# piece by piece.
 function(quarlen_folder name)
-  cmake_parse_arguments(QF "" "" "LIBS;UI_LIBS" ${ARGN})
+  cmake_parse_arguments(QF "" "" "LIBS;UI_LIBS;LEAVE_OUT" ${ARGN})
   file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   file(GLOB_RECURSE ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
   list(FILTER core_sources EXCLUDE REGEX "/main\\.cpp$")
+  foreach(pattern IN LISTS QF_LEAVE_OUT)
+    list(FILTER core_sources EXCLUDE REGEX "^${CMAKE_CURRENT_SOURCE_DIR}/${pattern}")
+    list(FILTER ui_sources EXCLUDE REGEX "^${CMAKE_CURRENT_SOURCE_DIR}/${pattern}")
+  endforeach()
   if(WIN32)
     list(FILTER core_sources EXCLUDE REGEX "Posix\\.cpp$")
   else()
@@ -125,19 +131,22 @@ function(quarlen_folder name)
   endif()
 endfunction()
 
-# quarlen_folder_tests(folder LIBS... [UI_LIBS ...] [POSIX_ONLY files...]):
-# tests/<folder>/*.cpp make <folder>_tests, tests/<folder>/ui/*.cpp (and its
-# subfolders) make <folder>_ui_tests; the POSIX_ONLY files are left out of a
-# Windows build. Tests see the source and build folders and project()'s
-# version as macros.
+# quarlen_folder_tests(folder LIBS... [UI_LIBS ...] [POSIX_ONLY files...]
+# [LEAVE_OUT files...]): tests/<folder>/*.cpp make <folder>_tests,
+# tests/<folder>/ui/*.cpp (and its subfolders) make <folder>_ui_tests; the
+# POSIX_ONLY files are left out of a Windows build, the LEAVE_OUT files (what
+# a build switch turned off needs) of every build. Tests see the source and
+# build folders and project()'s version as macros.
 function(quarlen_folder_tests folder)
-  cmake_parse_arguments(QT "" "" "LIBS;UI_LIBS;POSIX_ONLY" ${ARGN})
+  cmake_parse_arguments(QT "" "" "LIBS;UI_LIBS;POSIX_ONLY;LEAVE_OUT" ${ARGN})
   file(GLOB core_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(left_out ${QT_LEAVE_OUT})
   if(WIN32)
-    foreach(file IN LISTS QT_POSIX_ONLY)
-      list(REMOVE_ITEM core_sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
-    endforeach()
+    list(APPEND left_out ${QT_POSIX_ONLY})
   endif()
+  foreach(file IN LISTS left_out)
+    list(REMOVE_ITEM core_sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+  endforeach()
   file(GLOB_RECURSE ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
   if(core_sources)
     quarlen_test(${folder}_tests ${core_sources})

@@ -211,7 +211,7 @@ struct THttpClient::Impl : std::enable_shared_from_this<THttpClient::Impl> {
   HttpStream stream{io};
   tcp::socket& socket = stream.Socket();
   // Made at the first https request: it reads the trust store.
-  std::optional<asio::ssl::context> tls;
+  std::optional<TlsContext> tls;
   asio::steady_timer transferTimer{io};
   asio::steady_timer stepTimer{io};
   bool connected = false;
@@ -239,6 +239,7 @@ struct THttpClient::Impl : std::enable_shared_from_this<THttpClient::Impl> {
 
 Prepared THttpClient::Impl::Prepare(const std::string& url, std::size_t cap, milliseconds limit) {
   const HttpUrl target = ParseHttpUrl(url);
+  if (target.secure) RequireTls(url);
   HttpGetRequest request;
   request.url = target;
   const bool viaProxy = !proxy.host.empty();
@@ -600,7 +601,7 @@ void THttpClient::Impl::OnRead(const ErrorCode& ec, std::size_t bytes) {
     // given up; the request goes out once more on a new one, never "reused".
     if (reused && !receivedAny) return Connect();
     // A TLS server that closes without close_notify ends its answer the same way.
-    if (ec != asio::error::eof && ec != asio::ssl::error::stream_truncated) {
+    if (ec != asio::error::eof && !IsTlsTruncation(ec)) {
       return Fail(std::make_exception_ptr(SocketError(ec)));
     }
     peerClosed = true;

@@ -1,13 +1,26 @@
 #include "net/HttpStream.h"
 
-#include <openssl/ssl.h>
-#include <openssl/x509_vfy.h>
-
 namespace quarlen {
 
-long HttpStream::VerifyResult() const {
-  return tls_ ? SSL_get_verify_result(const_cast<TlsStream&>(*tls_).native_handle()) : X509_V_OK;
+#if QUARLEN_TLS
+bool HttpStream::Secure() const { return tls_.has_value(); }
+
+void HttpStream::StartTls(TlsContext& context, const std::string& host) {
+  tls_.emplace(socket_, context);
+  PrepareTlsStream(*tls_, host);
 }
+
+long HttpStream::VerifyResult() const {
+  return tls_ ? TlsVerifyResult(const_cast<TlsStream&>(*tls_)) : TlsCertificateOk;
+}
+#else
+bool HttpStream::Secure() const { return false; }
+
+// MakeTlsContext throws the build's "no TLS" failure.
+void HttpStream::StartTls(TlsContext&, const std::string&) { MakeTlsContext(); }
+
+long HttpStream::VerifyResult() const { return TlsCertificateOk; }
+#endif
 
 void HttpStream::Close() {
   boost::system::error_code ignored;
@@ -19,7 +32,9 @@ void HttpStream::Close() {
 
 void HttpStream::Reset() {
   Close();
+#if QUARLEN_TLS
   tls_.reset();
+#endif
 }
 
 }  // namespace quarlen

@@ -1,10 +1,10 @@
 #pragma once
 // The byte stream of one connection: the TCP socket itself, or TLS over it
-// once StartTls has been called. Reads and writes go to whichever it is.
+// once StartTls has been called. Reads and writes go to whichever it is. In a
+// build without TLS it is always the socket, and StartTls throws.
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
-#include <boost/asio/ssl/context.hpp>
-#include <boost/asio/ssl/stream.hpp>
+#include <boost/asio/post.hpp>
 #include <boost/asio/write.hpp>
 #include <optional>
 #include <string>
@@ -19,36 +19,39 @@ class HttpStream {
   explicit HttpStream(boost::asio::io_context& io) : socket_(io) {}
 
   boost::asio::ip::tcp::socket& Socket() { return socket_; }
-  bool Secure() const { return tls_.has_value(); }
+  bool Secure() const;
 
   // Puts TLS over the connected socket, for host (no brackets); the handshake
-  // follows with AsyncHandshake. Throws HttpError when host is refused.
-  void StartTls(boost::asio::ssl::context& context, const std::string& host) {
-    tls_.emplace(socket_, context);
-    PrepareTlsStream(*tls_, host);
-  }
+  // follows with AsyncHandshake. Throws HttpError when host is refused or the
+  // build has no TLS.
+  void StartTls(TlsContext& context, const std::string& host);
   template <class Handler>
   void AsyncHandshake(Handler&& handler) {
+#if QUARLEN_TLS
     tls_->async_handshake(boost::asio::ssl::stream_base::client, std::forward<Handler>(handler));
+#else
+    // Not reached, since StartTls threw; should it be, the handshake fails.
+    boost::asio::post(socket_.get_executor(), [done = std::forward<Handler>(handler)]() mutable {
+      done(boost::asio::error::make_error_code(boost::asio::error::operation_not_supported));
+    });
+#endif
   }
-  // The certificate check's X509_V_* result of the last handshake (X509_V_OK without TLS).
+  // The certificate check's X509_V_* result of the last handshake (TlsCertificateOk without TLS).
   long VerifyResult() const;
 
   template <class Buffers, class Handler>
   void AsyncReadSome(const Buffers& buffers, Handler&& handler) {
-    if (tls_) {
-      tls_->async_read_some(buffers, std::forward<Handler>(handler));
-    } else {
-      socket_.async_read_some(buffers, std::forward<Handler>(handler));
-    }
+#if QUARLEN_TLS
+    if (tls_) return tls_->async_read_some(buffers, std::forward<Handler>(handler));
+#endif
+    socket_.async_read_some(buffers, std::forward<Handler>(handler));
   }
   template <class Buffers, class Handler>
   void AsyncWrite(const Buffers& buffers, Handler&& handler) {
-    if (tls_) {
-      boost::asio::async_write(*tls_, buffers, std::forward<Handler>(handler));
-    } else {
-      boost::asio::async_write(socket_, buffers, std::forward<Handler>(handler));
-    }
+#if QUARLEN_TLS
+    if (tls_) return boost::asio::async_write(*tls_, buffers, std::forward<Handler>(handler));
+#endif
+    boost::asio::async_write(socket_, buffers, std::forward<Handler>(handler));
   }
 
   // Closes the socket; pending operations end with an error. TLS stays until
@@ -60,7 +63,9 @@ class HttpStream {
 
  private:
   boost::asio::ip::tcp::socket socket_;
+#if QUARLEN_TLS
   std::optional<TlsStream> tls_;
+#endif
 };
 
 }  // namespace quarlen

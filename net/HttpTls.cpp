@@ -12,6 +12,8 @@ namespace quarlen {
 
 namespace ssl = boost::asio::ssl;
 
+void RequireTls(const std::string&) {}
+
 ssl::context MakeTlsContext() {
   ssl::context context(ssl::context::tls_client);
   boost::system::error_code ec;
@@ -48,6 +50,8 @@ void PrepareTlsStream(TlsStream& stream, const std::string& host) {
   stream.set_verify_mode(ssl::verify_peer);
 }
 
+long TlsVerifyResult(TlsStream& stream) { return SSL_get_verify_result(stream.native_handle()); }
+
 std::string TlsFailureText(const std::string& host, long verifyResult, const boost::system::error_code& ec) {
   const std::string certificate = "The certificate of " + host;
   switch (verifyResult) {
@@ -77,5 +81,7 @@ std::string TlsFailureText(const std::string& host, long verifyResult, const boo
   }
   return "The secure connection to " + host + " failed: " + reason + ".";
 }
+
+bool IsTlsTruncation(const boost::system::error_code& ec) { return ec == ssl::error::stream_truncated; }
 
 }  // namespace quarlen

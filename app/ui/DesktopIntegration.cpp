@@ -1,6 +1,7 @@
 #include "app/ui/DesktopIntegration.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QTimer>
 
@@ -20,6 +21,10 @@ constexpr int FocusWaitMs = 700;
 bool OnWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 }  // namespace
 
+std::unique_ptr<DesktopIntegration> MakeDesktopIntegration(TfrmMainForm& form, ICommandRunner& run) {
+  return std::make_unique<DesktopIntegration>(form, run, QDBusConnection::sessionBus());
+}
+
 DesktopIntegration::DesktopIntegration(TfrmMainForm& form, ICommandRunner& run, QDBusConnection bus)
     : form_(form),
       run_(run),
@@ -32,6 +37,10 @@ DesktopIntegration::DesktopIntegration(TfrmMainForm& form, ICommandRunner& run, 
   connect(&notifier_, &DesktopNotifier::Clicked, this,
           [this](const QString& token) { run_.Run([this, &token] { NotificationClicked(token); }); });
 }
+
+void DesktopIntegration::ShowTrayIcon() { watch_.ShowIcon(); }
+
+bool DesktopIntegration::TrayShowsIcon() const { return watch_.TrayShowsIcon(); }
 
 void DesktopIntegration::SetIconIndex(int index) {
   form_.SetIconIndex(index);

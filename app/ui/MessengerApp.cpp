@@ -1,6 +1,5 @@
 #include "app/ui/MessengerApp.h"
 
-#include <QDBusConnection>
 #include <QDialog>
 #include <QWebEngineProfile>
 
@@ -57,7 +56,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   form.FillArticleGridAtStart();
   const std::string& folder = environment_.applicationDataFolder;
   // New articles are announced through the desktop's own services where it has them.
-  desktop_ = std::make_unique<DesktopIntegration>(form, runner_, QDBusConnection::sessionBus());
+  desktop_ = MakeDesktopIntegration(form, runner_);
   form.SetTrayIconShower([this] { desktop_->ShowTrayIcon(); });
 
   xmlSettings_ = std::make_unique<SettingsStore>(SettingsFilePath(folder, NotificationSettings::FileName), form);

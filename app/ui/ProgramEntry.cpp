@@ -14,7 +14,9 @@
 #include "app/ui/SingleInstance.h"
 #include "platform/BrowserLookup.h"
 #include "platform/ConfigFolder.h"
+#if QUARLEN_LINUX_DESKTOP
 #include "platform/TerminationSignals.h"
+#endif
 
 namespace quarlen {
 
@@ -77,6 +79,7 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
   // the lock goes, so the next start finds everything in place.
   mainForm.AddExitHook([&instance] { instance.Release(); });
 
+#if QUARLEN_LINUX_DESKTOP
   // A session logout or Ctrl+C ends the program as the Exit command does.
   TerminationSignals terminationSignals;
   QSocketNotifier signalNotifier(terminationSignals.ReadFd(), QSocketNotifier::Read);
@@ -86,6 +89,7 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
       mainForm.Exit2Click();
     });
   });
+#endif
 
   messenger.CompleteStartup();
   mainForm.show();

@@ -120,5 +120,26 @@ TEST(HttpClientAsync, ClientDestroyedMidRequestNeverDelivers) {
   EXPECT_FALSE(ran);
 }
 
+#if !QUARLEN_TLS
+// A build without TLS refuses an https URL before any connection is made, with
+// one line of text, and the client takes the next request.
+TEST(HttpClientAsync, WithoutTlsAnHttpsUrlFailsBeforeConnecting) {
+  LoopbackHttpServer server({Reply(Ok)});
+  NetworkLoop loop;
+  test::QueuedUiThread ui;
+  THttpClient client(THttpClientKind::MainClient, loop, ui);
+  const std::string secure = "https://127.0.0.1:" + std::to_string(server.Port()) + "/feed";
+  std::vector<std::string> outcomes;
+  auto record = [&](std::exception_ptr failure, std::string body) { outcomes.push_back(Outcome(failure, body)); };
+  client.AsyncGet(secure, record);
+  ASSERT_TRUE(ui.RunUntil([&] { return outcomes.size() == 1; }));
+  EXPECT_EQ(server.Connections(), 0);
+  client.AsyncGet(server.Url("/ok"), record);
+  ASSERT_TRUE(ui.RunUntil([&] { return outcomes.size() == 2; }));
+  EXPECT_EQ(outcomes, (std::vector<std::string>{"https is not available in this build: " + secure, "body:ok"}));
+  EXPECT_EQ(server.Connections(), 1);
+}
+#endif
+
 }  // namespace
 }  // namespace quarlen
