@@ -34,7 +34,6 @@ void DesktopIntegration::BringToFront() { form_.BringToFront(); }
 
 void DesktopIntegration::SetTickerText(const std::string& text) { form_.SetTickerText(text); }
 
-
 void DesktopIntegration::EndProgramNow() { form_.EndProgramNow(); }
 
 // No activation token to pass on: the window comes forward as Qt brings it.
