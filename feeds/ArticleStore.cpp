@@ -114,20 +114,22 @@ void ArticleStore::LoadLists() {
   CheckLists();
 }
 
-void ArticleStore::SaveLists() {
+void ArticleStore::SaveLists() { SaveListsTask()(); }
+
+std::function<void()> ArticleStore::SaveListsTask() {
   CheckConfigFolder();
-  AtomicFileGroup group(PathOf(SaveJournalFile), fileOps_);
-  group.Add(PathOf(UrlFile), FormatListText(url));
-  group.Add(PathOf(TickerFile), FormatListText(ticker));
-  group.Add(PathOf(SubjectFile), FormatListText(subject));
-  group.Add(PathOf(DescriptionFile), FormatListText(description));
-  group.Add(PathOf(DateFile), FormatListText(date));
-  group.Add(PathOf(ReadFile), FormatListText(read));
-  group.Add(PathOf(LatestFile), FormatListText(latest));
-  group.Add(PathOf(LatestSubjectFile), FormatListText(latest_subject));
-  group.Add(PathOf(GoneFile), FormatListText(gone.Lines()));
-  group.Add(PathOf(ChartsFile), EncodeChartsFile(jvilRefreshCharts));
-  group.Commit();
+  // The files are formatted in the task too: the charts file is 50 images encoded.
+  return [folder = configFolder_, fileOps = fileOps_,
+          lists = std::vector{url, ticker, subject, description, date, read, latest, latest_subject, gone.Lines()},
+          charts = jvilRefreshCharts] {
+    const auto path = [&folder](const char* name) { return folder + name; };
+    AtomicFileGroup group(path(SaveJournalFile), fileOps);
+    const char* const names[] = {UrlFile,  TickerFile, SubjectFile,       DescriptionFile, DateFile,
+                                 ReadFile, LatestFile, LatestSubjectFile, GoneFile};
+    for (std::size_t i = 0; i < lists.size(); ++i) group.Add(path(names[i]), FormatListText(lists[i]));
+    group.Add(path(ChartsFile), EncodeChartsFile(charts));
+    group.Commit();
+  };
 }
 
 void ArticleStore::CheckLists() {

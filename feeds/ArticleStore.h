@@ -50,6 +50,10 @@ class ArticleStore {
   // Writes every list and jvilRefreshCharts: all files or, on a failure
   // (FileWriteError), none of them.
   void SaveLists();
+  // The same save of the lists as they are now, made to run later on any
+  // thread: the task holds copies and throws FileWriteError as SaveLists does.
+  // The folder is checked here, on the caller's thread.
+  std::function<void()> SaveListsTask();
   // Clears the whole store when a length invariant is broken.
   void CheckLists();
   // Empties every list and both image lists, then SaveLists. The gone list

@@ -342,10 +342,27 @@ void RefreshCycle::OnRead(const std::shared_ptr<Reading>& reading) {
 void RefreshCycle::OnCharts(std::vector<RgbImage> charts, const std::string& newestNewTicker) {
   store_.jvilRefreshCharts = std::move(charts);
   ports_.statusBar.SetStatusText("Saving lists");
-  store_.SaveLists();
+  // Ten files written and flushed take up to a second on a busy disk: the
+  // worker writes a copy of the lists while the window goes on drawing. The
+  // grid is rebuilt from the files, so it waits for the save; nothing else
+  // writes or reads them meanwhile (the article actions wait while Busy).
+  threads_.worker.Post(
+      [save = store_.SaveListsTask(), ui = &threads_.ui, alive = std::weak_ptr<bool>(alive_), this, newestNewTicker] {
+        std::exception_ptr failure;
+        try {
+          save();
+        } catch (...) {
+          failure = std::current_exception();
+        }
+        ui->Post([this, alive, failure, newestNewTicker] {
+          if (!alive.expired()) Step([&] { OnSaved(failure, newestNewTicker); });
+        });
+      });
+}
 
+void RefreshCycle::OnSaved(const std::exception_ptr& failure, const std::string& newestNewTicker) {
+  if (failure) std::rethrow_exception(failure);
   if (fillArticleGrid_) fillArticleGrid_();
-
   Announce(newestNewTicker);
   EndWith("Ready");
 }

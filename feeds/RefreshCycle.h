@@ -63,7 +63,7 @@ struct RefreshCyclePorts {
   IThumbnailProgress* thumbnailProgress = nullptr;  // may be null
 };
 
-// Where the cycle's heavy work runs (reading the feed, merging it) and how
+// Where the cycle's heavy work runs (reading the feed, merging it, saving) and how
 // its result comes back; both outlive the RefreshCycle.
 struct CycleThreads {
   WorkerThread& worker;
@@ -115,6 +115,7 @@ class RefreshCycle {
   void OnFeed(const std::exception_ptr& failure, std::string body);
   void OnRead(const std::shared_ptr<Reading>& reading);
   void OnCharts(std::vector<RgbImage> charts, const std::string& newestNewTicker);
+  void OnSaved(const std::exception_ptr& failure, const std::string& newestNewTicker);
   void EndWith(const std::string& status);
   void Announce(const std::string& newestNewTicker);
 

@@ -1,6 +1,5 @@
 #include "app/ui/ProgramEntry.h"
 
-#include <unistd.h>
 #include <QSocketNotifier>
 
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include "app/ui/SingleInstance.h"
 #include "platform/BrowserLookup.h"
 #include "platform/ConfigFolder.h"
+#include "platform/ProcessUser.h"
 #if QUARLEN_LINUX_DESKTOP
 #include "platform/TerminationSignals.h"
 #endif
@@ -30,7 +30,7 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
   }
   const bool engineLog = qEnvironmentVariable(EngineLogVariable) == QLatin1String("1");
   qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
-          LeanEngineFlags(BrowserEngineFlags(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), ::geteuid() == 0, engineLog)));
+          LeanEngineFlags(BrowserEngineFlags(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"), RunsAsSuperuser(), engineLog)));
   SetBrowserEngineLogRules(engineLog);
   UseSoftwareDrawing();
   QuarlenApplication application(argc, argv);

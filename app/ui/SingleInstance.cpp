@@ -1,7 +1,5 @@
 #include "app/ui/SingleInstance.h"
 
-#include <unistd.h>
-
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,6 +9,7 @@
 #include <algorithm>
 
 #include "platform/ConfigFolder.h"
+#include "platform/ProcessUser.h"
 
 namespace quarlen {
 
@@ -26,9 +25,10 @@ SingleInstance::SingleInstance(const QString& configFolder, const QString& socke
   // with two config folders (tests run side by side), never meet.
   const QByteArray folderHash =
       QCryptographicHash::hash(QDir::cleanPath(configFolder).toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
-  serverName_ =
-      QDir(socketFolder)
-          .filePath(QStringLiteral("quarlen-messenger-%1-%2").arg(::getuid()).arg(QString::fromLatin1(folderHash)));
+  serverName_ = QDir(socketFolder)
+                    .filePath(QStringLiteral("quarlen-messenger-%1-%2")
+                                  .arg(QString::fromStdString(ProcessUserKey()))
+                                  .arg(QString::fromLatin1(folderHash)));
 }
 
 SingleInstance::~SingleInstance() { Release(); }

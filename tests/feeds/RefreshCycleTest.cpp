@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "feeds/ArticleStore.h"
@@ -595,6 +598,43 @@ TEST_F(RefreshCycleTest, AWriteErrorAfterTheGateReachesTheCallerOnceAndClearsBus
   fileOps_.writesBeforeFailure = -1;
   Fetch();
   EXPECT_EQ(store_.url.front(), "http://news.example/new.html");
+  EXPECT_EQ(tray_.icons, std::vector<int>{1});
+}
+
+TEST_F(RefreshCycleTest, TheListsAreWrittenOffTheUiThreadAndTheCycleEndsOnceTheyAre) {
+  // A busy disk: the save's first write waits until the test lets it go,
+  // unless it runs on the test's own (UI) thread, which it must not.
+  struct Disk {
+    std::promise<void> entered, release;
+    std::shared_future<void> go = release.get_future().share();
+    std::atomic<bool> held{false}, onUiThread{false};
+  };
+  auto disk = std::make_shared<Disk>();
+  fileOps_.beforeWrite = [disk, ui = std::this_thread::get_id()] {
+    if (std::this_thread::get_id() == ui) return disk->onUiThread.store(true);
+    if (disk->held.exchange(true)) return;
+    disk->entered.set_value();
+    disk->go.wait();
+  };
+  ServeFeed({{"New", "http://news.example/new.html"}});
+  cycle_.FetchRSS();
+  std::future<void> saving = disk->entered.get_future();
+  ASSERT_TRUE(ui_.RunUntil([&] { return saving.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                           std::chrono::seconds(10)));
+  bool ran = false;
+  ui_.Post([&ran] { ran = true; });
+  ASSERT_TRUE(ui_.RunUntil([&ran] { return ran; }));
+  EXPECT_TRUE(cycle_.Busy());
+  EXPECT_EQ(status_.texts.back(), "Saving lists");
+  EXPECT_EQ(gridFills_, 0);
+  EXPECT_TRUE(tray_.icons.empty());
+
+  disk->release.set_value();
+  ASSERT_TRUE(ui_.RunUntil([this] { return !cycle_.Busy(); }));
+  EXPECT_FALSE(disk->onUiThread);
+  EXPECT_EQ(gridFills_, 1);
+  EXPECT_EQ(store_.url, std::vector<std::string>{"http://news.example/new.html"});
+  EXPECT_EQ(status_.texts.back(), "Ready");
   EXPECT_EQ(tray_.icons, std::vector<int>{1});
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // Real file operations that fail on purpose after a set number of writes or
-// renames, as a full disk or a crash in the middle of a save would.
+// renames, as a full disk or a crash in the middle of a save would; or take
+// their time, as a busy disk does.
 #include <cerrno>
+#include <functional>
 #include <system_error>
 
 #include "platform/AtomicFile.h"
@@ -14,8 +16,10 @@ class FaultyFileOps : public FileOps {
   int renamesBeforeFailure = -1;  // -1: never fail
   int writes = 0;
   int renames = 0;
+  std::function<void()> beforeWrite;  // runs before every write, on the writing thread
 
   void WriteNewFile(const std::string& path, std::string_view bytes, unsigned mode) override {
+    if (beforeWrite) beforeWrite();
     if (writesBeforeFailure >= 0 && writes >= writesBeforeFailure)
       throw std::system_error(ENOSPC, std::generic_category());
     ++writes;
