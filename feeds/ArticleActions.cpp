@@ -2,16 +2,18 @@
 
 #include "feeds/ArticleLink.h"
 #include "feeds/ArticleStore.h"
+#include "feeds/ListSaves.h"
 
 namespace quarlen {
 
 ArticleActions::ArticleActions(ArticleStore& store, BusyTest busy, IUrlOpener& browser, ServerEndpoints endpoints,
-                               GridRebuild fillArticleGrid)
+                               GridRebuild fillArticleGrid, ListSaves* saves)
     : store_(store),
       busy_(std::move(busy)),
       browser_(browser),
       endpoints_(std::move(endpoints)),
-      fillArticleGrid_(std::move(fillArticleGrid)) {}
+      fillArticleGrid_(std::move(fillArticleGrid)),
+      saves_(saves) {}
 
 bool ArticleActions::HasArticles() const { return !store_.url_view.empty(); }
 
@@ -38,8 +40,18 @@ bool ArticleActions::InStepWithGrid(int index) {
 }
 
 void ArticleActions::SaveAndRebuild() {
-  store_.SaveLists();
-  if (fillArticleGrid_) fillArticleGrid_();
+  if (saves_ == nullptr) {
+    store_.SaveLists();
+    if (fillArticleGrid_) fillArticleGrid_();
+    return;
+  }
+  // The rows stay as they are until the files are written: the grid is
+  // rebuilt from them, and Busy drops further marks meanwhile.
+  saves_->Save([this, alive = std::weak_ptr<bool>(alive_)](const std::exception_ptr& failure) {
+    if (alive.expired()) return;
+    if (failure) std::rethrow_exception(failure);
+    if (fillArticleGrid_) fillArticleGrid_();
+  });
 }
 
 void ArticleActions::SetRead(int index, bool isRead) {

@@ -3,6 +3,7 @@
 // through the feed server's redirect page, mark it read or unread, delete it.
 // Every change is saved to the list files, then the grid is rebuilt from them.
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/UiPorts.h"
@@ -11,25 +12,30 @@
 namespace quarlen {
 
 class ArticleStore;
+class ListSaves;
 
 class ArticleActions {
  public:
-  // True while a refresh cycle runs: marks and deletes are dropped then.
+  // True while a refresh cycle runs or the lists are being written: marks and
+  // deletes are dropped then.
   using BusyTest = std::function<bool()>;
   // `FillArticleGrid`: reloads the store from the list files and rebuilds the rows.
   using GridRebuild = std::function<void()>;
 
   // store and browser are borrowed and must outlive the actions. endpoints
   // give the feed server's redirect page that articles are opened through.
+  // saves (borrowed; nullptr: saved at once on the caller's thread) write
+  // the files on the worker, and the grid is rebuilt once they are written.
   ArticleActions(ArticleStore& store, BusyTest busy, IUrlOpener& browser, ServerEndpoints endpoints,
-                 GridRebuild fillArticleGrid);
+                 GridRebuild fillArticleGrid, ListSaves* saves = nullptr);
 
   // True when the grid shows articles (url_view has entries).
   bool HasArticles() const;
 
   // Sets read[index] to "read" / "unread", then SaveLists and FillArticleGrid.
   // Nothing while Busy, on an empty store or for an index past the end. A
-  // failed save (FileWriteError) propagates before the rebuild.
+  // failed save (FileWriteError) propagates instead of the rebuild (from the
+  // UI thread's task that the save's end runs in, with saves).
   void MarkArticleRead(int index);
   void MarkArticleUnread(int index);
   // Removes the article at index from every per-article list and both image
@@ -51,6 +57,8 @@ class ArticleActions {
   IUrlOpener& browser_;
   ServerEndpoints endpoints_;
   GridRebuild fillArticleGrid_;
+  ListSaves* saves_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // completions look here first
 };
 
 }  // namespace quarlen

@@ -214,6 +214,7 @@ RefreshCycle::RefreshCycle(ArticleStore& store, THttpClient& mainClient, std::st
       ports_(ports),
       fillArticleGrid_(std::move(fillArticleGrid)),
       threads_(threads),
+      saves_(store, threads.worker, threads.ui),
       thumbnails_(mainClient, applyProfile_, ports.statusBar, ports.thumbnailProgress),
       rss_(std::make_shared<TSimpleRSS>()) {}
 
@@ -242,10 +243,15 @@ void RefreshCycle::FetchRSS() {
   // would run side by side on one client and one store.
   if (busy_) return;
   busy_ = true;
-  Step([this] {
-    if (!ping_) return AfterPing(true);
-    ping_([this, alive = std::weak_ptr<bool>(alive_)](bool answered) {
-      if (!alive.expired()) Step([this, answered] { AfterPing(answered); });
+  // An article action's save still being written comes first: the cycle
+  // loads the lists from the files.
+  saves_.WhenWritten([this, alive = std::weak_ptr<bool>(alive_)] {
+    if (alive.expired()) return;
+    Step([this] {
+      if (!ping_) return AfterPing(true);
+      ping_([this, alive = std::weak_ptr<bool>(alive_)](bool answered) {
+        if (!alive.expired()) Step([this, answered] { AfterPing(answered); });
+      });
     });
   });
 }
@@ -342,22 +348,11 @@ void RefreshCycle::OnRead(const std::shared_ptr<Reading>& reading) {
 void RefreshCycle::OnCharts(std::vector<RgbImage> charts, const std::string& newestNewTicker) {
   store_.jvilRefreshCharts = std::move(charts);
   ports_.statusBar.SetStatusText("Saving lists");
-  // Ten files written and flushed take up to a second on a busy disk: the
-  // worker writes a copy of the lists while the window goes on drawing. The
-  // grid is rebuilt from the files, so it waits for the save; nothing else
-  // writes or reads them meanwhile (the article actions wait while Busy).
-  threads_.worker.Post(
-      [save = store_.SaveListsTask(), ui = &threads_.ui, alive = std::weak_ptr<bool>(alive_), this, newestNewTicker] {
-        std::exception_ptr failure;
-        try {
-          save();
-        } catch (...) {
-          failure = std::current_exception();
-        }
-        ui->Post([this, alive, failure, newestNewTicker] {
-          if (!alive.expired()) Step([&] { OnSaved(failure, newestNewTicker); });
-        });
-      });
+  // The grid is rebuilt from the files, so it waits for the save; nothing
+  // else writes or reads them meanwhile (the article actions wait while Busy).
+  saves_.Save([this, alive = std::weak_ptr<bool>(alive_), newestNewTicker](const std::exception_ptr& failure) {
+    if (!alive.expired()) Step([&] { OnSaved(failure, newestNewTicker); });
+  });
 }
 
 void RefreshCycle::OnSaved(const std::exception_ptr& failure, const std::string& newestNewTicker) {

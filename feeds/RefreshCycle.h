@@ -11,6 +11,7 @@
 
 #include "feedparser/SimpleRSS.h"
 #include "feeds/ChartThumbnails.h"
+#include "feeds/ListSaves.h"
 #include "feeds/ThumbnailProgress.h"
 #include "net/HttpClient.h"
 #include "platform/UiPorts.h"
@@ -101,8 +102,12 @@ class RefreshCycle {
   // How long the feed download may take in all (default FeedTransferDeadline).
   void SetFeedDeadline(std::chrono::milliseconds deadline) { feedDeadline_ = deadline; }
 
-  // True from the gate to the end of a cycle; the article actions do nothing then.
-  bool Busy() const { return busy_; }
+  // True from the gate to the end of a cycle, and while a save of the lists
+  // is being written; the article actions do nothing then.
+  bool Busy() const { return busy_ || saves_.Pending(); }
+
+  // The saves of the list files, in order: the cycle's and the article actions'.
+  ListSaves& Saves() { return saves_; }
 
   // The feed component `SimpleRSS1` with the last document read.
   const TSimpleRSS& SimpleRSS1() const { return *rss_; }
@@ -129,6 +134,7 @@ class RefreshCycle {
   RefreshCyclePorts ports_;
   GridRebuild fillArticleGrid_;
   CycleThreads threads_;
+  ListSaves saves_;
   ChartThumbnails thumbnails_;
   std::shared_ptr<TSimpleRSS> rss_;
   bool busy_ = false;

@@ -88,9 +88,11 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   });
 
   // Article actions: open, mark and delete from the grid and the balloon;
-  // marks and deletes wait for the refresh cycle to finish.
+  // marks and deletes wait for the refresh cycle to finish, and the lists
+  // they save are written on the worker, in turn with the cycle's.
   articleActions_ = std::make_unique<ArticleActions>(
-      *store_, [this] { return cycle_->Busy(); }, browser_, endpoints, [&form] { form.FillArticleGrid(); });
+      *store_, [this] { return cycle_->Busy(); }, browser_, endpoints, [&form] { form.FillArticleGrid(); },
+      &cycle_->Saves());
   form.AttachArticleActions(*articleActions_);
 
   // The channel tabs download their list on a client of their own.

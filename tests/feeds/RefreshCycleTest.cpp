@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
 #include "feeds/ListFile.h"
 #include "feeds/ThumbnailPng.h"
@@ -601,26 +602,33 @@ TEST_F(RefreshCycleTest, AWriteErrorAfterTheGateReachesTheCallerOnceAndClearsBus
   EXPECT_EQ(tray_.icons, std::vector<int>{1});
 }
 
+// A busy disk: the first write off the test's own (UI) thread waits until
+// the test lets it go; a write on the UI thread, which must not happen, is
+// only noted.
+struct HeldDisk {
+  std::promise<void> entered, release;
+  std::shared_future<void> go = release.get_future().share();
+  std::future<void> writing = entered.get_future();
+  std::atomic<bool> held{false}, onUiThread{false};
+
+  static std::shared_ptr<HeldDisk> Under(test::FaultyFileOps& ops) {
+    auto disk = std::make_shared<HeldDisk>();
+    ops.beforeWrite = [disk, ui = std::this_thread::get_id()] {
+      if (std::this_thread::get_id() == ui) return disk->onUiThread.store(true);
+      if (disk->held.exchange(true)) return;
+      disk->entered.set_value();
+      disk->go.wait();
+    };
+    return disk;
+  }
+  bool Writing() const { return writing.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }
+};
+
 TEST_F(RefreshCycleTest, TheListsAreWrittenOffTheUiThreadAndTheCycleEndsOnceTheyAre) {
-  // A busy disk: the save's first write waits until the test lets it go,
-  // unless it runs on the test's own (UI) thread, which it must not.
-  struct Disk {
-    std::promise<void> entered, release;
-    std::shared_future<void> go = release.get_future().share();
-    std::atomic<bool> held{false}, onUiThread{false};
-  };
-  auto disk = std::make_shared<Disk>();
-  fileOps_.beforeWrite = [disk, ui = std::this_thread::get_id()] {
-    if (std::this_thread::get_id() == ui) return disk->onUiThread.store(true);
-    if (disk->held.exchange(true)) return;
-    disk->entered.set_value();
-    disk->go.wait();
-  };
+  const auto disk = HeldDisk::Under(fileOps_);
   ServeFeed({{"New", "http://news.example/new.html"}});
   cycle_.FetchRSS();
-  std::future<void> saving = disk->entered.get_future();
-  ASSERT_TRUE(ui_.RunUntil([&] { return saving.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-                           std::chrono::seconds(10)));
+  ASSERT_TRUE(ui_.RunUntil([&] { return disk->Writing(); }, std::chrono::seconds(10)));
   bool ran = false;
   ui_.Post([&ran] { ran = true; });
   ASSERT_TRUE(ui_.RunUntil([&ran] { return ran; }));
@@ -636,6 +644,34 @@ TEST_F(RefreshCycleTest, TheListsAreWrittenOffTheUiThreadAndTheCycleEndsOnceThey
   EXPECT_EQ(store_.url, std::vector<std::string>{"http://news.example/new.html"});
   EXPECT_EQ(status_.texts.back(), "Ready");
   EXPECT_EQ(tray_.icons, std::vector<int>{1});
+}
+
+TEST_F(RefreshCycleTest, AnArticleMarkedWhileItsSaveIsWrittenIsWhatTheNextCycleLoads) {
+  SeedStore(2, "unread");
+  ServeFeed({{"Stored 0", "http://news.example/s0.html", "", "S0"}});
+  test::FakeUrlOpener browser;
+  int rows = 0;
+  ArticleActions actions(
+      store_, [this] { return cycle_.Busy(); }, browser, ServerEndpoints("http://feeds.test"),
+      [&] { ++rows, store_.LoadLists(); }, &cycle_.Saves());
+  store_.url_view = store_.url;
+  const auto disk = HeldDisk::Under(fileOps_);
+  actions.MarkArticleRead(1);
+  ASSERT_TRUE(ui_.RunUntil([&] { return disk->Writing(); }, std::chrono::seconds(10)));
+  // While the mark is written: no second mark, and a cycle asked for now
+  // waits before it loads the lists.
+  EXPECT_TRUE(cycle_.Busy());
+  actions.MarkArticleRead(0);
+  cycle_.FetchRSS();
+  EXPECT_EQ(pings_, 0);
+  EXPECT_EQ(rows, 0);
+
+  disk->release.set_value();
+  ASSERT_TRUE(ui_.RunUntil([this] { return pings_ == 1 && !cycle_.Busy(); }));
+  EXPECT_FALSE(disk->onUiThread);
+  EXPECT_EQ(rows, 1);
+  EXPECT_EQ(store_.read, (std::vector<std::string>{"unread", "read"}));
+  EXPECT_EQ(ReadListFile(store_.PathOf(ArticleStore::ReadFile)), (std::vector<std::string>{"unread", "read"}));
 }
 
 TEST_F(RefreshCycleTest, NotificationFollowsTheLiveSettings) {
