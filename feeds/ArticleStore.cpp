@@ -1,6 +1,7 @@
 #include "feeds/ArticleStore.h"
 
 #include <optional>
+#include <utility>
 
 #include "feeds/AtomicFileGroup.h"
 #include "feeds/ChartsFile.h"
@@ -119,15 +120,15 @@ void ArticleStore::SaveLists() { SaveListsTask()(); }
 std::function<void()> ArticleStore::SaveListsTask() {
   CheckConfigFolder();
   // The files are formatted in the task too: the charts file is 50 images encoded.
-  return [folder = configFolder_, fileOps = fileOps_,
-          lists = std::vector{url, ticker, subject, description, date, read, latest, latest_subject, gone.Lines()},
-          charts = jvilRefreshCharts] {
-    const auto path = [&folder](const char* name) { return folder + name; };
-    AtomicFileGroup group(path(SaveJournalFile), fileOps);
-    const char* const names[] = {UrlFile,  TickerFile, SubjectFile,       DescriptionFile, DateFile,
-                                 ReadFile, LatestFile, LatestSubjectFile, GoneFile};
-    for (std::size_t i = 0; i < lists.size(); ++i) group.Add(path(names[i]), FormatListText(lists[i]));
-    group.Add(path(ChartsFile), EncodeChartsFile(charts));
+  using NamedList = std::pair<const char*, std::vector<std::string>>;
+  std::vector<NamedList> lists = {
+      {UrlFile, url},          {TickerFile, ticker}, {SubjectFile, subject}, {DescriptionFile, description},
+      {DateFile, date},        {ReadFile, read},     {LatestFile, latest},   {LatestSubjectFile, latest_subject},
+      {GoneFile, gone.Lines()}};
+  return [folder = configFolder_, fileOps = fileOps_, lists = std::move(lists), charts = jvilRefreshCharts] {
+    AtomicFileGroup group(folder + SaveJournalFile, fileOps);
+    for (const auto& [name, lines] : lists) group.Add(folder + name, FormatListText(lines));
+    group.Add(folder + ChartsFile, EncodeChartsFile(charts));
     group.Commit();
   };
 }
