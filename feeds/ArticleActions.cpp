@@ -1,5 +1,7 @@
 #include "feeds/ArticleActions.h"
 
+#include <algorithm>
+
 #include "feeds/ArticleLink.h"
 #include "feeds/ArticleStore.h"
 #include "feeds/ListSaves.h"
@@ -46,7 +48,7 @@ void ArticleActions::SaveAndRebuild() {
     return;
   }
   // The rows stay as they are until the files are written: the grid is
-  // rebuilt from them, and Busy drops further marks meanwhile.
+  // rebuilt from them.
   saves_->Save([this, alive = std::weak_ptr<bool>(alive_)](const std::exception_ptr& failure) {
     if (alive.expired()) return;
     if (failure) std::rethrow_exception(failure);
@@ -54,22 +56,37 @@ void ArticleActions::SaveAndRebuild() {
   });
 }
 
-void ArticleActions::SetRead(int index, bool isRead) {
+void ArticleActions::Change(int index, const std::function<void(std::size_t)>& change) {
   if (busy_ && busy_()) return;
-  if (!ShowsArticle(index) || !InStepWithGrid(index)) return;
-  store_.SetRead(static_cast<std::size_t>(index), isRead);
+  if (!ShowsArticle(index)) return;
+  if (saves_ == nullptr || !saves_->Pending()) return ChangeNow(index, change);
+  // The rows still show the lists from before the last change until its
+  // files are written; a Delete pressed right after Return must not be lost,
+  // so it waits and then finds its article again by link.
+  saves_->WhenWritten(
+      [this, alive = std::weak_ptr<bool>(alive_), seen = store_.url_view[static_cast<std::size_t>(index)], change] {
+        if (alive.expired()) return;
+        const auto at = std::find(store_.url_view.begin(), store_.url_view.end(), seen);
+        if (at != store_.url_view.end()) ChangeNow(static_cast<int>(at - store_.url_view.begin()), change);
+      });
+}
+
+void ArticleActions::ChangeNow(int index, const std::function<void(std::size_t)>& change) {
+  if (!InStepWithGrid(index)) return;
+  change(static_cast<std::size_t>(index));
   SaveAndRebuild();
 }
 
-void ArticleActions::MarkArticleRead(int index) { SetRead(index, true); }
+void ArticleActions::MarkArticleRead(int index) {
+  Change(index, [this](std::size_t at) { store_.SetRead(at, true); });
+}
 
-void ArticleActions::MarkArticleUnread(int index) { SetRead(index, false); }
+void ArticleActions::MarkArticleUnread(int index) {
+  Change(index, [this](std::size_t at) { store_.SetRead(at, false); });
+}
 
 void ArticleActions::DeleteArticle(int index) {
-  if (busy_ && busy_()) return;
-  if (!ShowsArticle(index) || !InStepWithGrid(index)) return;
-  store_.DeleteArticle(static_cast<std::size_t>(index));
-  SaveAndRebuild();
+  Change(index, [this](std::size_t at) { store_.DeleteArticle(at); });
 }
 
 void ArticleActions::OpenArticleLink(int index) {

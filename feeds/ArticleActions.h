@@ -16,8 +16,7 @@ class ListSaves;
 
 class ArticleActions {
  public:
-  // True while a refresh cycle runs or the lists are being written: marks and
-  // deletes are dropped then.
+  // True while a refresh cycle runs: marks and deletes are dropped then.
   using BusyTest = std::function<bool()>;
   // `FillArticleGrid`: reloads the store from the list files and rebuilds the rows.
   using GridRebuild = std::function<void()>;
@@ -25,7 +24,8 @@ class ArticleActions {
   // store and browser are borrowed and must outlive the actions. endpoints
   // give the feed server's redirect page that articles are opened through.
   // saves (borrowed; nullptr: saved at once on the caller's thread) write
-  // the files on the worker, and the grid is rebuilt once they are written.
+  // the files on the worker, and the grid is rebuilt once they are written;
+  // a mark or delete asked for meanwhile follows, on the same article.
   ArticleActions(ArticleStore& store, BusyTest busy, IUrlOpener& browser, ServerEndpoints endpoints,
                  GridRebuild fillArticleGrid, ListSaves* saves = nullptr);
 
@@ -49,7 +49,10 @@ class ArticleActions {
  private:
   bool ShowsArticle(int index) const;
   bool InStepWithGrid(int index);
-  void SetRead(int index, bool isRead);
+  // Runs change on the article at index now, or once the pending saves are
+  // written, on the row that shows the same link then; nothing while Busy.
+  void Change(int index, const std::function<void(std::size_t)>& change);
+  void ChangeNow(int index, const std::function<void(std::size_t)>& change);
   void SaveAndRebuild();
 
   ArticleStore& store_;

@@ -25,19 +25,35 @@ void ListSaves::Save(Written written) {
     ui->Post([this, alive, failure, written = std::move(written)] {
       if (alive.expired()) return;
       --pending_;
-      // The waiting steps get turns of their own: a failure thrown by
-      // written below must not keep them from running.
-      if (pending_ == 0) {
-        for (auto& next : std::exchange(waiting_, {})) ui_.Post(std::move(next));
-      }
+      // The waiting steps get turns of their own, after written has rebuilt
+      // the grid: a failure thrown by written must not keep them from running.
+      if (pending_ == 0 && !waiting_.empty())
+        ui_.Post([this, alive] {
+          if (!alive.expired()) RunNextWaiting();
+        });
       if (written) written(failure);
     });
   });
 }
 
 void ListSaves::WhenWritten(std::function<void()> next) {
-  if (pending_ == 0) return next();
+  if (!Pending()) return next();
   waiting_.push_back(std::move(next));
+}
+
+void ListSaves::RunNextWaiting() {
+  // A step that asked for a save of its own (a deferred delete) holds the
+  // rest back until that save is written too: a cycle queued behind it
+  // loads the lists from the files.
+  if (pending_ > 0 || waiting_.empty()) return;
+  std::function<void()> next = std::move(waiting_.front());
+  waiting_.pop_front();
+  if (!waiting_.empty()) {
+    ui_.Post([this, alive = std::weak_ptr<bool>(alive_)] {
+      if (!alive.expired()) RunNextWaiting();
+    });
+  }
+  next();
 }
 
 }  // namespace quarlen

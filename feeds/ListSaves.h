@@ -1,10 +1,10 @@
 #pragma once
 // The article store's list files written on the worker thread, one save after
 // another in the order asked, so the window never waits on the disk.
+#include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include "platform/UiPorts.h"
 #include "platform/WorkerThread.h"
@@ -27,18 +27,21 @@ class ListSaves {
   // Copies the lists as they are now (the folder is checked here) and writes
   // the copy on the worker; then written runs on the UI thread.
   void Save(Written written);
-  // Runs next at once when no save is pending, else on the UI thread after
-  // every save asked so far is over.
+  // Runs next at once when nothing is pending, else on the UI thread after
+  // every save asked so far is over and the steps queued before it have run;
+  // a save that one of those steps asks for is waited for too.
   void WhenWritten(std::function<void()> next);
-  // True from Save until its written has begun.
-  bool Pending() const { return pending_ > 0; }
+  // True from Save until its written has begun, and while steps wait.
+  bool Pending() const { return pending_ > 0 || !waiting_.empty(); }
 
  private:
+  void RunNextWaiting();
+
   ArticleStore& store_;
   WorkerThread& worker_;
   IUiThread& ui_;
   int pending_ = 0;
-  std::vector<std::function<void()>> waiting_;
+  std::deque<std::function<void()>> waiting_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // completions look here first
 };
 

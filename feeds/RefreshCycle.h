@@ -102,8 +102,9 @@ class RefreshCycle {
   // How long the feed download may take in all (default FeedTransferDeadline).
   void SetFeedDeadline(std::chrono::milliseconds deadline) { feedDeadline_ = deadline; }
 
-  // True from the gate to the end of a cycle, and while a save of the lists
-  // is being written; the article actions do nothing then.
+  // True from the gate to the end of a cycle; the article actions do nothing then.
+  bool Running() const { return busy_; }
+  // Running, or a save of the lists is being written.
   bool Busy() const { return busy_ || saves_.Pending(); }
 
   // The saves of the list files, in order: the cycle's and the article actions'.

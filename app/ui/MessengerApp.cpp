@@ -88,10 +88,10 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   });
 
   // Article actions: open, mark and delete from the grid and the balloon;
-  // marks and deletes wait for the refresh cycle to finish, and the lists
+  // marks and deletes are dropped while a refresh cycle runs, and the lists
   // they save are written on the worker, in turn with the cycle's.
   articleActions_ = std::make_unique<ArticleActions>(
-      *store_, [this] { return cycle_->Busy(); }, browser_, endpoints, [&form] { form.FillArticleGrid(); },
+      *store_, [this] { return cycle_->Running(); }, browser_, endpoints, [&form] { form.FillArticleGrid(); },
       &cycle_->Saves());
   form.AttachArticleActions(*articleActions_);
 
