@@ -108,6 +108,15 @@ inline int UnusedPort() {
   return port;
 }
 
+// count distinct unused loopback ports: each stays bound until all are
+// picked, since a port just released may be handed out again at once.
+inline std::vector<int> UnusedPorts(std::size_t count) {
+  std::vector<int> ports(count), sockets;
+  for (int& port : ports) sockets.push_back(ListenOnLoopback(1, port));
+  for (const int fd : sockets) CloseSocket(fd);
+  return ports;
+}
+
 class LoopbackHttpServer {
  public:
   // Routed.

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "tests/support/Tinyproxy.h"
 
@@ -40,13 +41,15 @@ class TlsNginx {
          << "  proxy_temp_path " << f << "/tmp;\n  fastcgi_temp_path " << f << "/tmp;\n"
          << "  uwsgi_temp_path " << f << "/tmp;\n  scgi_temp_path " << f << "/tmp;\n"
          << "  default_type text/plain;\n  keepalive_timeout 30;\n";
+    const std::vector<int> ports = UnusedPorts(5);
+    ports_["plain"] = ports.back();
+    int next = 0;
     for (const char* name : {"server", "stranger", "expired", "othername"}) {
-      const int port = UnusedPort();
+      const int port = ports[next++];
       ports_[name] = port;
       // Plain HTTP on a port of its own beside the good certificate.
       conf << "  server {\n    listen 127.0.0.1:" << port << " ssl;\n    root " << f << "/root;\n";
       if (std::string(name) == "server") {
-        ports_["plain"] = UnusedPort();
         conf << "    listen 127.0.0.1:" << ports_["plain"] << ";\n";
       }
       conf << "    ssl_certificate " << certificates << "/" << name << ".pem;\n"

@@ -27,10 +27,17 @@ import zlib
 ARGS = None
 
 
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
+def free_ports(count=2):
+    """count distinct unused loopback ports: each stays bound until all are
+    picked, since a port just released may be handed out again at once."""
+    sockets = [socket.socket() for _ in range(count)]
+    try:
+        for s in sockets:
+            s.bind(("127.0.0.1", 0))
+        return [s.getsockname()[1] for s in sockets]
+    finally:
+        for s in sockets:
+            s.close()
 
 
 def png_size(data):
@@ -59,9 +66,8 @@ class FeedServerTest(unittest.TestCase):
         cls.tools = os.path.join(ARGS.source, "tools", "feedserver")
         os.makedirs(ARGS.work, exist_ok=True)
         cls.state = tempfile.mkdtemp(prefix="state-", dir=ARGS.work)
-        cls.port = free_port()
+        cls.port, cls.tls_port = free_ports()
         cls.base = f"http://127.0.0.1:{cls.port}"
-        cls.tls_port = free_port()
         rc = subprocess.run([os.path.join(cls.tools, "start"), cls.state, str(cls.port),
                              str(cls.tls_port)]).returncode
         if rc != 0:
@@ -315,7 +321,7 @@ class StartStopTest(unittest.TestCase):
         tools = os.path.join(ARGS.source, "tools", "feedserver")
         state = tempfile.mkdtemp(prefix="state-", dir=ARGS.work)
         # The TLS port too: the one above the plain port may be taken.
-        port, tls_port = free_port(), free_port()
+        port, tls_port = free_ports()
         try:
             self.assertEqual(subprocess.run([os.path.join(tools, "start"), state, str(port), str(tls_port)]).returncode,
                              0)
