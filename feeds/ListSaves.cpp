@@ -27,10 +27,7 @@ void ListSaves::Save(Written written) {
       --pending_;
       // The waiting steps get turns of their own, after written has rebuilt
       // the grid: a failure thrown by written must not keep them from running.
-      if (pending_ == 0 && !waiting_.empty())
-        ui_.Post([this, alive] {
-          if (!alive.expired()) RunNextWaiting();
-        });
+      if (pending_ == 0) PostNextWaiting();
       if (written) written(failure);
     });
   });
@@ -41,6 +38,13 @@ void ListSaves::WhenWritten(std::function<void()> next) {
   waiting_.push_back(std::move(next));
 }
 
+void ListSaves::PostNextWaiting() {
+  if (waiting_.empty()) return;
+  ui_.Post([this, alive = std::weak_ptr<bool>(alive_)] {
+    if (!alive.expired()) RunNextWaiting();
+  });
+}
+
 void ListSaves::RunNextWaiting() {
   // A step that asked for a save of its own (a deferred delete) holds the
   // rest back until that save is written too: a cycle queued behind it
@@ -48,11 +52,7 @@ void ListSaves::RunNextWaiting() {
   if (pending_ > 0 || waiting_.empty()) return;
   std::function<void()> next = std::move(waiting_.front());
   waiting_.pop_front();
-  if (!waiting_.empty()) {
-    ui_.Post([this, alive = std::weak_ptr<bool>(alive_)] {
-      if (!alive.expired()) RunNextWaiting();
-    });
-  }
+  PostNextWaiting();
   next();
 }
 

@@ -35,6 +35,8 @@ class ListSaves {
   bool Pending() const { return pending_ > 0 || !waiting_.empty(); }
 
  private:
+  // Gives the first waiting step a turn of its own on the UI thread.
+  void PostNextWaiting();
   void RunNextWaiting();
 
   ArticleStore& store_;

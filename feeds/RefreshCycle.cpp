@@ -349,7 +349,8 @@ void RefreshCycle::OnCharts(std::vector<RgbImage> charts, const std::string& new
   store_.jvilRefreshCharts = std::move(charts);
   ports_.statusBar.SetStatusText("Saving lists");
   // The grid is rebuilt from the files, so it waits for the save; nothing
-  // else writes or reads them meanwhile (the article actions wait while Busy).
+  // else writes or reads them meanwhile (the article actions are dropped
+  // while the cycle runs).
   saves_.Save([this, alive = std::weak_ptr<bool>(alive_), newestNewTicker](const std::exception_ptr& failure) {
     if (!alive.expired()) Step([&] { OnSaved(failure, newestNewTicker); });
   });
