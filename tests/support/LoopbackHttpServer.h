@@ -101,13 +101,6 @@ inline int ListenOnLoopback(int backlog, int& port) {
   return fd;
 }
 
-// A loopback port that nothing listens on (bound, then released).
-inline int UnusedPort() {
-  int port = 0;
-  CloseSocket(ListenOnLoopback(1, port));
-  return port;
-}
-
 // count distinct unused loopback ports: each stays bound until all are
 // picked, since a port just released may be handed out again at once.
 inline std::vector<int> UnusedPorts(std::size_t count) {
@@ -116,6 +109,9 @@ inline std::vector<int> UnusedPorts(std::size_t count) {
   for (const int fd : sockets) CloseSocket(fd);
   return ports;
 }
+
+// A loopback port that nothing listens on (bound, then released).
+inline int UnusedPort() { return UnusedPorts(1).front(); }
 
 class LoopbackHttpServer {
  public:

@@ -7,6 +7,7 @@
 // the Secure cookie "session=tls"; /echo answers "Host|SNI|connection|Cookie".
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -41,12 +42,13 @@ class TlsNginx {
          << "  proxy_temp_path " << f << "/tmp;\n  fastcgi_temp_path " << f << "/tmp;\n"
          << "  uwsgi_temp_path " << f << "/tmp;\n  scgi_temp_path " << f << "/tmp;\n"
          << "  default_type text/plain;\n  keepalive_timeout 30;\n";
-    const std::vector<int> ports = UnusedPorts(5);
+    const char* const names[] = {"server", "stranger", "expired", "othername"};
+    // One port more for plain HTTP.
+    const std::vector<int> ports = UnusedPorts(std::size(names) + 1);
     ports_["plain"] = ports.back();
-    int next = 0;
-    for (const char* name : {"server", "stranger", "expired", "othername"}) {
-      const int port = ports[next++];
-      ports_[name] = port;
+    for (std::size_t i = 0; i < std::size(names); ++i) {
+      const char* name = names[i];
+      const int port = ports_[name] = ports[i];
       // Plain HTTP on a port of its own beside the good certificate.
       conf << "  server {\n    listen 127.0.0.1:" << port << " ssl;\n    root " << f << "/root;\n";
       if (std::string(name) == "server") {
