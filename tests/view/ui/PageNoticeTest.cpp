@@ -10,18 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/UiPorts.h"
 #include "platform/ui/PageViews.h"
+#include "tests/support/FakePorts.h"
 #include "view/Banner.h"
 #include "view/ui/BannerBrowser.h"
 
 namespace quarlen {
 namespace {
-
-struct Browser : IUrlOpener {
-  std::vector<std::string> opened;
-  void OpenUrl(const std::string& url) override { opened.push_back(url); }
-};
 
 TEST(PageNotice, OffersTheUsersBrowserForWebAddressesOnly) {
   const struct {
@@ -41,7 +36,7 @@ TEST(PageNotice, OffersTheUsersBrowserForWebAddressesOnly) {
   PageViews pages;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.url ? c.url : "HTML");
-    Browser browser;
+    FakeUrlOpener browser;
     QWidget host;
     BannerBrowser banner(pages, &host, browser);
     // The page before was a web address: what follows replaces its offer.
