@@ -36,7 +36,7 @@ TEST(PageNotice, OffersTheUsersBrowserForWebAddressesOnly) {
   PageViews pages;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.url ? c.url : "HTML");
-    FakeUrlOpener browser;
+    test::FakeUrlOpener browser;
     QWidget host;
     BannerBrowser banner(pages, &host, browser);
     // The page before was a web address: what follows replaces its offer.
