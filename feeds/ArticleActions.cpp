@@ -48,11 +48,10 @@ void ArticleActions::SaveAndRebuild() {
     return;
   }
   // The rows stay as they are until the files are written: the grid is
-  // rebuilt from them.
-  saves_->Save([this, alive = std::weak_ptr<bool>(alive_)](const std::exception_ptr& failure) {
-    if (alive.expired()) return;
-    if (failure) std::rethrow_exception(failure);
-    if (fillArticleGrid_) fillArticleGrid_();
+  // rebuilt from them, or from memory when the save failed (ListSaves tells
+  // of the failure once).
+  saves_->Save([this, alive = std::weak_ptr<bool>(alive_)](const std::exception_ptr&) {
+    if (!alive.expired() && fillArticleGrid_) fillArticleGrid_();
   });
 }
 

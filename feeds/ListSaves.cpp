@@ -6,8 +6,18 @@
 
 namespace quarlen {
 
-ListSaves::ListSaves(ArticleStore& store, WorkerThread& worker, IUiThread& ui)
-    : store_(store), worker_(worker), ui_(ui) {}
+std::string NotSavedText(const std::exception_ptr& failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::exception& e) {
+    return std::string("Articles not saved: ") + e.what();
+  } catch (...) {
+    return "Articles not saved";
+  }
+}
+
+ListSaves::ListSaves(ArticleStore& store, WorkerThread& worker, IUiThread& ui, ISaveAlarm* alarm)
+    : store_(store), worker_(worker), ui_(ui), alarm_(alarm) {}
 
 void ListSaves::Save(Written written) {
   std::function<void()> save = store_.SaveListsTask();
@@ -28,9 +38,26 @@ void ListSaves::Save(Written written) {
       // The waiting steps get turns of their own, after written has rebuilt
       // the grid: a failure thrown by written must not keep them from running.
       if (pending_ == 0) PostNextWaiting();
+      const bool first = Settle(failure);
       if (written) written(failure);
+      if (first && alarm_ == nullptr) std::rethrow_exception(failure);
     });
   });
+}
+
+bool ListSaves::Settle(const std::exception_ptr& failure) {
+  // Saves end in the order asked and nothing changes the lists while one is
+  // pending, so the last one to end says whether the files hold what memory does.
+  store_.SetUnsaved(failure != nullptr);
+  if (!failure) {
+    if (std::exchange(failing_, false) && alarm_) alarm_->ListsSavedAgain();
+    return false;
+  }
+  // A full disk fails every cycle and every mark until space is freed: one
+  // box for the run of failures, not a pile of them.
+  const bool first = !std::exchange(failing_, true);
+  if (alarm_) alarm_->ListsNotSaved(NotSavedText(failure), first);
+  return first;
 }
 
 void ListSaves::WhenWritten(std::function<void()> next) {
