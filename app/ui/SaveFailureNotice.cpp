@@ -1,14 +1,14 @@
 #include "app/ui/SaveFailureNotice.h"
 
 #include <QMessageBox>
+#include <QTimer>
 
 #include "platform/UiPorts.h"
 #include "platform/ui/QtText.h"
 
 namespace quarlen {
 
-SaveFailureNotice::SaveFailureNotice(QWidget& window, IStatusBar& statusBar)
-    : window_(window), statusBar_(statusBar) {}
+SaveFailureNotice::SaveFailureNotice(QWidget& window, IStatusBar& statusBar) : window_(window), statusBar_(statusBar) {}
 
 void SaveFailureNotice::ListsNotSaved(const std::string& why, bool first) {
   statusBar_.SetStatusText(why);
@@ -22,7 +22,9 @@ void SaveFailureNotice::ListsNotSaved(const std::string& why, bool first) {
   box_->setObjectName(QStringLiteral("saveFailureBox"));
   box_->setAttribute(Qt::WA_DeleteOnClose);
   box_->setModal(false);
-  box_->show();
+  // Shown on the next turn, after the refresh has brought the window forward
+  // for its news: a box mapped before that would end up beneath the window.
+  QTimer::singleShot(0, box_, [box = box_] { box->show(); });
 }
 
 void SaveFailureNotice::ListsSavedAgain() {
