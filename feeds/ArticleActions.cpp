@@ -25,8 +25,8 @@ bool ArticleActions::ShowsArticle(int index) const {
 
 bool ArticleActions::InStepWithGrid(int index) {
   // The row the user picked names the article url_view holds there. A refresh
-  // that failed after its merge (a full disk) leaves the working lists
-  // shifted against it; acting on them would mark or delete another article,
+  // that failed after its merge (an error before its save) leaves the working
+  // lists shifted against it; acting on them would mark or delete another article,
   // so the saved lists are loaded again first.
   const std::string seen = store_.url_view[static_cast<std::size_t>(index)];
   const auto matches = [&] {
