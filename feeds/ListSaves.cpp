@@ -38,26 +38,22 @@ void ListSaves::Save(Written written) {
       // The waiting steps get turns of their own, after written has rebuilt
       // the grid: a failure thrown by written must not keep them from running.
       if (pending_ == 0) PostNextWaiting();
-      const bool first = Settle(failure);
+      Settle(failure);
       if (written) written(failure);
-      if (first && alarm_ == nullptr) std::rethrow_exception(failure);
     });
   });
 }
 
-bool ListSaves::Settle(const std::exception_ptr& failure) {
+void ListSaves::Settle(const std::exception_ptr& failure) {
   // Saves end in the order asked and nothing changes the lists while one is
   // pending, so the last one to end says whether the files hold what memory does.
   store_.SetUnsaved(failure != nullptr);
-  if (!failure) {
-    if (std::exchange(failing_, false) && alarm_) alarm_->ListsSavedAgain();
-    return false;
-  }
-  // A full disk fails every cycle and every mark until space is freed: one
-  // box for the run of failures, not a pile of them.
-  const bool first = !std::exchange(failing_, true);
-  if (alarm_) alarm_->ListsNotSaved(NotSavedText(failure), first);
-  return first;
+  // A full disk fails every cycle and every mark until space is freed: the
+  // alarm learns which failure begins a run, so it can show one box for it.
+  const bool wasFailing = std::exchange(failing_, failure != nullptr);
+  if (!alarm_) return;
+  if (failure) alarm_->ListsNotSaved(NotSavedText(failure), !wasFailing);
+  if (!failure && wasFailing) alarm_->ListsSavedAgain();
 }
 
 void ListSaves::WhenWritten(std::function<void()> next) {

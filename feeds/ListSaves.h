@@ -38,8 +38,7 @@ class ListSaves {
   using Written = std::function<void(const std::exception_ptr& failure)>;
 
   // store, worker, ui and alarm are borrowed and must outlive this. Every
-  // failure is told to alarm; without one, the first failure after a
-  // success is thrown from the UI thread's task, after written.
+  // failure is told to alarm (nullptr: to written only).
   ListSaves(ArticleStore& store, WorkerThread& worker, IUiThread& ui, ISaveAlarm* alarm = nullptr);
   ListSaves(const ListSaves&) = delete;
   ListSaves& operator=(const ListSaves&) = delete;
@@ -58,9 +57,8 @@ class ListSaves {
   // Gives the first waiting step a turn of its own on the UI thread.
   void PostNextWaiting();
   void RunNextWaiting();
-  // Notes how a save ended on the store and tells the alarm; true when the
-  // failure is the first of a run of them.
-  bool Settle(const std::exception_ptr& failure);
+  // Notes how a save ended on the store and tells the alarm.
+  void Settle(const std::exception_ptr& failure);
 
   ArticleStore& store_;
   WorkerThread& worker_;

@@ -380,10 +380,12 @@ TEST(ArticleStore, DeleteArticleRemovesOneIndexButNotTheLatestLists) {
 
 TEST(ArticleStore, GoneListKeepsDayStateAndLinkPerLineAndDropsOtherLines) {
   Fixture f;
-  // Lines saved before the days were kept count as carried on the store's today.
+  // Lines saved before the days were kept count as carried on the store's
+  // today; a line with no such day, or without a state, is dropped.
   f.Write(ArticleStore::GoneFile,
           "read http://News.test/x\r\ndeleted http://news.test/a b\r\nbogus http://news.test/c\r\n"
-          "unread\r\nunread http://news.test/X\r\nread \r\n2026-12-01 deleted http://news.test/d\r\n");
+          "unread\r\nunread http://news.test/X\r\nread \r\n2026-12-01 deleted http://news.test/d\r\n"
+          "2026-02-30 read http://news.test/e\r\n2026-12-01 http://news.test/f\r\n");
   ArticleStore s = f.Make();
   s.LoadLists();
   ASSERT_NE(s.gone.Find("HTTP://NEWS.TEST/a b"), nullptr);

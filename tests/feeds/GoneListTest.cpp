@@ -16,29 +16,6 @@ using std::chrono::sys_days;
 
 sys_days Day(int y, unsigned m, unsigned d) { return sys_days(std::chrono::year(y) / m / d); }
 
-TEST(GoneList, ReadsDatedAndOlderLines) {
-  const sys_days today = Day(2026, 12, 10);
-  struct Case {
-    const char* name;
-    Lines in;
-    Lines out;
-  };
-  const std::vector<Case> cases = {
-      {"dated", {"2026-12-01 read http://a"}, {"2026-12-01 read http://a"}},
-      {"older line: carried today", {"deleted http://a b"}, {"2026-12-10 deleted http://a b"}},
-      {"link that looks like a day", {"unread 2026-01-01"}, {"2026-12-10 unread 2026-01-01"}},
-      {"no such day: read as a state, dropped", {"2026-02-30 read http://a"}, {}},
-      {"day without a state", {"2026-12-01 http://a"}, {}},
-      {"day only", {"2026-12-01"}, {}},
-      {"day and state, empty link", {"2026-12-01 read "}, {"2026-12-01 read "}},
-      {"the later of two lines of one link wins",
-       {"2026-12-01 read http://A", "2026-12-03 deleted http://a"},
-       {"2026-12-03 deleted http://a"}},
-      {"short year", {"226-12-01 read http://a"}, {}},
-  };
-  for (const Case& c : cases) EXPECT_EQ(GoneList::FromLines(c.in, today).Lines(), c.out) << c.name;
-}
-
 TEST(GoneList, SettleDatesWhatTheFeedCarriesAndForgetsAfterAWeek) {
   const sys_days today = Day(2026, 12, 10);
   struct Case {
@@ -69,7 +46,6 @@ TEST(GoneList, SettleDatesWhatTheFeedCarriesAndForgetsAfterAWeek) {
        {"http://a", "http://b"},
        {"http://b"},
        {"2026-12-10 read http://a"}},
-      {"a day from the future stays", {"2027-01-01 read http://a"}, {}, {}, {"2027-01-01 read http://a"}},
   };
   for (const Case& c : cases) {
     GoneList list = GoneList::FromLines(c.before, today);
