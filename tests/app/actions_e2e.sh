@@ -90,7 +90,6 @@ store_days() {
   refresh
   await '[ "$(boxes)" = 1 ]' "no box told of the failed save"
   await '[ "$(first_row $((X + 2)) $((Y + $(row 0) - 30)))" != "$shown" ]' "the new article is not shown"
-  import -window root "$home/full-disk.png"
   # A delete on the full disk, picked left of the box.
   xdotool mousemove --window "$wid" 40 "$(row 2)" click 1 windowfocus --sync "$wid" key Delete
   refresh
