@@ -1,6 +1,9 @@
 #include "app/ui/SaveFailureNotice.h"
 
+#include <QLabel>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "platform/UiPorts.h"
@@ -8,10 +11,23 @@
 
 namespace quarlen {
 
-SaveFailureNotice::SaveFailureNotice(QWidget& window, IStatusBar& statusBar) : window_(window), statusBar_(statusBar) {}
+SaveFailureNotice::SaveFailureNotice(QMainWindow& window, IStatusBar& statusBar)
+    : window_(window), statusBar_(statusBar) {
+  // The status text gives way to the next step's text ("Connected" at the
+  // next ping); this field stays while the files are behind what is shown.
+  field_ = new QLabel(QStringLiteral("Articles not saved"), window.statusBar());
+  field_->setObjectName(QStringLiteral("articlesNotSaved"));
+  field_->setContentsMargins(8, 0, 4, 0);
+  window.statusBar()->addPermanentWidget(field_, 0);
+  field_->hide();
+}
 
 void SaveFailureNotice::ListsNotSaved(const std::string& why, bool first) {
   statusBar_.SetStatusText(why);
+  if (field_) {
+    field_->setToolTip(ToQString(why));
+    field_->show();
+  }
   if (!first || box_) return;
   // A box that waited for its OK here would hold back the grid and the
   // announcement of the very news that could not be saved; so it is shown
@@ -29,6 +45,7 @@ void SaveFailureNotice::ListsNotSaved(const std::string& why, bool first) {
 
 void SaveFailureNotice::ListsSavedAgain() {
   if (box_) box_->close();
+  if (field_) field_->hide();
   statusBar_.SetStatusText("Articles saved");
 }
 
