@@ -55,7 +55,8 @@ ShownMoment LocalMoment(std::chrono::system_clock::time_point when) {
   const QDateTime local = QDateTime::fromSecsSinceEpoch(
       std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count(), Qt::LocalTime);
   const QLocale locale;
-  return {static_cast<long>(local.date().toJulianDay()), ToStdString(locale.toString(local.time(), QLocale::ShortFormat)),
+  return {static_cast<long>(local.date().toJulianDay()),
+          ToStdString(locale.toString(local.time(), QLocale::ShortFormat)),
           ToStdString(locale.toString(local.date(), QLocale::ShortFormat))};
 }
 

@@ -220,7 +220,7 @@ class TfrmMainForm : public QMainWindow,
   QTimer* timerCheckForUpdates_ = nullptr;
   QTimer* timerRefreshBanners_ = nullptr;
   QTimer* timerRefreshChannel_ = nullptr;
-  QTimer* timerFeedAge_ = nullptr;  // turns "Updated 23:50" into one with its date after midnight
+  QTimer* timerFeedAge_ = nullptr;                  // turns "Updated 23:50" into one with its date after midnight
   std::unique_ptr<TimerInterval> refreshInterval_;  // timerFetchRSS_'s
   QSystemTrayIcon* JvTrayIcon1_ = nullptr;
   QMenu* PopupMenu1_ = nullptr;
@@ -235,7 +235,7 @@ class TfrmMainForm : public QMainWindow,
   QLabel* Image1_ = nullptr;
   ArticleGrid* grdArticles_ = nullptr;  // the grid with its header panels "Chart" and "Subject"
   QProgressBar* thumbnailProgress_ = nullptr;
-  QLabel* statusText_ = nullptr;  // the status bar's text panel; stays until replaced
+  QLabel* statusText_ = nullptr;   // the status bar's text panel; stays until replaced
   QLabel* feedAgeText_ = nullptr;  // the status bar's second field: the age of the news
   QTabWidget* tabsChannels_ = nullptr;
 };
