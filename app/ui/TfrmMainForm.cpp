@@ -55,8 +55,10 @@ ShownMoment LocalMoment(std::chrono::system_clock::time_point when) {
   const QDateTime local = QDateTime::fromSecsSinceEpoch(
       std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count(), Qt::LocalTime);
   const QLocale locale;
-  return {static_cast<long>(local.date().toJulianDay()),
-          ToStdString(locale.toString(local.time(), QLocale::ShortFormat)),
+  // The C locale's short time carries seconds; the field means the minute.
+  const QString timeFormat =
+      locale.language() == QLocale::C ? QStringLiteral("HH:mm") : locale.timeFormat(QLocale::ShortFormat);
+  return {static_cast<long>(local.date().toJulianDay()), ToStdString(locale.toString(local.time(), timeFormat)),
           ToStdString(locale.toString(local.date(), QLocale::ShortFormat))};
 }
 
@@ -215,6 +217,7 @@ void TfrmMainForm::BuildLayout() {
   feedAgeText_ = new QLabel(statusBar());
   feedAgeText_->setObjectName("sStatusBar1Age");
   feedAgeText_->setTextFormat(Qt::PlainText);
+  feedAgeText_->setContentsMargins(6, 0, 4, 0);
   feedAgeText_->setAccessibleDescription(QStringLiteral("When the news was last read from the feed server"));
   statusBar()->addPermanentWidget(feedAgeText_, 0);
 
