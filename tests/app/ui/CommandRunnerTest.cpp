@@ -37,7 +37,11 @@ TEST(CommandRunnerTest, ShowsWhatTheWorkThrowsAndRunsOnlyQueuedTasksDuringTheExi
          ++ran;
          throw 42;
        },
-       State::Running, false, 1, {"Unknown error"}, {}},
+       State::Running,
+       false,
+       1,
+       {"Unknown error"},
+       {}},
       {"empty work", nullptr, State::Running, false, 0, {}, {}},
       {"a queued task's failure", fails, State::Running, true, 1, {"Disk full"}, {}},
       {"a command during the exit", [&] { ++ran; }, State::Exiting, false, 0, {}, {}},
