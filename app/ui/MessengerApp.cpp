@@ -82,7 +82,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   const PingCall ping = [this](PingDone done) { services_->PingServer(std::move(done)); };
   cycle_ = std::make_unique<RefreshCycle>(
       *store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile, ping,
-      RefreshCyclePorts{form, *desktop_, *desktop_, &form, &form}, [&form] { form.FillArticleGrid(); },
+      RefreshCyclePorts{form, *desktop_, *desktop_, &form, desktop_.get()}, [&form] { form.FillArticleGrid(); },
       CycleThreads{worker_, uiThread_});
   // The channel list: once per run, at the first banner refresh that finds the server.
   banner_ = std::make_unique<Banner>(form.BannerBrowser(), ping, std::string(build::WebSite), [this] {
