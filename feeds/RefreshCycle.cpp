@@ -97,6 +97,11 @@ void RefreshCycle::EndWith(const std::string& status) {
   busy_ = false;
 }
 
+void RefreshCycle::EndUnread(const std::string& status) {
+  if (ports_.feedAge != nullptr) ports_.feedAge->RefreshFailed();
+  EndWith(status);
+}
+
 void RefreshCycle::FetchRSS() {
   // Busy is set before the ping rather than after it: a second command
   // arriving while the ping waits must find the gate closed, or two cycles
@@ -119,6 +124,7 @@ void RefreshCycle::FetchRSS() {
 void RefreshCycle::AfterPing(bool answered) {
   if (!answered) {
     busy_ = false;  // the status bar keeps the ping's message
+    if (ports_.feedAge != nullptr) ports_.feedAge->RefreshFailed();
     return;
   }
   IStatusBar& status = ports_.statusBar;
@@ -140,12 +146,12 @@ void RefreshCycle::OnFeed(const std::exception_ptr& failure, std::string body) {
       std::rethrow_exception(failure);
     } catch (const HttpDeadlineError& e) {
       // Its own text says what failed, and the reliability runs know it by it.
-      return EndWith(e.what());
+      return EndUnread(e.what());
     } catch (const std::exception& e) {
       // "Ready" here would tell a trader whose feed has been failing all
       // morning the same as one whose feed works: the line keeps the failure
       // until the next cycle begins.
-      return EndWith(FeedNotRead + std::string(e.what()));
+      return EndUnread(FeedNotRead + std::string(e.what()));
     }
   }
 
@@ -187,7 +193,9 @@ void RefreshCycle::OnFeed(const std::exception_ptr& failure, std::string body) {
 
 void RefreshCycle::OnRead(const std::shared_ptr<Reading>& reading) {
   if (reading->otherFailure) std::rethrow_exception(reading->otherFailure);
-  if (!reading->rss) return EndWith(FeedNotRead + reading->parseFailure);
+  // A web filter's page of its own comes with a success status but is no feed.
+  if (!reading->rss) return EndUnread(FeedNotRead + reading->parseFailure);
+  if (ports_.feedAge != nullptr) ports_.feedAge->FeedRead(std::chrono::system_clock::now());
 
   ArticleStore& merged = reading->merged;
   for (auto list : {&ArticleStore::url, &ArticleStore::subject, &ArticleStore::description, &ArticleStore::date,

@@ -39,6 +39,7 @@ struct RefreshCyclePorts {
   IMainWindow& mainWindow;                          // beep, show from tray, bring forward, ticker box
   IThumbnailProgress* thumbnailProgress = nullptr;  // may be null
   ISaveAlarm* saveAlarm = nullptr;                  // hears of failed saves (ListSaves); may be null
+  IFeedAge* feedAge = nullptr;                      // told of each read and each failed refresh; may be null
 };
 
 // Where the cycle's heavy work runs (reading the feed, merging it, saving) and how
@@ -101,6 +102,8 @@ class RefreshCycle {
   void OnCharts(std::vector<RgbImage> charts, const std::string& newestNewTicker);
   void OnSaved(const std::exception_ptr& failure, const std::string& newestNewTicker);
   void EndWith(const std::string& status);
+  // The feed was not read: the status says why, and the age of the news stays.
+  void EndUnread(const std::string& status);
   void Announce(const std::string& newestNewTicker);
 
   ArticleStore& store_;

@@ -2,6 +2,8 @@
 // The program's composition root: owns the core objects (the article store,
 // the main HTTP client, the browser profile), creates the windows in start-up
 // order and connects the menus and timers of the main window to the work they start.
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,6 +35,9 @@ class THttpClient;
 // program at the next turn of the event loop (false).
 bool EnsureConfigFolderOrQuit(const std::string& configFolder, TfrmMainForm& form);
 
+// How long the exit waits for the list saves before it ends all the same.
+inline constexpr std::chrono::milliseconds ExitSaveLimit{10000};
+
 class MessengerApp {
  public:
   // The store, the main client and the browser profile; the main window
@@ -55,6 +60,10 @@ class MessengerApp {
 
  private:
   void ConnectCommands();
+  // The exit's wait: the list saves queued, under way or waiting are written
+  // first (up to ExitSaveLimit, then standard error says what was cut short),
+  // with the event loop running meanwhile; then finish.
+  void WaitForSaves(std::function<void()> finish);
   // The settings files are written once more; the dialogs go first.
   void DestroyDialogs();
 
@@ -66,7 +75,7 @@ class MessengerApp {
   // The threads of the run: completions come back to the UI thread through
   // uiThread_, requests run on network_, the reading of the feed on worker_.
   // Declared before everything that posts to them, so they go last.
-  QtUiThread uiThread_{runner_};
+  QtUiThread uiThread_{runner_.QueuedTasks()};
   NetworkLoop network_;
   WorkerThread worker_;
   BrowserUrlOpener browser_;

@@ -7,7 +7,8 @@
 #       marks it read
 #   desktop_e2e.sh PROGRAM tray   a panel (watcher) that appears after the start:
 #       closing minimises before and hides after it; the icon registers, with
-#       sizes up to 64 px; Activate shows the window
+#       sizes up to 64 px and a tooltip that says how old the news is;
+#       Activate shows the window
 #   desktop_e2e.sh PROGRAM wayland   under weston's headless compositor: the
 #       program starts, refreshes and sends its notification, whose click with
 #       an activation token opens the article; the terminal stays quiet
@@ -224,6 +225,11 @@ tray)
   sizes=$(dbus-send --session --print-reply --dest="${item%%/*}" "/${item#*/}" org.freedesktop.DBus.Properties.Get \
             string:org.kde.StatusNotifierItem string:IconPixmap | grep -c 'int32 64')
   [ "$sizes" -ge 2 ] || fail "the icon has no 64 x 64 image"
+  tip=$(dbus-send --session --print-reply --dest="${item%%/*}" "/${item#*/}" org.freedesktop.DBus.Properties.Get \
+          string:org.kde.StatusNotifierItem string:ToolTip)
+  echo "$tip" | grep -q 'string "Quarlen Messenger"' &&
+    echo "$tip" | grep -Eq 'string "(Not updated yet|Updated .+|Not updated since .+)"' ||
+    fail "the icon's tooltip does not say how old the news is: $tip"
   $python "$here/close_window.py" "$(window)"
   waitfor 50 eval '! viewable' || fail "closing did not hide the window into the panel"
   dbus-send --session --type=method_call --dest="${item%%/*}" "/${item#*/}" org.kde.StatusNotifierItem.Activate int32:0 int32:0

@@ -101,7 +101,7 @@ class RefreshCycleTest : public ::testing::Test {
               // Answered on a later turn of the UI thread, as the real ping is.
               ui_.Post([done = std::move(done), ok = pingOk_] { done(ok); });
             },
-            RefreshCyclePorts{status_, tray_, window_, &progress_, &alarm_},
+            RefreshCyclePorts{status_, tray_, window_, &progress_, &alarm_, &feedAge_},
             [this] {
               ++gridFills_;
               store_.LoadLists();
@@ -195,6 +195,7 @@ class RefreshCycleTest : public ::testing::Test {
   FakeSettings settings_;
   test::FakeProgress progress_;
   FakeSaveAlarm alarm_;
+  test::FakeFeedAge feedAge_;
   std::chrono::sys_days today_ = std::chrono::sys_days(std::chrono::year(2026) / 12 / 10);
   bool pingOk_ = true;
   std::function<void()> onPing_;
@@ -211,9 +212,15 @@ TEST_F(RefreshCycleTest, FirstCycleFillsTheStoreAnnouncesAndSavesWhatTheGridShow
   ServeFeed({{"First & foremost", "http://news.example/1.html", "Line one\nline two", "AAA", "Ann"},
              {"Second", "http://news.example/2.html", "Two", "BBB", ""},
              {"Third", "http://news.example/3.html", "Three", "UNREF"}});
+  const auto before = std::chrono::system_clock::now();
   Fetch();
 
   EXPECT_FALSE(cycle_.Busy());
+  // The age of the news: read once, during the cycle.
+  ASSERT_EQ(feedAge_.reads.size(), 1u);
+  EXPECT_GE(feedAge_.reads[0], before);
+  EXPECT_LE(feedAge_.reads[0], std::chrono::system_clock::now());
+  EXPECT_EQ(feedAge_.failures, 0);
   EXPECT_EQ(store_.url, (std::vector<std::string>{"http://news.example/1.html", "http://news.example/2.html",
                                                   "http://news.example/3.html"}));
   EXPECT_EQ(store_.subject, (std::vector<std::string>{"First && foremost", "Second", "Third"}));
@@ -515,6 +522,13 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
       {"empty body", [this] { server_.Set(FeedPath, ""); }, "Parsing XML", "Feed not read: Document is empty"},
       {"unknown format", [this] { server_.Set(FeedPath, "<html><body>x</body></html>"); }, "Parsing XML",
        "Feed not read: unkown format: html"},
+      {"a web filter's page of its own",
+       [this] {
+         server_.Set(FeedPath,
+                     "<!DOCTYPE html>\n<html><head><title>Blocked</title></head>"
+                     "<body><p>This site is blocked by your organisation's policy.</p></body></html>");
+       },
+       "Parsing XML", "Feed not read: unkown format: html"},
       {"over the feed's cap", [this] { server_.Set(FeedPath, std::string(FeedBodyCap + 1, ' ')); }, "Fetching XML",
        "Feed not read: The response is larger than the limit of 16777216 bytes."},
       // Last: the server holds this one until the hangup below.
@@ -535,8 +549,12 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
     status_.texts.clear();
     tray_ = test::FakeTray();
     server_.ClearRequests();
+    feedAge_ = test::FakeFeedAge();
     Fetch();
     EXPECT_FALSE(cycle_.Busy());
+    // The age of the news stays and says the refresh failed.
+    EXPECT_TRUE(feedAge_.reads.empty());
+    EXPECT_EQ(feedAge_.failures, 1);
     EXPECT_EQ(ListFileBytes(), before);
     EXPECT_EQ(store_.Count(), 3u);
     EXPECT_EQ(store_.latest_subject, std::vector<std::string>{"Old latest"});
@@ -571,6 +589,8 @@ TEST_F(RefreshCycleTest, FailedPingEndsTheCycleBeforeAnyRequest) {
   EXPECT_FALSE(cycle_.Busy());
   EXPECT_TRUE(server_.Requests().empty());
   EXPECT_EQ(status_.texts.back(), "Socket Error # 111\r\nConnection refused.");
+  EXPECT_EQ(feedAge_.failures, 1);
+  EXPECT_TRUE(feedAge_.reads.empty());
   EXPECT_EQ(ListFileBytes(), before);
   EXPECT_TRUE(tray_.icons.empty());
 }
