@@ -80,7 +80,7 @@ asio::awaitable<tcp::socket> ConnectFirst(const Endpoints& endpoints, StopHook& 
   std::size_t next = 0;
   while (!race->stopped && !race->winner) {
     if (next < endpoints.size()) {
-      const tcp::endpoint endpoint = endpoints[next];
+      const tcp::endpoint& endpoint = endpoints[next];
       race->sockets.push_back(std::make_unique<tcp::socket>(executor));
       ErrorCode opened;
       race->sockets.back()->open(endpoint.protocol(), opened);

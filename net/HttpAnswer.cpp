@@ -119,7 +119,8 @@ bool HttpAnswer::Take(beast::flat_buffer& received, bool peerClosed) {
       if (part_ == Part::StatusLine) throw HttpError(ClosedGracefully);
       std::string header(data);
       header.erase(header.rfind('\n') + 1);
-      header = StrictHeader(header + "\r\n");
+      header += "\r\n";
+      header = StrictHeader(header);
       received.clear();
       ErrorCode ec;
       parser_->put(boost::asio::buffer(header), ec);

@@ -87,7 +87,7 @@ struct THttpClient::Impl : std::enable_shared_from_this<THttpClient::Impl> {
   boost::asio::io_context& io;
   IUiThread* const ui;
 
- private:
+  // The request's own steps, and the connection they work on.
   boost::asio::awaitable<std::string> Run();
   bool KeptConnectionFits();
   bool StillOpen();
