@@ -62,6 +62,7 @@ PreparedRequest THttpClient::Impl::Prepare(const std::string& url, std::size_t c
   prepared.connectTimeout = connectTimeout;
   prepared.readTimeout = readTimeout;
   prepared.keptIdleLimit = keptIdleLimit;
+  prepared.timeAsleep = timeAsleep;
   return prepared;
 }
 
@@ -221,6 +222,9 @@ void THttpClient::SetTransferDeadline(std::chrono::milliseconds deadline) { impl
 std::chrono::milliseconds THttpClient::TransferDeadline() const { return impl_->transferDeadline; }
 void THttpClient::SetKeptIdleLimit(std::chrono::milliseconds limit) { impl_->keptIdleLimit = limit; }
 std::chrono::milliseconds THttpClient::KeptIdleLimit() const { return impl_->keptIdleLimit; }
+void THttpClient::SetSleepClock(std::function<std::chrono::milliseconds()> timeAsleep) {
+  impl_->timeAsleep = std::move(timeAsleep);
+}
 std::string THttpClient::Get(const std::string& url) {
   return impl_->BlockingGet(url, impl_->bodyCap, impl_->transferDeadline);
 }

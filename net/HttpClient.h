@@ -93,6 +93,9 @@ class THttpClient {
   // across a sleep of the machine is never used again.
   void SetKeptIdleLimit(std::chrono::milliseconds limit);
   std::chrono::milliseconds KeptIdleLimit() const;
+  // Where the time the machine has spent asleep comes from (default
+  // platform/SleepClock's TimeAsleep); tests give a clock of their own.
+  void SetSleepClock(std::function<std::chrono::milliseconds()> timeAsleep);
 
   // Fetches url and returns the body bytes. Throws HttpError with the user's text:
   // the status line for a failure status or a redirect, "Socket Error # n\r\n..."

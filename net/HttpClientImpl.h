@@ -20,6 +20,7 @@
 #include "net/HttpStream.h"
 #include "net/HttpTls.h"
 #include "net/NameLookup.h"
+#include "platform/SleepClock.h"
 
 namespace quarlen {
 
@@ -40,6 +41,7 @@ struct PreparedRequest {
   std::chrono::milliseconds connectTimeout{0};
   std::chrono::milliseconds readTimeout{0};
   std::chrono::milliseconds keptIdleLimit{0};
+  std::function<std::chrono::milliseconds()> timeAsleep;
 };
 
 // The settings belong to the calling thread; everything below `io` belongs
@@ -78,6 +80,7 @@ struct THttpClient::Impl : std::enable_shared_from_this<THttpClient::Impl> {
   std::chrono::milliseconds readTimeout = DefaultReadTimeout;
   std::chrono::milliseconds transferDeadline = DefaultTransferDeadline;
   std::chrono::milliseconds keptIdleLimit = DefaultKeptIdleLimit;
+  std::function<std::chrono::milliseconds()> timeAsleep = TimeAsleep;
   std::uint64_t serial = 0;
   std::shared_ptr<std::atomic<bool>> delivery;  // false once the request under way is cancelled
   std::atomic<bool> busy{false};

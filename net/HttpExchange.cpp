@@ -8,7 +8,6 @@
 #include "net/HttpClientImpl.h"
 #include "net/HttpError.h"
 #include "net/HttpTunnel.h"
-#include "platform/SleepClock.h"
 #include "platform/SocketErrorText.h"
 #include "platform/TcpKeepAlive.h"
 
@@ -94,7 +93,7 @@ bool THttpClient::Impl::KeptConnectionFits() {
       peerTunnel != job.tunnel) {
     return false;
   }
-  if (Clock::now() - lastUsed > job.keptIdleLimit || TimeAsleep() - asleepAtLastUse > SleepTolerance) return false;
+  if (Clock::now() - lastUsed > job.keptIdleLimit || job.timeAsleep() - asleepAtLastUse > SleepTolerance) return false;
   return StillOpen();
 }
 
@@ -210,7 +209,7 @@ asio::awaitable<std::optional<std::string>> THttpClient::Impl::Exchange(bool kep
   }
   if (answer.KeepsConnection() && !peerClosed && buffer.size() == 0) {
     lastUsed = Clock::now();
-    asleepAtLastUse = TimeAsleep();
+    asleepAtLastUse = job.timeAsleep();
   } else {
     Close();
   }
