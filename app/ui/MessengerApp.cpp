@@ -6,6 +6,7 @@
 #include "app/ui/DesktopIntegration.h"
 
 #include "app/ui/BrowserProxy.h"
+#include "app/ui/SaveFailureNotice.h"
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
 #include "feeds/RefreshCycle.h"
@@ -77,9 +78,10 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   services_ = std::make_unique<ServiceCalls>(endpoints, programVersion_, std::string(), applyProfile, network,
                                              ServiceCallPorts{form, form, browser_, form});
   const PingCall ping = [this](PingDone done) { services_->PingServer(std::move(done)); };
+  saveNotice_ = std::make_unique<SaveFailureNotice>(form, form);
   cycle_ = std::make_unique<RefreshCycle>(
       *store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile, ping,
-      RefreshCyclePorts{form, *desktop_, *desktop_, &form}, [&form] { form.FillArticleGrid(); },
+      RefreshCyclePorts{form, *desktop_, *desktop_, &form, saveNotice_.get()}, [&form] { form.FillArticleGrid(); },
       CycleThreads{worker_, uiThread_});
   // The channel list: once per run, at the first banner refresh that finds the server.
   banner_ = std::make_unique<Banner>(form.BannerBrowser(), ping, std::string(build::WebSite), [this] {

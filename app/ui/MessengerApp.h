@@ -22,6 +22,7 @@ class TfrmSettings;
 class TfrmNetworkSettings;
 class ServiceCalls;
 class RefreshCycle;
+class SaveFailureNotice;
 class Banner;
 class ArticleActions;
 class ChannelTabsUi;
@@ -80,6 +81,7 @@ class MessengerApp {
   std::unique_ptr<TfrmNetworkSettings> frmNetworkSettings_;
   std::unique_ptr<BrowserProxy> browserProxy_;  // the pages' route, from the network settings
   std::unique_ptr<ServiceCalls> services_;
+  std::unique_ptr<SaveFailureNotice> saveNotice_;  // one box for a run of failed saves; outlives the cycle
   std::unique_ptr<RefreshCycle> cycle_;
   std::unique_ptr<Banner> banner_;
   std::unique_ptr<ArticleActions> articleActions_;
