@@ -22,6 +22,7 @@ class TfrmSettings;
 class TfrmNetworkSettings;
 class ServiceCalls;
 class RefreshCycle;
+class RefreshTriggers;
 class Banner;
 class ArticleActions;
 class ChannelTabsUi;
@@ -81,6 +82,7 @@ class MessengerApp {
   std::unique_ptr<BrowserProxy> browserProxy_;  // the pages' route, from the network settings
   std::unique_ptr<ServiceCalls> services_;
   std::unique_ptr<RefreshCycle> cycle_;
+  std::unique_ptr<RefreshTriggers> refreshTriggers_;  // retries, wakes from sleep, the network coming back
   std::unique_ptr<Banner> banner_;
   std::unique_ptr<ArticleActions> articleActions_;
   std::unique_ptr<ChannelTabsUi> channels_;  // the tabs beside the article grid
