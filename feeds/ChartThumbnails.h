@@ -28,6 +28,12 @@ bool IsConnectFailure(std::string_view failureText);
 // the whole text when it has no "://".
 std::string UrlOrigin(std::string_view url);
 
+// How long a chart's connect may take. Shorter than the whole transfer's
+// deadline, so a chart host that takes no connection is known as such and
+// not asked again in that refresh, rather than failing each chart in turn
+// on the deadline.
+inline constexpr std::chrono::milliseconds ChartConnectTimeout{30000};
+
 class ChartThumbnails {
  public:
   // Puts the agent and proxy on a client right before each request.
@@ -61,7 +67,7 @@ class ChartThumbnails {
   void StartBatch(std::vector<std::string> tickers, ChartArrived arrived, BatchDone done);
   // The whole batch at once: done gets image i belonging to ticker i.
   void RefreshChartThumbnails(std::vector<std::string> tickers, ChartsDone done);
-  // How long each chart's connect may take (default DefaultConnectTimeout).
+  // How long each chart's connect may take (default ChartConnectTimeout).
   void SetConnectTimeout(std::chrono::milliseconds timeout);
   // Ends the batch under way, if any, without another call of it.
   void Abandon();
@@ -86,7 +92,7 @@ class ChartThumbnails {
   std::array<bool, Connections> inUse_{};
   std::shared_ptr<Batch> batch_;
   std::string statusText_;
-  std::chrono::milliseconds connectTimeout_ = DefaultConnectTimeout;
+  std::chrono::milliseconds connectTimeout_ = ChartConnectTimeout;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // completions look here first
 };
 

@@ -119,7 +119,7 @@ class RefreshCycle {
   void SetFeedDeadline(std::chrono::milliseconds deadline) { feedDeadline_ = deadline; }
   // How long the news waits for its charts (default DefaultChartGrace).
   void SetChartGrace(std::chrono::milliseconds grace) { chartGrace_ = grace; }
-  // How long a chart's connect may take (default DefaultConnectTimeout).
+  // How long a chart's connect may take (default ChartConnectTimeout).
   void SetChartConnectTimeout(std::chrono::milliseconds timeout) { thumbnails_.SetConnectTimeout(timeout); }
   void SetReachObserver(ReachObserver observer) { reachObserver_ = std::move(observer); }
 
