@@ -20,6 +20,7 @@
 #include "net/NetworkLoop.h"
 #include "platform/AtomicFile.h"
 #include "tests/feeds/TestPng.h"
+#include "tests/support/DroppingListener.h"
 #include "tests/support/FakePorts.h"
 #include "tests/support/FaultyFileOps.h"
 #include "tests/support/LoopbackHttpServer.h"
@@ -713,31 +714,6 @@ TEST_F(RefreshCycleTest, Windows1251FeedArrivesAsUtf8) {
   EXPECT_EQ(tray_.balloons.at(0).second, utf8);
 }
 
-#ifndef _WIN32
-// A listener whose accept queue is full: further connection attempts go
-// unanswered, as with a firewall that drops every packet.
-struct DroppingHost {
-  DroppingHost() {
-    listener = testhttp::ListenOnLoopback(0, port);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    for (int i = 0; i < 4; ++i) {
-      const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-      ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-      fillers.push_back(fd);
-    }
-  }
-  ~DroppingHost() {
-    for (int fd : fillers) ::close(fd);
-    ::close(listener);
-  }
-  int listener = -1, port = 0;
-  std::vector<int> fillers;
-};
-#endif
-
 // Eight new articles whose charts are on a host of their own. The news is
 // shown and announced whatever that host does; a host that could not be
 // reached is asked once per connection, not once per chart.
@@ -758,14 +734,14 @@ TEST_F(RefreshCycleTest, TheNewsNeverWaitsForTheChartHost) {
     deadBase = gone.BaseUrl();
   }
 #ifndef _WIN32
-  DroppingHost dropping;
+  testhttp::DroppingListener dropping;
 #endif
   std::vector<Case> cases = {
       {"answering", [this] { return server_.BaseUrl(); }, true, false, 8},
       {"refusing", [&] { return deadBase; }, false, false, 4},
       {"hanging", [&] { return hanging.BaseUrl(); }, false, true, 8},
 #ifndef _WIN32
-      {"dropping every packet", [&] { return "http://127.0.0.1:" + std::to_string(dropping.port); }, false, true, 4},
+      {"dropping every packet", [&] { return dropping.BaseUrl(); }, false, true, 4},
 #endif
   };
   // The grace is long enough for loopback charts, the connect limit longer
