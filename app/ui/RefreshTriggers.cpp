@@ -18,6 +18,8 @@ RefreshTriggers::RefreshTriggers(RefreshCycle& cycle, QTimer& refreshTimer, ICom
   cycle_.SetReachObserver([this](bool reached) { OnReach(reached); });
 
   retryTimer_.setSingleShot(true);
+  // A coarse timer may fire up to 5 % early, before the retry is due.
+  retryTimer_.setTimerType(Qt::PreciseTimer);
   connect(&retryTimer_, &QTimer::timeout, this, [this] {
     runner_.Run([this] {
       if (retry_.RetryDue(clock_.Now())) Refresh();
