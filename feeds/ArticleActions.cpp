@@ -25,8 +25,8 @@ bool ArticleActions::ShowsArticle(int index) const {
 
 bool ArticleActions::InStepWithGrid(int index) {
   // The row the user picked names the article url_view holds there. A refresh
-  // that failed after its merge (a full disk) leaves the working lists
-  // shifted against it; acting on them would mark or delete another article,
+  // that failed after its merge (an error before its save) leaves the working
+  // lists shifted against it; acting on them would mark or delete another article,
   // so the saved lists are loaded again first.
   const std::string seen = store_.url_view[static_cast<std::size_t>(index)];
   const auto matches = [&] {
@@ -48,11 +48,10 @@ void ArticleActions::SaveAndRebuild() {
     return;
   }
   // The rows stay as they are until the files are written: the grid is
-  // rebuilt from them.
-  saves_->Save([this, alive = std::weak_ptr<bool>(alive_)](const std::exception_ptr& failure) {
-    if (alive.expired()) return;
-    if (failure) std::rethrow_exception(failure);
-    if (fillArticleGrid_) fillArticleGrid_();
+  // rebuilt from them, or from memory when the save failed (ListSaves tells
+  // of the failure once).
+  saves_->Save([this, alive = std::weak_ptr<bool>(alive_)](const std::exception_ptr&) {
+    if (!alive.expired() && fillArticleGrid_) fillArticleGrid_();
   });
 }
 

@@ -34,8 +34,8 @@ class ArticleActions {
 
   // Sets read[index] to "read" / "unread", then SaveLists and FillArticleGrid.
   // Nothing while Busy, on an empty store or for an index past the end. A
-  // failed save (FileWriteError) propagates instead of the rebuild (from the
-  // UI thread's task that the save's end runs in, with saves).
+  // failed save still rebuilds the grid, from memory (the store is Unsaved),
+  // and is told by saves; without saves it propagates instead of the rebuild.
   void MarkArticleRead(int index);
   void MarkArticleUnread(int index);
   // Removes the article at index from every per-article list and both image

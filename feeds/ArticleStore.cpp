@@ -47,17 +47,23 @@ void EraseAt(std::vector<T>& list, std::size_t index) {
 }  // namespace
 
 ArticleStore::ArticleStore(std::string configFolder, ErrorCallback showError, NoConfigFolderCallback onNoConfigFolder,
-                           FileOps* fileOps)
+                           FileOps* fileOps, DayClock today)
     : configFolder_(std::move(configFolder)),
       showError_(std::move(showError)),
       onNoConfigFolder_(std::move(onNoConfigFolder)),
-      fileOps_(fileOps) {}
+      fileOps_(fileOps),
+      today_(std::move(today)) {}
 
 ArticleStore::ArticleStore(std::string configFolder, IMessageBoxes& boxes, NoConfigFolderCallback onNoConfigFolder,
-                           FileOps* fileOps)
+                           FileOps* fileOps, DayClock today)
     : ArticleStore(
           std::move(configFolder), [&boxes](const std::string& text) { boxes.ShowMessage(text); },
-          std::move(onNoConfigFolder), fileOps) {}
+          std::move(onNoConfigFolder), fileOps, std::move(today)) {}
+
+std::chrono::sys_days ArticleStore::Today() const {
+  if (today_) return today_();
+  return std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
+}
 
 void ArticleStore::CheckConfigFolder() {
   if (IsFolder(configFolder_)) return;
@@ -71,6 +77,16 @@ void ArticleStore::CheckConfigFolder() {
 
 void ArticleStore::LoadLists() {
   CheckConfigFolder();
+  if (unsaved_) {
+    // The save of these lists failed (a full disk): the files hold older
+    // news, so the rows are filled from memory and the next save that
+    // succeeds writes them.
+    url_view = url;
+    read_view = read;
+    jvilCharts = jvilRefreshCharts;
+    CheckLists();
+    return;
+  }
   // A save cut off between its renames is finished first, so the files agree.
   try {
     AtomicFileGroup::Recover(PathOf(SaveJournalFile), fileOps_);
@@ -111,11 +127,19 @@ void ArticleStore::LoadLists() {
   if (newLatestSubject) latest_subject = std::move(*newLatestSubject);
   // A store saved before the gone list existed has no such file and starts
   // with an empty one.
-  if (newGone) gone = GoneList::FromLines(*newGone);
+  if (newGone) gone = GoneList::FromLines(*newGone, Today());
   CheckLists();
 }
 
-void ArticleStore::SaveLists() { SaveListsTask()(); }
+void ArticleStore::SaveLists() {
+  try {
+    SaveListsTask()();
+  } catch (const FileWriteError&) {
+    unsaved_ = true;
+    throw;
+  }
+  unsaved_ = false;
+}
 
 std::function<void()> ArticleStore::SaveListsTask() {
   CheckConfigFolder();
@@ -160,7 +184,7 @@ void ArticleStore::ClearLists() {
 void ArticleStore::DeleteArticle(std::size_t index) {
   // Remembered so the next refresh does not bring it back as a new article
   // while the feed still carries it.
-  if (index < url.size()) gone.Add(url[index], GoneList::Deleted);
+  if (index < url.size()) gone.Add(url[index], GoneList::Deleted, Today());
   EraseAt(url, index);
   EraseAt(subject, index);
   EraseAt(description, index);

@@ -2,6 +2,7 @@
 // The article store: parallel lists, one entry per article at the same index
 // (0 newest), kept in list files in the configuration folder, plus the lists
 // of the articles new in the last refresh and two thumbnail image lists.
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ class ArticleStore {
  public:
   using ErrorCallback = std::function<void(const std::string& text)>;
   using NoConfigFolderCallback = std::function<void()>;
+  // Today's date; the gone list dates its links by it.
+  using DayClock = std::function<std::chrono::sys_days()>;
 
   static constexpr const char* UrlFile = "kvt_url_list.dat";
   static constexpr const char* TickerFile = "kvt_ticker_list.dat";
@@ -36,19 +39,21 @@ class ArticleStore {
   // configFolder ends in "/". showError shows a message box;
   // onNoConfigFolder runs after the message when the folder cannot be made
   // (the window ends the program). fileOps
-  // (nullptr: the real file system) lets tests make writes fail.
+  // (nullptr: the real file system) lets tests make writes fail; today
+  // (nullptr: the system clock's UTC date) lets them pick the day.
   ArticleStore(std::string configFolder, ErrorCallback showError, NoConfigFolderCallback onNoConfigFolder,
-               FileOps* fileOps = nullptr);
+               FileOps* fileOps = nullptr, DayClock today = nullptr);
   ArticleStore(std::string configFolder, IMessageBoxes& boxes, NoConfigFolderCallback onNoConfigFolder,
-               FileOps* fileOps = nullptr);
+               FileOps* fileOps = nullptr, DayClock today = nullptr);
 
   // Replaces the store with the list files (a missing file keeps its list),
-  // then CheckLists. A charts file that cannot be read gives one blank
+  // then CheckLists. While Unsaved, the lists in memory are newer than the
+  // files and stay: only the painted copies take their values. A charts file that cannot be read gives one blank
   // thumbnail per article. A list file that exists but cannot be read throws
   // ListFileError and leaves the store as it was.
   void LoadLists();
   // Writes every list and jvilRefreshCharts: all files or, on a failure
-  // (FileWriteError), none of them.
+  // (FileWriteError), none of them; sets Unsaved to match.
   void SaveLists();
   // The same save of the lists as they are now, made to run later on any
   // thread: the task holds copies and throws FileWriteError as SaveLists does.
@@ -67,6 +72,12 @@ class ArticleStore {
   void DeleteArticle(std::size_t index);
   // Sets read[index] to "read" or "unread"; nothing when index is past the end.
   void SetRead(std::size_t index, bool isRead);
+
+  // Whether the last save of the lists failed: set by whoever ran the save's task.
+  void SetUnsaved(bool unsaved) { unsaved_ = unsaved; }
+  bool Unsaved() const { return unsaved_; }
+  // Today's date by the store's clock.
+  std::chrono::sys_days Today() const;
 
   std::size_t Count() const { return url.size(); }
   const std::string& ConfigFolder() const { return configFolder_; }
@@ -96,6 +107,8 @@ class ArticleStore {
   ErrorCallback showError_;
   NoConfigFolderCallback onNoConfigFolder_;
   FileOps* fileOps_;
+  DayClock today_;
+  bool unsaved_ = false;
 };
 
 }  // namespace quarlen

@@ -6,8 +6,18 @@
 
 namespace quarlen {
 
-ListSaves::ListSaves(ArticleStore& store, WorkerThread& worker, IUiThread& ui)
-    : store_(store), worker_(worker), ui_(ui) {}
+std::string NotSavedText(const std::exception_ptr& failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::exception& e) {
+    return std::string("Articles not saved: ") + e.what();
+  } catch (...) {
+    return "Articles not saved";
+  }
+}
+
+ListSaves::ListSaves(ArticleStore& store, WorkerThread& worker, IUiThread& ui, ISaveAlarm* alarm)
+    : store_(store), worker_(worker), ui_(ui), alarm_(alarm) {}
 
 void ListSaves::Save(Written written) {
   std::function<void()> save = store_.SaveListsTask();
@@ -28,9 +38,22 @@ void ListSaves::Save(Written written) {
       // The waiting steps get turns of their own, after written has rebuilt
       // the grid: a failure thrown by written must not keep them from running.
       if (pending_ == 0) PostNextWaiting();
+      Settle(failure);
       if (written) written(failure);
     });
   });
+}
+
+void ListSaves::Settle(const std::exception_ptr& failure) {
+  // Saves end in the order asked and nothing changes the lists while one is
+  // pending, so the last one to end says whether the files hold what memory does.
+  store_.SetUnsaved(failure != nullptr);
+  // A full disk fails every cycle and every mark until space is freed: the
+  // alarm learns which failure begins a run, so it can show one box for it.
+  const bool wasFailing = std::exchange(failing_, failure != nullptr);
+  if (!alarm_) return;
+  if (failure) alarm_->ListsNotSaved(NotSavedText(failure), !wasFailing);
+  if (!failure && wasFailing) alarm_->ListsSavedAgain();
 }
 
 void ListSaves::WhenWritten(std::function<void()> next) {

@@ -19,8 +19,6 @@ namespace quarlen {
 
 namespace {
 
-constexpr const char* UnreadEntry = "unread";
-constexpr const char* ReadEntry = "read";
 constexpr const char* FeedNotRead = "Feed not read: ";
 
 // Links are URLs: letter case is folded for ASCII letters; other bytes (UTF-8
@@ -34,26 +32,7 @@ std::size_t FindIgnoringCase(std::string_view text, std::string_view what) {
   return std::string_view::npos;
 }
 
-// Writes entry k of a list the merge updates; a list that the load left
-// shorter than url (it cannot be after CheckLists) is grown rather than
-// written past its end.
-void SetEntry(std::vector<std::string>& list, std::size_t k, std::string value) {
-  if (list.size() <= k) list.resize(k + 1);
-  list[k] = std::move(value);
-}
-
 }  // namespace
-
-std::string CleanText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + 8);
-  for (char c : text) {
-    if (c == '\n') continue;
-    out += c;
-    if (c == '&') out += '&';
-  }
-  return out;
-}
 
 std::string ExtractTickerSymbol(std::string_view ticker) {
   const std::size_t style = FindIgnoringCase(ticker, "%26chartstyle");
@@ -68,125 +47,6 @@ std::string ExtractTickerSymbol(std::string_view ticker) {
   std::string symbol = keep <= 0 ? std::string() : std::string(t.substr(t.size() - static_cast<std::size_t>(keep)));
   if (symbol == "UNREF") symbol = "QQQQ";
   return symbol;
-}
-
-std::string ArticleDateText(const TRSSItem& item) { return item.Author().Name() + " - " + item.PubDate().DateText(); }
-
-// A feed of tens of thousands of items against a store as large: every
-// look-up goes through a key table, and the new articles go to the front in
-// one insertion per list, so the merge stays linear in the feed.
-std::string MergeFeedItems(ArticleStore& store, const TRSSItems& items) {
-  struct NewArticle {
-    std::string url, subject, description, date, ticker, latest, latestSubject;
-  };
-  std::unordered_map<std::string, std::size_t> stored;  // LinkKey -> first position in url
-  stored.reserve(store.url.size());
-  for (std::size_t k = 0; k < store.url.size(); ++k) stored.emplace(LinkKey(store.url[k]), k);
-  std::unordered_map<std::string, std::size_t> added;  // LinkKey -> position in fresh
-  std::vector<NewArticle> fresh;                       // in the order found: the last one goes on top
-
-  std::string newestNewTicker;
-  for (int i = items.Count() - 1; i >= 0; --i) {
-    const TRSSItem& item = items[i];
-    std::string key = LinkKey(item.Link());
-    // A link found new earlier in this merge already stands above the stored
-    // ones, so a second item of it updates that article.
-    if (const auto it = added.find(key); it != added.end()) {
-      NewArticle& article = fresh[it->second];
-      article.url = item.Link();
-      article.subject = CleanText(item.Title());
-      article.description = CleanText(item.Description());
-      article.date = ArticleDateText(item);
-      article.ticker = item.Ticker();
-      continue;
-    }
-    const auto it = stored.find(key);
-    // An article the store held once is no news while the feed still carries
-    // it, even after the keep limit trimmed it or the user deleted it.
-    if (it == stored.end() && store.gone.Find(item.Link())) continue;
-    if (it == stored.end()) {
-      added.emplace(std::move(key), fresh.size());
-      fresh.push_back(NewArticle{item.Link(), CleanText(item.Title()), CleanText(item.Description()),
-                                 ArticleDateText(item), item.Ticker(), item.Link(), item.Title()});
-      newestNewTicker = item.Ticker();
-    } else {
-      const std::size_t at = it->second;
-      SetEntry(store.url, at, item.Link());
-      SetEntry(store.subject, at, CleanText(item.Title()));
-      SetEntry(store.description, at, CleanText(item.Description()));
-      SetEntry(store.date, at, ArticleDateText(item));
-      SetEntry(store.ticker, at, item.Ticker());
-    }
-  }
-
-  auto prepend = [&fresh](std::vector<std::string>& list, std::string NewArticle::*field) {
-    std::vector<std::string> front;
-    front.reserve(fresh.size() + list.size());
-    for (auto article = fresh.rbegin(); article != fresh.rend(); ++article) front.push_back(std::move(*article.*field));
-    std::move(list.begin(), list.end(), std::back_inserter(front));
-    list = std::move(front);
-  };
-  if (fresh.empty()) return newestNewTicker;
-  prepend(store.url, &NewArticle::url);
-  prepend(store.subject, &NewArticle::subject);
-  prepend(store.description, &NewArticle::description);
-  prepend(store.date, &NewArticle::date);
-  prepend(store.ticker, &NewArticle::ticker);
-  prepend(store.latest, &NewArticle::latest);
-  prepend(store.latest_subject, &NewArticle::latestSubject);
-  std::vector<std::string> unread(fresh.size(), UnreadEntry);
-  store.read.insert(store.read.begin(), unread.begin(), unread.end());
-  return newestNewTicker;
-}
-
-void TrimArticles(ArticleStore& store, int keep) {
-  const std::size_t limit = static_cast<std::size_t>(std::max(keep, 0));
-  if (store.url.size() <= limit) return;
-  for (std::size_t j = limit; j < store.url.size(); ++j) {
-    const bool wasRead = j < store.read.size() && store.read[j] == ReadEntry;
-    store.gone.Add(store.url[j], wasRead ? ReadEntry : UnreadEntry);
-  }
-  for (auto* list : {&store.url, &store.subject, &store.description, &store.date, &store.ticker, &store.read}) {
-    if (list->size() > limit) list->resize(limit);
-  }
-}
-
-void SettleGoneArticles(ArticleStore& store, const TRSSItems& items, int keep) {
-  // Room below the keep limit (a raised limit, a deleted article) is filled
-  // with the trimmed articles the feed still carries: below the stored ones,
-  // which are newer, and with the read state the user left them in.
-  // Key tables keep it linear: the links taken back leave the gone list in
-  // one pass at the end, not one removal (and reindexing) each.
-  const std::size_t limit = static_cast<std::size_t>(std::max(keep, 0));
-  std::unordered_set<std::string> stored;
-  stored.reserve(store.url.size());
-  for (const std::string& link : store.url) stored.insert(LinkKey(link));
-  std::unordered_set<std::string> taken;  // keys of the gone links no longer gone
-  std::vector<std::string> carried;
-  carried.reserve(static_cast<std::size_t>(items.Count()));
-  for (int i = 0; i < items.Count(); ++i) {
-    const TRSSItem& item = items[i];
-    carried.push_back(item.Link());
-    std::string key = LinkKey(item.Link());
-    const GoneList::Entry* gone = taken.contains(key) ? nullptr : store.gone.Find(item.Link());
-    if (store.url.size() >= limit || !gone || gone->state == GoneList::Deleted) continue;
-    if (stored.contains(key)) {  // list files edited by hand: never a second copy
-      taken.insert(std::move(key));
-      continue;
-    }
-    store.url.push_back(item.Link());
-    store.subject.push_back(CleanText(item.Title()));
-    store.description.push_back(CleanText(item.Description()));
-    store.date.push_back(ArticleDateText(item));
-    store.ticker.push_back(item.Ticker());
-    store.read.push_back(gone->state);
-    stored.insert(key);
-    taken.insert(std::move(key));
-  }
-  // Bounded by the feed: a link it no longer carries is forgotten, so the
-  // list never outgrows one feed (published again later, it is news).
-  std::erase_if(carried, [&taken](const std::string& link) { return taken.contains(LinkKey(link)); });
-  store.gone.KeepOnly(carried);
 }
 
 // What the worker hands back: the document read, or why it could not be
@@ -232,7 +92,7 @@ RefreshCycle::RefreshCycle(ArticleStore& store, THttpClient& mainClient, std::st
       ports_(ports),
       fillArticleGrid_(std::move(fillArticleGrid)),
       threads_(threads),
-      saves_(store, threads.worker, threads.ui),
+      saves_(store, threads.worker, threads.ui, ports.saveAlarm),
       // The charts come over clients of their own: the main client never
       // gets a second request while the feed's is under way.
       thumbnails_(NetworkContext{threads.network, threads.ui}, applyProfile_, ports.statusBar, ports.thumbnailProgress),
@@ -450,19 +310,16 @@ void RefreshCycle::ShowNews(const std::shared_ptr<ChartRound>& round) {
 }
 
 void RefreshCycle::OnSaved(const std::exception_ptr& failure, const std::shared_ptr<ChartRound>& round) {
-  if (failure) {
-    if (round == round_) {
-      thumbnails_.Abandon();
-      round_.reset();
-    }
-    std::rethrow_exception(failure);
-  }
+  // A save that failed (a full disk) left the store Unsaved: the grid shows
+  // the merged lists from memory, the news is announced all the same, and
+  // the next save that succeeds writes it.
   if (fillArticleGrid_) fillArticleGrid_();
   Announce(round->newestNewTicker);
-  if (round != round_) return EndWith("Ready");
+  const std::string ended = failure ? NotSavedText(failure) : "Ready";
+  if (round != round_) return EndWith(ended);
   if (round->savedAll) {
     round_.reset();
-    return EndWith("Ready");
+    return EndWith(ended);
   }
   // The charts that came while the lists were written go onto the rows the
   // grid now shows.
@@ -482,10 +339,9 @@ void RefreshCycle::ChartsDone(const std::shared_ptr<ChartRound>& round) {
     if (alive.expired() || round != round_) return;
     round_.reset();
     Step([&] {
-      if (failure) std::rethrow_exception(failure);
       if (fillArticleGrid_) fillArticleGrid_();
       // A cycle begun meanwhile owns the status line.
-      if (!busy_) EndWith("Ready");
+      if (!busy_) EndWith(failure ? NotSavedText(failure) : "Ready");
     });
   });
 }

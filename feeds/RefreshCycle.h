@@ -12,6 +12,7 @@
 
 #include "feedparser/SimpleRSS.h"
 #include "feeds/ChartThumbnails.h"
+#include "feeds/FeedMerge.h"
 #include "feeds/ListSaves.h"
 #include "feeds/ThumbnailProgress.h"
 #include "net/HttpClient.h"
@@ -28,35 +29,10 @@ class ArticleStore;
 // The balloon title for new articles.
 inline constexpr const char* NewArticleBalloonTitle = "New Quarlen article";
 
-// Every "&" doubled (the grid draws with prefix processing), then every line
-// feed removed. Carriage returns stay.
-std::string CleanText(std::string_view text);
-
 // The symbol of a percent-encoded chart URL: the text between its last "%3D"
 // and the first "%26chartstyle" (letter case ignored for that one). Empty when
 // there is no "%26chartstyle"; "UNREF" becomes "QQQQ".
 std::string ExtractTickerSymbol(std::string_view ticker);
-
-// The date entry of a feed item: author name, " - ", and "mmm d yyyy".
-std::string ArticleDateText(const TRSSItem& item);
-
-// Merges items into the store from the last item to the first: a link neither
-// stored nor gone (letter case ignored) is inserted at the top as "unread"
-// and added to latest and latest subject; a stored one is updated in place
-// and keeps its read entry; a gone one is left alone. Returns the ticker of
-// the newest new item ("" if none).
-std::string MergeFeedItems(ArticleStore& store, const TRSSItems& items);
-
-// Deletes the oldest articles past keep from url, subject, description, date,
-// ticker and read, recording each link in the gone list with its read entry.
-// The latest lists and the image lists are left alone.
-void TrimArticles(ArticleStore& store, int keep);
-
-// While the store holds fewer than keep articles, appends the trimmed gone
-// links the items carry, in document order, with the read entry they had
-// (not new: the latest lists stay). Deleted links never return. Then forgets
-// every gone link the items no longer carry.
-void SettleGoneArticles(ArticleStore& store, const TRSSItems& items, int keep);
 
 // The window parts the cycle reaches; all outlive the RefreshCycle.
 struct RefreshCyclePorts {
@@ -64,6 +40,7 @@ struct RefreshCyclePorts {
   ITrayIcon& trayIcon;
   IMainWindow& mainWindow;                          // beep, show from tray, bring forward, ticker box
   IThumbnailProgress* thumbnailProgress = nullptr;  // may be null
+  ISaveAlarm* saveAlarm = nullptr;                  // hears of failed saves (ListSaves); may be null
 };
 
 // Where the cycle's heavy work runs (reading the feed, merging it, saving),
@@ -104,15 +81,16 @@ class RefreshCycle {
   // ping, fetch or parse ends the cycle quietly (status "Feed not read: " and
   // the failure's text after a failed fetch or parse, the deadline's own
   // text after a download that outran it; the ping's message after a failed
-  // ping) with the store and latest lists as they were. Any other failure (a
-  // write error in SaveLists, a list file that cannot be read) sets "Ready"
-  // and propagates out of the step it happened in (FetchRSS or a task on the
-  // UI thread); Busy is false either way. The news is saved, shown and
-  // announced once every chart is in or the chart grace has passed, with
-  // the charts that are in (the others keep the link's previous picture or
-  // are blank until theirs comes); a chart that comes later lands on the row
-  // of its link and the charts file is written again once all are in. A
-  // cycle started while charts still come abandons them.
+  // ping) with the store and latest lists as they were. A failed save shows
+  // and announces the merged lists from memory, ends with NotSavedText and
+  // goes to the save alarm (ListSaves). Any other failure (a list file that
+  // cannot be read) sets "Ready" and propagates out of the step it happened
+  // in (FetchRSS or a task on the UI thread); Busy is false either way.
+  // The news is saved, shown and announced once every chart is in or the
+  // chart grace has passed, with the charts that are in (the others keep the
+  // link's previous picture or are blank until theirs comes); a chart that
+  // comes later lands on the row of its link and the charts file is written
+  // again once all are in. A cycle started while charts still come abandons them.
   void FetchRSS();
 
   // How long the feed download may take in all (default FeedTransferDeadline).

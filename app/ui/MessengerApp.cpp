@@ -8,6 +8,7 @@
 
 #include "app/ui/BrowserProxy.h"
 #include "app/ui/RefreshTriggers.h"
+#include "app/ui/SaveFailureNotice.h"
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
 #include "feeds/RefreshCycle.h"
@@ -79,9 +80,10 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   services_ = std::make_unique<ServiceCalls>(endpoints, programVersion_, std::string(), applyProfile, network,
                                              ServiceCallPorts{form, form, browser_, form});
   const PingCall ping = [this](PingDone done) { services_->PingServer(std::move(done)); };
+  saveNotice_ = std::make_unique<SaveFailureNotice>(form, form);
   cycle_ = std::make_unique<RefreshCycle>(
       *store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile, ping,
-      RefreshCyclePorts{form, *desktop_, *desktop_, &form}, [&form] { form.FillArticleGrid(); },
+      RefreshCyclePorts{form, *desktop_, *desktop_, &form, saveNotice_.get()}, [&form] { form.FillArticleGrid(); },
       CycleThreads{worker_, uiThread_, network_},
       [&form] {
         // Charts that come after the news was shown are painted where they land.

@@ -23,6 +23,7 @@ class TfrmNetworkSettings;
 class ServiceCalls;
 class RefreshCycle;
 class RefreshTriggers;
+class SaveFailureNotice;
 class Banner;
 class ArticleActions;
 class ChannelTabsUi;
@@ -81,6 +82,7 @@ class MessengerApp {
   std::unique_ptr<TfrmNetworkSettings> frmNetworkSettings_;
   std::unique_ptr<BrowserProxy> browserProxy_;  // the pages' route, from the network settings
   std::unique_ptr<ServiceCalls> services_;
+  std::unique_ptr<SaveFailureNotice> saveNotice_;  // one box for a run of failed saves; outlives the cycle
   std::unique_ptr<RefreshCycle> cycle_;
   std::unique_ptr<RefreshTriggers> refreshTriggers_;  // retries, wakes from sleep, the network coming back
   std::unique_ptr<Banner> banner_;

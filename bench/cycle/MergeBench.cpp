@@ -1,11 +1,12 @@
 // Times the merge, the trim and the gone list's upkeep of one refresh on a
 // large feed: n items, half of them already stored, a keep limit of half the
-// feed (so the rest is trimmed into the gone list). The parse is done once,
-// outside the timing.
+// feed (so the rest is trimmed into the gone list), with the gone list empty
+// or full of older links. The parse is done once, outside the timing.
 //
 //   merge_bench [benchmark options]
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <string>
 
 #include "feedparser/SimpleRSS.h"
@@ -31,14 +32,20 @@ void ParseFeed(TSimpleRSS& rss, int items) {
   rss.Parse();
 }
 
+// range(1): links the gone list holds before the refresh, none of them in
+// the feed and all within the week (the list at its cap after a feed that
+// moved on): each is kept, and past the cap the longest-absent go.
 void BM_MergeTrimSettle(benchmark::State& state) {
   const int items = static_cast<int>(state.range(0));
+  const auto today = std::chrono::sys_days(std::chrono::year(2026) / 12 / 10);
   TSimpleRSS rss;
   ParseFeed(rss, items);
   for (auto _ : state) {
     state.PauseTiming();
     ArticleStore store(
-        "/nonexistent/", [](const std::string&) {}, [] {});
+        "/nonexistent/", [](const std::string&) {}, [] {}, nullptr, [today] { return today; });
+    for (int i = 0; i < state.range(1); ++i)
+      store.gone.Add("http://old.example/" + std::to_string(i), "read", today - std::chrono::days(i % 7));
     for (int i = items / 2; i < items; ++i) {  // the older half is stored already
       store.url.push_back(Link(i));
       store.subject.push_back("Stored");
@@ -55,7 +62,11 @@ void BM_MergeTrimSettle(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * items);
 }
-BENCHMARK(BM_MergeTrimSettle)->Arg(5000)->Arg(28000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MergeTrimSettle)
+    ->Args({5000, 0})
+    ->Args({28000, 0})
+    ->Args({5000, static_cast<int>(GoneList::MaxLinks)})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace quarlen

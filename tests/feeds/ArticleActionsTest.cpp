@@ -17,7 +17,8 @@ using Entries = std::vector<std::string>;
 // actions over them; the grid rebuild reloads the store as the grid does.
 struct Fixture {
   test::TempFolder dir;
-  ArticleStore store{dir.Slash(), [](const std::string&) {}, [] {}};
+  ArticleStore store{dir.Slash(), [](const std::string&) {}, [] {}, nullptr,
+                     [] { return std::chrono::sys_days(std::chrono::year(2026) / 12 / 10); }};
   test::FakeUrlOpener browser;
   bool busy = false;
   int rebuilds = 0;
@@ -82,7 +83,8 @@ TEST(ArticleActionsTest, DeletingEveryArticleLeavesAnEmptyStore) {
   EXPECT_EQ(test::ReadBytes(f.dir / ArticleStore::UrlFile), "");
   EXPECT_EQ(f.OnDisk(ArticleStore::LatestSubjectFile), Entries{"a0"});
   EXPECT_EQ(f.OnDisk(ArticleStore::GoneFile),
-            (Entries{"deleted http://news.test/a0", "deleted http://news.test/a1", "deleted http://news.test/a2"}));
+            (Entries{"2026-12-10 deleted http://news.test/a0", "2026-12-10 deleted http://news.test/a1",
+                     "2026-12-10 deleted http://news.test/a2"}));
 }
 
 TEST(ArticleActionsTest, ActsOnTheArticleTheGridShowsAfterARefreshLeftTheListsShifted) {

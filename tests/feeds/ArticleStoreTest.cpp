@@ -36,7 +36,8 @@ struct Fixture {
   ArticleStore Make(FileOps* ops = nullptr) { return Make(dir.Slash(), ops); }
   ArticleStore Make(const std::string& folder, FileOps* ops = nullptr) {
     return ArticleStore(
-        folder, [this](const std::string& m) { messages.push_back(m); }, [this] { ++terminations; }, ops);
+        folder, [this](const std::string& m) { messages.push_back(m); }, [this] { ++terminations; }, ops,
+        [] { return std::chrono::sys_days(std::chrono::year(2026) / 12 / 10); });
   }
   std::string Path(const char* name) const { return dir / name; }
   void Write(const char* name, const std::string& bytes) const { test::WriteBytes(Path(name), bytes); }
@@ -292,6 +293,17 @@ TEST(ArticleStore, FailedWriteAtAnyFileKeepsTheOldFilesWhole) {
     EXPECT_EQ(after.Count(), 3u);
     EXPECT_EQ(after.url[0], "http://news.test/a0");
     ExpectConsistent(after);
+
+    // The store that failed shows its five from memory until a save succeeds.
+    EXPECT_TRUE(s.Unsaved());
+    s.LoadLists();
+    EXPECT_EQ(s.url_view.size(), 5u);
+    EXPECT_EQ(s.jvilCharts.size(), 5u);
+    ops.writesBeforeFailure = -1;
+    s.SaveLists();
+    EXPECT_FALSE(s.Unsaved());
+    after.LoadLists();
+    EXPECT_EQ(after.Count(), 5u);
   }
 }
 
@@ -366,17 +378,22 @@ TEST(ArticleStore, DeleteArticleRemovesOneIndexButNotTheLatestLists) {
   EXPECT_EQ(s.Count(), 2u);
 }
 
-TEST(ArticleStore, GoneListKeepsStateAndLinkPerLineAndDropsOtherLines) {
+TEST(ArticleStore, GoneListKeepsDayStateAndLinkPerLineAndDropsOtherLines) {
   Fixture f;
+  // Lines saved before the days were kept count as carried on the store's
+  // today; a line with no such day, or without a state, is dropped.
   f.Write(ArticleStore::GoneFile,
           "read http://News.test/x\r\ndeleted http://news.test/a b\r\nbogus http://news.test/c\r\n"
-          "unread\r\nunread http://news.test/X\r\nread \r\n");
+          "unread\r\nunread http://news.test/X\r\nread \r\n2026-12-01 deleted http://news.test/d\r\n"
+          "2026-02-30 read http://news.test/e\r\n2026-12-01 http://news.test/f\r\n");
   ArticleStore s = f.Make();
   s.LoadLists();
   ASSERT_NE(s.gone.Find("HTTP://NEWS.TEST/a b"), nullptr);
   EXPECT_EQ(s.gone.Find("http://news.test/c"), nullptr);
   s.SaveLists();
-  EXPECT_EQ(f.Read(ArticleStore::GoneFile), "unread http://news.test/X\r\ndeleted http://news.test/a b\r\nread \r\n");
+  EXPECT_EQ(f.Read(ArticleStore::GoneFile),
+            "2026-12-10 unread http://news.test/X\r\n2026-12-10 deleted http://news.test/a b\r\n"
+            "2026-12-10 read \r\n2026-12-01 deleted http://news.test/d\r\n");
 }
 
 TEST(ArticleStore, SetReadChangesOnlyTheReadList) {

@@ -44,6 +44,13 @@ struct FakeSettings : INotificationSettings {
   int KeepArticles() const override { return keep; }
 };
 
+// What the window is told of failed saves: "first" or "again" per failure, "saved" after them.
+struct FakeSaveAlarm : ISaveAlarm {
+  std::vector<std::string> told;
+  void ListsNotSaved(const std::string&, bool first) override { told.emplace_back(first ? "first" : "again"); }
+  void ListsSavedAgain() override { told.emplace_back("saved"); }
+};
+
 struct FeedItem {
   std::string title;
   std::string link;
@@ -80,7 +87,8 @@ class RefreshCycleTest : public ::testing::Test {
  protected:
   RefreshCycleTest()
       : store_(
-            folder_.Slash(), [this](const std::string& t) { errors_.push_back(t); }, [] {}, &fileOps_),
+            folder_.Slash(), [this](const std::string& t) { errors_.push_back(t); }, [] {}, &fileOps_,
+            [this] { return today_; }),
         client_(THttpClientKind::MainClient, loop_, ui_),
         cycle_(
             store_, client_, server_.BaseUrl() + FeedPath, settings_,
@@ -96,7 +104,7 @@ class RefreshCycleTest : public ::testing::Test {
               // Answered on a later turn of the UI thread, as the real ping is.
               ui_.Post([done = std::move(done), ok = pingOk_] { done(ok); });
             },
-            RefreshCyclePorts{status_, tray_, window_, &progress_},
+            RefreshCyclePorts{status_, tray_, window_, &progress_, &alarm_},
             [this] {
               ++gridFills_;
               store_.LoadLists();
@@ -191,6 +199,8 @@ class RefreshCycleTest : public ::testing::Test {
   FakeSettings settings_;
   test::FakeProgress progress_;
   std::string chartBase_;  // where the feed's charts are; empty: server_
+  FakeSaveAlarm alarm_;
+  std::chrono::sys_days today_ = std::chrono::sys_days(std::chrono::year(2026) / 12 / 10);
   bool pingOk_ = true;
   std::function<void()> onPing_;
   int pings_ = 0, profiles_ = 0, gridFills_ = 0;
@@ -323,7 +333,11 @@ TEST_F(RefreshCycleTest, MergeCases) {
        {"unread", "unread", "read", "read", "read"},
        {"n1", "n2"},
        {"N1", "N2"},
-       "ONE"},
+       "ONE",
+       {},
+       // Trimmed, though the feed does not carry them: it may carry them again within the week.
+       {"2026-12-10 read " + link("s3"), "2026-12-10 read " + link("s4"), "2026-12-10 read " + link("s5"),
+        "2026-12-10 read " + link("s6")}},
       {"more new than the keep limit",
        1,
        5,
@@ -341,7 +355,7 @@ TEST_F(RefreshCycleTest, MergeCases) {
        {"N1", "N2", "N3", "N4", "N5", "N6", "N7"},
        "ABC",
        {},
-       {"unread " + link("n6"), "unread " + link("n7")}},
+       {"2026-12-10 unread " + link("n6"), "2026-12-10 unread " + link("n7"), "2026-12-10 read " + link("s0")}},
       {"a trimmed link is no news and returns below the stored ones while there is room",
        2,
        20,
@@ -352,7 +366,9 @@ TEST_F(RefreshCycleTest, MergeCases) {
        {"n1"},
        {"N1"},
        "ONE",
-       {"read " + link("t1"), "unread " + link("t2"), "read " + link("gone-from-feed")}},
+       {"read " + link("t1"), "unread " + link("t2"), "2026-12-03 read " + link("gone-from-feed"),
+        "2026-12-02 deleted " + link("gone-for-a-week")},
+       {"2026-12-03 read " + link("gone-from-feed")}},
       {"a deleted link never returns",
        1,
        20,
@@ -364,7 +380,7 @@ TEST_F(RefreshCycleTest, MergeCases) {
        {},
        "-",
        {"deleted " + link("d")},
-       {"deleted " + link("d")}},
+       {"2026-12-10 deleted " + link("d")}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -449,6 +465,19 @@ TEST_F(RefreshCycleTest, AFeedLongerThanTheKeepLimitIsNewsOnlyOnce) {
     EXPECT_EQ(store_.read.front(), "read");
     EXPECT_EQ(store_.subject[2], "Retitled");
     EXPECT_EQ(store_.gone.Count(), 35u - keep);
+
+    // A feed that is empty one day, short the next and full on the third
+    // announces nothing, trims nothing away and brings no deleted one back.
+    const auto start = today_;
+    const std::vector<std::pair<int, std::vector<FeedItem>>> days = {{1, {}}, {2, {items[30], items[0]}}, {3, items}};
+    for (const auto& [day, feed] : days) {
+      today_ = start + std::chrono::days(day);
+      ServeFeed(feed);
+      Fetch();
+    }
+    EXPECT_EQ(tray_.icons, (std::vector<int>{1, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(store_.url, expected);
+    today_ = start;
   }
 }
 
@@ -587,29 +616,73 @@ TEST_F(RefreshCycleTest, ASecondFetchWhileACycleRunsReturnsAtTheGate) {
   EXPECT_EQ(server_.CountOf(FeedPath), 2);
 }
 
-TEST_F(RefreshCycleTest, AWriteErrorAfterTheGateReachesTheCallerOnceAndClearsBusy) {
-  SeedStore(1);
-  ServeFeed({{"New", "http://news.example/new.html"}});
-  fileOps_.writes = 0;
-  fileOps_.writesBeforeFailure = 0;
-  status_.texts.clear();
-  int thrown = 0;
-  try {
-    Fetch();
-  } catch (const FileWriteError&) {
-    ++thrown;
+// A full disk: each save fails until space is freed. The news is shown and
+// announced from memory, one failure is told as the first, and the first save
+// that succeeds writes everything the failed ones could not.
+TEST_F(RefreshCycleTest, FailedSavesShowTheNewsFromMemoryAndTheNextGoodSaveWritesIt) {
+  SeedStore(2, "unread");
+  test::FakeUrlOpener browser;
+  ArticleActions actions(
+      store_, [this] { return cycle_.Running(); }, browser, ServerEndpoints("http://feeds.test"),
+      [this] { store_.LoadLists(); }, &cycle_.Saves());
+  const std::string n1 = "http://news.example/n1.html", n2 = "http://news.example/n2.html";
+  const std::string s0 = "http://news.example/s0.html", s1 = "http://news.example/s1.html";
+  const std::string notSaved = "Articles not saved: Cannot create file \"" + store_.PathOf(ArticleStore::UrlFile) +
+                               "\". No space left on device";
+  struct Step {
+    const char* name;
+    bool diskFull;
+    std::function<void()> act;
+    std::vector<std::string> urls;  // what the grid shows afterwards
+    std::string told;               // what the alarm heard of it
+    std::string status;             // the cycle's last status ("": no cycle)
+    std::size_t balloons;           // so far
+  };
+  const std::vector<Step> steps = {
+      {"a cycle",
+       true,
+       [&] {
+         ServeFeed({{"N1", n1}}), Fetch();
+       },
+       {n1, s0, s1},
+       "first",
+       notSaved,
+       1},
+      {"a mark", true, [&] { actions.MarkArticleRead(0); }, {n1, s0, s1}, "again", "", 1},
+      {"a delete", true, [&] { actions.DeleteArticle(2); }, {n1, s0}, "again", "", 1},
+      {"a cycle on what memory holds",
+       true,
+       [&] {
+         ServeFeed({{"N2", n2}, {"N1", n1}}), Fetch();
+       },
+       {n2, n1, s0},
+       "again",
+       notSaved,
+       2},
+      {"space freed: a cycle writes it all", false, [&] { Fetch(); }, {n2, n1, s0}, "saved", "Ready", 2},
+      {"full again", true, [&] { actions.MarkArticleUnread(0); }, {n2, n1, s0}, "first", "", 2},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    const auto filesBefore = ListFileBytes();
+    fileOps_.writes = 0;
+    fileOps_.writesBeforeFailure = step.diskFull ? 0 : -1;
+    alarm_.told.clear();
+    status_.texts.clear();
+    step.act();
+    ASSERT_TRUE(ui_.RunUntil([this] { return !cycle_.Busy(); }));
+    EXPECT_EQ(store_.url_view, step.urls);
+    EXPECT_EQ(store_.jvilCharts.size(), step.urls.size());
+    EXPECT_EQ(alarm_.told, std::vector<std::string>{step.told});
+    EXPECT_EQ(status_.texts.empty() ? "" : status_.texts.back(), step.status);
+    EXPECT_EQ(tray_.balloons.size(), step.balloons);
+    EXPECT_TRUE(!step.diskFull || ListFileBytes() == filesBefore);  // the files stay whole, as they were
   }
-  EXPECT_EQ(thrown, 1);
-  EXPECT_FALSE(cycle_.Busy());
-  EXPECT_EQ(status_.texts.back(), "Ready");
-  EXPECT_EQ(progress_.hidden, 1);
-  EXPECT_EQ(gridFills_, 0);
-  EXPECT_TRUE(tray_.icons.empty());
-
-  fileOps_.writesBeforeFailure = -1;
-  Fetch();
-  EXPECT_EQ(store_.url.front(), "http://news.example/new.html");
-  EXPECT_EQ(tray_.icons, std::vector<int>{1});
+  EXPECT_EQ(ReadListFile(store_.PathOf(ArticleStore::UrlFile)), (std::vector<std::string>{n2, n1, s0}));
+  EXPECT_EQ(ReadListFile(store_.PathOf(ArticleStore::ReadFile)),
+            (std::vector<std::string>{"unread", "read", "unread"}));
+  EXPECT_EQ(ReadListFile(store_.PathOf(ArticleStore::GoneFile)),
+            (std::vector<std::string>{"2026-12-10 deleted " + s1}));
 }
 
 // A busy disk: the first write off the test's own (UI) thread waits until
