@@ -1,29 +1,28 @@
-#include "platform/SleepClock.h"
-
 #include <time.h>
+
+#include "platform/SleepClock.h"
 
 namespace quarlen {
 
 namespace {
 
-std::chrono::nanoseconds Reading(clockid_t clock) {
+std::chrono::milliseconds Read(clockid_t clock) {
   timespec now{};
-  if (::clock_gettime(clock, &now) != 0) return {};
-  return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
+  ::clock_gettime(clock, &now);
+  return std::chrono::seconds(now.tv_sec) +
+         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::nanoseconds(now.tv_nsec));
 }
 
 }  // namespace
 
-std::chrono::milliseconds TimeAsleep() {
+ClockReading ReadSystemClocks() {
 #ifdef CLOCK_BOOTTIME
-  // Read the monotonic clock second: it can only make the difference smaller,
-  // never invent a sleep.
-  const auto boot = Reading(CLOCK_BOOTTIME);
-  const auto monotonic = Reading(CLOCK_MONOTONIC);
-  if (boot <= monotonic) return {};
-  return std::chrono::duration_cast<std::chrono::milliseconds>(boot - monotonic);
+  return {Read(CLOCK_BOOTTIME), Read(CLOCK_MONOTONIC)};
 #else
-  return {};
+  // Without a clock that counts sleep no sleep is ever seen: the refresh
+  // timer alone then runs the refreshes, as it always did.
+  const std::chrono::milliseconds now = Read(CLOCK_MONOTONIC);
+  return {now, now};
 #endif
 }
 

@@ -3,12 +3,14 @@
 #include <QDialog>
 #include <QTimer>
 #include <QWebEngineProfile>
+#include <QWidget>
 #include <cstdio>
 #include <utility>
 
 #include "app/ui/DesktopIntegration.h"
 
 #include "app/ui/BrowserProxy.h"
+#include "app/ui/RefreshTriggers.h"
 #include "app/ui/SaveFailureNotice.h"
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
@@ -85,9 +87,17 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   cycle_ = std::make_unique<RefreshCycle>(
       *store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile, ping,
       RefreshCyclePorts{form, *desktop_, *desktop_, &form, saveNotice_.get(), desktop_.get()},
-      [&form] { form.FillArticleGrid(); }, CycleThreads{worker_, uiThread_});
+      [&form] { form.FillArticleGrid(); }, CycleThreads{worker_, uiThread_, network_},
+      [&form] {
+        // Charts that come after the news was shown are painted where they land.
+        if (auto* grid = form.findChild<QWidget*>(QStringLiteral("grdArticles"))) grid->update();
+      });
+  // A refresh that found no connection is tried again, and the banner's and
+  // the channels' pings that find the server again start it at once.
+  refreshTriggers_ = std::make_unique<RefreshTriggers>(*cycle_, form.timerFetchRSS(), runner_);
+  const PingCall watchedPing = refreshTriggers_->Watch(ping);
   // The channel list: once per run, at the first banner refresh that finds the server.
-  banner_ = std::make_unique<Banner>(form.BannerBrowser(), ping, std::string(build::WebSite), [this] {
+  banner_ = std::make_unique<Banner>(form.BannerBrowser(), watchedPing, std::string(build::WebSite), [this] {
     ChannelTabs& channels = channels_->Tabs();
     if (!channels.ChannelLinks()) channels.FetchChannels();
   });
@@ -104,7 +114,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   channels_ = std::make_unique<ChannelTabsUi>(ChannelTabsSetup{
       form.tabsChannels(), form.timerRefreshChannel(), browserProfile_.get(), form, browser_, runner_,
       ChannelFileUrls{endpoints.ChannelNamesUrl(), endpoints.ChannelLinksUrl(), endpoints.ChannelRefreshRatesUrl()},
-      ping, applyProfile, network, NoConnectionHtml});
+      watchedPing, applyProfile, network, NoConnectionHtml});
 
   ConnectCommands();
 }

@@ -24,6 +24,7 @@ class TfrmSettings;
 class TfrmNetworkSettings;
 class ServiceCalls;
 class RefreshCycle;
+class RefreshTriggers;
 class SaveFailureNotice;
 class Banner;
 class ArticleActions;
@@ -92,6 +93,7 @@ class MessengerApp {
   std::unique_ptr<ServiceCalls> services_;
   std::unique_ptr<SaveFailureNotice> saveNotice_;  // one box for a run of failed saves; outlives the cycle
   std::unique_ptr<RefreshCycle> cycle_;
+  std::unique_ptr<RefreshTriggers> refreshTriggers_;  // retries, wakes from sleep, the network coming back
   std::unique_ptr<Banner> banner_;
   std::unique_ptr<ArticleActions> articleActions_;
   std::unique_ptr<ChannelTabsUi> channels_;  // the tabs beside the article grid

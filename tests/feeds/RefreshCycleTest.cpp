@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <functional>
 #include <future>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "net/NetworkLoop.h"
 #include "platform/AtomicFile.h"
 #include "tests/feeds/TestPng.h"
+#include "tests/support/DroppingListener.h"
 #include "tests/support/FakePorts.h"
 #include "tests/support/FaultyFileOps.h"
 #include "tests/support/LoopbackHttpServer.h"
@@ -106,7 +109,7 @@ class RefreshCycleTest : public ::testing::Test {
               ++gridFills_;
               store_.LoadLists();
             },
-            CycleThreads{worker_, ui_}) {}
+            CycleThreads{worker_, ui_, loop_}) {}
 
   // One whole cycle: started, then the UI thread's loop runs until it is over.
   void Fetch() {
@@ -114,9 +117,10 @@ class RefreshCycleTest : public ::testing::Test {
     ASSERT_TRUE(ui_.RunUntil([this] { return !cycle_.Busy(); }));
   }
 
-  // The ticker text of a symbol: the chart URL, percent-encoded as the feed has it.
+  // The ticker text of a symbol: the chart URL, percent-encoded as the feed
+  // has it, on chartBase_ when one is set.
   std::string Ticker(const std::string& symbol) {
-    return testhttp::EncodeAsTicker(server_.BaseUrl() + ChartTarget(symbol));
+    return testhttp::EncodeAsTicker((chartBase_.empty() ? server_.BaseUrl() : chartBase_) + ChartTarget(symbol));
   }
 
   void ServeChart(const std::string& symbol) {
@@ -194,6 +198,7 @@ class RefreshCycleTest : public ::testing::Test {
   test::FakeMainWindow window_;
   FakeSettings settings_;
   test::FakeProgress progress_;
+  std::string chartBase_;  // where the feed's charts are; empty: server_
   FakeSaveAlarm alarm_;
   test::FakeFeedAge feedAge_;
   std::chrono::sys_days today_ = std::chrono::sys_days(std::chrono::year(2026) / 12 / 10);
@@ -246,8 +251,13 @@ TEST_F(RefreshCycleTest, FirstCycleFillsTheStoreAnnouncesAndSavesWhatTheGridShow
                                       "Refreshing chart for " + base + ChartTarget("UNREF"),
                                       "Refreshing chart for " + base + ChartTarget("BBB"),
                                       "Refreshing chart for " + base + ChartTarget("AAA"), "Saving lists", "Ready"}));
-  EXPECT_EQ(server_.Requests(),
-            (std::vector<std::string>{FeedPath, ChartTarget("UNREF"), ChartTarget("BBB"), ChartTarget("AAA")}));
+  // The charts come over several connections at once, in any order.
+  auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 4u);
+  EXPECT_EQ(requests[0], FeedPath);
+  std::sort(requests.begin() + 1, requests.end());
+  EXPECT_EQ(requests,
+            (std::vector<std::string>{FeedPath, ChartTarget("AAA"), ChartTarget("BBB"), ChartTarget("UNREF")}));
   EXPECT_EQ(profiles_, 4);  // the feed and each chart
   EXPECT_EQ(progress_.shown.back(), std::make_pair(3, 3));
   EXPECT_EQ(progress_.hidden, 1);
@@ -795,6 +805,123 @@ TEST_F(RefreshCycleTest, Windows1251FeedArrivesAsUtf8) {
   EXPECT_EQ(store_.subject[0], utf8);
   EXPECT_EQ(store_.description[0], utf8 + " && co");
   EXPECT_EQ(tray_.balloons.at(0).second, utf8);
+}
+
+// Eight new articles whose charts are on a host of their own. The news is
+// shown and announced whatever that host does; a host that could not be
+// reached is asked once per connection, not once per chart.
+TEST_F(RefreshCycleTest, TheNewsNeverWaitsForTheChartHost) {
+  struct Case {
+    const char* name;
+    std::function<std::string()> chartHost;  // its base URL
+    bool answers;                            // the charts are the host's pictures, not blank
+    bool loadingAtNews;                      // charts still come when the news is announced
+    int chartRequests;                       // "Refreshing chart for" texts: requests started
+  };
+  LoopbackHttpServer hanging;
+  ScriptedResponse silent;
+  silent.silent = true;
+  std::string deadBase;
+  {
+    LoopbackHttpServer gone;
+    deadBase = gone.BaseUrl();
+  }
+#ifndef _WIN32
+  testhttp::DroppingListener dropping;
+#endif
+  std::vector<Case> cases = {
+      {"answering", [this] { return server_.BaseUrl(); }, true, false, 8},
+      {"refusing", [&] { return deadBase; }, false, false, 4},
+      {"hanging", [&] { return hanging.BaseUrl(); }, false, true, 8},
+#ifndef _WIN32
+      {"dropping every packet", [&] { return dropping.BaseUrl(); }, false, true, 4},
+#endif
+  };
+  // The grace is long enough for loopback charts, the connect limit longer
+  // still; the hanging host is let go after the news.
+  cycle_.SetChartGrace(std::chrono::milliseconds(1500));
+  cycle_.SetChartConnectTimeout(std::chrono::milliseconds(4000));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetStore();
+    SeedStore(0);
+    chartBase_ = c.chartHost();
+    std::vector<FeedItem> items;
+    for (int i = 0; i < 8; ++i) {
+      const std::string symbol = "C" + std::to_string(i);
+      items.push_back({"News " + std::to_string(i), "http://news.example/c" + std::to_string(i) + ".html", "", symbol});
+      hanging.Set(ChartTarget(symbol), silent);
+    }
+    ServeFeed(items);
+    tray_ = test::FakeTray();
+    status_.texts.clear();
+    gridFills_ = 0;
+
+    cycle_.FetchRSS();
+    ASSERT_TRUE(ui_.RunUntil([this] { return !tray_.icons.empty(); }));
+    // The announcement: the rows are in the grid, the article actions are free again.
+    EXPECT_EQ(tray_.balloons.size(), 1u);
+    EXPECT_FALSE(cycle_.Running());
+    EXPECT_EQ(gridFills_, 1);
+    ASSERT_EQ(store_.url_view.size(), 8u);
+    EXPECT_EQ(cycle_.ChartsLoading(), c.loadingAtNews);
+    EXPECT_EQ(store_.jvilCharts[0], c.answers ? ChartOf("C0") : BlankThumbnail());
+
+    // Each hangup lets the requests held so far go; later ones wait for the next.
+    ASSERT_TRUE(ui_.RunUntil([&] {
+      hanging.Hangup();
+      return !cycle_.Busy();
+    }));
+    EXPECT_EQ(status_.texts.back(), "Ready");
+    std::set<std::string> started;  // each chart's text shows as its request starts
+    for (const std::string& t : status_.texts)
+      if (t.rfind("Refreshing chart for " + chartBase_, 0) == 0) started.insert(t);
+    EXPECT_EQ(started.size(), static_cast<std::size_t>(c.chartRequests));
+    EXPECT_EQ(tray_.icons, std::vector<int>{1});
+    // The charts file follows, with every chart that came.
+    ArticleStore reread(
+        folder_.Slash(), [](const std::string&) {}, [] {});
+    reread.LoadLists();
+    ASSERT_EQ(reread.jvilCharts.size(), 8u);
+    EXPECT_EQ(reread.jvilCharts[7], c.answers ? ChartOf("C7") : BlankThumbnail());
+  }
+}
+
+// Charts that come after the news land on the row of their link: a delete
+// made meanwhile moves the rows up, and no picture goes to a neighbour.
+TEST_F(RefreshCycleTest, ALateChartLandsOnItsLinksRowAfterADelete) {
+  LoopbackHttpServer charts;
+  chartBase_ = charts.BaseUrl();
+  for (const std::string symbol : {"AAA", "BBB", "CCC"}) {
+    ScriptedResponse r;
+    r.contentType = "image/png";
+    const RgbImage c = ChartOf(symbol);
+    r.body = testpng::SolidRgbPng(86, 60, c.pixels[0], c.pixels[1], c.pixels[2]);
+    r.delay = std::chrono::milliseconds(2000);
+    charts.Set(ChartTarget(symbol), r);
+  }
+  ServeFeed({{"A", "http://news.example/a.html", "", "AAA"},
+             {"B", "http://news.example/b.html", "", "BBB"},
+             {"C", "http://news.example/c.html", "", "CCC"}});
+  cycle_.SetChartGrace(std::chrono::milliseconds(50));
+  test::FakeUrlOpener browser;
+  ArticleActions actions(
+      store_, [this] { return cycle_.Running(); }, browser, ServerEndpoints("http://feeds.test"),
+      [this] { store_.LoadLists(); }, &cycle_.Saves());
+
+  cycle_.FetchRSS();
+  ASSERT_TRUE(ui_.RunUntil([this] { return !tray_.icons.empty(); }));
+  ASSERT_TRUE(cycle_.ChartsLoading());
+  actions.DeleteArticle(0);
+  ASSERT_TRUE(ui_.RunUntil([this] { return !cycle_.Busy(); }));
+
+  EXPECT_EQ(store_.url, (std::vector<std::string>{"http://news.example/b.html", "http://news.example/c.html"}));
+  EXPECT_EQ(store_.jvilCharts, (std::vector<RgbImage>{ChartOf("BBB"), ChartOf("CCC")}));
+  ArticleStore reread(
+      folder_.Slash(), [](const std::string&) {}, [] {});
+  reread.LoadLists();
+  EXPECT_EQ(reread.url, store_.url);
+  EXPECT_EQ(reread.jvilCharts, store_.jvilCharts);
 }
 
 TEST(RefreshCycleTextTest, CleanText) {
