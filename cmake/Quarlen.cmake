@@ -20,7 +20,15 @@ endif()
 # list such as "address,undefined". Every finding ends the program, so a test
 # fails on the first one instead of printing it and passing.
 function(quarlen_sanitizer_flags out sanitizers)
-  set(${out} -fsanitize=${sanitizers} -fno-sanitize-recover=all -fno-omit-frame-pointer -g PARENT_SCOPE)
+  set(flags -fsanitize=${sanitizers} -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+  # clang before 15 cannot emit UBSan's function-type check into a C++20
+  # coroutine ("Cannot represent a difference across sections"); the HTTP
+  # client's requests are coroutines, so that one check is left out there.
+  if(sanitizers MATCHES "undefined" AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND CMAKE_CXX_COMPILER_VERSION
+                                                                                  VERSION_LESS 15)
+    list(APPEND flags -fno-sanitize=function)
+  endif()
+  set(${out} ${flags} PARENT_SCOPE)
 endfunction()
 
 # quarlen_sanitize carries QUARLEN_SANITIZE to every library and test the

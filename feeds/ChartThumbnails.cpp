@@ -1,69 +1,177 @@
 #include "feeds/ChartThumbnails.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <set>
 #include <utility>
 
 #include "feeds/ThumbnailPng.h"
 #include "feeds/ThumbnailUrl.h"
+#include "platform/AsciiText.h"
 
 namespace quarlen {
 
-// One refresh under way: the tickers still to fetch and the pictures so far,
-// newest first.
-struct ChartThumbnails::Refresh {
+namespace {
+
+// The socket errors that mean no connection was made at all, as the failure
+// texts number them: the system's errno values (network down or unreachable,
+// timed out, refused, host down or unreachable) and Winsock's.
+constexpr int UnreachableCodes[] = {100,   101,   110,   111,   112,   113,   10050, 10051,
+                                    10060, 10061, 10064, 10065, 11001, 11002, 11003, 11004};
+
+}  // namespace
+
+bool IsConnectFailure(std::string_view failureText) {
+  if (failureText == "Connect timed out.") return true;
+  constexpr std::string_view Prefix = "Socket Error # ";
+  if (failureText.substr(0, Prefix.size()) != Prefix) return false;
+  // A name lookup that failed is numbered by the resolver, not the socket.
+  if (failureText.find("Host not found") != std::string_view::npos) return true;
+  const int code = std::atoi(std::string(failureText.substr(Prefix.size(), 6)).c_str());
+  return std::find(std::begin(UnreachableCodes), std::end(UnreachableCodes), code) != std::end(UnreachableCodes);
+}
+
+std::string UrlOrigin(std::string_view url) {
+  const std::size_t scheme = url.find("://");
+  if (scheme == std::string_view::npos) return AsciiLowered(url);
+  const std::size_t end = url.find_first_of("/?#", scheme + 3);
+  return AsciiLowered(url.substr(0, end));
+}
+
+// One batch under way: the tickers, the next one to start (counting down,
+// oldest first), and the hosts that could not be reached.
+struct ChartThumbnails::Batch {
   std::vector<std::string> tickers;
-  std::vector<RgbImage> charts;
-  int next = 0;  // the ticker fetched next; -1 when all are done
-  ChartsDone done;
+  std::ptrdiff_t next = 0;
+  std::size_t arrivedCount = 0;
+  std::set<std::string> unreachable;
+  ChartArrived arrived;
+  BatchDone done;
 };
 
-ChartThumbnails::ChartThumbnails(THttpClient& client, HttpProfile applyProfile, IStatusBar& status,
+ChartThumbnails::ChartThumbnails(NetworkContext network, HttpProfile applyProfile, IStatusBar& status,
                                  IThumbnailProgress* progress)
-    : client_(client), applyProfile_(std::move(applyProfile)), status_(status), progress_(progress) {}
+    : network_(network), applyProfile_(std::move(applyProfile)), status_(status), progress_(progress) {
+  for (auto& client : clients_)
+    client = std::make_unique<THttpClient>(THttpClientKind::MainClient, network_.loop, network_.ui);
+}
 
-void ChartThumbnails::FetchChartThumbnail(const std::string& encodedUrl, ChartDone done) {
-  if (applyProfile_) applyProfile_(client_);
+ChartThumbnails::~ChartThumbnails() = default;
+
+void ChartThumbnails::Fetch(std::size_t slot, const std::string& url,
+                            std::function<void(const std::exception_ptr& failure, RgbImage chart)> done) {
+  THttpClient& client = *clients_[slot];
+  inUse_[slot] = true;
+  client.SetConnectTimeout(connectTimeout_);
+  if (applyProfile_) applyProfile_(client);
   // A refused URL (no http, a line break inside) ends here as a failure too,
   // without a byte sent.
-  client_.AsyncGet(DecodeChartUrl(encodedUrl), [alive = std::weak_ptr<bool>(alive_), done = std::move(done)](
-                                                   const std::exception_ptr& failure, const std::string& body) {
+  client.AsyncGet(url, [this, slot, alive = std::weak_ptr<bool>(alive_), done = std::move(done)](
+                           const std::exception_ptr& failure, const std::string& body) {
     if (alive.expired()) return;
+    inUse_[slot] = false;
     // A failed chart costs only its own thumbnail. A thumbnail is 86 x 60:
     // decoding it takes far less than a frame, so it stays on this thread.
     RgbImage chart;
     if (failure || !TryDecodeThumbnailPng(body, chart)) chart = BlankThumbnail();
-    done(std::move(chart));
+    done(failure, std::move(chart));
   });
+}
+
+void ChartThumbnails::FetchChartThumbnail(const std::string& encodedUrl, ChartDone done) {
+  const auto free = std::find(inUse_.begin(), inUse_.end(), false);
+  if (free == inUse_.end()) {
+    network_.ui.Post([done = std::move(done)] { done(BlankThumbnail()); });
+    return;
+  }
+  Fetch(static_cast<std::size_t>(free - inUse_.begin()), DecodeChartUrl(encodedUrl),
+        [done = std::move(done)](const std::exception_ptr&, RgbImage chart) { done(std::move(chart)); });
+}
+
+void ChartThumbnails::StartBatch(std::vector<std::string> tickers, ChartArrived arrived, BatchDone done) {
+  Abandon();
+  auto batch = std::make_shared<Batch>();
+  batch->next = static_cast<std::ptrdiff_t>(tickers.size()) - 1;
+  batch->tickers = std::move(tickers);
+  batch->arrived = std::move(arrived);
+  batch->done = std::move(done);
+  batch_ = batch;
+  const int total = static_cast<int>(batch->tickers.size());
+  if (total == 0) {
+    batch_.reset();
+    if (batch->done) batch->done();
+    return;
+  }
+  if (progress_) progress_->ShowThumbnailProgress(0, total);
+  Pump();
 }
 
 void ChartThumbnails::RefreshChartThumbnails(std::vector<std::string> tickers, ChartsDone done) {
-  auto refresh = std::make_shared<Refresh>();
-  refresh->next = static_cast<int>(tickers.size()) - 1;
-  refresh->tickers = std::move(tickers);
-  refresh->charts.reserve(refresh->tickers.size());
-  refresh->done = std::move(done);
-  if (progress_ && !refresh->tickers.empty())
-    progress_->ShowThumbnailProgress(0, static_cast<int>(refresh->tickers.size()));
-  Next(refresh);
+  auto charts = std::make_shared<std::vector<RgbImage>>(tickers.size());
+  StartBatch(
+      std::move(tickers), [charts](std::size_t index, RgbImage chart) { (*charts)[index] = std::move(chart); },
+      [charts, done = std::move(done)] { done(std::move(*charts)); });
 }
 
-void ChartThumbnails::Next(const std::shared_ptr<Refresh>& refresh) {
-  const int total = static_cast<int>(refresh->tickers.size());
-  if (refresh->next < 0) {
-    if (progress_ && total > 0) progress_->HideThumbnailProgress();
-    // The pictures were gathered oldest first; image i belongs to ticker i.
-    std::vector<RgbImage> charts(std::make_move_iterator(refresh->charts.rbegin()),
-                                 std::make_move_iterator(refresh->charts.rend()));
-    refresh->done(std::move(charts));
-    return;
+void ChartThumbnails::SetConnectTimeout(std::chrono::milliseconds timeout) { connectTimeout_ = timeout; }
+
+void ChartThumbnails::Abandon() {
+  if (!batch_) return;
+  batch_.reset();
+  // A client with a request under way stays busy until the network thread
+  // has closed its connection: a fresh one takes its place at once.
+  for (std::size_t slot = 0; slot < Connections; ++slot) {
+    if (!inUse_[slot]) continue;
+    clients_[slot] = std::make_unique<THttpClient>(THttpClientKind::MainClient, network_.loop, network_.ui);
+    inUse_[slot] = false;
   }
-  const std::string& ticker = refresh->tickers[static_cast<std::size_t>(refresh->next)];
-  status_.SetStatusText("Refreshing chart for " + DecodeChartUrl(ticker));
-  FetchChartThumbnail(ticker, [this, refresh, total](RgbImage chart) {
-    refresh->charts.push_back(std::move(chart));
-    --refresh->next;
-    if (progress_) progress_->ShowThumbnailProgress(total - refresh->next - 1, total);
-    Next(refresh);
-  });
+  if (progress_) progress_->HideThumbnailProgress();
+}
+
+void ChartThumbnails::Pump() {
+  // Holds the batch: an arrival below may end it or start another.
+  const std::shared_ptr<Batch> batch = batch_;
+  while (batch && batch_ == batch && batch->next >= 0) {
+    const auto index = static_cast<std::size_t>(batch->next);
+    // Every chart of a host that could not be reached would cost a connect
+    // limit of its own: they are blank at once instead.
+    if (batch->unreachable.contains(UrlOrigin(DecodeChartUrl(batch->tickers[index])))) {
+      --batch->next;
+      Arrive(index, BlankThumbnail());
+      continue;
+    }
+    const auto free = std::find(inUse_.begin(), inUse_.end(), false);
+    if (free == inUse_.end()) return;
+    --batch->next;
+    Start(static_cast<std::size_t>(free - inUse_.begin()), index);
+  }
+}
+
+void ChartThumbnails::Start(std::size_t slot, std::size_t index) {
+  const std::string url = DecodeChartUrl(batch_->tickers[index]);
+  statusText_ = "Refreshing chart for " + url;
+  status_.SetStatusText(statusText_);
+  Fetch(slot, url,
+        [this, index, batch = std::weak_ptr<Batch>(batch_), origin = UrlOrigin(url)](const std::exception_ptr& failure,
+                                                                                     RgbImage chart) {
+          const std::shared_ptr<Batch> mine = batch.lock();
+          if (!mine || mine != batch_) return;
+          if (failure && IsConnectFailure(FailureText(failure))) mine->unreachable.insert(origin);
+          Arrive(index, std::move(chart));
+          Pump();
+        });
+}
+
+void ChartThumbnails::Arrive(std::size_t index, RgbImage chart) {
+  const std::shared_ptr<Batch> batch = batch_;
+  ++batch->arrivedCount;
+  const int total = static_cast<int>(batch->tickers.size());
+  if (progress_) progress_->ShowThumbnailProgress(static_cast<int>(batch->arrivedCount), total);
+  if (batch->arrived) batch->arrived(index, std::move(chart));
+  if (batch_ != batch || batch->arrivedCount < batch->tickers.size()) return;
+  batch_.reset();
+  if (progress_) progress_->HideThumbnailProgress();
+  if (batch->done) batch->done();
 }
 
 }  // namespace quarlen

@@ -2,7 +2,7 @@
 // The program's HTTP/1.1 client: GET only, exact request bytes, never follows
 // redirects. AsyncGet does the I/O on the network thread and hands the result
 // to the UI thread: the program's only way. The blocking Get, for tools,
-// benchmarks and tests, runs the I/O on the calling thread.
+// benchmarks and tests, runs the same I/O to its end on the calling thread.
 #include <chrono>
 #include <cstddef>
 #include <exception>
@@ -43,6 +43,9 @@ inline constexpr std::chrono::milliseconds DefaultReadTimeout{120000};
 // and the feed, far below its 16 MiB cap in practice, gets 10 minutes.
 inline constexpr std::chrono::milliseconds DefaultTransferDeadline{120000};
 inline constexpr std::chrono::milliseconds FeedTransferDeadline{600000};
+// How long a kept connection may have been idle and still carry the next
+// request; servers commonly let one go after 5 to 75 s.
+inline constexpr std::chrono::milliseconds DefaultKeptIdleLimit{30000};
 
 class THttpClient {
  public:
@@ -84,6 +87,15 @@ class THttpClient {
   // (default DefaultTransferDeadline); Get with a deadline of its own ignores it.
   void SetTransferDeadline(std::chrono::milliseconds deadline);
   std::chrono::milliseconds TransferDeadline() const;
+
+  // How long a kept connection may have been idle before the next request
+  // goes out on a new one instead (default DefaultKeptIdleLimit). One kept
+  // across a sleep of the machine is never used again.
+  void SetKeptIdleLimit(std::chrono::milliseconds limit);
+  std::chrono::milliseconds KeptIdleLimit() const;
+  // Where the time the machine has spent asleep comes from (default
+  // platform/SleepClock's TimeAsleep); tests give a clock of their own.
+  void SetSleepClock(std::function<std::chrono::milliseconds()> timeAsleep);
 
   // Fetches url and returns the body bytes. Throws HttpError with the user's text:
   // the status line for a failure status or a redirect, "Socket Error # n\r\n..."

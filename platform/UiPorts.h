@@ -1,6 +1,7 @@
 #pragma once
 // The small interfaces through which the Qt-free core reaches the main window.
 // TfrmMainForm implements them; core tests pass fakes.
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -40,6 +41,18 @@ class IMainWindow {
   virtual void BringToFront() = 0;
   virtual void SetTickerText(const std::string& text) = 0;  // the chart request box
   virtual void EndProgramNow() = 0;                         // end the program at once, as Exit does
+};
+
+// Where the age of the news on screen is kept: the refresh cycle reports each
+// read of the feed and each refresh that ended without one.
+class IFeedAge {
+ public:
+  virtual ~IFeedAge() = default;
+  // The feed was downloaded and read as a feed at when.
+  virtual void FeedRead(std::chrono::system_clock::time_point when) = 0;
+  // A refresh ended without reading the feed: no answer to the ping, a failed
+  // download, or an answer that is no feed (a web filter's own page).
+  virtual void RefreshFailed() = 0;
 };
 
 // The UI thread's queue: Post may be called from any thread, and the tasks

@@ -47,6 +47,16 @@ void DesktopIntegration::SetIconIndex(int index) {
   watch_.IconChanged();
 }
 
+void DesktopIntegration::FeedRead(std::chrono::system_clock::time_point when) {
+  form_.FeedRead(when);
+  watch_.ToolTipChanged();
+}
+
+void DesktopIntegration::RefreshFailed() {
+  form_.RefreshFailed();
+  watch_.ToolTipChanged();
+}
+
 void DesktopIntegration::ShowBalloon(const std::string& title, const std::string& text) {
   notifier_.Notify(ToQString(title), ToQString(text), [this, title, text] { form_.ShowBalloon(title, text); });
 }

@@ -8,6 +8,7 @@
 // Qt's tray icon and balloon, QApplication::beep, raise and activateWindow.
 #include <QObject>
 #include <QString>
+#include <chrono>
 #include <memory>
 
 #include "platform/UiPorts.h"
@@ -27,7 +28,7 @@ namespace quarlen {
 
 class TfrmMainForm;
 
-class DesktopIntegration : public QObject, public ITrayIcon, public IMainWindow {
+class DesktopIntegration : public QObject, public ITrayIcon, public IMainWindow, public IFeedAge {
   Q_OBJECT
 
  public:
@@ -50,6 +51,9 @@ class DesktopIntegration : public QObject, public ITrayIcon, public IMainWindow 
   void BringToFront() override;
   void SetTickerText(const std::string& text) override;
   void EndProgramNow() override;
+  // IFeedAge: the window's age field and tooltip, and the panel's tooltip.
+  void FeedRead(std::chrono::system_clock::time_point when) override;
+  void RefreshFailed() override;
 
   // Shows the window and brings it forward, with the activation token the
   // desktop handed over (a notification click, a later start); where the

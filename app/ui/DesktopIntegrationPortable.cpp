@@ -26,6 +26,10 @@ bool DesktopIntegration::TrayShowsIcon() const {
 
 void DesktopIntegration::SetIconIndex(int index) { form_.SetIconIndex(index); }
 
+void DesktopIntegration::FeedRead(std::chrono::system_clock::time_point when) { form_.FeedRead(when); }
+
+void DesktopIntegration::RefreshFailed() { form_.RefreshFailed(); }
+
 void DesktopIntegration::Beep() { form_.Beep(); }
 
 void DesktopIntegration::ShowFromTray() { form_.ShowFromTray(); }

@@ -1,10 +1,15 @@
 #include "app/ui/MessengerApp.h"
 
 #include <QDialog>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+#include <utility>
 
 #include "app/ui/DesktopIntegration.h"
 
 #include "app/ui/BrowserProxy.h"
+#include "app/ui/RefreshTriggers.h"
 #include "app/ui/SaveFailureNotice.h"
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
@@ -79,10 +84,18 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   saveNotice_ = std::make_unique<SaveFailureNotice>(form, form);
   cycle_ = std::make_unique<RefreshCycle>(
       *store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile, ping,
-      RefreshCyclePorts{form, *desktop_, *desktop_, &form, saveNotice_.get()}, [&form] { form.FillArticleGrid(); },
-      CycleThreads{worker_, uiThread_});
+      RefreshCyclePorts{form, *desktop_, *desktop_, &form, saveNotice_.get(), desktop_.get()},
+      [&form] { form.FillArticleGrid(); }, CycleThreads{worker_, uiThread_, network_},
+      [&form] {
+        // Charts that come after the news was shown are painted where they land.
+        if (auto* grid = form.findChild<QWidget*>(QStringLiteral("grdArticles"))) grid->update();
+      });
+  // A refresh that found no connection is tried again, and the banner's and
+  // the channels' pings that find the server again start it at once.
+  refreshTriggers_ = std::make_unique<RefreshTriggers>(*cycle_, form.timerFetchRSS(), runner_);
+  const PingCall watchedPing = refreshTriggers_->Watch(ping);
   // The channel list: once per run, at the first banner refresh that finds the server.
-  banner_ = std::make_unique<Banner>(form.BannerBrowser(), ping, std::string(build::WebSite), [this] {
+  banner_ = std::make_unique<Banner>(form.BannerBrowser(), watchedPing, std::string(build::WebSite), [this] {
     ChannelTabs& channels = channels_->Tabs();
     if (!channels.ChannelLinks()) channels.FetchChannels();
   });
@@ -99,7 +112,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
   channels_ = std::make_unique<ChannelTabsUi>(ChannelTabsSetup{
       form.tabsChannels(), form.timerRefreshChannel(), pages_, form, browser_, runner_,
       ChannelFileUrls{endpoints.ChannelNamesUrl(), endpoints.ChannelLinksUrl(), endpoints.ChannelRefreshRatesUrl()},
-      ping, applyProfile, network, NoConnectionHtml});
+      watchedPing, applyProfile, network, NoConnectionHtml});
 
   ConnectCommands();
 }
@@ -130,6 +143,27 @@ void MessengerApp::ConnectCommands() {
   };
   form.SetCommandHandlers(std::move(handlers));
   form.AddExitHook([this] { DestroyDialogs(); });
+  form.SetExitWait([this](std::function<void()> finish) { WaitForSaves(std::move(finish)); });
+}
+
+void MessengerApp::WaitForSaves(std::function<void()> finish) {
+  auto pending = std::make_shared<std::function<void()>>(std::move(finish));
+  const auto once = [pending] {
+    if (auto finishNow = std::exchange(*pending, nullptr)) finishNow();
+  };
+  // A disk that takes longer than this (a hung network home) must not keep a
+  // logout waiting; the files on disk stay whole, each save being atomic.
+  QTimer::singleShot(ExitSaveLimit, mainForm_.get(), [pending, once] {
+    if (!*pending) return;
+    std::fprintf(stderr,
+                 "Quarlen Messenger: the article lists were still being written after %lld s; ending without the "
+                 "changes not yet written.\n",
+                 static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(ExitSaveLimit).count()));
+    once();
+  });
+  // Runs after every save asked so far and every mark or delete waiting for
+  // one, with the saves those ask for: the same queue they are in.
+  cycle_->Saves().WhenWritten(once);
 }
 
 void MessengerApp::CompleteStartup() {

@@ -2,6 +2,8 @@
 // The program's composition root: owns the core objects (the article store,
 // the main HTTP client, the page engine), creates the windows in start-up
 // order and connects the menus and timers of the main window to the work they start.
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,6 +23,7 @@ class TfrmSettings;
 class TfrmNetworkSettings;
 class ServiceCalls;
 class RefreshCycle;
+class RefreshTriggers;
 class SaveFailureNotice;
 class Banner;
 class ArticleActions;
@@ -31,6 +34,9 @@ class THttpClient;
 // Makes the config folder; one that can't be made is reported and ends the
 // program at the next turn of the event loop (false).
 bool EnsureConfigFolderOrQuit(const std::string& configFolder, TfrmMainForm& form);
+
+// How long the exit waits for the list saves before it ends all the same.
+inline constexpr std::chrono::milliseconds ExitSaveLimit{10000};
 
 class MessengerApp {
  public:
@@ -54,6 +60,10 @@ class MessengerApp {
 
  private:
   void ConnectCommands();
+  // The exit's wait: the list saves queued, under way or waiting are written
+  // first (up to ExitSaveLimit, then standard error says what was cut short),
+  // with the event loop running meanwhile; then finish.
+  void WaitForSaves(std::function<void()> finish);
   // The settings files are written once more; the dialogs go first.
   void DestroyDialogs();
 
@@ -65,7 +75,7 @@ class MessengerApp {
   // The threads of the run: completions come back to the UI thread through
   // uiThread_, requests run on network_, the reading of the feed on worker_.
   // Declared before everything that posts to them, so they go last.
-  QtUiThread uiThread_{runner_};
+  QtUiThread uiThread_{runner_.QueuedTasks()};
   NetworkLoop network_;
   WorkerThread worker_;
   BrowserUrlOpener browser_;
@@ -84,6 +94,7 @@ class MessengerApp {
   std::unique_ptr<ServiceCalls> services_;
   std::unique_ptr<SaveFailureNotice> saveNotice_;  // one box for a run of failed saves; outlives the cycle
   std::unique_ptr<RefreshCycle> cycle_;
+  std::unique_ptr<RefreshTriggers> refreshTriggers_;  // retries, wakes from sleep, the network coming back
   std::unique_ptr<Banner> banner_;
   std::unique_ptr<ArticleActions> articleActions_;
   std::unique_ptr<ChannelTabsUi> channels_;  // the tabs beside the article grid

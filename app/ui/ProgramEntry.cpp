@@ -46,9 +46,10 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
   environment.configFolder = ConfigFolderPath(environment.applicationDataFolder);
   // xdg-open on the search path on Linux, the registry's http handler on Windows.
   environment.browserPath = SystemBrowserPath();
-  // Exit ends the process at once, even from inside a message box and with
-  // requests still out on the network thread: nothing after this may run, and
-  // the embedded browser's processes end with their parent.
+  // Exit ends the process once the saves are written, even from inside a
+  // message box and with requests still out on the network thread: nothing
+  // after this may run, and the embedded browser's processes end with their
+  // parent.
   environment.endProcess = [](int code) {
     std::fflush(nullptr);
     std::_Exit(code);
@@ -77,25 +78,33 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
   instance.OnShowRequest([&run, desktop](const QString& activationToken) {
     run.Run([desktop, &activationToken] { desktop->ShowWindow(activationToken); });
   });
-  // Exit ends the process at once; the settings files are written first, then
-  // the lock goes, so the next start finds everything in place.
+  // The exit ends the process; the settings files are written first, then the
+  // lock goes, so the next start finds everything in place.
   mainForm.AddExitHook([&instance] { instance.Release(); });
+
+  // The session manager's quit at logout takes the same way out as Exit.
+  application.OnQuitRequest([&run, &mainForm] { run.Run([&mainForm] { mainForm.Exit2Click(); }); });
 
 #if QUARLEN_LINUX_DESKTOP
   // A session logout or Ctrl+C ends the program as the Exit command does.
   TerminationSignals terminationSignals;
   QSocketNotifier signalNotifier(terminationSignals.ReadFd(), QSocketNotifier::Read);
   QObject::connect(&signalNotifier, &QSocketNotifier::activated, &mainForm, [&] {
-    run.Run([&] {
-      terminationSignals.Drain();
-      mainForm.Exit2Click();
-    });
+    // Emptied whatever happens next: a byte left in the pipe would wake the
+    // loop on every turn. A second signal during the exit only empties it.
+    terminationSignals.Drain();
+    run.Run([&mainForm] { mainForm.Exit2Click(); });
   });
 #endif
 
   messenger.CompleteStartup();
   mainForm.show();
   if (beforeEventLoop) beforeEventLoop(messenger);
+  application.exec();
+  // The loop ended some other way (QCoreApplication::exit): the exit is taken
+  // now, and the loop runs again so that the saves can report back; the exit
+  // ends the process itself.
+  run.Run([&mainForm] { mainForm.Exit2Click(); });
   return application.exec();
 }
 

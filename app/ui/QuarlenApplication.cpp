@@ -26,6 +26,16 @@ bool QuarlenApplication::notify(QObject* receiver, QEvent* event) {
   return false;
 }
 
+bool QuarlenApplication::event(QEvent* event) {
+  // Qt would close every window and leave the loop with the timers still
+  // running and the saves cut off; the program's own exit waits for them.
+  if (event->type() == QEvent::Quit && quitRequest_) {
+    quitRequest_();
+    return true;
+  }
+  return QApplication::event(event);
+}
+
 void QuarlenApplication::ShowError(const QString& text) {
   QMessageBox box(QMessageBox::Critical, QStringLiteral("Quarlen Messenger"), text, QMessageBox::Ok);
   box.exec();

@@ -5,9 +5,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -30,6 +32,7 @@
 #include "platform/ui/VerdanaFont.h"
 #include "view/Banner.h"
 #include "view/ChartRequest.h"
+#include "view/FeedAgeText.h"
 #include "view/ui/ArticleGrid.h"
 #include "view/ui/ArticleGridActions.h"
 #include "view/ui/BannerBrowser.h"
@@ -44,6 +47,18 @@ constexpr int ThumbnailProgressWidth = 64;
 const QColor WindowColour(0xB0, 0xCE, 0xF1);
 
 QFont WindowFont() { return VerdanaFont(8, true); }
+
+// A moment in the user's time zone, in the locale's short formats.
+ShownMoment LocalMoment(std::chrono::system_clock::time_point when) {
+  const QDateTime local = QDateTime::fromSecsSinceEpoch(
+      std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count(), Qt::LocalTime);
+  const QLocale locale;
+  // The C locale's short time carries seconds; the field means the minute.
+  const QString timeFormat =
+      locale.language() == QLocale::C ? QStringLiteral("HH:mm") : locale.timeFormat(QLocale::ShortFormat);
+  return {static_cast<long>(local.date().toJulianDay()), ToStdString(locale.toString(local.time(), timeFormat)),
+          ToStdString(locale.toString(local.date(), QLocale::ShortFormat))};
+}
 
 }  // namespace
 
@@ -86,6 +101,7 @@ void TfrmMainForm::FormCreate() {
   BuildTimers();
   BuildTrayIcon();
   ConnectChartBoxAndSiteLinks();
+  ShowFeedAge();
 
   // The menu bar sits above the client area, which holds the status bar.
   setFixedSize(ClientWidth, menuBar()->sizeHint().height() + ClientHeight);
@@ -194,6 +210,14 @@ void TfrmMainForm::BuildLayout() {
   thumbnailProgress_->setTextVisible(true);
   statusBar()->addPermanentWidget(thumbnailProgress_, 0);
   thumbnailProgress_->hide();
+  // The age of the news has a field of its own at the right, so "Connected"
+  // from the next ping can't hide that the feed has not been read for hours.
+  feedAgeText_ = new QLabel(statusBar());
+  feedAgeText_->setObjectName("sStatusBar1Age");
+  feedAgeText_->setTextFormat(Qt::PlainText);
+  feedAgeText_->setContentsMargins(6, 0, 4, 0);
+  feedAgeText_->setAccessibleDescription(QStringLiteral("When the news was last read from the feed server"));
+  statusBar()->addPermanentWidget(feedAgeText_, 0);
 
   // Tab follows the reading order and leaves every control; the channel tabs
   // put their page right after their tab bar when they make it.
@@ -270,6 +294,7 @@ void TfrmMainForm::BuildTimers() {
   // The channel tabs connect their own tick.
   timerRefreshChannel_ = make("timerRefreshChannel", 0, nullptr);
   refreshInterval_ = std::make_unique<TimerInterval>(*timerFetchRSS_);
+  timerFeedAge_ = make("timerFeedAge", 60000, [this] { ShowFeedAge(); });
 }
 
 void TfrmMainForm::BuildTrayIcon() {
@@ -321,6 +346,7 @@ void TfrmMainForm::CompleteStartup() {
   timerRefreshBanners_->start();
   timerStartup_->start();
   timerCheckForUpdates_->start();
+  timerFeedAge_->start();
 }
 
 std::function<void()> TfrmMainForm::Command(std::function<void()> CommandHandlers::*handler) {
@@ -335,20 +361,35 @@ void TfrmMainForm::Run(const std::function<void()>& work) { run_.Run(work); }
 void TfrmMainForm::AddExitHook(std::function<void()> hook) { exitHooks_.push_back(std::move(hook)); }
 
 void TfrmMainForm::Exit2Click() {
-  // The exit work may show a box (a settings file that can't be written),
-  // whose loop would fire timers and re-enter here.
+  // A second signal, a second Exit or a box's loop during the exit.
   if (Exiting_) return;
   Exiting_ = true;
-  // Once Exit has begun, the objects a command reads may already be gone.
-  run_.Stop();
-  for (QTimer* timer :
-       {timerFetchRSS_, timerStartup_, timerCheckForUpdates_, timerRefreshBanners_, timerRefreshChannel_}) {
+  // No command, timer or click starts work any more; what is under way (a
+  // save being written, a delete waiting for it) still reports back through
+  // the UI thread's queue, so the loop keeps running while it ends.
+  run_.BeginExit();
+  for (QTimer* timer : {timerFetchRSS_, timerStartup_, timerCheckForUpdates_, timerRefreshBanners_,
+                        timerRefreshChannel_, timerFeedAge_}) {
     timer->stop();
   }
+  // The user sees the program go at once, however long the saves take.
+  hide();
+  if (JvTrayIcon1_ != nullptr) JvTrayIcon1_->hide();
+  if (exitWait_) {
+    exitWait_([this] { FinishExit(); });
+  } else {
+    FinishExit();
+  }
+}
+
+void TfrmMainForm::FinishExit() {
+  if (exitFinished_) return;
+  exitFinished_ = true;
+  // Once the exit work begins, the objects a queued task reads may already be gone.
+  run_.Stop();
   // Settings are written once more; the article store was saved at its last change.
   for (auto& hook : exitHooks_) hook();
   exitHooks_.clear();
-  if (JvTrayIcon1_ != nullptr) JvTrayIcon1_->hide();
   if (endProcess_) endProcess_(0);
 }
 
@@ -369,6 +410,8 @@ void TfrmMainForm::HideToTray() {
 }
 
 void TfrmMainForm::ShowFromTray() {
+  // A cycle whose save ends during the exit must not bring the window back.
+  if (Exiting_) return;
   showNormal();
   raise();
   activateWindow();
@@ -425,13 +468,17 @@ void TfrmMainForm::SetIconIndex(int index) {
 }
 
 void TfrmMainForm::ShowBalloon(const std::string& title, const std::string& text) {
+  if (Exiting_) return;
   JvTrayIcon1_->showMessage(ToQString(title), ToQString(text), QSystemTrayIcon::Information, 10000);
   qtBalloonOut_ = true;
 }
 
-void TfrmMainForm::Beep() { QApplication::beep(); }
+void TfrmMainForm::Beep() {
+  if (!Exiting_) QApplication::beep();
+}
 
 void TfrmMainForm::BringToFront() {
+  if (Exiting_) return;
   raise();
   activateWindow();
 }
@@ -456,6 +503,29 @@ void TfrmMainForm::EndWhenNoMessageShows() {
     return;
   }
   Exit2Click();
+}
+
+void TfrmMainForm::FeedRead(std::chrono::system_clock::time_point when) {
+  lastFeedRead_ = when;
+  refreshFailedSince_ = false;
+  ShowFeedAge();
+}
+
+void TfrmMainForm::RefreshFailed() {
+  refreshFailedSince_ = true;
+  ShowFeedAge();
+}
+
+void TfrmMainForm::ShowFeedAge() {
+  FeedAge age;
+  if (lastFeedRead_) age.lastRead = LocalMoment(*lastFeedRead_);
+  age.failedSince = refreshFailedSince_;
+  const QString text = ToQString(FeedAgeText(age, static_cast<long>(QDate::currentDate().toJulianDay())));
+  if (text == feedAgeText_->text()) return;
+  feedAgeText_->setText(text);
+  // Read out as it changes: the label's text is its name.
+  feedAgeText_->setAccessibleName(text);
+  JvTrayIcon1_->setToolTip(ToQString(TrayToolTipText(ToStdString(text))));
 }
 
 void TfrmMainForm::ShowThumbnailProgress(int done, int total) {

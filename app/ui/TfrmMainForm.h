@@ -3,8 +3,10 @@
 #include <QMainWindow>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,7 @@ class TfrmMainForm : public QMainWindow,
                      public IMessageBoxes,
                      public ITrayIcon,
                      public IMainWindow,
+                     public IFeedAge,
                      public IThumbnailProgress {
   Q_OBJECT
 
@@ -73,10 +76,17 @@ class TfrmMainForm : public QMainWindow,
   // timerCheckForUpdates, in this order.
   void CompleteStartup();
 
-  // Exit: Exiting := true, no command runs any more, the registered exit work
-  // runs (settings files are written once more), and the process ends with
-  // code 0 at once.
+  // The one way out (the menus' Exit, the termination signals, the session's
+  // quit, the update's "Yes"): Exiting := true, no command runs any more, the
+  // timers stop and the window and icon go; once the exit wait is over the
+  // registered exit work runs (settings files are written once more) and the
+  // process ends with code 0. A second call does nothing.
   void Exit2Click();
+  // What the exit waits for before its exit work: called once with the step
+  // that ends the program, which it runs at once or later from the event
+  // loop. Null: nothing to wait for.
+  using ExitWait = std::function<void(std::function<void()> finish)>;
+  void SetExitWait(ExitWait wait) { exitWait_ = std::move(wait); }
 
   // What shows the tray icon at start-up instead of Qt's show (the desktop
   // integration, which knows whether Qt's icon can show).
@@ -125,6 +135,10 @@ class TfrmMainForm : public QMainWindow,
   // the next turn of whatever event loop runs, also one that starts later,
   // once no message box is open.
   void QuitAtNextTurn();
+  // IFeedAge: the status bar's second field and the tray icon's tooltip say
+  // how old the news on screen is.
+  void FeedRead(std::chrono::system_clock::time_point when) override;
+  void RefreshFailed() override;
   // IThumbnailProgress: a small bar beside the status text while charts download.
   void ShowThumbnailProgress(int done, int total) override;
   void HideThumbnailProgress() override;
@@ -168,6 +182,9 @@ class TfrmMainForm : public QMainWindow,
   void timerStartupTimer();
   void ConnectChartBoxAndSiteLinks();
   void EndWhenNoMessageShows();
+  void FinishExit();
+  // The age field and the tooltip from the last read and failure, against today's date.
+  void ShowFeedAge();
   bool TrayShowsIcon() const;
 
   // The control's work through the runner.
@@ -182,6 +199,10 @@ class TfrmMainForm : public QMainWindow,
   std::function<bool()> hasTray_;
   bool Exiting_ = false;
   std::vector<std::function<void()>> exitHooks_;
+  ExitWait exitWait_;
+  bool exitFinished_ = false;
+  std::optional<std::chrono::system_clock::time_point> lastFeedRead_;
+  bool refreshFailedSince_ = false;
   std::vector<std::function<void(const std::string&)>> statusObservers_;
   CommandHandlers handlers_;
   std::unique_ptr<quarlen::BannerBrowser> bannerBrowser_;
@@ -198,6 +219,7 @@ class TfrmMainForm : public QMainWindow,
   QTimer* timerCheckForUpdates_ = nullptr;
   QTimer* timerRefreshBanners_ = nullptr;
   QTimer* timerRefreshChannel_ = nullptr;
+  QTimer* timerFeedAge_ = nullptr;                  // turns "Updated 23:50" into one with its date after midnight
   std::unique_ptr<TimerInterval> refreshInterval_;  // timerFetchRSS_'s
   QSystemTrayIcon* JvTrayIcon1_ = nullptr;
   QMenu* PopupMenu1_ = nullptr;
@@ -212,7 +234,8 @@ class TfrmMainForm : public QMainWindow,
   QLabel* Image1_ = nullptr;
   ArticleGrid* grdArticles_ = nullptr;  // the grid with its header panels "Chart" and "Subject"
   QProgressBar* thumbnailProgress_ = nullptr;
-  QLabel* statusText_ = nullptr;  // the status bar's one text panel; stays until replaced
+  QLabel* statusText_ = nullptr;   // the status bar's text panel; stays until replaced
+  QLabel* feedAgeText_ = nullptr;  // the status bar's second field: the age of the news
   QTabWidget* tabsChannels_ = nullptr;
 };
 

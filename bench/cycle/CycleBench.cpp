@@ -137,7 +137,7 @@ void RunCycles(benchmark::State& state, bool newArticlesEveryCycle, const std::s
           profile(*check);
           check->AsyncGet(pingUrl, [check, done](std::exception_ptr failure, const std::string&) { done(!failure); });
         },
-        RefreshCyclePorts{ports, ports, ports, nullptr}, [&] { store.LoadLists(); }, CycleThreads{worker, ui});
+        RefreshCyclePorts{ports, ports, ports, nullptr}, [&] { store.LoadLists(); }, CycleThreads{worker, ui, loop});
     auto runCycle = [&] {
       cycle.FetchRSS();
       if (!ui.RunUntil([&] { return !cycle.Busy(); })) state.SkipWithError("a cycle did not end");

@@ -1,6 +1,7 @@
 #include "platform/ui/SilentBrowser.h"
 
 #include <QAuthenticator>
+#include <QTimer>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineNewWindowRequest>
@@ -8,6 +9,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include "platform/CrashReload.h"
 #include "platform/UiPorts.h"
 
 namespace quarlen {
@@ -51,6 +53,22 @@ SilentWebPage::SilentWebPage(QWebEngineProfile* profile, QObject* parent) : QWeb
           [this](QWebEngineNewWindowRequest& request) { OpenOutside(request.requestedUrl()); });
   settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
   settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
+  connect(this, &QWebEnginePage::renderProcessTerminated, this,
+          [this](RenderProcessTerminationStatus status, int) { ReloadAfterCrash(status); });
+}
+
+void SilentWebPage::ReloadAfterCrash(RenderProcessTerminationStatus status) {
+  // The out-of-memory killer or a page that crashes its renderer leaves an
+  // empty view until the owner's next timed load, which for a channel of
+  // rate 0 never comes.
+  if (status == NormalTerminationStatus || crashReloadDue_) return;
+  crashReloadDue_ = true;
+  const auto delay = CrashReloadDelay(lastCrashReload_, std::chrono::steady_clock::now());
+  QTimer::singleShot(delay, this, [this] {
+    crashReloadDue_ = false;
+    lastCrashReload_ = std::chrono::steady_clock::now();
+    triggerAction(Reload);
+  });
 }
 
 void SilentWebPage::AnswerProxy(QAuthenticator* authenticator) {

@@ -2,7 +2,9 @@
 // The embedded browsers of the banner and the channel tabs: silent pages on a
 // profile that keeps no HTTP cache and nothing on disk.
 #include <QWebEnginePage>
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/ui/PageViews.h"
@@ -22,7 +24,9 @@ using ProxyLogIn = std::function<bool(QString& user, QString& password)>;
 // prompts, certificate errors, log-ins, file choosers and permission requests
 // are all answered "no" without a box; console messages are dropped. The
 // proxy's challenge alone is answered, once a page load, with what the
-// profile's ProxyLogIn gives (SetProxyLogIn).
+// profile's ProxyLogIn gives (SetProxyLogIn). A page whose renderer ends
+// abnormally (killed, crashed, out of memory) loads again by itself, at most
+// once per CrashReloadGap.
 class SilentWebPage : public QWebEnginePage {
   Q_OBJECT
 
@@ -48,10 +52,13 @@ class SilentWebPage : public QWebEnginePage {
  private:
   void OpenOutside(const QUrl& url);
   void AnswerProxy(QAuthenticator* authenticator);
+  void ReloadAfterCrash(RenderProcessTerminationStatus status);
 
   IUrlOpener* opener_ = nullptr;
   bool proxyAnswered_ = false;
   OutsideLinks outside_ = OutsideLinks::NewWindow;
+  std::optional<std::chrono::steady_clock::time_point> lastCrashReload_;
+  bool crashReloadDue_ = false;
 };
 
 // An off-the-record profile without HTTP cache: every navigation reaches the

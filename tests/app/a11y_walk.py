@@ -2,7 +2,8 @@
 """What a screen reader finds in the running program, through the real
 accessibility bus: the article table, its read states and their change when
 an article is marked read from the keyboard, the Tab order of the window, the
-named logo and banner, and the fields of the network settings dialog.
+named logo and banner, the status bar's age of the news, and the fields of
+the network settings dialog.
 
     a11y_walk.py PROGRAM_PID WINDOW_ID     exits 0 when all holds, else says what failed
 """
@@ -126,6 +127,11 @@ for row in range(3):
     check(subject.description == "unread, Desk - Mar %d 2007, Text %d" % (row + 1, row),
           "row %d describes read state, date line and description (%r)" % (row, subject.description))
 check(find(app, name="Quarlen logo") is not None, "the logo has a name")
+# The age of the news: a field of its own in the status bar, read out by its
+# text; this run never reaches the feed server.
+age = next((n for n in walk(app) if n.description == "When the news was last read from the feed server"), None)
+check(age is not None and age.getRole() == pyatspi.ROLE_LABEL and age.name == "Not updated yet",
+      "the status bar's age field reads 'Not updated yet' (%r)" % (age.name if age else None))
 check(find(app, name="Banner") is not None, "the banner has a name")
 
 # The keyboard alone: row 1, the context menu, its access key for "Mark as Read".

@@ -5,9 +5,14 @@
 #       refresh's notification: its fields; a click on a foreign id does nothing;
 #       a click on ours opens the newest article through a stand-in browser and
 #       marks it read
+#   desktop_e2e.sh PROGRAM charts-dropped FEED_SERVER_BASE_URL   the feed server
+#       in a network namespace, its charts on a host there that drops every
+#       packet: the first refresh is announced with all its articles while at
+#       most four chart connections still wait
 #   desktop_e2e.sh PROGRAM tray   a panel (watcher) that appears after the start:
 #       closing minimises before and hides after it; the icon registers, with
-#       sizes up to 64 px; Activate shows the window
+#       sizes up to 64 px and a tooltip that says how old the news is;
+#       Activate shows the window
 #   desktop_e2e.sh PROGRAM wayland   under weston's headless compositor: the
 #       program starts, refreshes and sends its notification, whose click with
 #       an activation token opens the article; the terminal stays quiet
@@ -188,6 +193,37 @@ ours_js() { echo "$(notifications_js).filter(n => n.title == 'New Quarlen articl
 window_js() { echo "global.display.list_all_windows().find(w => (w.title || '').startsWith('Quarlen Messenger'))"; }
 
 case $mode in
+charts-dropped)
+  # The chart host drops every packet (its accept queue is full, so the
+  # kernel leaves further connection attempts unanswered): the news is
+  # announced all the same while the charts' connections still wait.
+  private_network netns || skip "no network namespace"
+  rm -f "$home/.config/KVTNetworkSettings.xml"
+  feed_port=${base##*:}
+  exit_hooks+=("\"$top/tools/feedserver/stop\" \"$home/direct\" >/dev/null 2>&1")
+  "${netns[@]}" "$top/tools/feedserver/start" "$home/direct" "$feed_port" >"$home/direct.log" 2>&1 ||
+    fail "the feed server did not start in the namespace"
+  sed -i "s|http%3A%2F%2F127.0.0.1%3A$feed_port%2Fcharts|http%3A%2F%2F127.0.0.2%3A8431%2Fcharts|g" \
+    "$home/direct/site/feeds/messenger4.xml.win-1251"
+  "${netns[@]}" $python -c 'import socket, time
+host = ("127.0.0.2", 8431)
+listener = socket.create_server(host, backlog=0)
+fillers = [socket.socket() for _ in range(4)]
+for f in fillers:
+    f.setblocking(False)
+    f.connect_ex(host)
+time.sleep(100000)' &
+  started_pids+=($!)
+  start_peer notifications
+  export QT_QPA_PLATFORM=offscreen
+  program_prefix=("${netns[@]}")
+  start_program program.log
+  await_notification
+  [ "$(grep -c '' "$lists/kvt_url_list.dat")" = 20 ] || fail "the announced news is not all in the list files"
+  # The program's own attempts: the fillers of the queue wait there too.
+  waiting=$("${netns[@]}" ss -Htnp state syn-sent dst 127.0.0.2 | grep -c "pid=$pid,")
+  [ "$waiting" -ge 1 ] && [ "$waiting" -le 4 ] || fail "$waiting chart connections wait, not 1 to 4"
+  ;;
 notifications)
   start_peer notifications
   export QT_QPA_PLATFORM=offscreen
@@ -224,6 +260,11 @@ tray)
   sizes=$(dbus-send --session --print-reply --dest="${item%%/*}" "/${item#*/}" org.freedesktop.DBus.Properties.Get \
             string:org.kde.StatusNotifierItem string:IconPixmap | grep -c 'int32 64')
   [ "$sizes" -ge 2 ] || fail "the icon has no 64 x 64 image"
+  tip=$(dbus-send --session --print-reply --dest="${item%%/*}" "/${item#*/}" org.freedesktop.DBus.Properties.Get \
+          string:org.kde.StatusNotifierItem string:ToolTip)
+  echo "$tip" | grep -q 'string "Quarlen Messenger"' &&
+    echo "$tip" | grep -Eq 'string "(Not updated yet|Updated .+|Not updated since .+)"' ||
+    fail "the icon's tooltip does not say how old the news is: $tip"
   $python "$here/close_window.py" "$(window)"
   waitfor 50 eval '! viewable' || fail "closing did not hide the window into the panel"
   dbus-send --session --type=method_call --dest="${item%%/*}" "/${item#*/}" org.kde.StatusNotifierItem.Activate int32:0 int32:0

@@ -79,10 +79,10 @@ needs_display() { [ -n "${DISPLAY:-}" ] && command -v xdotool >/dev/null || skip
 # display_or_offscreen: the display the test command gives, else Qt's offscreen platform.
 display_or_offscreen() { [ -n "${DISPLAY:-}" ] || export QT_QPA_PLATFORM=offscreen; }
 
-# start_port_server SCRIPT OUTPUT ARG: a loopback server of this folder that
+# start_port_server SCRIPT OUTPUT ARG...: a loopback server of this folder that
 # writes its port to $home/port and what it receives to $home/OUTPUT; sets $port.
 start_port_server() {
-  python3 "$e2e_here/$1" "$home/port" "$home/$2" "$3" &
+  python3 "$e2e_here/$1" "$home/port" "$home/$2" "${@:3}" &
   started_pids+=($!)
   waitfor 50 test -s "$home/port" || fail "$1 did not start"
   port=$(cat "$home/port")

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <functional>
 #include <future>
 #include <map>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "net/NetworkLoop.h"
 #include "platform/AtomicFile.h"
 #include "tests/feeds/TestPng.h"
+#include "tests/support/DroppingListener.h"
 #include "tests/support/FakePorts.h"
 #include "tests/support/FaultyFileOps.h"
 #include "tests/support/LoopbackHttpServer.h"
@@ -101,12 +104,12 @@ class RefreshCycleTest : public ::testing::Test {
               // Answered on a later turn of the UI thread, as the real ping is.
               ui_.Post([done = std::move(done), ok = pingOk_] { done(ok); });
             },
-            RefreshCyclePorts{status_, tray_, window_, &progress_, &alarm_},
+            RefreshCyclePorts{status_, tray_, window_, &progress_, &alarm_, &feedAge_},
             [this] {
               ++gridFills_;
               store_.LoadLists();
             },
-            CycleThreads{worker_, ui_}) {}
+            CycleThreads{worker_, ui_, loop_}) {}
 
   // One whole cycle: started, then the UI thread's loop runs until it is over.
   void Fetch() {
@@ -114,9 +117,10 @@ class RefreshCycleTest : public ::testing::Test {
     ASSERT_TRUE(ui_.RunUntil([this] { return !cycle_.Busy(); }));
   }
 
-  // The ticker text of a symbol: the chart URL, percent-encoded as the feed has it.
+  // The ticker text of a symbol: the chart URL, percent-encoded as the feed
+  // has it, on chartBase_ when one is set.
   std::string Ticker(const std::string& symbol) {
-    return testhttp::EncodeAsTicker(server_.BaseUrl() + ChartTarget(symbol));
+    return testhttp::EncodeAsTicker((chartBase_.empty() ? server_.BaseUrl() : chartBase_) + ChartTarget(symbol));
   }
 
   void ServeChart(const std::string& symbol) {
@@ -194,7 +198,9 @@ class RefreshCycleTest : public ::testing::Test {
   test::FakeMainWindow window_;
   FakeSettings settings_;
   test::FakeProgress progress_;
+  std::string chartBase_;  // where the feed's charts are; empty: server_
   FakeSaveAlarm alarm_;
+  test::FakeFeedAge feedAge_;
   std::chrono::sys_days today_ = std::chrono::sys_days(std::chrono::year(2026) / 12 / 10);
   bool pingOk_ = true;
   std::function<void()> onPing_;
@@ -211,9 +217,15 @@ TEST_F(RefreshCycleTest, FirstCycleFillsTheStoreAnnouncesAndSavesWhatTheGridShow
   ServeFeed({{"First & foremost", "http://news.example/1.html", "Line one\nline two", "AAA", "Ann"},
              {"Second", "http://news.example/2.html", "Two", "BBB", ""},
              {"Third", "http://news.example/3.html", "Three", "UNREF"}});
+  const auto before = std::chrono::system_clock::now();
   Fetch();
 
   EXPECT_FALSE(cycle_.Busy());
+  // The age of the news: read once, during the cycle.
+  ASSERT_EQ(feedAge_.reads.size(), 1u);
+  EXPECT_GE(feedAge_.reads[0], before);
+  EXPECT_LE(feedAge_.reads[0], std::chrono::system_clock::now());
+  EXPECT_EQ(feedAge_.failures, 0);
   EXPECT_EQ(store_.url, (std::vector<std::string>{"http://news.example/1.html", "http://news.example/2.html",
                                                   "http://news.example/3.html"}));
   EXPECT_EQ(store_.subject, (std::vector<std::string>{"First && foremost", "Second", "Third"}));
@@ -239,8 +251,13 @@ TEST_F(RefreshCycleTest, FirstCycleFillsTheStoreAnnouncesAndSavesWhatTheGridShow
                                       "Refreshing chart for " + base + ChartTarget("UNREF"),
                                       "Refreshing chart for " + base + ChartTarget("BBB"),
                                       "Refreshing chart for " + base + ChartTarget("AAA"), "Saving lists", "Ready"}));
-  EXPECT_EQ(server_.Requests(),
-            (std::vector<std::string>{FeedPath, ChartTarget("UNREF"), ChartTarget("BBB"), ChartTarget("AAA")}));
+  // The charts come over several connections at once, in any order.
+  auto requests = server_.Requests();
+  ASSERT_EQ(requests.size(), 4u);
+  EXPECT_EQ(requests[0], FeedPath);
+  std::sort(requests.begin() + 1, requests.end());
+  EXPECT_EQ(requests,
+            (std::vector<std::string>{FeedPath, ChartTarget("AAA"), ChartTarget("BBB"), ChartTarget("UNREF")}));
   EXPECT_EQ(profiles_, 4);  // the feed and each chart
   EXPECT_EQ(progress_.shown.back(), std::make_pair(3, 3));
   EXPECT_EQ(progress_.hidden, 1);
@@ -515,6 +532,13 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
       {"empty body", [this] { server_.Set(FeedPath, ""); }, "Parsing XML", "Feed not read: Document is empty"},
       {"unknown format", [this] { server_.Set(FeedPath, "<html><body>x</body></html>"); }, "Parsing XML",
        "Feed not read: unkown format: html"},
+      {"a web filter's page of its own",
+       [this] {
+         server_.Set(FeedPath,
+                     "<!DOCTYPE html>\n<html><head><title>Blocked</title></head>"
+                     "<body><p>This site is blocked by your organisation's policy.</p></body></html>");
+       },
+       "Parsing XML", "Feed not read: unkown format: html"},
       {"over the feed's cap", [this] { server_.Set(FeedPath, std::string(FeedBodyCap + 1, ' ')); }, "Fetching XML",
        "Feed not read: The response is larger than the limit of 16777216 bytes."},
       // Last: the server holds this one until the hangup below.
@@ -535,8 +559,12 @@ TEST_F(RefreshCycleTest, FailedFetchOrParseLeavesStoreAndLatestListsAsTheyWere) 
     status_.texts.clear();
     tray_ = test::FakeTray();
     server_.ClearRequests();
+    feedAge_ = test::FakeFeedAge();
     Fetch();
     EXPECT_FALSE(cycle_.Busy());
+    // The age of the news stays and says the refresh failed.
+    EXPECT_TRUE(feedAge_.reads.empty());
+    EXPECT_EQ(feedAge_.failures, 1);
     EXPECT_EQ(ListFileBytes(), before);
     EXPECT_EQ(store_.Count(), 3u);
     EXPECT_EQ(store_.latest_subject, std::vector<std::string>{"Old latest"});
@@ -571,6 +599,8 @@ TEST_F(RefreshCycleTest, FailedPingEndsTheCycleBeforeAnyRequest) {
   EXPECT_FALSE(cycle_.Busy());
   EXPECT_TRUE(server_.Requests().empty());
   EXPECT_EQ(status_.texts.back(), "Socket Error # 111\r\nConnection refused.");
+  EXPECT_EQ(feedAge_.failures, 1);
+  EXPECT_TRUE(feedAge_.reads.empty());
   EXPECT_EQ(ListFileBytes(), before);
   EXPECT_TRUE(tray_.icons.empty());
 }
@@ -775,6 +805,123 @@ TEST_F(RefreshCycleTest, Windows1251FeedArrivesAsUtf8) {
   EXPECT_EQ(store_.subject[0], utf8);
   EXPECT_EQ(store_.description[0], utf8 + " && co");
   EXPECT_EQ(tray_.balloons.at(0).second, utf8);
+}
+
+// Eight new articles whose charts are on a host of their own. The news is
+// shown and announced whatever that host does; a host that could not be
+// reached is asked once per connection, not once per chart.
+TEST_F(RefreshCycleTest, TheNewsNeverWaitsForTheChartHost) {
+  struct Case {
+    const char* name;
+    std::function<std::string()> chartHost;  // its base URL
+    bool answers;                            // the charts are the host's pictures, not blank
+    bool loadingAtNews;                      // charts still come when the news is announced
+    int chartRequests;                       // "Refreshing chart for" texts: requests started
+  };
+  LoopbackHttpServer hanging;
+  ScriptedResponse silent;
+  silent.silent = true;
+  std::string deadBase;
+  {
+    LoopbackHttpServer gone;
+    deadBase = gone.BaseUrl();
+  }
+#ifndef _WIN32
+  testhttp::DroppingListener dropping;
+#endif
+  std::vector<Case> cases = {
+      {"answering", [this] { return server_.BaseUrl(); }, true, false, 8},
+      {"refusing", [&] { return deadBase; }, false, false, 4},
+      {"hanging", [&] { return hanging.BaseUrl(); }, false, true, 8},
+#ifndef _WIN32
+      {"dropping every packet", [&] { return dropping.BaseUrl(); }, false, true, 4},
+#endif
+  };
+  // The grace is long enough for loopback charts, the connect limit longer
+  // still; the hanging host is let go after the news.
+  cycle_.SetChartGrace(std::chrono::milliseconds(1500));
+  cycle_.SetChartConnectTimeout(std::chrono::milliseconds(4000));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetStore();
+    SeedStore(0);
+    chartBase_ = c.chartHost();
+    std::vector<FeedItem> items;
+    for (int i = 0; i < 8; ++i) {
+      const std::string symbol = "C" + std::to_string(i);
+      items.push_back({"News " + std::to_string(i), "http://news.example/c" + std::to_string(i) + ".html", "", symbol});
+      hanging.Set(ChartTarget(symbol), silent);
+    }
+    ServeFeed(items);
+    tray_ = test::FakeTray();
+    status_.texts.clear();
+    gridFills_ = 0;
+
+    cycle_.FetchRSS();
+    ASSERT_TRUE(ui_.RunUntil([this] { return !tray_.icons.empty(); }));
+    // The announcement: the rows are in the grid, the article actions are free again.
+    EXPECT_EQ(tray_.balloons.size(), 1u);
+    EXPECT_FALSE(cycle_.Running());
+    EXPECT_EQ(gridFills_, 1);
+    ASSERT_EQ(store_.url_view.size(), 8u);
+    EXPECT_EQ(cycle_.ChartsLoading(), c.loadingAtNews);
+    EXPECT_EQ(store_.jvilCharts[0], c.answers ? ChartOf("C0") : BlankThumbnail());
+
+    // Each hangup lets the requests held so far go; later ones wait for the next.
+    ASSERT_TRUE(ui_.RunUntil([&] {
+      hanging.Hangup();
+      return !cycle_.Busy();
+    }));
+    EXPECT_EQ(status_.texts.back(), "Ready");
+    std::set<std::string> started;  // each chart's text shows as its request starts
+    for (const std::string& t : status_.texts)
+      if (t.rfind("Refreshing chart for " + chartBase_, 0) == 0) started.insert(t);
+    EXPECT_EQ(started.size(), static_cast<std::size_t>(c.chartRequests));
+    EXPECT_EQ(tray_.icons, std::vector<int>{1});
+    // The charts file follows, with every chart that came.
+    ArticleStore reread(
+        folder_.Slash(), [](const std::string&) {}, [] {});
+    reread.LoadLists();
+    ASSERT_EQ(reread.jvilCharts.size(), 8u);
+    EXPECT_EQ(reread.jvilCharts[7], c.answers ? ChartOf("C7") : BlankThumbnail());
+  }
+}
+
+// Charts that come after the news land on the row of their link: a delete
+// made meanwhile moves the rows up, and no picture goes to a neighbour.
+TEST_F(RefreshCycleTest, ALateChartLandsOnItsLinksRowAfterADelete) {
+  LoopbackHttpServer charts;
+  chartBase_ = charts.BaseUrl();
+  for (const std::string symbol : {"AAA", "BBB", "CCC"}) {
+    ScriptedResponse r;
+    r.contentType = "image/png";
+    const RgbImage c = ChartOf(symbol);
+    r.body = testpng::SolidRgbPng(86, 60, c.pixels[0], c.pixels[1], c.pixels[2]);
+    r.delay = std::chrono::milliseconds(2000);
+    charts.Set(ChartTarget(symbol), r);
+  }
+  ServeFeed({{"A", "http://news.example/a.html", "", "AAA"},
+             {"B", "http://news.example/b.html", "", "BBB"},
+             {"C", "http://news.example/c.html", "", "CCC"}});
+  cycle_.SetChartGrace(std::chrono::milliseconds(50));
+  test::FakeUrlOpener browser;
+  ArticleActions actions(
+      store_, [this] { return cycle_.Running(); }, browser, ServerEndpoints("http://feeds.test"),
+      [this] { store_.LoadLists(); }, &cycle_.Saves());
+
+  cycle_.FetchRSS();
+  ASSERT_TRUE(ui_.RunUntil([this] { return !tray_.icons.empty(); }));
+  ASSERT_TRUE(cycle_.ChartsLoading());
+  actions.DeleteArticle(0);
+  ASSERT_TRUE(ui_.RunUntil([this] { return !cycle_.Busy(); }));
+
+  EXPECT_EQ(store_.url, (std::vector<std::string>{"http://news.example/b.html", "http://news.example/c.html"}));
+  EXPECT_EQ(store_.jvilCharts, (std::vector<RgbImage>{ChartOf("BBB"), ChartOf("CCC")}));
+  ArticleStore reread(
+      folder_.Slash(), [](const std::string&) {}, [] {});
+  reread.LoadLists();
+  EXPECT_EQ(reread.url, store_.url);
+  EXPECT_EQ(reread.jvilCharts, store_.jvilCharts);
 }
 
 TEST(RefreshCycleTextTest, CleanText) {

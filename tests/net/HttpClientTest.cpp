@@ -466,6 +466,54 @@ TEST(HttpClient, ConnectionClosedWhileIdleIsReplacedQuietly) {
   EXPECT_EQ(server.Connections(), 3);
 }
 
+TEST(HttpClient, KeptConnectionGetsOneRetryAndAFreshOneNone) {
+  // A close without a word, as nginx's "return 444", a web filter or a load
+  // balancer without a backend answer.
+  const ScriptedReply closeUnanswered = Reply("");
+  const ScriptedReply kept = Reply(Ok, false);
+  const std::string closed = "Connection Closed Gracefully.";
+  using std::chrono::milliseconds;
+  struct {
+    const char* name;
+    std::vector<ScriptedReply> script;
+    std::vector<std::string> outcomes;  // of two requests: the body, or the failure text
+    std::size_t requests;               // that reached the server
+    int connections;
+    milliseconds keptIdleLimit = DefaultKeptIdleLimit;
+    milliseconds asleepBetween{0};  // the machine's sleep between the two
+  } cases[] = {
+      {"kept one closed: once more on a fresh one", {kept, closeUnanswered, Reply(Ok)}, {"ok", "ok"}, 3, 2},
+      {"the fresh one closed too: no third try",
+       {kept, closeUnanswered, closeUnanswered, Reply(Ok)},
+       {"ok", closed},
+       3,
+       2},
+      {"a fresh one closed: never sent twice", {closeUnanswered, closeUnanswered, Reply(Ok)}, {closed, closed}, 2, 2},
+      {"idle past the limit: a new connection at once", {kept, kept}, {"ok", "ok"}, 2, 2, milliseconds(0)},
+      {"kept across a sleep: a new connection at once",
+       {kept, kept},
+       {"ok", "ok"},
+       2,
+       2,
+       DefaultKeptIdleLimit,
+       milliseconds(5000)},
+  };
+  for (const auto& c : cases) {
+    LoopbackHttpServer server(c.script);
+    THttpClient client(THttpClientKind::MainClient, nullptr);
+    client.SetKeptIdleLimit(c.keptIdleLimit);
+    milliseconds asleep{0};
+    client.SetSleepClock([&asleep] { return asleep; });
+    for (std::size_t i = 0; i < c.outcomes.size(); ++i) {
+      if (i > 0) asleep = c.asleepBetween;
+      const Fetched fetched = Fetch(client, server.Url("/r" + std::to_string(i)));
+      EXPECT_EQ(fetched.error.empty() ? fetched.body : fetched.error, c.outcomes[i]) << c.name << " " << i;
+    }
+    EXPECT_EQ(server.Heads().size(), c.requests) << c.name;
+    EXPECT_EQ(server.Connections(), c.connections) << c.name;
+  }
+}
+
 TEST(HttpClient, ChangingTheProxyChangesTheConnection) {
   LoopbackHttpServer proxy({Reply(Ok, false)});
   LoopbackHttpServer direct({Reply(Ok, false)});

@@ -1,6 +1,7 @@
 #pragma once
 // Fakes of the window's ports that record what the core asked of them. Shared
 // by every test that drives the core without a window.
+#include <chrono>
 #include <functional>
 #include <string>
 #include <utility>
@@ -56,6 +57,13 @@ struct FakeProgress : IThumbnailProgress {
   int hidden = 0;
   void ShowThumbnailProgress(int done, int total) override { shown.emplace_back(done, total); }
   void HideThumbnailProgress() override { ++hidden; }
+};
+
+struct FakeFeedAge : IFeedAge {
+  std::vector<std::chrono::system_clock::time_point> reads;
+  int failures = 0;
+  void FeedRead(std::chrono::system_clock::time_point when) override { reads.push_back(when); }
+  void RefreshFailed() override { ++failures; }
 };
 
 // Runs the work as is, so what it throws reaches the test.

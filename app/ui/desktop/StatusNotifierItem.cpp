@@ -92,7 +92,10 @@ bool StatusNotifierItem::Register() {
 
 SniPixmaps StatusNotifierItem::IconPixmap() const { return ToSniPixmaps(icon_()); }
 
-SniToolTip StatusNotifierItem::ToolTip() const { return {QString(), {}, Title(), QString()}; }
+SniToolTip StatusNotifierItem::ToolTip() const {
+  const QString text = toolTip_ ? toolTip_().section(QLatin1Char('\n'), 1) : QString();
+  return {QString(), {}, Title(), text};
+}
 
 void StatusNotifierItem::Activate(int, int) {
   if (showWindow_) showWindow_();

@@ -60,6 +60,11 @@ class StatusNotifierItem : public QObject {
   bool Register();
   // Tells the panel the icon changed.
   void IconChanged() { emit NewIcon(); }
+  // The tooltip's text under the title: the lines of toolTip after its first
+  // (the program's name, which is the title); asked each time a panel reads it.
+  void SetToolTipText(std::function<QString()> toolTip) { toolTip_ = std::move(toolTip); }
+  // Tells the panel the tooltip changed.
+  void ToolTipChanged() { emit NewToolTip(); }
 
   QString Category() const { return QStringLiteral("Communications"); }
   QString Id() const { return QStringLiteral("quarlen-messenger"); }
@@ -91,6 +96,7 @@ class StatusNotifierItem : public QObject {
   std::function<QIcon()> icon_;
   std::function<void()> showWindow_;
   QMenu& menu_;
+  std::function<QString()> toolTip_;
   QString serviceName_;
   bool published_ = false;
 };

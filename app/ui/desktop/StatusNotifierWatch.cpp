@@ -55,6 +55,7 @@ void StatusNotifierWatch::WatcherAppeared() {
   if (!ownItem_) {
     ownItem_ = std::make_unique<StatusNotifierItem>(
         bus_, [this] { return icon_.icon(); }, showWindow_, *icon_.contextMenu());
+    ownItem_->SetToolTipText([this] { return icon_.toolTip(); });
   }
   ownItemRegistered_ = ownItem_->Register();
   // Qt's icon is an XEmbed one, which a panel with a system tray (Xfce's
@@ -96,6 +97,10 @@ bool StatusNotifierWatch::TrayShowsIcon() const {
   if (!Shown()) return false;
   if (qtPublishesItem_ || ownItemRegistered_) return HostPresent();
   return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void StatusNotifierWatch::ToolTipChanged() {
+  if (ownItem_) ownItem_->ToolTipChanged();
 }
 
 void StatusNotifierWatch::IconChanged() {

@@ -34,6 +34,8 @@ class StatusNotifierWatch : public QObject {
   void ShowIcon();
   // The icon changed (new articles or none); the panel is told.
   void IconChanged();
+  // The tray icon's tooltip changed; the panel is told.
+  void ToolTipChanged();
 
   // A watcher with a host is on the bus now.
   bool HostPresent() const;

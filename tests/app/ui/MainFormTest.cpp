@@ -17,6 +17,7 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTest>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -318,6 +319,45 @@ TEST_F(MainFormTest, NothingRunsWhileTheExitWorkWaits) {
   EXPECT_EQ(ended, std::vector<int>({0}));
 }
 
+// The exit waits for the work under way (the list saves): meanwhile no
+// command runs, a second exit does nothing, the UI thread's queued tasks
+// (the saves' reports) still run, and the window is gone; once the wait is
+// over the exit work runs and the process ends, once.
+TEST_F(MainFormTest, TheExitWaitsForTheWorkUnderWayAndEndsOnce) {
+  std::vector<int> ended;
+  env_.endProcess = [&](int code) { ended.push_back(code); };
+  TfrmMainForm& form = MakeForm();
+  QStringList ran;
+  form.SetCommandHandlers({.fetchRSS = [&] { ran << "fetch"; }});
+  std::function<void()> finish;
+  form.SetExitWait([&](std::function<void()> done) { finish = std::move(done); });
+  int exitHooks = 0;
+  form.AddExitHook([&] { ++exitHooks; });
+  form.CompleteStartup();
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+  form.Exit2Click();
+  EXPECT_TRUE(form.Exiting());
+  EXPECT_FALSE(form.isVisible());
+  form.Exit2Click();  // a second signal
+  form.timerFetchRSS().setInterval(5);
+  runner_.Run([&] { ran << "command"; });
+  runner_.QueuedTasks().Run([&] { ran << "queued task"; });
+  QTest::qWait(50);
+  EXPECT_EQ(ran, QStringList({"queued task"}));
+  EXPECT_EQ(exitHooks, 0);
+  EXPECT_TRUE(ended.empty());
+
+  ASSERT_TRUE(finish);
+  finish();
+  finish();  // the time limit after the saves
+  EXPECT_EQ(exitHooks, 1);
+  EXPECT_EQ(ended, std::vector<int>({0}));
+  runner_.QueuedTasks().Run([&] { ran << "after the end"; });
+  EXPECT_EQ(ran, QStringList({"queued task"}));
+}
+
 TEST_F(MainFormTest, WithATrayClosingAndMinimisingHideTheWindow) {
   env_.hasTray = [] { return true; };
   TfrmMainForm& form = MakeForm();
@@ -367,8 +407,8 @@ TEST_F(MainFormTest, StatusAndTickerTexts) {
   EXPECT_EQ(Child<QLabel>(form, "sStatusBar1Text")->text(), "Fetching XML");
   EXPECT_TRUE(Child<QLabel>(form, "sStatusBar1Text")->isVisibleTo(&form));
 
-  // While thumbnails load, a small indicator at the right end leaves the text
-  // all the room the window has.
+  // While thumbnails load, a small indicator at the right leaves the text all
+  // the room the window has.
   form.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   EXPECT_FALSE(Child<QProgressBar>(form, "thumbnailProgress")->isVisible());
@@ -378,9 +418,30 @@ TEST_F(MainFormTest, StatusAndTickerTexts) {
   const QRect bar = Child<QProgressBar>(form, "thumbnailProgress")->geometry();
   EXPECT_TRUE(Child<QProgressBar>(form, "thumbnailProgress")->isVisible());
   EXPECT_LE(bar.width(), 80);
-  EXPECT_GE(bar.right(), form.statusBar()->width() - 12);
-  EXPECT_GE(Child<QLabel>(form, "sStatusBar1Text")->width(), form.statusBar()->width() - bar.width() - 24);
+  // Right before the age field at the right end (below).
+  const QRect ageField = Child<QLabel>(form, "sStatusBar1Age")->geometry();
+  EXPECT_GE(bar.right(), ageField.left() - 12);
+  EXPECT_GE(ageField.right(), form.statusBar()->width() - 12);
+  EXPECT_GE(Child<QLabel>(form, "sStatusBar1Text")->width(),
+            form.statusBar()->width() - bar.width() - ageField.width() - 24);
   EXPECT_LE(Child<QLabel>(form, "sStatusBar1Text")->geometry().right(), bar.left());
+  // The age of the news keeps a field of its own at the right end, which no
+  // status text replaces, and the tray's tooltip says the same.
+  auto* age = Child<QLabel>(form, "sStatusBar1Age");
+  EXPECT_EQ(age->text(), "Not updated yet");
+  EXPECT_LE(bar.right(), age->geometry().left());
+  const auto now = std::chrono::system_clock::now();
+  form.FeedRead(now - std::chrono::hours(24 * 2));
+  const QString older = age->text();
+  form.FeedRead(now);
+  form.SetStatusText("Connected");
+  const QString today = age->text();
+  EXPECT_TRUE(today.startsWith("Updated ")) << today.toStdString();
+  EXPECT_GT(older.size(), today.size()) << "a read of another day shows its date: " << older.toStdString();
+  form.RefreshFailed();
+  EXPECT_EQ(age->text(), "Not updated since " + today.mid(QStringLiteral("Updated ").size()));
+  EXPECT_EQ(age->accessibleName(), age->text());
+  EXPECT_EQ(form.JvTrayIcon1().toolTip(), "Quarlen Messenger\n" + age->text());
   form.HideThumbnailProgress();
   EXPECT_FALSE(Child<QProgressBar>(form, "thumbnailProgress")->isVisible());
   form.SetTickerText("MSFT");
