@@ -1,9 +1,19 @@
 # Helpers shared by every folder's CMakeLists.
 
 # The warnings of every target; errors with QUARLEN_WERROR.
-set(QUARLEN_WARNINGS -Wall -Wextra -Wpedantic -Wno-unused-parameter)
-if(QUARLEN_WERROR)
-  list(APPEND QUARLEN_WARNINGS -Werror)
+if(MSVC)
+  set(QUARLEN_WARNINGS /W4 /utf-8 /permissive-)
+  if(QUARLEN_WERROR)
+    list(APPEND QUARLEN_WARNINGS /WX)
+  endif()
+  # What cmake/MinGW.cmake gives the MinGW build: the smaller Windows headers
+  # and no min and max macros; and Windows 7's interfaces for Asio.
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+else()
+  set(QUARLEN_WARNINGS -Wall -Wextra -Wpedantic -Wno-unused-parameter)
+  if(QUARLEN_WERROR)
+    list(APPEND QUARLEN_WARNINGS -Werror)
+  endif()
 endif()
 
 # quarlen_sanitizer_flags(out sanitizers): the compile flags of a sanitizer
@@ -156,6 +166,9 @@ function(quarlen_folder_tests folder)
     list(REMOVE_ITEM core_sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
   endforeach()
   file(GLOB_RECURSE ui_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp)
+  foreach(file IN LISTS left_out)
+    list(REMOVE_ITEM ui_sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
+  endforeach()
   if(core_sources)
     quarlen_test(${folder}_tests ${core_sources})
     quarlen_existing_libraries(libs ${QT_LIBS})

@@ -33,9 +33,21 @@ std::string SystemBrowserPath() {
 }
 
 bool OpenUrlWith(const std::string& program, const std::string& url) {
+  // The parameters are a command line the browser splits at spaces: the URL
+  // goes in quotes as one argument, and a quote inside it (never valid in a
+  // URL) is percent-encoded, so a page's link can't add options of its own.
+  std::string quoted = "\"";
+  for (char c : url) {
+    if (c == '"') {
+      quoted += "%22";
+    } else {
+      quoted += c;
+    }
+  }
+  quoted += '"';
   // The shell's answer above 32 means the program started.
   const auto result = reinterpret_cast<INT_PTR>(::ShellExecuteW(nullptr, L"open", WideFromUtf8(program).c_str(),
-                                                                WideFromUtf8(url).c_str(), nullptr, SW_SHOWNORMAL));
+                                                                WideFromUtf8(quoted).c_str(), nullptr, SW_SHOWNORMAL));
   return result > 32;
 }
 

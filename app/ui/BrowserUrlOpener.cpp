@@ -1,15 +1,14 @@
 #include "app/ui/BrowserUrlOpener.h"
 
-#include <QProcess>
-
-#include "platform/ui/QtText.h"
+#include "platform/BrowserLookup.h"
 
 namespace quarlen {
 
 void BrowserUrlOpener::OpenUrl(const std::string& url) {
-  // Never through a shell: the URL is one argument, whatever it holds.
+  // Never through a command interpreter: the URL is one argument, whatever it
+  // holds (a detached child on Linux, the shell's "open" on Windows).
   if (browserPath_.empty()) return;
-  QProcess::startDetached(ToQString(browserPath_), {ToQString(url)});
+  OpenUrlWith(browserPath_, url);
 }
 
 }  // namespace quarlen

@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QTimer>
-#include <QWebEngineProfile>
 #include <QWidget>
 #include <cstdio>
 #include <utility>
@@ -21,7 +20,6 @@
 #include "platform/BuildConfig.h"
 #include "platform/ConfigFolder.h"
 #include "platform/OsDescription.h"
-#include "platform/ui/SilentBrowser.h"
 #include "service/ServerEndpoints.h"
 #include "service/ServiceCalls.h"
 #include "settings/NetworkSettings.h"
@@ -53,10 +51,8 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
           [this] { mainForm_->QuitAtNextTurn(); })),
       // Every request runs on the network thread; the window never waits for one.
       IdHTTP1_(std::make_unique<THttpClient>(THttpClientKind::MainClient, network_, uiThread_)),
-      browserProfile_(MakeCachelessProfile(nullptr)),
-      mainForm_(std::make_unique<TfrmMainForm>(MainFormSetup{*store_, browserProfile_.get(), runner_, browser_,
-                                                             programVersion_, environment_.endProcess,
-                                                             environment_.hasTray})) {
+      mainForm_(std::make_unique<TfrmMainForm>(MainFormSetup{*store_, pages_, runner_, browser_, programVersion_,
+                                                             environment_.endProcess, environment_.hasTray})) {
   TfrmMainForm& form = *mainForm_;
   // The window is complete once the grid shows the saved articles, before any dialog exists.
   form.FillArticleGridAtStart();
@@ -72,8 +68,10 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
       SettingsFilePath(folder, NetworkSettings::FileName),
       [&form](const std::string& message) { form.ShowMessage(message); }, runner_);
 
+#if QUARLEN_BROWSER_WEBENGINE
   // The banner and the channel pages follow the same settings, from their next load.
-  browserProxy_ = std::make_unique<BrowserProxy>(browserProfile_.get(), *frmNetworkSettings_);
+  browserProxy_ = std::make_unique<BrowserProxy>(pages_.Profile(), *frmNetworkSettings_);
+#endif
 
   // Every request carries the agent string and goes through the proxy the
   // dialog's controls hold at that moment.
@@ -112,7 +110,7 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
 
   // The channel tabs download their list on a client of their own.
   channels_ = std::make_unique<ChannelTabsUi>(ChannelTabsSetup{
-      form.tabsChannels(), form.timerRefreshChannel(), browserProfile_.get(), form, browser_, runner_,
+      form.tabsChannels(), form.timerRefreshChannel(), pages_, form, browser_, runner_,
       ChannelFileUrls{endpoints.ChannelNamesUrl(), endpoints.ChannelLinksUrl(), endpoints.ChannelRefreshRatesUrl()},
       watchedPing, applyProfile, network, NoConnectionHtml});
 
@@ -135,7 +133,12 @@ void MessengerApp::ConnectCommands() {
   handlers.refreshBanner = [this] { banner_->RefreshBanner(); };
   handlers.notificationSettings = [this] { frmSettings_->ShowModal(); };
   handlers.networkSettings = [this] {
-    if (frmNetworkSettings_->ShowModal() == QDialog::Accepted) browserProxy_->Apply();
+    const bool accepted = frmNetworkSettings_->ShowModal() == QDialog::Accepted;
+#if QUARLEN_BROWSER_WEBENGINE
+    if (accepted) browserProxy_->Apply();
+#else
+    (void)accepted;  // without a page engine, nothing but the program's own requests has a route
+#endif
     banner_->RefreshBanner();
   };
   form.SetCommandHandlers(std::move(handlers));

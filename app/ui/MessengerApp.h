@@ -1,6 +1,6 @@
 #pragma once
 // The program's composition root: owns the core objects (the article store,
-// the main HTTP client, the browser profile), creates the windows in start-up
+// the main HTTP client, the page engine), creates the windows in start-up
 // order and connects the menus and timers of the main window to the work they start.
 #include <chrono>
 #include <functional>
@@ -13,9 +13,8 @@
 #include "app/ui/TfrmMainForm.h"
 #include "net/NetworkLoop.h"
 #include "platform/WorkerThread.h"
+#include "platform/ui/PageViews.h"
 #include "platform/ui/QtUiThread.h"
-
-class QWebEngineProfile;
 
 namespace quarlen {
 
@@ -82,14 +81,16 @@ class MessengerApp {
   BrowserUrlOpener browser_;
   // Declared before the windows, so they go only after every window that uses them.
   std::unique_ptr<ArticleStore> store_;
-  std::unique_ptr<THttpClient> IdHTTP1_;               // the main client: the feed and the charts
-  std::unique_ptr<QWebEngineProfile> browserProfile_;  // cache-less, shared by the banner and the channel tabs
+  std::unique_ptr<THttpClient> IdHTTP1_;  // the main client: the feed and the charts
+  PageViews pages_;                       // cache-less, shared by the banner and the channel tabs
   std::unique_ptr<TfrmMainForm> mainForm_;
   std::unique_ptr<DesktopIntegration> desktop_;  // goes before the window it works on
   std::unique_ptr<SettingsStore> xmlSettings_;
   std::unique_ptr<TfrmSettings> frmSettings_;
   std::unique_ptr<TfrmNetworkSettings> frmNetworkSettings_;
+#if QUARLEN_BROWSER_WEBENGINE
   std::unique_ptr<BrowserProxy> browserProxy_;  // the pages' route, from the network settings
+#endif
   std::unique_ptr<ServiceCalls> services_;
   std::unique_ptr<SaveFailureNotice> saveNotice_;  // one box for a run of failed saves; outlives the cycle
   std::unique_ptr<RefreshCycle> cycle_;

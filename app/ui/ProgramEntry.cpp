@@ -40,10 +40,12 @@ int RunMessenger(int argc, char** argv, const BeforeEventLoop& beforeEventLoop) 
   }
 
   MainFormEnvironment environment;
-  environment.applicationDataFolder = ApplicationDataFolder(ProcessEnv);
+  // The XDG folder on Linux, the roaming application data on Windows.
+  environment.applicationDataFolder = SystemApplicationDataFolder();
   EnsureApplicationDataFolder(environment.applicationDataFolder);
   environment.configFolder = ConfigFolderPath(environment.applicationDataFolder);
-  environment.browserPath = FindBrowserOnPath(ProcessEnv("PATH").value_or("/usr/bin:/bin"));
+  // xdg-open on the search path on Linux, the registry's http handler on Windows.
+  environment.browserPath = SystemBrowserPath();
   // Exit ends the process once the saves are written, even from inside a
   // message box and with requests still out on the network thread: nothing
   // after this may run, and the embedded browser's processes end with their

@@ -21,7 +21,6 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QWebEngineView>
 
 #include "app/ui/Artwork.h"
 #include "app/ui/CommandRunner.h"
@@ -29,7 +28,6 @@
 #include "feeds/ArticleStore.h"
 #include "platform/BuildConfig.h"
 #include "platform/ui/QtText.h"
-#include "platform/ui/SilentBrowser.h"
 #include "platform/ui/TimerInterval.h"
 #include "platform/ui/VerdanaFont.h"
 #include "view/Banner.h"
@@ -67,7 +65,7 @@ ShownMoment LocalMoment(std::chrono::system_clock::time_point when) {
 TfrmMainForm::TfrmMainForm(MainFormSetup setup, QWidget* parent)
     : QMainWindow(parent),
       store_(setup.store),
-      browserProfile_(setup.browserProfile),
+      pages_(setup.pages),
       run_(setup.run),
       browser_(setup.browser),
       programVersion_(std::move(setup.programVersion)),
@@ -167,8 +165,8 @@ void TfrmMainForm::BuildLayout() {
   sGroupBox3_->setObjectName("sGroupBox3");
   sGroupBox3_->setGeometry(3, 340, 377, 143);
   // The banner never reads from or writes to a cache, and never asks anything;
-  // the channel tabs share its profile.
-  bannerBrowser_ = std::make_unique<quarlen::BannerBrowser>(browserProfile_, sGroupBox3_, browser_);
+  // the channel tabs share its page engine.
+  bannerBrowser_ = std::make_unique<quarlen::BannerBrowser>(pages_, sGroupBox3_, browser_);
   wbMidnight_ = bannerBrowser_->View();
   wbMidnight_->setObjectName("wbMidnight");
   wbMidnight_->setGeometry(8, 16, 353, 121);

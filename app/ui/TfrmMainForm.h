@@ -21,8 +21,6 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
-class QWebEngineProfile;
-class QWebEngineView;
 
 namespace quarlen {
 
@@ -30,6 +28,7 @@ class ArticleGrid;
 class ArticleStore;
 class BannerBrowser;
 class IBannerBrowser;
+class PageViews;
 class ArticleActions;
 class ArticleGridActions;
 class CommandRunner;
@@ -48,7 +47,7 @@ struct MainFormEnvironment {
 // What the window is made with; everything referred to outlives it.
 struct MainFormSetup {
   ArticleStore& store;                  // shown by the grid
-  QWebEngineProfile* browserProfile;    // the banner's and the channel tabs'
+  PageViews& pages;                     // the banner's and the channel tabs'
   CommandRunner& run;                   // every control's work runs through it; Exit stops it
   IUrlOpener& browser;                  // the chart box and the site links open their pages here
   std::string programVersion;           // shown in the title
@@ -192,7 +191,7 @@ class TfrmMainForm : public QMainWindow,
   void Run(const std::function<void()>& work);
 
   ArticleStore& store_;
-  QWebEngineProfile* browserProfile_;
+  PageViews& pages_;
   CommandRunner& run_;
   IUrlOpener& browser_;
   std::string programVersion_;
@@ -230,7 +229,7 @@ class TfrmMainForm : public QMainWindow,
   QComboBox* cbChartType_ = nullptr;
   QPushButton* btnCreateChart_ = nullptr;
   QGroupBox* sGroupBox3_ = nullptr;
-  QWebEngineView* wbMidnight_ = nullptr;
+  QWidget* wbMidnight_ = nullptr;
   QPushButton* btnContact_ = nullptr;
   QLabel* Image1_ = nullptr;
   ArticleGrid* grdArticles_ = nullptr;  // the grid with its header panels "Chart" and "Subject"

@@ -7,7 +7,7 @@ namespace quarlen {
 
 ChannelTabsUi::ChannelTabsUi(ChannelTabsSetup setup)
     : downloader_(std::move(setup.applyProfile), setup.network),
-      view_(setup.tabsChannels, setup.profile, setup.urlOpener),
+      view_(setup.tabsChannels, setup.pages, setup.urlOpener),
       timer_(setup.timerRefreshChannel),
       tabs_(ChannelTabsPorts{view_, view_, timer_, downloader_, setup.statusBar}, std::move(setup.urls),
             std::move(setup.ping), std::move(setup.offlineHtml)),

@@ -1,6 +1,6 @@
 #pragma once
 // The channel tabs put together: the core state machine on the window's page
-// control, reload timer and shared browser profile, with a download client of
+// control, reload timer and the page views the banner shares, with a download client of
 // its own. The composition root makes one and calls FetchChannels through it.
 #include <QObject>
 #include <functional>
@@ -15,14 +15,15 @@
 
 class QTabWidget;
 class QTimer;
-class QWebEngineProfile;
 
 namespace quarlen {
+
+class PageViews;
 
 struct ChannelTabsSetup {
   QTabWidget& tabsChannels;
   QTimer& timerRefreshChannel;
-  QWebEngineProfile* profile;  // the banner's cache-less profile
+  PageViews& pages;  // the banner's page engine
   IStatusBar& statusBar;
   IUrlOpener& urlOpener;  // the user's browser, for links that ask for a new window
   ICommandRunner& run;    // the page control's changes and the timer's ticks run through it

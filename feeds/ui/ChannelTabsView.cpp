@@ -5,15 +5,14 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 
-#include "platform/ui/SilentBrowser.h"
+#include "platform/ui/PageViews.h"
 #include "platform/ui/VerdanaFont.h"
 
 namespace quarlen {
 
-ChannelTabsView::ChannelTabsView(QTabWidget& tabs, QWebEngineProfile* profile, IUrlOpener& opener)
-    : tabs_(tabs), profile_(profile), opener_(opener) {
+ChannelTabsView::ChannelTabsView(QTabWidget& tabs, PageViews& pages, IUrlOpener& opener)
+    : tabs_(tabs), pages_(pages), opener_(opener) {
   tabs_.tabBar()->setFont(VerdanaFont(6, true));
 }
 
@@ -30,19 +29,19 @@ void ChannelTabsView::AddChannelTab(const std::string& caption) {
   ChannelBrowsers.push_back(nullptr);
 }
 
-QWebEngineView* ChannelTabsView::ChannelBrowser(int channel) const {
+IPageView* ChannelTabsView::ChannelBrowser(int channel) const {
   if (channel < 0 || channel >= static_cast<int>(ChannelBrowsers.size())) return nullptr;
   return ChannelBrowsers[channel];
 }
 
-QWebEngineView* ChannelTabsView::EnsureBrowser(int channel) {
+IPageView* ChannelTabsView::EnsureBrowser(int channel) {
   if (channel < 0 || channel >= static_cast<int>(ChannelBrowsers.size())) return nullptr;
   if (ChannelBrowsers[channel] == nullptr) {
     QWidget* sheet = tabs_.widget(channel);
-    QWebEngineView* browser = MakeSilentBrowser(profile_, sheet, opener_, OutsideLinks::NewWindow);
-    sheet->layout()->addWidget(browser);
+    IPageView* browser = &pages_.MakeView(sheet, opener_, OutsideLinks::NewWindow);
+    sheet->layout()->addWidget(browser->Widget());
     // Tab reaches the page right after the tab bar, wherever it was made.
-    QWidget::setTabOrder(tabs_.tabBar(), browser);
+    QWidget::setTabOrder(tabs_.tabBar(), browser->Widget());
     ChannelBrowsers[channel] = browser;
   }
   return ChannelBrowsers[channel];
@@ -50,7 +49,7 @@ QWebEngineView* ChannelTabsView::EnsureBrowser(int channel) {
 
 void ChannelTabsView::Navigate(int channel, const std::string& url) {
   if (url == BlankPage) {
-    QWebEngineView* browser = ChannelBrowser(channel);
+    IPageView* browser = ChannelBrowser(channel);
     // A browser that was never made shows nothing already.
     if (browser == nullptr) return;
     // A blank browser in a hidden tab would still keep a page and a renderer
@@ -58,15 +57,15 @@ void ChannelTabsView::Navigate(int channel, const std::string& url) {
     // nothing, and the next activation makes a fresh browser.
     if (channel != tabs_.currentIndex()) {
       ChannelBrowsers[channel] = nullptr;
-      browser->deleteLater();
+      browser->Widget()->deleteLater();
       return;
     }
   }
-  if (QWebEngineView* browser = EnsureBrowser(channel)) NavigateWithoutCache(*browser, url);
+  if (IPageView* browser = EnsureBrowser(channel)) browser->Navigate(url);
 }
 
 void ChannelTabsView::LoadHtmlIntoBrowser(int channel, const std::string& html) {
-  if (QWebEngineView* browser = EnsureBrowser(channel)) quarlen::LoadHtmlIntoBrowser(*browser, html);
+  if (IPageView* browser = EnsureBrowser(channel)) browser->LoadHtml(html);
 }
 
 }  // namespace quarlen

@@ -8,33 +8,33 @@
 #include "feeds/ChannelTabs.h"
 
 class QTabWidget;
-class QWebEngineProfile;
-class QWebEngineView;
 
 namespace quarlen {
 
+class IPageView;
 class IUrlOpener;
+class PageViews;
 
 class ChannelTabsView : public IChannelTabStrip, public IChannelBrowsers {
  public:
-  // tabs, profile and opener outlive this object; the browsers are children of
+  // tabs, pages and opener outlive this object; the browsers are children of
   // the tabs. Links that ask for a new window open through opener.
-  ChannelTabsView(QTabWidget& tabs, QWebEngineProfile* profile, IUrlOpener& opener);
+  ChannelTabsView(QTabWidget& tabs, PageViews& pages, IUrlOpener& opener);
 
   void AddChannelTab(const std::string& caption) override;
   void Navigate(int channel, const std::string& url) override;
   void LoadHtmlIntoBrowser(int channel, const std::string& html) override;
 
   // Channel i's browser; nullptr while it shows nothing (or out of range).
-  QWebEngineView* ChannelBrowser(int channel) const;
+  IPageView* ChannelBrowser(int channel) const;
 
  private:
-  QWebEngineView* EnsureBrowser(int channel);
+  IPageView* EnsureBrowser(int channel);
 
   QTabWidget& tabs_;
-  QWebEngineProfile* profile_;
+  PageViews& pages_;
   IUrlOpener& opener_;
-  std::vector<QWebEngineView*> ChannelBrowsers;
+  std::vector<IPageView*> ChannelBrowsers;
 };
 
 }  // namespace quarlen

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/ui/PageViews.h"
+
 class QWebEngineProfile;
 class QWebEngineView;
 class QWidget;
@@ -14,12 +16,6 @@ class QWidget;
 namespace quarlen {
 
 class IUrlOpener;
-
-// Which links of a page open in the user's browser instead of in the page.
-enum class OutsideLinks {
-  NewWindow,      // links that ask for a new window (the page can't make one)
-  EveryUserLink,  // those, and every link the user follows inside the page
-};
 
 // The user name and password for the proxy's challenge; false when there are none to give.
 using ProxyLogIn = std::function<bool(QString& user, QString& password)>;

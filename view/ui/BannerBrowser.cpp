@@ -2,9 +2,9 @@
 
 #include <QChildEvent>
 #include <QEvent>
-#include <QWebEngineView>
+#include <QWidget>
 
-#include "platform/ui/SilentBrowser.h"
+#include "platform/ui/PageViews.h"
 
 namespace quarlen {
 
@@ -33,13 +33,15 @@ class ClickFocusOnly : public QObject {
 
 }  // namespace
 
-BannerBrowser::BannerBrowser(QWebEngineProfile* profile, QWidget* parent, IUrlOpener& opener)
-    : view_(MakeSilentBrowser(profile, parent, opener, OutsideLinks::EveryUserLink)) {
-  new ClickFocusOnly(*view_);
+BannerBrowser::BannerBrowser(PageViews& pages, QWidget* parent, IUrlOpener& opener)
+    : view_(&pages.MakeView(parent, opener, OutsideLinks::EveryUserLink)) {
+  new ClickFocusOnly(*view_->Widget());
 }
 
-void BannerBrowser::Navigate(const std::string& url) { NavigateWithoutCache(*view_, url); }
+void BannerBrowser::Navigate(const std::string& url) { view_->Navigate(url); }
 
-void BannerBrowser::LoadHtml(const std::string& html) { LoadHtmlIntoBrowser(*view_, html); }
+void BannerBrowser::LoadHtml(const std::string& html) { view_->LoadHtml(html); }
+
+QWidget* BannerBrowser::View() const { return view_->Widget(); }
 
 }  // namespace quarlen

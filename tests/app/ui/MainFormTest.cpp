@@ -17,8 +17,6 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTest>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -29,7 +27,7 @@
 #include "app/ui/TfrmMainForm.h"
 #include "feeds/ArticleActions.h"
 #include "feeds/ArticleStore.h"
-#include "platform/ui/SilentBrowser.h"
+#include "platform/ui/PageViews.h"
 #include "view/ui/ArticleGrid.h"
 
 namespace quarlen {
@@ -62,8 +60,8 @@ class MainFormTest : public ::testing::Test {
     store_ = std::make_unique<ArticleStore>(
         env_.configFolder, [this](const std::string& t) { form_->ShowMessage(t); },
         [this] { form_->QuitAtNextTurn(); });
-    form_ = std::make_unique<TfrmMainForm>(MainFormSetup{*store_, profile_.get(), runner_, browser_,
-                                                         QUARLEN_PROGRAM_VERSION, env_.endProcess, env_.hasTray});
+    form_ = std::make_unique<TfrmMainForm>(
+        MainFormSetup{*store_, pages_, runner_, browser_, QUARLEN_PROGRAM_VERSION, env_.endProcess, env_.hasTray});
     form_->FillArticleGridAtStart();
     return *form_;
   }
@@ -74,7 +72,7 @@ class MainFormTest : public ::testing::Test {
   BrowserUrlOpener browser_{"/bin/true"};
   QTimer closer_;
   QStringList boxes_;
-  std::unique_ptr<QWebEngineProfile> profile_{MakeCachelessProfile(nullptr)};
+  PageViews pages_;
   std::unique_ptr<ArticleStore> store_;
   std::unique_ptr<TfrmMainForm> form_;
 };
