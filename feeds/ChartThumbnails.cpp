@@ -1,7 +1,6 @@
 #include "feeds/ChartThumbnails.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <set>
 #include <utility>
 
@@ -10,26 +9,6 @@
 #include "platform/AsciiText.h"
 
 namespace quarlen {
-
-namespace {
-
-// The socket errors that mean no connection was made at all, as the failure
-// texts number them: the system's errno values (network down or unreachable,
-// timed out, refused, host down or unreachable) and Winsock's.
-constexpr int UnreachableCodes[] = {100,   101,   110,   111,   112,   113,   10050, 10051,
-                                    10060, 10061, 10064, 10065, 11001, 11002, 11003, 11004};
-
-}  // namespace
-
-bool IsConnectFailure(std::string_view failureText) {
-  if (failureText == "Connect timed out.") return true;
-  constexpr std::string_view Prefix = "Socket Error # ";
-  if (failureText.substr(0, Prefix.size()) != Prefix) return false;
-  // A name lookup that failed is numbered by the resolver, not the socket.
-  if (failureText.find("Host not found") != std::string_view::npos) return true;
-  const int code = std::atoi(std::string(failureText.substr(Prefix.size(), 6)).c_str());
-  return std::find(std::begin(UnreachableCodes), std::end(UnreachableCodes), code) != std::end(UnreachableCodes);
-}
 
 std::string UrlOrigin(std::string_view url) {
   const std::size_t scheme = url.find("://");
@@ -156,7 +135,7 @@ void ChartThumbnails::Start(std::size_t slot, std::size_t index) {
                                                                                      RgbImage chart) {
           const std::shared_ptr<Batch> mine = batch.lock();
           if (!mine || mine != batch_) return;
-          if (failure && IsConnectFailure(FailureText(failure))) mine->unreachable.insert(origin);
+          if (IsConnectFailure(failure)) mine->unreachable.insert(origin);
           Arrive(index, std::move(chart));
           Pump();
         });

@@ -19,11 +19,6 @@
 
 namespace quarlen {
 
-// True when a request's failure text says the host could not be reached at
-// all (refused, unreachable, no such host, connect limit passed), as opposed
-// to a host that answered badly.
-bool IsConnectFailure(std::string_view failureText);
-
 // The scheme and authority of a URL, letter case folded ("http://c.example:81");
 // the whole text when it has no "://".
 std::string UrlOrigin(std::string_view url);

@@ -102,7 +102,8 @@ class THttpClient {
   // for socket failures, "Connect timed out.", "Read timed out.",
   // "Connection Closed Gracefully.", "Invalid HTTP response: ...",
   // "Transfer timed out: ..." (HttpDeadlineError),
-  // or a refusal while another request of this client is under way.
+  // HttpConnectError where no connection was made (lookup, every address, or
+  // "Connect timed out."), or a refusal while another request of this client is under way.
   std::string Get(const std::string& url);
   std::string Get(const std::string& url, std::size_t bodyCap);
   std::string Get(const std::string& url, std::size_t bodyCap, std::chrono::milliseconds deadline);

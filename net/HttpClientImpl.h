@@ -100,6 +100,8 @@ struct THttpClient::Impl : std::enable_shared_from_this<THttpClient::Impl> {
   boost::asio::awaitable<std::optional<std::string>> Exchange(bool kept);
   void ArmStep(std::chrono::milliseconds limit, Stop reason);
   void Check(const boost::system::error_code& ec) const;
+  // Check for the lookup and the connection race: a failure there made no connection.
+  void CheckConnect(const boost::system::error_code& ec) const;
   void ThrowIfStopped() const;
   std::exception_ptr StopError() const;
   void AfterBlock();

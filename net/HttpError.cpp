@@ -13,4 +13,15 @@ std::string FailureText(const std::exception_ptr& failure) {
   }
 }
 
+bool IsConnectFailure(const std::exception_ptr& failure) {
+  if (!failure) return false;
+  try {
+    std::rethrow_exception(failure);
+  } catch (const HttpConnectError&) {
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
 }  // namespace quarlen

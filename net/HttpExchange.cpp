@@ -120,9 +120,9 @@ asio::awaitable<void> THttpClient::Impl::Open() {
   ArmStep(job.connectTimeout, Stop::Connect);
   ErrorCode ec;
   const Endpoints endpoints = co_await LookUp(job.host, job.port, stopHook, ec);
-  Check(ec);
+  CheckConnect(ec);
   tcp::socket winner = co_await ConnectFirst(InterleaveFamilies(endpoints), stopHook, ec);
-  Check(ec);
+  CheckConnect(ec);
   socket = std::move(winner);
   socket.set_option(tcp::no_delay(true), ec);
   socket.set_option(asio::socket_base::keep_alive(true), ec);
@@ -238,6 +238,11 @@ void THttpClient::Impl::Check(const ErrorCode& ec) const {
   if (ec) throw SocketError(ec);
 }
 
+void THttpClient::Impl::CheckConnect(const ErrorCode& ec) const {
+  ThrowIfStopped();
+  if (ec) throw HttpConnectError(SocketErrorMessage(ec.value(), ec.message()));
+}
+
 void THttpClient::Impl::ThrowIfStopped() const {
   if (stop != Stop::None) std::rethrow_exception(StopError());
 }
@@ -245,7 +250,7 @@ void THttpClient::Impl::ThrowIfStopped() const {
 std::exception_ptr THttpClient::Impl::StopError() const {
   switch (stop) {
     case Stop::Connect:
-      return std::make_exception_ptr(HttpError("Connect timed out."));
+      return std::make_exception_ptr(HttpConnectError("Connect timed out."));
     case Stop::Read:
       return std::make_exception_ptr(HttpError("Read timed out."));
     case Stop::Transfer:
