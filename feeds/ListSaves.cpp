@@ -47,10 +47,10 @@ void ListSaves::Save(Written written) {
 void ListSaves::Settle(const std::exception_ptr& failure) {
   // Saves end in the order asked and nothing changes the lists while one is
   // pending, so the last one to end says whether the files hold what memory does.
-  store_.SetUnsaved(failure != nullptr);
   // A full disk fails every cycle and every mark until space is freed: the
   // alarm learns which failure begins a run, so it can show one box for it.
-  const bool wasFailing = std::exchange(failing_, failure != nullptr);
+  const bool wasFailing = store_.Unsaved();
+  store_.SetUnsaved(failure != nullptr);
   if (!alarm_) return;
   if (failure) alarm_->ListsNotSaved(NotSavedText(failure), !wasFailing);
   if (!failure && wasFailing) alarm_->ListsSavedAgain();

@@ -64,7 +64,6 @@ class ListSaves {
   WorkerThread& worker_;
   IUiThread& ui_;
   ISaveAlarm* alarm_;
-  bool failing_ = false;  // the last save failed
   int pending_ = 0;
   std::deque<std::function<void()>> waiting_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // completions look here first
