@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/AsciiText.h"
 #include "platform/SameLink.h"
 
 namespace quarlen {
@@ -12,9 +13,7 @@ namespace {
 
 bool IsState(std::string_view state) { return state == "read" || state == "unread" || state == GoneList::Deleted; }
 
-bool IsDigits(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
+bool IsDigits(std::string_view text) { return std::all_of(text.begin(), text.end(), IsAsciiDigit); }
 
 int Number(std::string_view digits) {
   int n = 0;
