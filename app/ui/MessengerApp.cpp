@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QTimer>
-#include <QWidget>
 #include <cstdio>
 #include <utility>
 
@@ -86,10 +85,8 @@ MessengerApp::MessengerApp(MainFormEnvironment environment)
       *store_, *IdHTTP1_, endpoints.FeedUrl(), *frmSettings_, applyProfile, ping,
       RefreshCyclePorts{form, *desktop_, *desktop_, &form, saveNotice_.get(), desktop_.get()},
       [&form] { form.FillArticleGrid(); }, CycleThreads{worker_, uiThread_, network_},
-      [&form] {
-        // Charts that come after the news was shown are painted where they land.
-        if (auto* grid = form.findChild<QWidget*>(QStringLiteral("grdArticles"))) grid->update();
-      });
+      // Charts that come after the news was shown are painted where they land.
+      [&form] { form.RepaintArticleGrid(); });
   // A refresh that found no connection is tried again, and the banner's and
   // the channels' pings that find the server again start it at once.
   refreshTriggers_ = std::make_unique<RefreshTriggers>(*cycle_, form.timerFetchRSS(), runner_);

@@ -21,6 +21,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 
 #include "app/ui/Artwork.h"
 #include "app/ui/CommandRunner.h"
@@ -122,6 +123,8 @@ void TfrmMainForm::FillArticleGridAtStart() {
 }
 
 void TfrmMainForm::FillArticleGrid() { grdArticles_->FillArticleGrid(); }
+
+void TfrmMainForm::RepaintArticleGrid() { grdArticles_->grdArticles()->viewport()->update(); }
 
 void TfrmMainForm::BuildLayout() {
   clientArea_ = new QWidget(this);

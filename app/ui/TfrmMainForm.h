@@ -145,6 +145,8 @@ class TfrmMainForm : public QMainWindow,
 
   // Reloads the store from the list files and rebuilds the grid's rows.
   void FillArticleGrid();
+  // Paints the rows again from the store as it is, for charts that came after the rows were built.
+  void RepaintArticleGrid();
   // The banner's browser (`wbMidnight`).
   IBannerBrowser& BannerBrowser();
 
